@@ -1,0 +1,31 @@
+// Copies one image onto the device in the copy thread: through a ".temp" file, split into
+// numbered parts above the part limit, cancellable between chunks.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <atomic>
+
+class isoCopyWorker : public QObject
+{
+    Q_OBJECT
+public:
+    isoCopyWorker();
+    ~isoCopyWorker() override;
+
+    // Called directly from the GUI thread while copyFile may run in the worker's thread.
+    void cancel();
+
+signals:
+    void finished();
+    void failed(int code);
+    void progressUpdate(int value, int total);
+
+public slots:
+    void copyFile(QString destDir, QString sourceFile);
+
+private:
+    std::atomic<bool> cancelRequested{false};
+    char *buffer = nullptr;
+    const qint64 chunkSize = 6291456;
+};

@@ -1,0 +1,50 @@
+// Finds the discwand among the computer's disks, remembers its device root, follows drive
+// notifications and probes whether its volume accepts writes.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class DriveNotifier;
+struct IWbemLocator;
+struct IWbemServices;
+
+class ScsiDriveDetector : public QObject
+{
+    Q_OBJECT
+public:
+    ScsiDriveDetector(const QString &vendorName, const QString &productName, QObject *parent);
+    ~ScsiDriveDetector() override;
+
+    QString drivePath() const;
+    bool isWritable() const;
+
+    // One WQL query, one property of every row as text (numeric: as an unsigned 16-bit number).
+    // Sets *failed when the query cannot be run and never clears it.
+    QStringList queryProperty(const QString &wql, const QString &property, bool *failed,
+                              bool numeric) const;
+
+signals:
+    void refreshFailed();
+    void refreshComplete();
+    void driveDetected(QString path);
+    void driveDisappeared();
+    void driveStateChanged(bool isPresent);
+    void youShouldRefreshNow();
+
+public slots:
+    void forceRefresh();
+    void driveChanged(bool added, const QString &drive);
+
+private:
+    void connectWmi();
+    void releaseWmi();
+
+    DriveNotifier *storageInfo;
+    QString vendorName;
+    QString productName;
+    QString currentPath;
+    IWbemLocator *locator = nullptr;
+    IWbemServices *services = nullptr;
+};

@@ -1,0 +1,47 @@
+#include "common/boxanswerer.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QPointer>
+
+BoxAnswerer::BoxAnswerer()
+{
+    timer.setInterval(10);
+    connect(&timer, &QTimer::timeout, this, &BoxAnswerer::poll);
+    timer.start();
+}
+
+BoxAnswerer::~BoxAnswerer() = default;
+
+void BoxAnswerer::answer(QMessageBox::StandardButton button)
+{
+    answers.append(button);
+}
+
+QStringList BoxAnswerer::titles() const
+{
+    QStringList out;
+    for (const Seen &s : boxes)
+        out << s.title;
+    return out;
+}
+
+void BoxAnswerer::clear()
+{
+    answers.clear();
+    boxes.clear();
+}
+
+void BoxAnswerer::poll()
+{
+    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible() || answers.isEmpty())
+        return;
+    const QMessageBox::StandardButton wanted = answers.takeFirst();
+    boxes.append({box->windowTitle(), box->text(), box->icon()});
+    QAbstractButton *button = wanted == QMessageBox::NoButton ? nullptr : box->button(wanted);
+    if (button)
+        button->click();
+    else
+        box->reject(); // closing the box, as with its title-bar button or Escape
+}

@@ -1,0 +1,23 @@
+// Puts a test process in a sandbox: its own settings location and the application identity
+// that main() gives, so windows built by tests behave as in the real program.
+#pragma once
+
+#include <QAbstractState>
+#include <QCoreApplication>
+#include <QSet>
+#include <QStandardPaths>
+#include <QStateMachine>
+#include <QString>
+
+namespace TestEnv {
+
+// Call from initTestCase(): settings go to a private temporary folder, never the user's.
+void isolate();
+
+// Names of the scan cycle's active states ("readyState", "busyState", "locatingState" ...).
+QSet<QString> activeStates(const QStateMachine &machine);
+
+// Runs the event loop until the cycle rests in readyState (or the timeout passes).
+bool waitForReady(const QStateMachine &machine, int timeoutMs = 5000);
+
+} // namespace TestEnv
