@@ -31,8 +31,18 @@ void discShelf::cancelAllFileCopies()
 
 void discShelf::updateFileProgress(int value, int total)
 {
-    Q_UNUSED(value);
-    Q_UNUSED(total);
+    QProgressBar *bar = ui.progressBarCurrentFile;
+    // A download of unknown length reports total -1: show the busy indicator, not a percentage.
+    if (total < 0) {
+        bar->setRange(0, 0);
+    } else {
+        if (bar->minimum() != 0)
+            bar->setMinimum(0);
+        if (total != bar->maximum())
+            bar->setMaximum(total);
+        bar->setValue(value);
+    }
+    ui.progressBarOverall->setValue(copyIndex * 100 + value);
 }
 
 void discShelf::updateCopyWidgets() {}
