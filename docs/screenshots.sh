@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Remakes the screenshots in docs/: builds Discshelf's screenshot driver and runs it under a
+# virtual X display on a simulated discwand (needs FUSE, like tools/discwand-sim).
+# Usage: docs/screenshots.sh [build folder, default build]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=${1:-build}
+tools/ensure-packages.sh
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j"$(nproc)" --target discshelf_screenshots
+# A fixed style and font size, so that refreshed pictures differ only where the window does.
+export QT_STYLE_OVERRIDE=Fusion QT_QPA_PLATFORM=xcb
+xvfb-run -a -s "-screen 0 640x480x24" "$build/tests/e2e/discshelf_screenshots" docs

@@ -1,0 +1,100 @@
+#include "fatimage.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+bool FatImage::tool(const QString &program, const QStringList &args, QByteArray *out,
+                    const QByteArray &input)
+{
+    QString exe = QStandardPaths::findExecutable(program);
+    if (exe.isEmpty())
+        exe = QStandardPaths::findExecutable(program, {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
+    if (exe.isEmpty()) {
+        lastReport = program + QStringLiteral(" is not installed");
+        return false;
+    }
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("MTOOLS_SKIP_CHECK"), QStringLiteral("1"));
+    p.setProcessEnvironment(env);
+    p.start(exe, args);
+    if (!input.isEmpty())
+        p.write(input);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(60000))
+        return false;
+    if (out)
+        *out = p.readAllStandardOutput();
+    lastReport = QString::fromLocal8Bit(p.readAllStandardError());
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+bool FatImage::isClean()
+{
+    QByteArray out;
+    const bool ok = tool(QStringLiteral("fsck.fat"), {QStringLiteral("-n"), path}, &out);
+    // A clean check prints its banner and one summary line, nothing else.
+    const QList<QByteArray> lines = out.trimmed().split('\n');
+    const bool quiet = lines.size() == 2 && lines.at(1).contains(" files, ");
+    lastReport = QString::fromLocal8Bit(out) + lastReport;
+    return ok && quiet;
+}
+
+QStringList FatImage::entries()
+{
+    QByteArray out;
+    tool(QStringLiteral("mdir"), {QStringLiteral("-/"), QStringLiteral("-b"), QStringLiteral("-i"), path,
+                                  QStringLiteral("::/")},
+         &out);
+    QStringList list;
+    for (const QByteArray &line : out.split('\n')) {
+        const QString entry = QString::fromUtf8(line).trimmed();
+        if (entry.startsWith(QLatin1String("::/")))
+            list << entry.mid(2);
+    }
+    list.sort();
+    return list;
+}
+
+QByteArray FatImage::read(const QString &file)
+{
+    QByteArray out;
+    if (!tool(QStringLiteral("mcopy"), {QStringLiteral("-n"), QStringLiteral("-i"), path,
+                                        QStringLiteral("::") + file, QStringLiteral("-")},
+              &out))
+        return {};
+    return out.isNull() ? QByteArray("") : out;
+}
+
+QByteArray FatImage::type(const QString &file)
+{
+    QByteArray out;
+    if (!tool(QStringLiteral("mtype"), {QStringLiteral("-i"), path, QStringLiteral("::") + file}, &out))
+        return {};
+    return out.isNull() ? QByteArray("") : out;
+}
+
+bool FatImage::write(const QString &file, const QByteArray &content)
+{
+    QTemporaryFile source;
+    if (!source.open() || source.write(content) != content.size() || !source.flush())
+        return false;
+    return tool(QStringLiteral("mcopy"), {QStringLiteral("-o"), QStringLiteral("-i"), path,
+                                          source.fileName(), QStringLiteral("::") + file},
+                nullptr);
+}
+
+qint64 FatImage::freeBytes()
+{
+    QByteArray out;
+    tool(QStringLiteral("mdir"), {QStringLiteral("-i"), path, QStringLiteral("::/")}, &out);
+    // mdir groups digits with blanks: "264 287 744 bytes free".
+    static const QRegularExpression freeLine(QStringLiteral("([\\d ]+) bytes free"));
+    const QRegularExpressionMatch m = freeLine.match(QString::fromLatin1(out));
+    if (!m.hasMatch())
+        return -1;
+    return m.captured(1).remove(QLatin1Char(' ')).toLongLong();
+}

@@ -1,0 +1,132 @@
+// Shows the main window on a simulated discwand, drives it into its main states and saves a
+// PNG of each into the folder given on the command line. Run under Xvfb by docs/screenshots.sh.
+#include "common/boxanswerer.h"
+#include "common/testenv.h"
+#include "simstick.h"
+#include "ui/discshelf.h"
+#include "windowdriver.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+#include <cstdlib>
+
+namespace {
+
+bool failed(const QString &why)
+{
+    QTextStream(stderr) << "screenshots: " << why << '\n';
+    return false;
+}
+
+// The screen around the window and any box it shows, as a user would see them.
+bool shoot(discShelf &w, const QString &file)
+{
+    QTest::qWait(300); // let the last repaint reach the screen
+    QRect area = w.frameGeometry();
+    if (QWidget *box = QApplication::activeModalWidget())
+        area |= box->frameGeometry();
+    area = area.intersected(w.screen()->geometry());
+    const QPixmap shot = w.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    if (shot.isNull() || !shot.save(file))
+        return failed(QStringLiteral("cannot save ") + file);
+    QTextStream(stdout) << "wrote " << file << '\n';
+    return true;
+}
+
+void writeSource(const QString &path, qint64 size)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(QByteArray(int(size), 'i'));
+}
+
+bool run(const QString &out)
+{
+    const QString reason = SimStick::unavailableReason();
+    if (!reason.isEmpty())
+        return failed(QStringLiteral("no simulated discwand: ") + reason);
+    SimStick stick;
+    if (!stick.isValid())
+        return failed(stick.error());
+    qputenv("DISCSHELF_SYSROOT", stick.sysroot().toLocal8Bit());
+
+    discShelf w;
+    w.move(40, 40);
+    w.show();
+    WindowDriver app(w);
+    if (!app.waitForReady())
+        return failed(QStringLiteral("the window never settled"));
+    if (!shoot(w, out + QStringLiteral("/waiting.png")))
+        return false;
+
+    if (!stick.plug())
+        return failed(stick.error());
+    if (!app.waitForRows({QStringLiteral("/linux/tools/memtest86.iso")}) || !app.waitForReady())
+        return failed(QStringLiteral("the stick's images never showed"));
+    app.reveal(QStringLiteral("/linux/tools/memtest86.iso"));
+    app.select(QStringLiteral("/linux/debian-12-netinst.iso"));
+    if (!shoot(w, out + QStringLiteral("/stick.png")))
+        return false;
+
+    // A drop of three images: the window shows both progress rows while the first is copied.
+    QTemporaryDir sources;
+    const QStringList names{QStringLiteral("fedora-40-live.iso"), QStringLiteral("kali-linux.iso"),
+                            QStringLiteral("ubuntu-24.04-server.iso")};
+    QStringList files;
+    for (const QString &name : names) {
+        files << sources.filePath(name);
+        writeSource(files.last(), 48 * 1024 * 1024);
+    }
+    app.drop(QStringLiteral("/linux"), files);
+    auto *bar = w.findChild<QProgressBar *>(QStringLiteral("progressBarCurrentFile"));
+    if (!QTest::qWaitFor([&] { return bar->isVisible() && bar->value() >= 30; }, 60000))
+        return failed(QStringLiteral("no copy got under way"));
+    if (!shoot(w, out + QStringLiteral("/copying.png")))
+        return false;
+    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("btnCancelAll")), Qt::LeftButton);
+    if (!app.waitForBatchEnd())
+        return failed(QStringLiteral("the copies did not stop"));
+
+    // The read-only switch, met when choosing the image to load.
+    stick.setReadOnly(true);
+    app.select(QStringLiteral("/linux/debian-12-netinst.iso"));
+    bool shot = false;
+    QTimer::singleShot(500, &w, [&] {
+        shot = shoot(w, out + QStringLiteral("/read-only.png"));
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+            box->accept();
+    });
+    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("btnLoadISO")), Qt::LeftButton);
+    (void)QTest::qWaitFor([&] { return shot; }, 5000);
+    stick.setReadOnly(false);
+    if (!shot)
+        return failed(QStringLiteral("the read-only warning never showed"));
+
+    w.close();
+    stick.unplug();
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    TestEnv::isolate();
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    QDir().mkpath(out);
+    // A box nobody expected would wait for a click forever.
+    QTimer::singleShot(180000, &app, [] {
+        failed(QStringLiteral("gave up after 3 minutes (an unexpected message box?)"));
+        std::_Exit(1);
+    });
+    return run(out) ? 0 : 1;
+}

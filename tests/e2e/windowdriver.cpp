@@ -1,0 +1,144 @@
+#include "windowdriver.h"
+
+#include "common/testenv.h"
+#include "library/isotreewidget.h"
+#include "ui/discshelf.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QTest>
+#include <QUrl>
+
+WindowDriver::WindowDriver(discShelf &window)
+    : w(window)
+{
+}
+
+isoTreeWidget *WindowDriver::tree() const
+{
+    return w.findChild<isoTreeWidget *>();
+}
+
+namespace {
+
+void collect(QTreeWidgetItem *item, const QString &prefix, QStringList *out)
+{
+    const QString path = prefix + QLatin1Char('/') + item->text(0);
+    out->append(path);
+    for (int i = 0; i < item->childCount(); ++i)
+        collect(item->child(i), path, out);
+}
+
+} // namespace
+
+QStringList WindowDriver::rows() const
+{
+    QStringList out;
+    for (int i = 0; i < tree()->topLevelItemCount(); ++i)
+        collect(tree()->topLevelItem(i), QString(), &out);
+    return out;
+}
+
+QTreeWidgetItem *WindowDriver::row(const QString &path) const
+{
+    const QStringList names = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QTreeWidgetItem *found = nullptr;
+    for (const QString &name : names) {
+        const int count = found ? found->childCount() : tree()->topLevelItemCount();
+        QTreeWidgetItem *next = nullptr;
+        for (int i = 0; i < count && !next; ++i) {
+            QTreeWidgetItem *item = found ? found->child(i) : tree()->topLevelItem(i);
+            if (item->text(0) == name)
+                next = item;
+        }
+        if (!next)
+            return nullptr;
+        found = next;
+    }
+    return found;
+}
+
+bool WindowDriver::waitForRows(const QStringList &paths, int timeoutMs) const
+{
+    return QTest::qWaitFor(
+        [&] {
+            const QStringList now = rows();
+            for (const QString &p : paths)
+                if (!now.contains(p))
+                    return false;
+            return true;
+        },
+        timeoutMs);
+}
+
+bool WindowDriver::waitForReady(int timeoutMs) const
+{
+    return TestEnv::waitForReady(w.scanCycle(), timeoutMs);
+}
+
+bool WindowDriver::select(const QString &path) const
+{
+    QTreeWidgetItem *item = row(path);
+    if (!item)
+        return false;
+    tree()->setCurrentItem(item);
+    return item->isSelected();
+}
+
+QPoint WindowDriver::reveal(const QString &path) const
+{
+    QTreeWidgetItem *item = row(path);
+    if (!item)
+        return {-1, -1};
+    for (QTreeWidgetItem *up = item->parent(); up; up = up->parent())
+        up->setExpanded(true);
+    tree()->scrollToItem(item);
+    // Expanding lays the rows out later; settle that before asking where the row is.
+    QCoreApplication::processEvents();
+    return tree()->visualItemRect(item).center();
+}
+
+void WindowDriver::doubleClick(const QString &path) const
+{
+    const QPoint pos = reveal(path);
+    // A double-click follows a click on the same row, as the view expects.
+    QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, pos);
+    QTest::mouseDClick(tree()->viewport(), Qt::LeftButton, {}, pos);
+}
+
+void WindowDriver::drop(const QString &path, const QStringList &files) const
+{
+    QWidget *viewport = tree()->viewport();
+    const QPoint pos = path.isEmpty() ? QPoint(viewport->width() / 2, viewport->height() - 2)
+                                      : reveal(path);
+    auto *mime = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString &f : files)
+        urls << QUrl::fromLocalFile(f);
+    mime->setUrls(urls);
+    // The same sequence a file manager's drag produces: enter, move over the row, drop.
+    QDragEnterEvent enter(pos, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    QDragMoveEvent move(pos, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    QDropEvent dropEvent(pos, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &dropEvent);
+    delete mime;
+}
+
+bool WindowDriver::copying() const
+{
+    return w.findChild<QProgressBar *>(QStringLiteral("progressBarCurrentFile"))->isVisible();
+}
+
+bool WindowDriver::waitForCopying(int timeoutMs) const
+{
+    return QTest::qWaitFor([&] { return copying(); }, timeoutMs);
+}
+
+bool WindowDriver::waitForBatchEnd(int timeoutMs) const
+{
+    return QTest::qWaitFor([&] { return !copying(); }, timeoutMs);
+}

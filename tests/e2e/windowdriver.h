@@ -1,0 +1,39 @@
+// Works the main window as a user would, through its widgets: reads the tree, selects rows,
+// drops files onto it with real drag-and-drop events, and waits for the window to settle.
+#pragma once
+
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+
+class QTreeWidgetItem;
+class discShelf;
+class isoTreeWidget;
+
+class WindowDriver
+{
+public:
+    explicit WindowDriver(discShelf &window);
+
+    isoTreeWidget *tree() const;
+    // Every row as its path from the top ("/linux", "/linux/tools/memtest86.iso").
+    QStringList rows() const;
+    QTreeWidgetItem *row(const QString &path) const;
+    bool waitForRows(const QStringList &paths, int timeoutMs = 20000) const;
+    bool waitForReady(int timeoutMs = 20000) const;
+
+    bool select(const QString &path) const;
+    // Expands the row's parents and scrolls to it; gives its centre in the viewport.
+    QPoint reveal(const QString &path) const;
+    void doubleClick(const QString &path) const;
+    // Drops local files onto a row, or onto the empty space below the rows for "".
+    void drop(const QString &path, const QStringList &files) const;
+
+    // A batch of copies is showing its progress row.
+    bool copying() const;
+    bool waitForCopying(int timeoutMs = 20000) const;
+    bool waitForBatchEnd(int timeoutMs = 120000) const;
+
+private:
+    discShelf &w;
+};
