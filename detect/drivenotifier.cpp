@@ -3,11 +3,27 @@
 #include "detect/systemdescription.h"
 
 #include <QFileInfo>
+#include <QCoreApplication>
 #include <QFileSystemWatcher>
+#include <QPointer>
 #include <QSocketNotifier>
 
 #include <fcntl.h>
 #include <unistd.h>
+
+namespace {
+
+// One watcher for the whole program: closing an inotify instance waits for the kernel, and
+// the watch on a table follows the table anyway.
+QFileSystemWatcher *sharedWatcher()
+{
+    static QPointer<QFileSystemWatcher> watcher;
+    if (!watcher)
+        watcher = new QFileSystemWatcher(QCoreApplication::instance());
+    return watcher;
+}
+
+} // namespace
 
 DriveNotifier::DriveNotifier(QObject *parent)
     : QObject(parent)
@@ -31,11 +47,17 @@ DriveNotifier::DriveNotifier(QObject *parent)
             return;
         }
     } else {
-        watcher = new QFileSystemWatcher(this);
-        watcher->addPath(QFileInfo(tablePath).path());
-        connect(watcher, &QFileSystemWatcher::fileChanged, this, &DriveNotifier::tableTouched);
-        connect(watcher, &QFileSystemWatcher::directoryChanged, this, &DriveNotifier::tableTouched);
-        if (watcher->addPath(tablePath))
+        watcher = sharedWatcher();
+        const QString dir = QFileInfo(tablePath).path();
+        if (!watcher->directories().contains(dir))
+            watcher->addPath(dir);
+        const auto touched = [this, dir](const QString &path) {
+            if (path == tablePath || path == dir)
+                tableTouched();
+        };
+        connect(watcher, &QFileSystemWatcher::fileChanged, this, touched);
+        connect(watcher, &QFileSystemWatcher::directoryChanged, this, touched);
+        if (watcher->files().contains(tablePath) || watcher->addPath(tablePath))
             return;
     }
     // Nothing to be told by: look now and then.

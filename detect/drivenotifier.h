@@ -4,6 +4,7 @@
 
 #include <QMap>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
@@ -33,7 +34,7 @@ private:
     QMap<QString, int> known; // drive -> number of mounts
     int fd = -1;
     QSocketNotifier *notifier = nullptr;
-    QFileSystemWatcher *watcher = nullptr;
+    QPointer<QFileSystemWatcher> watcher;
     QTimer settle;
     QTimer fallback;
 };
