@@ -74,6 +74,7 @@ void isoCopyWorker::copyFile(QString destDir, QString sourceFile)
         emit failed(3);
         return;
     }
+    // Larger read-ahead on the source; measured faster for multi-gigabyte images.
     ::posix_fadvise(source.handle(), 0, 0, POSIX_FADV_SEQUENTIAL);
     removeCopyFiles(path);
 
@@ -114,6 +115,9 @@ void isoCopyWorker::copyFile(QString destDir, QString sourceFile)
             return fail(5);
         if (temp.write(buffer, chunk) != chunk)
             return fail(4);
+        // Start the device writing now instead of leaving it all to the final sync; nothing
+        // waits here, the chunk is only handed to writeback.
+        ::sync_file_range(temp.handle(), inPart, chunk, SYNC_FILE_RANGE_WRITE);
         remaining -= chunk;
         inPart += chunk;
 
