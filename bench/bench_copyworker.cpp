@@ -9,8 +9,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QMap>
 #include <QLoggingCategory>
+#include <QMap>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -22,14 +22,14 @@
 
 namespace {
 
-qint64 statusKiB(const char *key)
+qint64 statusKiB(const char* key)
 {
     QFile f(QStringLiteral("/proc/self/status"));
     if (!f.open(QIODevice::ReadOnly))
         return -1;
     const QByteArray prefix = QByteArray(key) + ':';
     // A /proc file reports size 0, so read it whole rather than line by line up to atEnd().
-    for (const QByteArray &line : f.readAll().split('\n')) {
+    for (const QByteArray& line : f.readAll().split('\n')) {
         if (line.startsWith(prefix))
             return line.mid(prefix.size()).trimmed().split(' ').value(0).toLongLong();
     }
@@ -37,7 +37,7 @@ qint64 statusKiB(const char *key)
 }
 
 // Child mode: one copy by the worker; prints nanoseconds, idle RSS and peak RSS in KiB.
-int workerChild(const QString &source, const QString &destDir)
+int workerChild(const QString& source, const QString& destDir)
 {
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
     isoCopyWorker worker;
@@ -52,7 +52,7 @@ int workerChild(const QString &source, const QString &destDir)
     return failure;
 }
 
-void makeSource(const QString &path, qint64 size)
+void makeSource(const QString& path, qint64 size)
 {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -62,14 +62,14 @@ void makeSource(const QString &path, qint64 size)
     for (qint64 done = 0; done < size;) {
         gen.fillRange(words.data(), words.size());
         const qint64 n = qMin<qint64>(size - done, words.size() * 4);
-        f.write(reinterpret_cast<const char *>(words.constData()), n);
+        f.write(reinterpret_cast<const char*>(words.constData()), n);
         done += n;
     }
     ::fsync(f.handle());
 }
 
 // Reads come from the disk in every round, not from what the previous round left cached.
-void evict(const QString &path)
+void evict(const QString& path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
     if (fd >= 0) {
@@ -78,13 +78,14 @@ void evict(const QString &path)
     }
 }
 
-struct Run {
+struct Run
+{
     double seconds = 0;
     qint64 idleKiB = 0;
     qint64 peakKiB = 0;
 };
 
-Run runTool(const QString &tool, const QString &source, const QString &destDir)
+Run runTool(const QString& tool, const QString& source, const QString& destDir)
 {
     const QString target = destDir + QStringLiteral("source.bin");
     QProcess p;
@@ -92,11 +93,11 @@ Run runTool(const QString &tool, const QString &source, const QString &destDir)
     QElapsedTimer timer;
     timer.start();
     if (tool == QLatin1String("worker")) {
-        p.start(QCoreApplication::applicationFilePath(), {"--child", source, destDir});
+        p.start(QCoreApplication::applicationFilePath(), { "--child", source, destDir });
     } else if (tool == QLatin1String("cp")) {
-        p.start("sh", {"-c", "cp \"$1\" \"$2\" && sync \"$2\"", "sh", source, target});
+        p.start("sh", { "-c", "cp \"$1\" \"$2\" && sync \"$2\"", "sh", source, target });
     } else {
-        p.start("dd", {"if=" + source, "of=" + target, "bs=6M", "conv=fsync", "status=none"});
+        p.start("dd", { "if=" + source, "of=" + target, "bs=6M", "conv=fsync", "status=none" });
     }
     p.waitForFinished(-1);
     Run run;
@@ -124,7 +125,7 @@ double median(QList<double> v)
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
@@ -152,7 +153,7 @@ int main(int argc, char **argv)
     std::printf("copying %lld MiB in %s, %d rounds\n", mib, qPrintable(dir.path()), rounds);
     makeSource(source, size);
 
-    const QStringList tools{"worker", "cp", "dd"};
+    const QStringList tools { "worker", "cp", "dd" };
     QMap<QString, QList<double>> rates; // MB/s
     qint64 idle = 0, peak = 0;
     for (int r = 0; r < rounds; ++r) {
@@ -173,7 +174,7 @@ int main(int argc, char **argv)
         }
     }
     std::printf("\nmedian throughput (MB/s):");
-    for (const QString &tool : tools)
+    for (const QString& tool : tools)
         std::printf("  %s %.1f", qPrintable(tool), median(rates[tool]));
     const double best = qMax(median(rates["cp"]), median(rates["dd"]));
     std::printf("\nworker / best of cp and dd: %.3f (target >= 0.95)\n",

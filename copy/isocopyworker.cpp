@@ -18,19 +18,19 @@ namespace {
 constexpr qint64 partLimit = 4096000000;
 constexpr int progressTotal = 100;
 
-QString partName(const QString &path, int index)
+QString partName(const QString& path, int index)
 {
     return path + QLatin1Char('.') + QString::number(index);
 }
 
 // Without this the stick may still be filling from the page cache when the user unplugs it.
-bool syncToDisk(QFile &file)
+bool syncToDisk(QFile& file)
 {
     return ::fsync(file.handle()) == 0;
 }
 
 // Makes the renames themselves durable; a file system that cannot sync a folder loses nothing.
-void syncDirectory(const QString &dir)
+void syncDirectory(const QString& dir)
 {
     const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -162,7 +162,7 @@ void isoCopyWorker::removeCopyFiles(QString path)
     const QString prefix = info.fileName() + QLatin1Char('.');
     const QDir dir = info.absoluteDir();
     const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &name : names) {
+    for (const QString& name : names) {
         if (!name.startsWith(prefix) || name.size() == prefix.size())
             continue;
         const QStringView suffix = QStringView(name).mid(prefix.size());

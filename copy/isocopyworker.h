@@ -28,7 +28,7 @@ private:
     // Removes P, P.temp and every numbered part of P, skipping what is absent or stuck.
     void removeCopyFiles(QString path);
 
-    std::atomic<bool> cancelRequested{false};
-    char *buffer = nullptr;
+    std::atomic<bool> cancelRequested { false };
+    char* buffer = nullptr;
     const qint64 chunkSize = 6291456;
 };

@@ -6,8 +6,6 @@
 #include "ui/discshelf.h"
 
 #include <QDir>
-#include <algorithm>
-#include <functional>
 #include <QFile>
 #include <QProcess>
 #include <QProgressBar>
@@ -18,13 +16,16 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <algorithm>
+#include <functional>
 
 namespace {
 
 constexpr qint64 chunk = 6291456;
 constexpr qint64 fullPart = 651 * chunk; // 4,095,737,856
 
-struct Outcome {
+struct Outcome
+{
     QList<int> progress;
     QList<int> totals;
     QList<int> failures;
@@ -32,8 +33,8 @@ struct Outcome {
 };
 
 // Runs one copy in the calling thread; hook sees each progress value as it is reported.
-Outcome runCopy(isoCopyWorker &worker, const QString &destDir, const QString &source,
-                const std::function<void(int)> &hook = {})
+Outcome runCopy(isoCopyWorker& worker, const QString& destDir, const QString& source,
+                const std::function<void(int)>& hook = {})
 {
     Outcome out;
     QObject ctx;
@@ -54,17 +55,17 @@ QByteArray randomBytes(qint64 size, quint32 seed)
 {
     QList<quint32> words((size + 3) / 4);
     QRandomGenerator(seed).fillRange(words.data(), words.size());
-    return QByteArray(reinterpret_cast<const char *>(words.constData()), size);
+    return QByteArray(reinterpret_cast<const char*>(words.constData()), size);
 }
 
-void writeFile(const QString &path, const QByteArray &data)
+void writeFile(const QString& path, const QByteArray& data)
 {
     QFile f(path);
     QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
     QCOMPARE(f.write(data), qint64(data.size()));
 }
 
-QByteArray readFile(const QString &path)
+QByteArray readFile(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -72,13 +73,13 @@ QByteArray readFile(const QString &path)
 
 // A sparse file with random marks at the start, across the first chunk and part boundaries and
 // at the end, so a misplaced or lost chunk shows in the content.
-void makeSparse(const QString &path, qint64 size)
+void makeSparse(const QString& path, qint64 size)
 {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QVERIFY(f.resize(size));
     const QByteArray mark = randomBytes(65536, quint32(size));
-    for (qint64 at : {qint64(0), chunk - 1000, fullPart - 1000, size - mark.size()}) {
+    for (qint64 at : { qint64(0), chunk - 1000, fullPart - 1000, size - mark.size() }) {
         at = qBound(qint64(0), at, size);
         QVERIFY(f.seek(at));
         QVERIFY(f.write(mark.left(int(size - at))) >= 0);
@@ -87,13 +88,13 @@ void makeSparse(const QString &path, qint64 size)
 }
 
 // Joined parts against the source, block by block.
-bool sameContent(const QString &source, const QStringList &parts)
+bool sameContent(const QString& source, const QStringList& parts)
 {
     QFile src(source);
     if (!src.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return false;
     QByteArray a(chunk, Qt::Uninitialized), b(chunk, Qt::Uninitialized);
-    for (const QString &part : parts) {
+    for (const QString& part : parts) {
         QFile f(part);
         if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
             return false;
@@ -110,7 +111,7 @@ bool sameContent(const QString &source, const QStringList &parts)
     return src.atEnd();
 }
 
-QStringList entries(const QString &dir)
+QStringList entries(const QString& dir)
 {
     const auto filter = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
     return QDir(dir).entryList(filter, QDir::Name);
@@ -126,7 +127,8 @@ QString bigTempRoot()
 }
 
 // A worker in a thread of its own, as the window runs it.
-struct ThreadedWorker {
+struct ThreadedWorker
+{
     QThread thread;
     isoCopyWorker worker;
     ThreadedWorker()
@@ -139,7 +141,7 @@ struct ThreadedWorker {
         thread.quit();
         thread.wait();
     }
-    void start(const QString &destDir, const QString &source)
+    void start(const QString& destDir, const QString& source)
     {
         QMetaObject::invokeMethod(&worker, "copyFile", Q_ARG(QString, destDir),
                                   Q_ARG(QString, source));
@@ -173,13 +175,13 @@ void TestIsoCopyWorker::smallSources_data()
 {
     QTest::addColumn<qint64>("size");
     QTest::addColumn<QList<int>>("progress");
-    QTest::newRow("empty") << qint64(0) << QList<int>{0};
-    QTest::newRow("1 byte") << qint64(1) << QList<int>{0, 100};
-    QTest::newRow("50 bytes") << qint64(50) << QList<int>{0, 100};
-    QTest::newRow("150 bytes") << qint64(150) << QList<int>{0, 150};
-    QTest::newRow("one chunk") << chunk << QList<int>{0, 100};
+    QTest::newRow("empty") << qint64(0) << QList<int> { 0 };
+    QTest::newRow("1 byte") << qint64(1) << QList<int> { 0, 100 };
+    QTest::newRow("50 bytes") << qint64(50) << QList<int> { 0, 100 };
+    QTest::newRow("150 bytes") << qint64(150) << QList<int> { 0, 150 };
+    QTest::newRow("one chunk") << chunk << QList<int> { 0, 100 };
     // Hundredth 125,839: after one chunk 49.99, after two 99.99, then exactly 100.
-    QTest::newRow("two chunks and a bit") << 2 * chunk + 1000 << QList<int>{0, 49, 99, 100};
+    QTest::newRow("two chunks and a bit") << 2 * chunk + 1000 << QList<int> { 0, 49, 99, 100 };
 }
 
 void TestIsoCopyWorker::smallSources()
@@ -199,7 +201,7 @@ void TestIsoCopyWorker::smallSources()
     QCOMPARE(out.finished, 1);
     QCOMPARE(out.progress, progress);
     QCOMPARE(out.totals, QList<int>(progress.size(), 100));
-    QCOMPARE(entries(dest), QStringList{QStringLiteral("Some Image.ISO")});
+    QCOMPARE(entries(dest), QStringList { QStringLiteral("Some Image.ISO") });
     QVERIFY(readFile(dest + QStringLiteral("Some Image.ISO")) == data);
 }
 
@@ -207,9 +209,9 @@ void TestIsoCopyWorker::partLimits_data()
 {
     QTest::addColumn<qint64>("size");
     QTest::addColumn<QList<qint64>>("partSizes"); // one entry: stored whole
-    QTest::newRow("at the limit stays whole") << qint64(4096000000) << QList<qint64>{4096000000};
+    QTest::newRow("at the limit stays whole") << qint64(4096000000) << QList<qint64> { 4096000000 };
     QTest::newRow("one byte over splits")
-        << qint64(4096000001) << QList<qint64>{fullPart, 262145};
+        << qint64(4096000001) << QList<qint64> { fullPart, 262145 };
 }
 
 void TestIsoCopyWorker::partLimits()
@@ -227,13 +229,13 @@ void TestIsoCopyWorker::partLimits()
     const QStringList names = entries(dest);
     QStringList parts;
     QList<qint64> sizes;
-    for (const QString &name : names) {
+    for (const QString& name : names) {
         parts << dest + name;
         sizes << QFileInfo(parts.last()).size();
     }
     // Gigabytes on a RAM disk: gone again as soon as they have been compared.
     const bool same = sameContent(source, parts);
-    for (const QString &part : parts)
+    for (const QString& part : parts)
         QFile::remove(part);
 
     QCOMPARE(out.failures, QList<int>());
@@ -258,17 +260,19 @@ void TestIsoCopyWorker::replacesEarlierImage_data()
     QTest::addColumn<QStringList>("earlier");
     QTest::addColumn<QStringList>("after");
     const QString img = QStringLiteral("image.iso");
-    QTest::newRow("whole") << QStringList{img} << QStringList{img};
-    QTest::newRow("split") << QStringList{img + ".0", img + ".1", img + ".2"} << QStringList{img};
+    QTest::newRow("whole") << QStringList { img } << QStringList { img };
+    QTest::newRow("split") << QStringList { img + ".0", img + ".1", img + ".2" }
+                           << QStringList { img };
     QStringList eleven;
     for (int i = 0; i <= 10; ++i)
         eleven << img + QStringLiteral(".%1").arg(i);
-    QTest::newRow("eleven parts") << eleven << QStringList{img};
+    QTest::newRow("eleven parts") << eleven << QStringList { img };
     QTest::newRow("gap in the parts")
-        << QStringList{img + ".temp", img + ".1", img + ".10", img + ".123"} << QStringList{img};
-    const QStringList others{img + ".bak", img + ".1x", img + "2", "other.iso", "other.iso.0"};
+        << QStringList { img + ".temp", img + ".1", img + ".10", img + ".123" }
+        << QStringList { img };
+    const QStringList others { img + ".bak", img + ".1x", img + "2", "other.iso", "other.iso.0" };
     QTest::newRow("neighbours kept")
-        << QStringList{img + ".0"} + others << QStringList{img} + others;
+        << QStringList { img + ".0" } + others << QStringList { img } + others;
 }
 
 void TestIsoCopyWorker::replacesEarlierImage()
@@ -278,7 +282,7 @@ void TestIsoCopyWorker::replacesEarlierImage()
     QTemporaryDir tmp;
     const QString dest = tmp.filePath(QStringLiteral("dest/"));
     QDir().mkpath(dest);
-    for (const QString &name : earlier)
+    for (const QString& name : earlier)
         writeFile(dest + name, "old copy");
     const QString source = tmp.filePath(QStringLiteral("image.iso"));
     const QByteArray data = randomBytes(3000, 3);
@@ -351,7 +355,7 @@ void TestIsoCopyWorker::cancelWhileIdle()
     const Outcome out = runCopy(worker, dest, source);
     QCOMPARE(out.finished, 1);
     QCOMPARE(out.progress.last(), 100);
-    QCOMPARE(entries(dest), QStringList{QStringLiteral("a.iso")});
+    QCOMPARE(entries(dest), QStringList { QStringLiteral("a.iso") });
     QVERIFY(readFile(dest + QStringLiteral("a.iso")) == data);
 }
 
@@ -361,17 +365,17 @@ void TestIsoCopyWorker::failures_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QStringList>("left"); // what the destination's parent holds afterwards
     QTest::newRow("folder blocked by a file")
-        << "blocker" << 1 << QStringList{"blocker", "old.iso"};
+        << "blocker" << 1 << QStringList { "blocker", "old.iso" };
     QTest::newRow("temporary name is a folder")
-        << "tempdir" << 2 << QStringList{"dest", "dest/image.iso.temp", "old.iso"};
-    QTest::newRow("source missing") << "nosource" << 3
-                                    << QStringList{"dest", "dest/image.iso.0", "dest/image.iso.1",
-                                                   "old.iso"};
-    QTest::newRow("source is a folder") << "sourcedir" << 3
-                                        << QStringList{"dest", "dest/image.iso", "old.iso"};
-    QTest::newRow("source shrinks") << "shrink" << 5 << QStringList{"dest", "old.iso"};
+        << "tempdir" << 2 << QStringList { "dest", "dest/image.iso.temp", "old.iso" };
+    QTest::newRow("source missing")
+        << "nosource" << 3
+        << QStringList { "dest", "dest/image.iso.0", "dest/image.iso.1", "old.iso" };
+    QTest::newRow("source is a folder")
+        << "sourcedir" << 3 << QStringList { "dest", "dest/image.iso", "old.iso" };
+    QTest::newRow("source shrinks") << "shrink" << 5 << QStringList { "dest", "old.iso" };
     QTest::newRow("final name is a folder")
-        << "finaldir" << 6 << QStringList{"dest", "dest/image.iso", "old.iso"};
+        << "finaldir" << 6 << QStringList { "dest", "dest/image.iso", "old.iso" };
 }
 
 void TestIsoCopyWorker::failures()
@@ -416,14 +420,14 @@ void TestIsoCopyWorker::failures()
 
     isoCopyWorker worker;
     const Outcome out = runCopy(worker, dest, source, hook);
-    QCOMPARE(out.failures, QList<int>{code});
+    QCOMPARE(out.failures, QList<int> { code });
     QCOMPARE(out.finished, 0);
 
     QStringList found;
-    for (const QString &name : entries(root)) {
+    for (const QString& name : entries(root)) {
         found << name;
         if (QFileInfo(root + QLatin1Char('/') + name).isDir()) {
-            for (const QString &inner : entries(root + QLatin1Char('/') + name))
+            for (const QString& inner : entries(root + QLatin1Char('/') + name))
                 found << name + QLatin1Char('/') + inner;
         }
     }
@@ -439,9 +443,9 @@ void TestIsoCopyWorker::failures()
 
 void TestIsoCopyWorker::fullVolume()
 {
-    const QString mkfs =
-        QStandardPaths::findExecutable(QStringLiteral("mkfs.vfat"), {"/usr/sbin", "/sbin"});
-    for (const char *tool : {"fusefat", "fusermount", "mcopy", "mdir"}) {
+    const QString mkfs
+        = QStandardPaths::findExecutable(QStringLiteral("mkfs.vfat"), { "/usr/sbin", "/sbin" });
+    for (const char* tool : { "fusefat", "fusermount", "mcopy", "mdir" }) {
         if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
             QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(QLatin1String(tool))));
     }
@@ -458,13 +462,13 @@ void TestIsoCopyWorker::fullVolume()
     writeFile(filler, QByteArray(36000000, 'f'));
     const QString earlier = tmp.filePath(QStringLiteral("image.iso"));
     writeFile(earlier, QByteArray(1 << 20, 'e'));
-    QCOMPARE(QProcess::execute(mkfs, {"-F", "32", "-S", "512", "-s", "1", img}), 0);
-    QCOMPARE(QProcess::execute("mcopy", {"-i", img, filler, earlier, "::"}), 0);
+    QCOMPARE(QProcess::execute(mkfs, { "-F", "32", "-S", "512", "-s", "1", img }), 0);
+    QCOMPARE(QProcess::execute("mcopy", { "-i", img, filler, earlier, "::" }), 0);
     const QString source = tmp.filePath(QStringLiteral("src/image.iso"));
     QDir().mkpath(tmp.filePath(QStringLiteral("src")));
     writeFile(source, randomBytes(2 * chunk, 9));
 
-    if (QProcess::execute("fusefat", {"-o", "rw+", img, mnt}) != 0)
+    if (QProcess::execute("fusefat", { "-o", "rw+", img, mnt }) != 0)
         QSKIP("fusefat could not mount the FAT32 image (FUSE unavailable?)");
     bool mounted = false;
     for (int i = 0; i < 50 && !mounted; ++i) {
@@ -477,14 +481,14 @@ void TestIsoCopyWorker::fullVolume()
     isoCopyWorker worker;
     const Outcome out = runCopy(worker, mnt + QLatin1Char('/'), source);
     const QStringList left = entries(mnt);
-    QProcess::execute("fusermount", {"-u", mnt});
+    QProcess::execute("fusermount", { "-u", mnt });
 
-    QCOMPARE(out.failures, QList<int>{4});
+    QCOMPARE(out.failures, QList<int> { 4 });
     QCOMPARE(out.finished, 0);
-    QCOMPARE(left, QStringList{QStringLiteral("FILLER")});
+    QCOMPARE(left, QStringList { QStringLiteral("FILLER") });
     // The volume itself agrees once unmounted.
     QProcess mdir;
-    mdir.start("mdir", {"-b", "-i", img, "::"});
+    mdir.start("mdir", { "-b", "-i", img, "::" });
     QVERIFY(mdir.waitForFinished());
     QCOMPARE(QString::fromLatin1(mdir.readAllStandardOutput()).trimmed().toUpper(),
              QStringLiteral("::/FILLER"));
@@ -498,11 +502,11 @@ void TestIsoCopyWorker::windowClosedDuringCopy()
     makeSparse(source, 8200000000);
     const QString dest = tmp.filePath(QStringLiteral("stick/linux/"));
 
-    auto *w = new discShelf;
-    auto *thread = w->findChild<QThread *>();
+    auto* w = new discShelf;
+    auto* thread = w->findChild<QThread*>();
     QVERIFY(thread && thread->isRunning());
     QSignalSpy threadDone(thread, &QThread::finished);
-    auto *bar = w->findChild<QProgressBar *>(QStringLiteral("progressBarCurrentFile"));
+    auto* bar = w->findChild<QProgressBar*>(QStringLiteral("progressBarCurrentFile"));
     emit w->startFileCopy(dest, source);
     QTRY_VERIFY_WITH_TIMEOUT(bar->value() > 0, 20000);
     QVERIFY(bar->value() < 100);
