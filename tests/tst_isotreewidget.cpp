@@ -1,5 +1,6 @@
 // The tree as a drop target: which folder on the device a drop names, and which drags it refuses.
 #include "common/testenv.h"
+#include "common/treerows.h"
 #include "library/isotreewidget.h"
 
 #include <QDragEnterEvent>
@@ -34,20 +35,9 @@ void fill(isoTreeWidget &tree)
     tree.expandAll();
 }
 
-QTreeWidgetItem *find(isoTreeWidget &tree, const QStringList &path)
+QTreeWidgetItem *find(const isoTreeWidget &tree, const QStringList &path)
 {
-    QTreeWidgetItem *item = nullptr;
-    for (const QString &name : path) {
-        QTreeWidgetItem *next = nullptr;
-        const int n = item ? item->childCount() : tree.topLevelItemCount();
-        for (int i = 0; i < n && !next; ++i) {
-            QTreeWidgetItem *c = item ? item->child(i) : tree.topLevelItem(i);
-            if (c->text(0) == name)
-                next = c;
-        }
-        item = next;
-    }
-    return item;
+    return TreeRows::find(&tree, path);
 }
 
 QMimeData *urlData(const QStringList &files)
