@@ -49,7 +49,7 @@ int main(int argc, char **argv)
     QElapsedTimer clock;
     clock.start();
     emit window.findChild<isoTreeWidget *>()->copyFiles(QStringLiteral("/"),
-                                                        {tree.filePath(QStringLiteral("drop"))});
+                                                        { tree.filePath(QStringLiteral("drop")) });
     const qint64 ms = qMax<qint64>(1, clock.elapsed());
     const int items = folders * (perFolder + 2) + 1;
     std::printf("examined %d items in %lld ms: %.0f items/s\n", items, ms, items * 1000.0 / ms);

@@ -21,7 +21,8 @@ namespace {
 const qint64 largestImage = 40960000000LL;
 
 // A path still to be examined, with the directory its place on the device is measured from.
-struct DropItem {
+struct DropItem
+{
     QString path;
     QString base;
 };
@@ -73,7 +74,7 @@ void discShelf::queueFilesToCopy(QString destDir, QStringList filenames)
     // Dropped items land in destDir itself, whichever folder each came from; files found inside
     // a dropped folder keep their place below it.
     for (const QString &name : std::as_const(filenames))
-        items.append({name, QFileInfo(name).absolutePath()});
+        items.append({ name, QFileInfo(name).absolutePath() });
 
     while (!items.isEmpty() || !folders.isEmpty()) {
         if (!folders.isEmpty()) {
@@ -85,11 +86,11 @@ void discShelf::queueFilesToCopy(QString destDir, QStringList filenames)
                 const QDir dir(folder.path);
                 const QFileInfoList files = dir.entryInfoList(QDir::Files, QDir::Unsorted);
                 for (const QFileInfo &file : files)
-                    items.append({file.absoluteFilePath(), folder.base});
-                const QFileInfoList subs =
-                    dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
+                    items.append({ file.absoluteFilePath(), folder.base });
+                const QFileInfoList subs
+                    = dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
                 for (const QFileInfo &sub : subs)
-                    folders.append({sub.absoluteFilePath(), folder.base});
+                    folders.append({ sub.absoluteFilePath(), folder.base });
             }
         }
 
@@ -150,7 +151,7 @@ void discShelf::queueFilesToCopy(QString destDir, QStringList filenames)
                     if (answer != QMessageBox::Yes)
                         continue;
                 }
-                accepted.append({relDir, item.path});
+                accepted.append({ relDir, item.path });
                 continue;
             }
 

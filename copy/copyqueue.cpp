@@ -102,9 +102,9 @@ void discShelf::fileCopyFailed(int code)
         box->setWindowTitle(tr("Copy failed!"));
         box->setIcon(QMessageBox::Critical);
         box->setModal(true);
-        box->setText(tr("File: %1\nError: %2\n\nIf this problem persists please contact ")
-                         .arg(name, message)
-                     + Discshelf::supportAddress);
+        box->setText(
+            tr("File: %1\nError: %2\n\nIf this problem persists please contact ").arg(name, message)
+            + Discshelf::supportAddress);
         box->exec();
         if (!self)
             return;

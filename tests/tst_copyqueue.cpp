@@ -5,14 +5,18 @@
 #include "common/fifogate.h"
 #include "common/sysfixture.h"
 #include "common/testenv.h"
+#include "common/treerows.h"
 #include "detect/scsidrivedetector.h"
 #include "library/isotreewidget.h"
 #include "ui/discshelf.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QLabel>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -87,8 +91,7 @@ public:
     {
         emit window->findChild<isoTreeWidget *>()->copyFiles(destDir, paths);
     }
-    template<typename T = QWidget>
-    T *w(const char *name) const
+    template<typename T = QWidget> T *w(const char *name) const
     {
         return window->findChild<T *>(QLatin1String(name));
     }
@@ -104,8 +107,14 @@ public:
             names << QFileInfo(args.at(1).toString()).fileName();
         return names;
     }
-    bool waitStarted(int count) { return QTest::qWaitFor([&] { return starts->size() >= count; }); }
-    bool waitIdle() { return QTest::qWaitFor([&] { return !currentRow(); }); }
+    bool waitStarted(int count)
+    {
+        return QTest::qWaitFor([&] { return starts->size() >= count; });
+    }
+    bool waitIdle()
+    {
+        return QTest::qWaitFor([&] { return !currentRow(); });
+    }
 
     SysFixture sys;
     QString root;
@@ -132,6 +141,26 @@ void duringNextBox(QTimer &timer, std::function<void()> action)
     timer.start();
 }
 
+// A drop of local files onto a row, delivered as the window system does.
+bool dropOnto(QTreeWidget *tree, QTreeWidgetItem *row, const QStringList &files)
+{
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString &f : files)
+        urls << QUrl::fromLocalFile(f);
+    data.setUrls(urls);
+    const QPoint pos = tree->visualItemRect(row).center();
+    QDragEnterEvent enter(pos, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(tree->viewport(), &enter);
+    QDragMoveEvent move(pos, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(tree->viewport(), &move);
+    if (!enter.isAccepted() || !move.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(pos), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(tree->viewport(), &drop);
+    return drop.isAccepted();
+}
+
 } // namespace
 
 class TestCopyQueue : public QObject
@@ -141,6 +170,7 @@ private slots:
     void initTestCase() { TestEnv::isolate(); }
 
     void lastDroppedCopiedFirst();
+    void dropOnFolderRowShowsCopies();
     void folderKeepsItsPlace();
     void nonImages_data();
     void nonImages();
@@ -171,10 +201,10 @@ void TestCopyQueue::lastDroppedCopiedFirst()
 {
     Rig r;
     QVERIFY(r.ready);
-    const QStringList paths{r.gated("a.iso"), r.gated("b.iso"), r.gated("c.iso")};
+    const QStringList paths { r.gated("a.iso"), r.gated("b.iso"), r.gated("c.iso") };
     r.drop("/", paths);
 
-    QCOMPARE(r.started(), QStringList{"c.iso"});
+    QCOMPARE(r.started(), QStringList { "c.iso" });
     QCOMPARE(r.starts->at(0).at(0).toString(), r.root + "/");
     QCOMPARE(r.starts->at(0).at(1).toString(), paths.at(2));
     QVERIFY(!r.shown("lblScanning"));
@@ -196,7 +226,7 @@ void TestCopyQueue::lastDroppedCopiedFirst()
 
     QVERIFY(r.release("b.iso"));
     QVERIFY(r.waitStarted(3));
-    QCOMPARE(r.started(), (QStringList{"c.iso", "b.iso", "a.iso"}));
+    QCOMPARE(r.started(), (QStringList { "c.iso", "b.iso", "a.iso" }));
     QCOMPARE(r.label("lblCurrentFile"), "a.iso");
     QVERIFY(r.currentRow());
     QVERIFY(!r.overallRow() && !r.shown("btnCancelAll") && !r.shown("progressBarOverall"));
@@ -205,8 +235,29 @@ void TestCopyQueue::lastDroppedCopiedFirst()
     QVERIFY(r.waitIdle());
     QVERIFY(!r.overallRow());
     QCOMPARE(r.listings->size(), listed + 3);
-    for (const char *name : {"a.iso", "b.iso", "c.iso"})
+    for (const char *name : { "a.iso", "b.iso", "c.iso" })
         QVERIFY2(QFileInfo::exists(r.root + name), name);
+}
+
+void TestCopyQueue::dropOnFolderRowShowsCopies()
+{
+    Rig r;
+    QVERIFY(r.ready);
+    r.onDevice("linux/old.iso");
+    r.onDevice("config/wandmenu.bin");
+    r.window->findChild<QPushButton *>("btnRefresh")->click();
+    QVERIFY(TestEnv::waitForReady(r.window->scanCycle()));
+    auto *tree = r.window->findChild<isoTreeWidget *>();
+    QTreeWidgetItem *folderRow = TreeRows::find(tree, { "linux" });
+    QVERIFY(folderRow);
+    QVERIFY(dropOnto(tree, folderRow,
+                     { r.source("a.iso", "A"), r.source("b.iso"), r.source("c.iso") }));
+    QVERIFY(r.waitStarted(3));
+    QVERIFY(r.waitIdle());
+    QCOMPARE(r.started(), (QStringList { "c.iso", "b.iso", "a.iso" }));
+    QCOMPARE(r.deviceFile("linux/a.iso"), "A");
+    for (const char *name : { "a.iso", "b.iso", "c.iso" })
+        QVERIFY2(TreeRows::find(tree, { "linux", name }), name);
 }
 
 void TestCopyQueue::folderKeepsItsPlace()
@@ -215,10 +266,10 @@ void TestCopyQueue::folderKeepsItsPlace()
     QVERIFY(r.ready);
     r.source("folder/x.iso", "xx");
     r.source("folder/sub/y.iso", "yyy");
-    r.drop("/linux/", {r.src.filePath("folder")});
+    r.drop("/linux/", { r.src.filePath("folder") });
     QVERIFY(r.waitStarted(2));
     QVERIFY(r.waitIdle());
-    QCOMPARE(r.started(), (QStringList{"x.iso", "y.iso"}));
+    QCOMPARE(r.started(), (QStringList { "x.iso", "y.iso" }));
     QCOMPARE(r.starts->at(0).at(0).toString(), r.root + "/linux/folder/");
     QCOMPARE(r.starts->at(1).at(0).toString(), r.root + "/linux/folder/sub/");
     QCOMPARE(r.starts->at(1).at(1).toString(), r.src.filePath("folder/sub/y.iso"));
@@ -232,14 +283,15 @@ void TestCopyQueue::nonImages_data()
     QTest::addColumn<QStringList>("dropped");
     QTest::addColumn<int>("answer");
     QTest::addColumn<QStringList>("copied");
-    const QStringList mixed{"a.iso", "notes.txt", "b.iso", "readme"};
-    QTest::newRow("ok copies the images") << mixed << int(QMessageBox::Ok)
-                                          << QStringList{"b.iso", "a.iso"};
-    QTest::newRow("abort copies nothing") << mixed << int(QMessageBox::Abort) << QStringList{};
+    const QStringList mixed { "a.iso", "notes.txt", "b.iso", "readme" };
+    QTest::newRow("ok copies the images")
+        << mixed << int(QMessageBox::Ok) << QStringList { "b.iso", "a.iso" };
+    QTest::newRow("abort copies nothing") << mixed << int(QMessageBox::Abort) << QStringList {};
     QTest::newRow("closing the box copies nothing")
-        << mixed << int(QMessageBox::NoButton) << QStringList{};
+        << mixed << int(QMessageBox::NoButton) << QStringList {};
     QTest::newRow("suffix in capitals, numbered part")
-        << QStringList{"disc.ISO", "disc.iso.0"} << int(QMessageBox::Ok) << QStringList{"disc.ISO"};
+        << QStringList { "disc.ISO", "disc.iso.0" } << int(QMessageBox::Ok)
+        << QStringList { "disc.ISO" };
 }
 
 void TestCopyQueue::nonImages()
@@ -254,7 +306,7 @@ void TestCopyQueue::nonImages()
         paths << r.source(name);
     r.boxes.answer(QMessageBox::StandardButton(answer));
     r.drop("/", paths);
-    QCOMPARE(r.boxes.titles(), QStringList{"Ignoring non-ISO files!"});
+    QCOMPARE(r.boxes.titles(), QStringList { "Ignoring non-ISO files!" });
     QVERIFY(!r.shown("lblScanning") && !r.shown("btnAbort"));
     if (!copied.isEmpty())
         QVERIFY(r.waitStarted(copied.size()));
@@ -268,11 +320,11 @@ void TestCopyQueue::sizeLimit_data()
     QTest::addColumn<bool>("present");
     QTest::addColumn<bool>("queued");
     QTest::addColumn<QStringList>("titles");
-    QTest::newRow("at the limit") << 40960000000LL << false << true << QStringList{};
-    QTest::newRow("one byte over") << 40960000001LL << false << false
-                                   << QStringList{"File too large!"};
+    QTest::newRow("at the limit") << 40960000000LL << false << true << QStringList {};
+    QTest::newRow("one byte over")
+        << 40960000001LL << false << false << QStringList { "File too large!" };
     QTest::newRow("over, replacing a copy")
-        << 40960000001LL << true << false << QStringList{"File too large!"};
+        << 40960000001LL << true << false << QStringList { "File too large!" };
 }
 
 void TestCopyQueue::sizeLimit()
@@ -291,7 +343,7 @@ void TestCopyQueue::sizeLimit()
     if (!titles.isEmpty())
         r.boxes.answer(QMessageBox::Ok);
     // The gated file is examined and started first, so the big one is never actually copied.
-    r.drop("/", {big.fileName(), r.gated("gate.iso")});
+    r.drop("/", { big.fileName(), r.gated("gate.iso") });
 
     QCOMPARE(r.boxes.titles(), titles);
     if (!titles.isEmpty())
@@ -299,7 +351,7 @@ void TestCopyQueue::sizeLimit()
                  "The file 'big.iso' is over the maximum limit of ~38GiB,\nit will not be copied. "
                  "Sorry for any inconvenience.\n\nIf this is a serious problem, please contact "
                      + support);
-    QCOMPARE(r.started(), QStringList{"gate.iso"});
+    QCOMPARE(r.started(), QStringList { "gate.iso" });
     QCOMPARE(r.overallRow(), queued);
     if (queued)
         QCOMPARE(r.label("lblOverallProgress"), "File 1 of 2");
@@ -309,7 +361,7 @@ void TestCopyQueue::sizeLimit()
         r.w<QPushButton>("btnCancelAll")->click();
     QVERIFY(r.release("gate.iso"));
     QVERIFY(r.waitIdle());
-    QCOMPARE(r.started(), QStringList{"gate.iso"});
+    QCOMPARE(r.started(), QStringList { "gate.iso" });
 }
 
 void TestCopyQueue::alreadyOnDevice_data()
@@ -330,8 +382,8 @@ void TestCopyQueue::alreadyOnDevice()
     QVERIFY(r.ready);
     r.onDevice(existing);
     r.boxes.answer(QMessageBox::StandardButton(answer));
-    r.drop("/linux/", {r.source("x.iso", "new")});
-    QCOMPARE(r.boxes.titles(), QStringList{"File exists!"});
+    r.drop("/linux/", { r.source("x.iso", "new") });
+    QCOMPARE(r.boxes.titles(), QStringList { "File exists!" });
     QCOMPARE(r.boxes.seen().at(0).text,
              "The file 'x.iso' already exists on your discwand. Overwrite?");
     if (answer == QMessageBox::Yes) {
@@ -350,25 +402,25 @@ void TestCopyQueue::dropJoinsRunningBatch()
 {
     Rig r;
     QVERIFY(r.ready);
-    r.drop("/", {r.gated("a.iso")});
+    r.drop("/", { r.gated("a.iso") });
     QVERIFY(r.currentRow() && !r.overallRow());
-    r.drop("/", {r.gated("b.iso"), r.gated("c.iso")});
-    QCOMPARE(r.started(), QStringList{"a.iso"});
+    r.drop("/", { r.gated("b.iso"), r.gated("c.iso") });
+    QCOMPARE(r.started(), QStringList { "a.iso" });
     QVERIFY(r.overallRow());
     QCOMPARE(r.label("lblOverallProgress"), "File 1 of 3");
     QCOMPARE(r.label("lblCurrentFile"), "a.iso");
-    for (const char *next : {"a.iso", "c.iso", "b.iso"})
+    for (const char *next : { "a.iso", "c.iso", "b.iso" })
         QVERIFY(r.release(next));
     QVERIFY(r.waitStarted(3));
     QVERIFY(r.waitIdle());
-    QCOMPARE(r.started(), (QStringList{"a.iso", "c.iso", "b.iso"}));
+    QCOMPARE(r.started(), (QStringList { "a.iso", "c.iso", "b.iso" }));
 }
 
 void TestCopyQueue::batchEndsWhileDropExamined()
 {
     Rig r;
     QVERIFY(r.ready);
-    r.drop("/", {r.gated("a.iso")});
+    r.drop("/", { r.gated("a.iso") });
     r.onDevice("y.iso");
     QTimer meanwhile;
     bool ended = false;
@@ -377,9 +429,9 @@ void TestCopyQueue::batchEndsWhileDropExamined()
         ended = r.release("a.iso") && r.waitIdle();
         r.boxes.answer(QMessageBox::Yes);
     });
-    r.drop("/", {r.source("x.iso"), r.gated("y.iso")});
+    r.drop("/", { r.source("x.iso"), r.gated("y.iso") });
     QVERIFY(ended);
-    QCOMPARE(r.started(), (QStringList{"a.iso", "y.iso"}));
+    QCOMPARE(r.started(), (QStringList { "a.iso", "y.iso" }));
     QVERIFY(r.currentRow() && r.overallRow());
     QCOMPARE(r.label("lblOverallProgress"), "File 1 of 2");
     QCOMPARE(r.label("lblCurrentFile"), "y.iso");
@@ -399,40 +451,40 @@ void TestCopyQueue::nestedDropKeepsScanningRow()
     QMetaObject::invokeMethod(
         r.window.get(),
         [&] {
-            r.drop("/", {inner});
+            r.drop("/", { inner });
             scanningAfterInner = r.shown("lblScanning") && r.shown("btnAbort");
         },
         Qt::QueuedConnection);
-    r.drop("/", {r.source("a.iso"), r.source("b.iso")});
+    r.drop("/", { r.source("a.iso"), r.source("b.iso") });
     QVERIFY(scanningAfterInner);
     QVERIFY(!r.shown("lblScanning") && !r.shown("btnAbort"));
-    QCOMPARE(r.started(), QStringList{"x.iso"});
+    QCOMPARE(r.started(), QStringList { "x.iso" });
     QCOMPARE(r.label("lblOverallProgress"), "File 1 of 3");
     QVERIFY(r.release("x.iso"));
     QVERIFY(r.waitStarted(3));
     QVERIFY(r.waitIdle());
-    QCOMPARE(r.started(), (QStringList{"x.iso", "b.iso", "a.iso"}));
+    QCOMPARE(r.started(), (QStringList { "x.iso", "b.iso", "a.iso" }));
 }
 
 void TestCopyQueue::leftoverReportStartsWaitingBatch()
 {
     Rig r;
     QVERIFY(r.ready);
-    r.drop("/", {r.source("b.iso"), r.gated("a.iso")});
+    r.drop("/", { r.source("b.iso"), r.gated("a.iso") });
     QVERIFY(r.atGate());
     r.w<QPushButton>("btnCancelAll")->click();
     // The cancelled copy has not reported yet when the next drop starts a batch.
-    r.drop("/", {r.gated("c.iso")});
+    r.drop("/", { r.gated("c.iso") });
     QVERIFY(r.currentRow());
     const qsizetype listed = r.listings->size();
     QVERIFY(r.release("a.iso"));
     QVERIFY(QTest::qWaitFor([&] { return r.listings->size() > listed; }));
-    QCOMPARE(r.started(), (QStringList{"a.iso", "c.iso"}));
+    QCOMPARE(r.started(), (QStringList { "a.iso", "c.iso" }));
     QVERIFY(r.currentRow());
     QCOMPARE(r.label("lblCurrentFile"), "c.iso");
     QVERIFY(r.release("c.iso"));
     QVERIFY(r.waitIdle());
-    QCOMPARE(r.started(), (QStringList{"a.iso", "c.iso"}));
+    QCOMPARE(r.started(), (QStringList { "a.iso", "c.iso" }));
     QVERIFY(!QFileInfo::exists(r.root + "a.iso"));
     QVERIFY(QFileInfo::exists(r.root + "c.iso"));
 }
@@ -441,7 +493,7 @@ void TestCopyQueue::cancelCurrentFile()
 {
     Rig r;
     QVERIFY(r.ready);
-    r.drop("/", {r.gated("a.iso"), r.gated("b.iso"), r.gated("c.iso")});
+    r.drop("/", { r.gated("a.iso"), r.gated("b.iso"), r.gated("c.iso") });
     const qsizetype listed = r.listings->size();
     QVERIFY(r.atGate());
     r.w<QPushButton>("btnCancelCurrentFile")->click();
@@ -450,7 +502,7 @@ void TestCopyQueue::cancelCurrentFile()
     QCOMPARE(r.started().last(), "b.iso");
     QCOMPARE(r.label("lblOverallProgress"), "File 2 of 3");
     QCOMPARE(r.listings->size(), listed + 1);
-    QCOMPARE(QDir(r.root).entryList({"c.iso*"}), QStringList{});
+    QCOMPARE(QDir(r.root).entryList({ "c.iso*" }), QStringList {});
     QVERIFY(r.release("b.iso"));
     QVERIFY(r.release("a.iso"));
     QVERIFY(r.waitIdle());
@@ -461,7 +513,7 @@ void TestCopyQueue::cancelAll()
 {
     Rig r;
     QVERIFY(r.ready);
-    r.drop("/", {r.gated("a.iso"), r.gated("b.iso"), r.gated("c.iso")});
+    r.drop("/", { r.gated("a.iso"), r.gated("b.iso"), r.gated("c.iso") });
     const qsizetype listed = r.listings->size();
     QVERIFY(r.atGate());
     r.w<QPushButton>("btnCancelAll")->click();
@@ -469,8 +521,8 @@ void TestCopyQueue::cancelAll()
     QVERIFY(r.waitIdle());
     QVERIFY(!r.overallRow() && !r.shown("btnCancelAll") && !r.shown("progressBarCurrentFile"));
     QCOMPARE(r.listings->size(), listed + 1);
-    QCOMPARE(r.started(), QStringList{"c.iso"});
-    QCOMPARE(QDir(r.root).entryList({"*.iso*"}), QStringList{});
+    QCOMPARE(r.started(), QStringList { "c.iso" });
+    QCOMPARE(QDir(r.root).entryList({ "*.iso*" }), QStringList {});
     QVERIFY(r.boxes.seen().isEmpty());
 }
 
@@ -494,17 +546,17 @@ void TestCopyQueue::failureMessages()
     QFETCH(QString, message);
     Rig r;
     QVERIFY(r.ready);
-    r.drop("/", {r.gated("next.iso"), r.gated("%2 odd.iso")});
+    r.drop("/", { r.gated("next.iso"), r.gated("%2 odd.iso") });
     const qsizetype listed = r.listings->size();
     r.boxes.answer(QMessageBox::Ok);
     r.window->fileCopyFailed(code);
-    QCOMPARE(r.boxes.titles(), QStringList{"Copy failed!"});
+    QCOMPARE(r.boxes.titles(), QStringList { "Copy failed!" });
     QCOMPARE(r.boxes.seen().at(0).icon, QMessageBox::Critical);
-    QCOMPARE(r.boxes.seen().at(0).text, "File: %2 odd.iso\nError: " + message
-                                            + "\n\nIf this problem persists please contact "
-                                            + support);
+    QCOMPARE(r.boxes.seen().at(0).text,
+             "File: %2 odd.iso\nError: " + message + "\n\nIf this problem persists please contact "
+                 + support);
     // The failed file counts as done: the batch goes on.
-    QCOMPARE(r.started(), (QStringList{"%2 odd.iso", "next.iso"}));
+    QCOMPARE(r.started(), (QStringList { "%2 odd.iso", "next.iso" }));
     QCOMPARE(r.listings->size(), listed + 1);
 }
 
@@ -514,12 +566,20 @@ void TestCopyQueue::realFailures_data()
     QTest::addColumn<QString>("obstacle");
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("message");
-    QTest::newRow("path") << "/linux/" << "linux" << "x.iso"
+    QTest::newRow("path") << "/linux/"
+                          << "linux"
+                          << "x.iso"
                           << "Couldn't create path on discwand.";
-    QTest::newRow("destination") << "/" << "x.iso.temp/keep" << "x.iso"
+    QTest::newRow("destination") << "/"
+                                 << "x.iso.temp/keep"
+                                 << "x.iso"
                                  << "Couldn't open destination file.";
-    QTest::newRow("source") << "/" << QString() << "ghost.iso" << "Couldn't open source file.";
-    QTest::newRow("rename") << "/" << "x.iso/keep" << "x.iso" << "Couldn't rename temporary file.";
+    QTest::newRow("source") << "/" << QString() << "ghost.iso"
+                            << "Couldn't open source file.";
+    QTest::newRow("rename") << "/"
+                            << "x.iso/keep"
+                            << "x.iso"
+                            << "Couldn't rename temporary file.";
 }
 
 void TestCopyQueue::realFailures()
@@ -532,21 +592,21 @@ void TestCopyQueue::realFailures()
     QVERIFY(r.ready);
     if (!obstacle.isEmpty())
         r.onDevice(obstacle);
-    QStringList expected{"Copy failed!"};
+    QStringList expected { "Copy failed!" };
     // A folder of the image's name counts as a copy on the device.
     if (obstacle == "x.iso/keep") {
         r.boxes.answer(QMessageBox::Yes);
         expected.prepend("File exists!");
     }
     r.boxes.answer(QMessageBox::Ok);
-    r.drop(destDir, {source == "x.iso" ? r.source(source) : r.src.filePath(source)});
+    r.drop(destDir, { source == "x.iso" ? r.source(source) : r.src.filePath(source) });
     QVERIFY(r.waitStarted(1));
     QVERIFY(QTest::qWaitFor([&] { return r.boxes.seen().size() == expected.size(); }));
     QVERIFY(r.waitIdle());
     QCOMPARE(r.boxes.titles(), expected);
-    QCOMPARE(r.boxes.seen().last().text, "File: " + source + "\nError: " + message
-                                             + "\n\nIf this problem persists please contact "
-                                             + support);
+    QCOMPARE(r.boxes.seen().last().text,
+             "File: " + source + "\nError: " + message
+                 + "\n\nIf this problem persists please contact " + support);
 }
 
 void TestCopyQueue::failureAfterCancelAll()
@@ -554,7 +614,7 @@ void TestCopyQueue::failureAfterCancelAll()
     Rig r;
     QVERIFY(r.ready);
     r.onDevice("a.iso.temp/keep");
-    r.drop("/", {r.source("b.iso"), r.gated("a.iso")});
+    r.drop("/", { r.source("b.iso"), r.gated("a.iso") });
     QVERIFY(r.atGate());
     r.w<QPushButton>("btnCancelAll")->click();
     r.boxes.answer(QMessageBox::Ok);
@@ -565,16 +625,19 @@ void TestCopyQueue::failureAfterCancelAll()
              "File: a.iso\nError: Couldn't open destination file.\n\nIf this problem persists "
              "please contact "
                  + support);
-    QCOMPARE(r.started(), QStringList{"a.iso"});
+    QCOMPARE(r.started(), QStringList { "a.iso" });
 }
 
 void TestCopyQueue::currentFileLabel_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("long") << "ubuntu-desktop.iso" << "ubuntu-d";
-    QTest::newRow("eight") << "12345678.iso" << "12345678";
-    QTest::newRow("short") << "a.iso" << "a.iso";
+    QTest::newRow("long") << "ubuntu-desktop.iso"
+                          << "ubuntu-d";
+    QTest::newRow("eight") << "12345678.iso"
+                           << "12345678";
+    QTest::newRow("short") << "a.iso"
+                           << "a.iso";
 }
 
 void TestCopyQueue::currentFileLabel()
@@ -583,7 +646,7 @@ void TestCopyQueue::currentFileLabel()
     QFETCH(QString, shown);
     Rig r;
     QVERIFY(r.ready);
-    r.drop("/", {r.gated(name)});
+    r.drop("/", { r.gated(name) });
     QCOMPARE(r.label("lblCurrentFile"), shown);
 }
 
@@ -601,7 +664,7 @@ void TestCopyQueue::deviceLostBeforeNextFile()
     QFETCH(QString, title);
     Rig r;
     QVERIFY(r.ready);
-    r.drop("/", {r.gated("a.iso"), r.gated("b.iso"), r.gated("c.iso")});
+    r.drop("/", { r.gated("a.iso"), r.gated("b.iso"), r.gated("c.iso") });
     auto *detector = r.window->findChild<ScsiDriveDetector *>();
     if (unplug) {
         r.sys.unmount(r.root.chopped(1));
@@ -612,8 +675,8 @@ void TestCopyQueue::deviceLostBeforeNextFile()
     r.boxes.answer(QMessageBox::Ok);
     QVERIFY(r.release("c.iso"));
     QVERIFY(r.waitIdle());
-    QCOMPARE(r.boxes.titles(), QStringList{title});
-    QCOMPARE(r.started(), QStringList{"c.iso"});
+    QCOMPARE(r.boxes.titles(), QStringList { title });
+    QCOMPARE(r.started(), QStringList { "c.iso" });
     QVERIFY(!r.overallRow());
 }
 
@@ -622,11 +685,11 @@ void TestCopyQueue::interruptedExamination_data()
     QTest::addColumn<bool>("close");
     QTest::addColumn<QStringList>("dropped");
     QTest::addColumn<int>("answer");
-    const QStringList mixed{"a.iso", "notes.txt", "c.iso"};
+    const QStringList mixed { "a.iso", "notes.txt", "c.iso" };
     QTest::newRow("abort scan") << false << mixed << int(QMessageBox::Ok);
     QTest::newRow("close window") << true << mixed << int(QMessageBox::Ok);
     QTest::newRow("close window at the last question")
-        << true << QStringList{"b.iso"} << int(QMessageBox::Yes);
+        << true << QStringList { "b.iso" } << int(QMessageBox::Yes);
 }
 
 void TestCopyQueue::interruptedExamination()
@@ -656,9 +719,9 @@ void TestCopyQueue::interruptedExamination()
         return;
     QVERIFY(!r.shown("lblScanning") && !r.shown("btnAbort"));
     // The abort was used up: the next drop is examined and copied.
-    r.drop("/", {r.source("z.iso")});
+    r.drop("/", { r.source("z.iso") });
     QVERIFY(r.waitStarted(1));
-    QCOMPARE(r.started(), QStringList{"z.iso"});
+    QCOMPARE(r.started(), QStringList { "z.iso" });
 }
 
 QTEST_MAIN(TestCopyQueue)

@@ -32,8 +32,8 @@ bool FifoGate::open()
 
 bool FifoGate::readerWaiting()
 {
-    const QStringList tasks = QDir(QStringLiteral("/proc/self/task"))
-                                  .entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    const QStringList tasks
+        = QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &task : tasks) {
         QFile wchan(QStringLiteral("/proc/self/task/%1/wchan").arg(task));
         if (wchan.open(QIODevice::ReadOnly) && wchan.readAll().trimmed() == "wait_for_partner")
