@@ -11,4 +11,4 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)" --target discshelf_screenshots
 # A fixed style and font size, so that refreshed pictures differ only where the window does.
 export QT_STYLE_OVERRIDE=Fusion QT_QPA_PLATFORM=xcb
-xvfb-run -a -s "-screen 0 640x480x24" "$build/tests/e2e/discshelf_screenshots" docs
+xvfb-run -a -s "-screen 0 1024x768x24" "$build/tests/e2e/discshelf_screenshots" docs

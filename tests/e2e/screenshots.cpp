@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -26,16 +27,26 @@ bool failed(const QString &why)
     return false;
 }
 
-// The screen around the window and any box it shows, as a user would see them.
+// The window and any box it shows, as a user sees them, on a transparent background.
 bool shoot(discShelf &w, const QString &file)
 {
     QTest::qWait(300); // let the last repaint reach the screen
-    QRect area = w.frameGeometry();
+    QList<QWidget *> shown{&w};
     if (QWidget *box = QApplication::activeModalWidget())
-        area |= box->frameGeometry();
-    area = area.intersected(w.screen()->geometry());
-    const QPixmap shot = w.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
-    if (shot.isNull() || !shot.save(file))
+        shown << box;
+    QRect area;
+    for (QWidget *widget : shown)
+        area |= widget->frameGeometry();
+    QPixmap canvas(area.size());
+    canvas.fill(Qt::transparent);
+    QPainter painter(&canvas);
+    for (QWidget *widget : shown) {
+        const QRect r = widget->frameGeometry();
+        painter.drawPixmap(r.topLeft() - area.topLeft(),
+                           w.screen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()));
+    }
+    painter.end();
+    if (!canvas.save(file))
         return failed(QStringLiteral("cannot save ") + file);
     QTextStream(stdout) << "wrote " << file << '\n';
     return true;
@@ -100,9 +111,13 @@ bool run(const QString &out)
     app.select(QStringLiteral("/linux/debian-12-netinst.iso"));
     bool shot = false;
     QTimer::singleShot(500, &w, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        // Without a window manager the box would cover the window: show it beside it.
+        box->move(w.frameGeometry().right() + 12, w.y());
         shot = shoot(w, out + QStringLiteral("/read-only.png"));
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
-            box->accept();
+        box->accept();
     });
     QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("btnLoadISO")), Qt::LeftButton);
     (void)QTest::qWaitFor([&] { return shot; }, 5000);

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDragEnterEvent>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QTest>
@@ -14,6 +15,23 @@
 WindowDriver::WindowDriver(discShelf &window)
     : w(window)
 {
+    watchdog.setInterval(500);
+    QObject::connect(&watchdog, &QTimer::timeout, &watchdog, [this] { closeStrayBox(); });
+    watchdog.start();
+}
+
+void WindowDriver::closeStrayBox()
+{
+    auto *current = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    if (current != box) {
+        box = current;
+        boxShown.start();
+        return;
+    }
+    if (current && boxShown.elapsed() > 20000) {
+        stray << current->windowTitle();
+        current->reject();
+    }
 }
 
 isoTreeWidget *WindowDriver::tree() const

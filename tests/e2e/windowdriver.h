@@ -3,8 +3,11 @@
 #pragma once
 
 #include <QPoint>
+#include <QElapsedTimer>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 class QTreeWidgetItem;
 class discShelf;
@@ -14,6 +17,8 @@ class WindowDriver
 {
 public:
     explicit WindowDriver(discShelf &window);
+    WindowDriver(const WindowDriver &) = delete;
+    WindowDriver &operator=(const WindowDriver &) = delete;
 
     isoTreeWidget *tree() const;
     // Every row as its path from the top ("/linux", "/linux/tools/memtest86.iso").
@@ -34,6 +39,16 @@ public:
     bool waitForCopying(int timeoutMs = 20000) const;
     bool waitForBatchEnd(int timeoutMs = 120000) const;
 
+    // Titles of message boxes that nobody answered within 20 s and that were closed so that
+    // the test can go on and fail instead of waiting for ever.
+    QStringList strayBoxes() const { return stray; }
+
 private:
+    void closeStrayBox();
+
     discShelf &w;
+    QTimer watchdog;
+    QPointer<QWidget> box;
+    QElapsedTimer boxShown;
+    QStringList stray;
 };

@@ -1,0 +1,140 @@
+// End to end on a simulated discwand: finding it while running and choosing the image to load,
+// each checked on the unplugged volume with fsck.fat and mtools.
+#include "common/boxanswerer.h"
+#include "common/testenv.h"
+#include "fatimage.h"
+#include "library/isotreewidget.h"
+#include "simstick.h"
+#include "ui/discshelf.h"
+#include "windowdriver.h"
+
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+class TestE2eLibrary : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup() { qunsetenv("DISCSHELF_SYSROOT"); }
+
+    void plugWhileRunning();
+    void loadIso_data();
+    void loadIso();
+};
+
+#define REQUIRE_STICK(stick)                                                                       \
+    QVERIFY2((stick).isValid(), qPrintable((stick).error()));                                     \
+    qputenv("DISCSHELF_SYSROOT", (stick).sysroot().toLocal8Bit())
+
+#define VERIFY_CLEAN(stick)                                                                        \
+    do {                                                                                           \
+        FatImage fat((stick).image());                                                             \
+        QVERIFY2(fat.isClean(), qPrintable(fat.report()));                                         \
+    } while (false)
+
+#define VERIFY_NO_STRAY_BOX(app)                                                                   \
+    QVERIFY2((app).strayBoxes().isEmpty(), qPrintable((app).strayBoxes().join(QLatin1Char(','))))
+
+void TestE2eLibrary::initTestCase()
+{
+    TestEnv::isolate();
+    const QString reason = SimStick::unavailableReason();
+    if (!reason.isEmpty())
+        QSKIP(qPrintable(QStringLiteral("no simulated discwand on this computer: ") + reason));
+}
+
+void TestE2eLibrary::plugWhileRunning()
+{
+    SimStick stick;
+    REQUIRE_STICK(stick);
+    discShelf w;
+    w.show();
+    WindowDriver app(w);
+    QVERIFY(app.waitForReady());
+    QCOMPARE(app.rows(), QStringList{QStringLiteral("/<Waiting for an discwand to appear>")});
+
+    QVERIFY2(stick.plug(), qPrintable(stick.error()));
+    const QStringList expected{QStringLiteral("/big.iso.0"),
+                               QStringLiteral("/config"),
+                               QStringLiteral("/linux"),
+                               QStringLiteral("/linux/debian-12-netinst.iso"),
+                               QStringLiteral("/linux/ubuntu-24.04-desktop.iso"),
+                               QStringLiteral("/linux/tools"),
+                               QStringLiteral("/linux/tools/gparted-live.iso"),
+                               QStringLiteral("/linux/tools/memtest86.iso"),
+                               QStringLiteral("/windows"),
+                               QStringLiteral("/windows/winpe-rescue.iso")};
+    QVERIFY2(app.waitForRows(expected), qPrintable(app.rows().join(QLatin1Char(' '))));
+    QVERIFY(app.waitForReady());
+    // The second part of a split image and the selector program get no row.
+    QVERIFY(!app.rows().contains(QStringLiteral("/big.iso.1")));
+    QVERIFY(!app.rows().contains(QStringLiteral("/config/wandmenu.bin")));
+
+    QVERIFY2(stick.unplug(), qPrintable(stick.error()));
+    QVERIFY(QTest::qWaitFor([&] {
+        return app.rows() == QStringList{QStringLiteral("/<Waiting for an discwand to appear>")};
+    }, 10000));
+    VERIFY_CLEAN(stick);
+    VERIFY_NO_STRAY_BOX(app);
+}
+
+void TestE2eLibrary::loadIso_data()
+{
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<bool>("doubleClick");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<QByteArray>("expected"); // null: the file must not exist
+    QTest::newRow("split image, button") << "/big.iso.0" << false << false << QByteArray("/big.iso");
+    QTest::newRow("nested image, button")
+        << "/linux/tools/memtest86.iso" << false << false << QByteArray("/linux/tools/memtest86.iso");
+    QTest::newRow("image, double-click")
+        << "/windows/winpe-rescue.iso" << true << false << QByteArray("/windows/winpe-rescue.iso");
+    QTest::newRow("read-only switch set")
+        << "/linux/debian-12-netinst.iso" << false << true << QByteArray();
+}
+
+void TestE2eLibrary::loadIso()
+{
+    QFETCH(QString, row);
+    QFETCH(bool, doubleClick);
+    QFETCH(bool, readOnly);
+    QFETCH(QByteArray, expected);
+    SimStick stick;
+    REQUIRE_STICK(stick);
+    QVERIFY(stick.plug());
+    QVERIFY(stick.setReadOnly(readOnly));
+    BoxAnswerer boxes;
+    discShelf w;
+    w.show();
+    WindowDriver app(w);
+    QVERIFY2(app.waitForRows({row}), qPrintable(app.rows().join(QLatin1Char(' '))));
+    QVERIFY(app.waitForReady());
+    QVERIFY(app.select(row));
+    if (readOnly)
+        boxes.answer(QMessageBox::Ok);
+    if (doubleClick) {
+        app.doubleClick(row);
+    } else {
+        auto *button = w.findChild<QPushButton *>(QStringLiteral("btnLoadISO"));
+        QVERIFY(button->isEnabled());
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    QVERIFY(QTest::qWaitFor([&] { return boxes.pending() == 0; }, 10000));
+    QCOMPARE(boxes.titles(),
+             readOnly ? QStringList{QStringLiteral("Couldn't write to discwand")} : QStringList());
+
+    QVERIFY2(stick.unplug(), qPrintable(stick.error()));
+    FatImage fat(stick.image());
+    if (expected.isNull()) {
+        QVERIFY(!fat.contains(QStringLiteral("/config/iso_filename.txt")));
+    } else {
+        QCOMPARE(fat.type(QStringLiteral("/config/iso_filename.txt")), expected);
+    }
+    VERIFY_CLEAN(stick);
+    VERIFY_NO_STRAY_BOX(app);
+}
+
+QTEST_MAIN(TestE2eLibrary)
+#include "tst_e2e_library.moc"
