@@ -1,5 +1,6 @@
-// End to end on a simulated discwand: dropping images with the read-only switch set, checked on
-// the unplugged volume with fsck.fat and mtools.
+// End to end on a simulated discwand: dropping images and folders, the read-only switch, a stick
+// unplugged in the middle of a copy and a full volume, each checked on the unplugged volume
+// with fsck.fat and mtools.
 #include "common/boxanswerer.h"
 #include "common/testenv.h"
 #include "fatimage.h"
@@ -20,7 +21,11 @@ private slots:
     void initTestCase();
     void cleanup() { qunsetenv("DISCSHELF_SYSROOT"); }
 
+    void dropImagesAndFolder();
     void readOnlyBeforeCopy();
+    void unplugDuringCopy_data();
+    void unplugDuringCopy();
+    void fullVolume();
 
 private:
     QByteArray makeSource(const QString &relPath, int size);
@@ -65,6 +70,60 @@ QByteArray TestE2eCopy::makeSource(const QString &relPath, int size)
     return bytes;
 }
 
+static QStringList tempOrParts(const QStringList &entries)
+{
+    QStringList out;
+    for (const QString &e : entries)
+        if (e.endsWith(QLatin1String(".temp")) || e.contains(QLatin1String(".iso.")))
+            out << e;
+    return out;
+}
+
+void TestE2eCopy::dropImagesAndFolder()
+{
+    const QMap<QString, QByteArray> files{
+        {QStringLiteral("drop1/a.iso"), makeSource(QStringLiteral("drop1/a.iso"), 200000)},
+        {QStringLiteral("drop1/Rescue.ISO"), makeSource(QStringLiteral("drop1/Rescue.ISO"), 1500000)},
+        {QStringLiteral("drop1/distro/x.iso"), makeSource(QStringLiteral("drop1/distro/x.iso"), 300000)},
+        {QStringLiteral("drop1/distro/sub/y.iso"),
+         makeSource(QStringLiteral("drop1/distro/sub/y.iso"), 7000001)},
+    };
+    makeSource(QStringLiteral("drop1/distro/readme.txt"), 100);
+    SimStick stick;
+    REQUIRE_STICK(stick);
+    QVERIFY(stick.plug());
+    BoxAnswerer boxes;
+    discShelf w;
+    w.show();
+    WindowDriver app(w);
+    QVERIFY(app.waitForRows({QStringLiteral("/linux")}));
+    QVERIFY(app.waitForReady());
+
+    boxes.answer(QMessageBox::Ok); // copy the images, leave the text file
+    app.drop(QStringLiteral("/linux"),
+             {sources.filePath(QStringLiteral("drop1/a.iso")),
+              sources.filePath(QStringLiteral("drop1/Rescue.ISO")),
+              sources.filePath(QStringLiteral("drop1/distro"))});
+    QVERIFY(app.waitForBatchEnd());
+    QCOMPARE(boxes.titles(), QStringList{QStringLiteral("Ignoring non-ISO files!")});
+    const QStringList copied{QStringLiteral("/linux/a.iso"), QStringLiteral("/linux/Rescue.ISO"),
+                             QStringLiteral("/linux/distro/x.iso"),
+                             QStringLiteral("/linux/distro/sub/y.iso")};
+    QVERIFY2(app.waitForRows(copied), qPrintable(app.rows().join(QLatin1Char(' '))));
+
+    QVERIFY2(stick.unplug(), qPrintable(stick.error()));
+    FatImage fat(stick.image());
+    for (auto it = files.begin(); it != files.end(); ++it) {
+        const QString onStick = QStringLiteral("/linux") + it.key().mid(QStringLiteral("drop1").size());
+        QVERIFY2(fat.read(onStick) == it.value(), qPrintable(onStick));
+    }
+    const QStringList entries = fat.entries();
+    QVERIFY(!entries.contains(QStringLiteral("/linux/distro/readme.txt")));
+    QCOMPARE(tempOrParts(entries), QStringList({QStringLiteral("/big.iso.0"), QStringLiteral("/big.iso.1")}));
+    VERIFY_CLEAN(stick);
+    VERIFY_NO_STRAY_BOX(app);
+}
+
 void TestE2eCopy::readOnlyBeforeCopy()
 {
     makeSource(QStringLiteral("ro/a.iso"), 100000);
@@ -90,6 +149,116 @@ void TestE2eCopy::readOnlyBeforeCopy()
     QVERIFY2(stick.unplug(), qPrintable(stick.error()));
     FatImage fat(stick.image());
     QCOMPARE(fat.entries(), before);
+    VERIFY_CLEAN(stick);
+    VERIFY_NO_STRAY_BOX(app);
+}
+
+void TestE2eCopy::unplugDuringCopy_data()
+{
+    QTest::addColumn<bool>("yank");
+    QTest::addColumn<QStringList>("failureBoxes");
+    // Unmounted once the open file is let go of: the copy in hand ends, the next finds no stick.
+    QTest::newRow("unplugged") << false << QStringList();
+    // Pulled out at once: writing fails, then the next copy finds no stick.
+    QTest::newRow("pulled out") << true << QStringList{QStringLiteral("Copy failed!")};
+}
+
+void TestE2eCopy::unplugDuringCopy()
+{
+    QFETCH(bool, yank);
+    QFETCH(QStringList, failureBoxes);
+    QMap<QString, QByteArray> files;
+    for (const auto &[name, size] : {std::pair{"gone/c.iso", 300000}, std::pair{"gone/b.iso", 400000},
+                                     std::pair{"gone/long.iso", 40000000}})
+        files.insert(QString::fromLatin1(name), makeSource(QString::fromLatin1(name), size));
+    SimStick stick;
+    REQUIRE_STICK(stick);
+    QVERIFY(stick.plug());
+    BoxAnswerer boxes;
+    discShelf w;
+    w.show();
+    WindowDriver app(w);
+    QVERIFY(app.waitForRows({QStringLiteral("/linux")}));
+    QVERIFY(app.waitForReady());
+
+    // The last dropped is copied first: long.iso, long enough to pull the stick in the middle.
+    app.drop(QString(), {sources.filePath(QStringLiteral("gone/c.iso")),
+                         sources.filePath(QStringLiteral("gone/b.iso")),
+                         sources.filePath(QStringLiteral("gone/long.iso"))});
+    QVERIFY(QTest::qWaitFor([&] { return QFile::exists(stick.deviceRoot() + "long.iso.temp"); }, 20000));
+    for (int i = 0; i <= failureBoxes.size(); ++i)
+        boxes.answer(QMessageBox::Ok);
+    QVERIFY2(stick.unplug(yank), qPrintable(stick.error()));
+    QVERIFY(app.waitForBatchEnd());
+    QVERIFY(QTest::qWaitFor([&] { return boxes.pending() == 0; }, 10000));
+    // The next copy ends the batch: the stick is gone, or, if the removal has not been noticed
+    // yet, its volume no longer takes writes.
+    QStringList titles = boxes.titles();
+    QVERIFY2(!titles.isEmpty(), "no box ended the batch");
+    const QString last = titles.takeLast();
+    QVERIFY2(last == QLatin1String("discwand disappeared!") || last == QLatin1String("Couldn't write to discwand"),
+             qPrintable(last));
+    QCOMPARE(titles, failureBoxes);
+    QVERIFY(app.waitForRows({QStringLiteral("/<Waiting for an discwand to appear>")}));
+
+    QVERIFY(stick.plug());
+    QVERIFY(app.waitForRows({QStringLiteral("/linux")}));
+    QVERIFY(app.waitForReady());
+    QVERIFY2(stick.unplug(), qPrintable(stick.error()));
+    FatImage fat(stick.image());
+    const QStringList entries = fat.entries();
+    QEXPECT_FAIL("pulled out",
+                 "the partial file of a copy cut off by pulling the stick out stays on it: the "
+                 "worker cannot remove it from a vanished volume and nothing removes it on replug",
+                 Continue);
+    QCOMPARE(tempOrParts(entries), QStringList({QStringLiteral("/big.iso.0"), QStringLiteral("/big.iso.1")}));
+    // What is on the stick is whole; what is not is not there at all.
+    for (auto it = files.begin(); it != files.end(); ++it) {
+        const QString onStick = it.key().mid(QStringLiteral("gone").size());
+        if (entries.contains(onStick))
+            QVERIFY2(fat.read(onStick) == it.value(), qPrintable(onStick));
+    }
+    VERIFY_CLEAN(stick);
+    VERIFY_NO_STRAY_BOX(app);
+}
+
+void TestE2eCopy::fullVolume()
+{
+    SimStick::Options options;
+    options.sizeMb = 40;
+    options.samples = false;
+    SimStick stick(options);
+    REQUIRE_STICK(stick);
+    {
+        FatImage fat(stick.image());
+        const qint64 free = fat.freeBytes();
+        QVERIFY(free > 8 * 1024 * 1024);
+        QVERIFY2(fat.write(QStringLiteral("/filler.bin"), QByteArray(int(free - 3 * 1024 * 1024), 'f')),
+                 qPrintable(fat.report()));
+    }
+    makeSource(QStringLiteral("full/fedora.iso"), 5 * 1024 * 1024);
+    QVERIFY(stick.plug());
+    BoxAnswerer boxes;
+    discShelf w;
+    w.show();
+    WindowDriver app(w);
+    QVERIFY(app.waitForRows({QStringLiteral("/config")}));
+    QVERIFY(app.waitForReady());
+
+    boxes.answer(QMessageBox::Ok);
+    app.drop(QString(), {sources.filePath(QStringLiteral("full/fedora.iso"))});
+    QVERIFY(QTest::qWaitFor([&] { return boxes.pending() == 0; }, 60000));
+    QVERIFY(app.waitForBatchEnd());
+    QCOMPARE(boxes.titles(), QStringList{QStringLiteral("Copy failed!")});
+    QVERIFY2(boxes.seen().first().text.contains(
+                 QStringLiteral("Error: Couldn't write to destination file (out of space?).")),
+             qPrintable(boxes.seen().first().text));
+    QVERIFY(boxes.seen().first().text.startsWith(QStringLiteral("File: fedora.iso\n")));
+
+    QVERIFY2(stick.unplug(), qPrintable(stick.error()));
+    FatImage fat(stick.image());
+    QCOMPARE(fat.entries(), QStringList({QStringLiteral("/config/"), QStringLiteral("/config/wandmenu.bin"),
+                                         QStringLiteral("/filler.bin")}));
     VERIFY_CLEAN(stick);
     VERIFY_NO_STRAY_BOX(app);
 }
