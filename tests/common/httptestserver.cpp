@@ -70,6 +70,15 @@ void HttpTestServer::answer(QTcpSocket *socket)
     socket->disconnectFromHost();
 }
 
+void HttpTestServer::sendMore(qint64 bytes)
+{
+    for (Held &h : held) {
+        if (h.socket)
+            h.socket->write(h.rest.left(bytes));
+        h.rest.remove(0, bytes);
+    }
+}
+
 void HttpTestServer::release()
 {
     const QList<Held> waiting = held;

@@ -30,6 +30,8 @@ public:
     HttpTestServer();
 
     void setResponse(const Response &response) { reply = response; }
+    // Sends the next `bytes` body bytes of held responses; they stay held.
+    void sendMore(qint64 bytes);
     // Sends what held responses still owe, then closes their connections.
     void release();
 
