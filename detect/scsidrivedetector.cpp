@@ -1,13 +1,20 @@
 #include "detect/scsidrivedetector.h"
 
+#include "detect/drivenotifier.h"
+
 #include <QDebug>
 
-// Placeholder until the device layer lands: no device is ever found.
-class DriveNotifier : public QObject
+namespace {
+
+// Values go into single-quoted WQL literals; escaped, no value can end the literal early.
+QString literal(QString value)
 {
-public:
-    using QObject::QObject;
-};
+    value.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    value.replace(QLatin1Char('\''), QLatin1String("\\'"));
+    return value;
+}
+
+} // namespace
 
 ScsiDriveDetector::ScsiDriveDetector(const QString &vendorName, const QString &productName,
                                      QObject *parent)
@@ -17,6 +24,7 @@ ScsiDriveDetector::ScsiDriveDetector(const QString &vendorName, const QString &p
     , productName(productName)
 {
     connectWmi();
+    connect(storageInfo, &DriveNotifier::logicalDriveChanged, this, &ScsiDriveDetector::driveChanged);
 }
 
 ScsiDriveDetector::~ScsiDriveDetector()
@@ -29,21 +37,78 @@ QString ScsiDriveDetector::drivePath() const
     return currentPath;
 }
 
-bool ScsiDriveDetector::isWritable() const
-{
-    return false;
-}
-
-QStringList ScsiDriveDetector::queryProperty(const QString &, const QString &, bool *failed,
-                                             bool) const
-{
-    *failed = true;
-    return {};
-}
-
 void ScsiDriveDetector::forceRefresh()
 {
+    const bool wasPresent = !currentPath.isEmpty();
     currentPath.clear();
+    bool failed = false;
+
+    const QStringList drives = queryProperty(
+        QStringLiteral("SELECT DeviceID FROM Win32_DiskDrive WHERE Model LIKE '%1 %2%'")
+            .arg(literal(vendorName), literal(productName)),
+        QStringLiteral("DeviceID"), &failed, false);
+    if (failed) {
+        emit refreshFailed();
+        return;
+    }
+    if (drives.isEmpty()) {
+        emit refreshComplete();
+        return;
+    }
+    if (drives.size() > 1)
+        qDebug() << "Found >1 matching drive, only using the first one.";
+
+    const QStringList partitions = queryProperty(
+        QStringLiteral("ASSOCIATORS OF {Win32_DiskDrive='%1'} WHERE ResultClass=Win32_DiskPartition")
+            .arg(literal(drives.first())),
+        QStringLiteral("DeviceID"), &failed, false);
+    if (failed) {
+        emit refreshFailed();
+        return;
+    }
+    if (partitions.isEmpty()) {
+        emit refreshComplete();
+        return;
+    }
+
+    QStringList logicalDisks;
+    for (const QString &partition : partitions) {
+        logicalDisks += queryProperty(
+            QStringLiteral("ASSOCIATORS OF {Win32_DiskPartition='%1'} WHERE ResultClass=Win32_LogicalDisk")
+                .arg(literal(partition)),
+            QStringLiteral("DeviceID"), &failed, false);
+        if (failed) {
+            emit refreshFailed();
+            return;
+        }
+    }
+
+    QStringList candidates;
+    for (const QString &disk : std::as_const(logicalDisks)) {
+        const QStringList fileSystems =
+            queryProperty(QStringLiteral("SELECT FileSystem FROM Win32_LogicalDisk WHERE Name='%1'")
+                              .arg(literal(disk)),
+                          QStringLiteral("FileSystem"), &failed, false);
+        if (failed) {
+            emit refreshFailed();
+            return;
+        }
+        if (!fileSystems.isEmpty() && fileSystems.first() == QLatin1String("FAT32"))
+            candidates << disk;
+    }
+
+    const bool isPresent = !candidates.isEmpty();
+    if (isPresent) {
+        currentPath = candidates.first();
+        if (!currentPath.endsWith(QLatin1Char('/')))
+            currentPath += QLatin1Char('/');
+        emit driveDetected(currentPath);
+    }
+    if (isPresent != wasPresent) {
+        emit driveStateChanged(!currentPath.isEmpty());
+        if (currentPath.isEmpty())
+            emit driveDisappeared();
+    }
     emit refreshComplete();
 }
 
@@ -58,5 +123,21 @@ void ScsiDriveDetector::driveChanged(bool added, const QString &drive)
     }
 }
 
-void ScsiDriveDetector::connectWmi() {}
-void ScsiDriveDetector::releaseWmi() {}
+bool ScsiDriveDetector::isWritable() const
+{
+    if (currentPath.isEmpty())
+        return false;
+    // The volume is named by its mount point, which is the device root without its final "/".
+    QString volume = currentPath;
+    if (volume.size() > 1)
+        volume.chop(1);
+    bool failed = false;
+    const QStringList access = queryProperty(
+        QStringLiteral("SELECT Access FROM Win32_LogicalDisk WHERE Name = '%1'").arg(literal(volume)),
+        QStringLiteral("Access"), &failed, true);
+    if (access.isEmpty()) {
+        qWarning() << "Derp, checking writability of non-existent drive.";
+        return false;
+    }
+    return !failed && access.first() != QLatin1String("1");
+}

@@ -38,6 +38,8 @@ public slots:
     void driveChanged(bool added, const QString &drive);
 
 private:
+    // The WMI layer: wmiquery_linux.cpp answers from the system description; a Windows build
+    // adds wmiquery_win.cpp with the COM calls behind the same three members.
     void connectWmi();
     void releaseWmi();
 

@@ -108,6 +108,15 @@ QString SysFixture::addDiscwand(const QString &disk, bool readOnly)
     return mount(part, QString(), readOnly) + QLatin1Char('/');
 }
 
+void SysFixture::vanish(const QString &relativePath)
+{
+    const QString path = sysroot.path() + QLatin1Char('/') + relativePath;
+    if (QFileInfo(path).isDir())
+        QDir(path).removeRecursively();
+    else
+        QFile::remove(path);
+}
+
 QString SysFixture::makeDir(const QString &name)
 {
     QString path = mounts.path() + QLatin1Char('/') + name;

@@ -39,6 +39,10 @@ public:
     // partition sdb1, FAT32, mounted. Returns the device root (mount point + "/").
     QString addDiscwand(const QString &disk = QStringLiteral("sdb"), bool readOnly = false);
 
+    // Removes part of the description (a file or directory path relative to the root), as
+    // when the system's description of its disks vanishes or can no longer be read.
+    void vanish(const QString &relativePath);
+
     // A plain temporary directory that lives as long as the fixture.
     QString makeDir(const QString &name);
 
