@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -92,7 +93,7 @@ private:
     bool done = false;
 };
 
-// Files past this size cannot be written by this process while it lives.
+// While it lives, this process cannot write files past the given size.
 class FileSizeLimit
 {
 public:
@@ -120,7 +121,7 @@ class TestWandmenu : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { TestEnv::isolate(); }
+    void initTestCase();
 
     void noQuestion_data();
     void noQuestion();
@@ -140,7 +141,28 @@ private slots:
 
 private:
     void checkQuestion(const BoxAnswerer::Seen &seen);
+
+    QTimer boxWatchdog;
+    QPointer<QWidget> lingeringBox;
+    int lingeringTicks = 0;
 };
+
+void TestWandmenu::initTestCase()
+{
+    TestEnv::isolate();
+    // A box nobody answers would block the test function for good: close it and fail instead.
+    connect(&boxWatchdog, &QTimer::timeout, this, [this] {
+        QWidget *box = QApplication::activeModalWidget();
+        lingeringTicks = box && box == lingeringBox ? lingeringTicks + 1 : 0;
+        lingeringBox = box;
+        if (box && lingeringTicks == 50) {
+            const QString title = box->windowTitle();
+            box->close();
+            QFAIL(qPrintable(QStringLiteral("unanswered box: ") + title));
+        }
+    });
+    boxWatchdog.start(100);
+}
 
 void TestWandmenu::checkQuestion(const BoxAnswerer::Seen &seen)
 {
