@@ -1,6 +1,9 @@
 #include "detect/systemdescription.h"
 
+#include <QByteArrayView>
 #include <QFileInfo>
+
+#include <cstring>
 
 #include <algorithm>
 #include <cerrno>
@@ -20,7 +23,7 @@ bool readFile(const QString &path, QByteArray *content)
     if (fd < 0)
         return false;
     content->clear();
-    char buffer[4096];
+    char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
@@ -33,10 +36,24 @@ bool readFile(const QString &path, QByteArray *content)
     }
 }
 
+// Attribute files (sysfs, udev data) are small and delivered whole by the first read.
+QByteArray readTrimmedAt(int dirFd, const QByteArray &path)
+{
+    const int fd = ::openat(dirFd, path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    char buffer[4096];
+    ssize_t n;
+    do
+        n = ::read(fd, buffer, sizeof buffer);
+    while (n < 0 && errno == EINTR);
+    ::close(fd);
+    return n > 0 ? QByteArray(buffer, int(n)).trimmed() : QByteArray();
+}
+
 QByteArray readTrimmed(const QString &path)
 {
-    QByteArray content;
-    return readFile(path, &content) ? content.trimmed() : QByteArray();
+    return readTrimmedAt(AT_FDCWD, QFile::encodeName(path));
 }
 
 bool exists(const QString &path)
@@ -79,6 +96,17 @@ SystemDescription::SystemDescription(const QString &root)
         rootDir.chop(1);
 }
 
+SystemDescription::SystemDescription(const SystemDescription &other)
+    : rootDir(other.rootDir)
+{
+}
+
+SystemDescription::~SystemDescription()
+{
+    if (blockFd >= 0)
+        ::close(blockFd);
+}
+
 QString SystemDescription::sysroot()
 {
     return qEnvironmentVariable("DISCSHELF_SYSROOT");
@@ -115,18 +143,29 @@ bool SystemDescription::disks(QStringList *names) const
     return true;
 }
 
+// Disks are looked at one by one from sys/block; short paths from there spare the kernel work.
+int SystemDescription::blockDirFd() const
+{
+    if (blockFd < 0)
+        blockFd = ::open(QFile::encodeName(sysPath(QStringLiteral("sys/block"))).constData(),
+                         O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return blockFd;
+}
+
 bool SystemDescription::isDisk(const QString &name) const
 {
+    struct stat st;
     return !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.startsWith(QLatin1Char('.'))
-        && exists(sysPath(QStringLiteral("sys/block/%1/device").arg(name)));
+        && blockDirFd() >= 0
+        && ::fstatat(blockFd, QFile::encodeName(name + QLatin1String("/device")).constData(), &st, 0) == 0;
 }
 
 QString SystemDescription::model(const QString &disk) const
 {
-    const QString dir = sysPath(QStringLiteral("sys/block/%1/device/").arg(disk));
+    const QByteArray dir = QFile::encodeName(disk) + "/device/";
     QStringList parts;
     for (const char *file : {"vendor", "model"}) {
-        const QString part = QString::fromLatin1(readTrimmed(dir + QLatin1String(file)));
+        const QString part = QString::fromLatin1(readTrimmedAt(blockDirFd(), dir + file));
         if (!part.isEmpty())
             parts << part;
     }
@@ -152,14 +191,12 @@ bool SystemDescription::partitions(const QString &disk, QStringList *names) cons
         QList<Mount> all;
         if (!mounts(&all))
             return false;
-        if (ownFileSystem(disk))
+        const QString number = deviceNumber(disk);
+        bool own = ownFileSystem(disk);
+        for (int i = 0; !own && i < all.size(); ++i)
+            own = isMountOf(all.at(i), disk, number);
+        if (own)
             names->append(disk);
-        else
-            for (const Mount &m : std::as_const(all))
-                if (deviceOf(m) == disk) {
-                    names->append(disk);
-                    break;
-                }
     }
     return true;
 }
@@ -174,35 +211,58 @@ QString SystemDescription::diskOfPartition(const QString &name) const
 {
     if (name.isEmpty() || name.contains(QLatin1Char('/')))
         return {};
-    const QString dir = deviceDir(name);
+    QString disk;
+    const QString dir = deviceDir(name, &disk);
     if (dir.isEmpty())
         return {};
-    if (exists(dir + QLatin1String("/partition"))) {
-        const QString disk = QFileInfo(QFileInfo(dir).canonicalFilePath()).path().section(QLatin1Char('/'), -1);
-        return isDisk(disk) ? disk : QString();
-    }
+    if (!disk.isEmpty())
+        return exists(dir + QLatin1String("/partition")) && isDisk(disk) ? disk : QString();
     QStringList own;
     if (isDisk(name) && partitions(name, &own) && own == QStringList(name))
         return name;
     return {};
 }
 
-QString SystemDescription::deviceDir(const QString &name) const
+QString SystemDescription::deviceDir(const QString &name, QString *disk) const
 {
-    const QString classDir = sysPath(QStringLiteral("sys/class/block/") + name);
-    if (exists(classDir))
-        return classDir;
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.startsWith(QLatin1Char('.')))
+        return {};
     const QString blockDir = sysPath(QStringLiteral("sys/block/") + name);
     if (exists(blockDir))
         return blockDir;
-    QStringList disks;
-    listDir(sysPath(QStringLiteral("sys/block")), &disks);
-    for (const QString &disk : std::as_const(disks)) {
-        const QString dir = sysPath(QStringLiteral("sys/block/%1/%2").arg(disk, name));
-        if (exists(dir))
+    // Partitions are mostly named after their disk: sdb1 on sdb, nvme0n1p1 on nvme0n1.
+    QString guess = name;
+    while (!guess.isEmpty() && guess.back().isDigit())
+        guess.chop(1);
+    if (guess.endsWith(QLatin1Char('p')) && guess.size() > 1 && guess.at(guess.size() - 2).isDigit())
+        guess.chop(1);
+    QStringList disks = {guess};
+    if (guess.isEmpty() || !exists(sysPath(QStringLiteral("sys/block/%1/%2").arg(guess, name)))) {
+        disks.clear();
+        listDir(sysPath(QStringLiteral("sys/block")), &disks);
+    }
+    for (const QString &candidate : std::as_const(disks)) {
+        const QString dir = sysPath(QStringLiteral("sys/block/%1/%2").arg(candidate, name));
+        if (exists(dir)) {
+            if (disk)
+                *disk = candidate;
             return dir;
+        }
     }
     return {};
+}
+
+QString SystemDescription::deviceNumber(const QString &name) const
+{
+    const QString dir = deviceDir(name);
+    return dir.isEmpty() ? QString() : QString::fromLatin1(readTrimmed(dir + QLatin1String("/dev")));
+}
+
+bool SystemDescription::isMountOf(const Mount &m, const QString &name, const QString &number) const
+{
+    if (!isUnnamedDevice(m.number))
+        return m.number == number;
+    return deviceOf(m) == name;
 }
 
 bool SystemDescription::mounts(QList<Mount> *out) const
@@ -210,33 +270,69 @@ bool SystemDescription::mounts(QList<Mount> *out) const
     QByteArray table;
     if (!readFile(mountTablePath(), &table))
         return false;
-    *out = parseMountTable(table);
+    // The table is read afresh every time but seldom changes: the same text needs no new parse.
+    // Only the GUI thread reads it.
+    static QByteArray lastTable;
+    static QList<Mount> lastMounts;
+    if (table != lastTable) {
+        lastMounts = parseMountTable(table);
+        lastTable = table;
+    }
+    *out = lastMounts;
     return true;
 }
 
 QList<SystemDescription::Mount> SystemDescription::parseMountTable(const QByteArray &table)
 {
+    // Fields: id parent major:minor root mountpoint options [optional...] - type source super.
     QList<Mount> out;
-    for (const QByteArray &line : table.split('\n')) {
-        const QList<QByteArray> f = line.split(' ');
-        const int sep = f.indexOf("-");
-        if (sep < 6 || f.size() < sep + 3)
+    const char *p = table.constData();
+    const char *const end = p + table.size();
+    while (p < end) {
+        const char *eol = static_cast<const char *>(memchr(p, '\n', size_t(end - p)));
+        if (!eol)
+            eol = end;
+        QByteArrayView f[10];
+        int n = 0;
+        bool afterDash = false;
+        for (const char *q = p; q < eol && n < 10;) {
+            const char *sp = static_cast<const char *>(memchr(q, ' ', size_t(eol - q)));
+            if (!sp)
+                sp = eol;
+            const QByteArrayView field(q, sp - q);
+            if (n >= 6 && !afterDash) {
+                afterDash = field == "-";
+            } else {
+                f[n++] = field;
+            }
+            q = sp + 1;
+        }
+        p = eol + 1;
+        if (!afterDash || n < 8)
+            continue;
+        const QString number = QString::fromLatin1(f[2]);
+        const bool fromDev = f[7].startsWith("/dev/");
+        if (isUnnamedDevice(number) && !fromDev)
             continue;
         Mount m;
-        m.number = QString::fromLatin1(f.at(2));
-        m.mountPoint = decodeMountPath(f.at(4));
-        m.fsType = QString::fromLatin1(f.at(sep + 1));
-        m.source = decodeMountPath(f.at(sep + 2));
-        const QByteArray super = f.size() > sep + 3 ? f.at(sep + 3) : QByteArray();
-        m.readOnly = f.at(5).split(',').contains("ro") || super.split(',').contains("ro");
-        if (!isUnnamedDevice(m.number) || m.source.startsWith(QLatin1String("/dev/")))
-            out.append(m);
+        m.number = number;
+        m.mountPoint = decodeMountPath(f[4].toByteArray());
+        m.fsType = QString::fromLatin1(f[6]);
+        m.source = decodeMountPath(f[7].toByteArray());
+        const auto hasRo = [](QByteArrayView options) {
+            return options == "ro" || options.startsWith("ro,") || options.endsWith(",ro")
+                || options.contains(",ro,");
+        };
+        m.readOnly = hasRo(f[5]) || (n > 8 && hasRo(f[8]));
+        out.append(m);
     }
     return out;
 }
 
 QString SystemDescription::decodeMountPath(const QByteArray &escaped)
 {
+    if (!escaped.contains('\\'))
+        return QString::fromUtf8(escaped);
     QByteArray out;
     out.reserve(escaped.size());
     for (int i = 0; i < escaped.size(); ++i) {
@@ -258,7 +354,7 @@ QString SystemDescription::decodeMountPath(const QByteArray &escaped)
 
 QString SystemDescription::deviceOf(const Mount &m) const
 {
-    if (!isUnnamedDevice(m.number)) {
+    if (!isUnnamedDevice(m.number) && hasDeviceLinks()) {
         const QString link = sysPath(QStringLiteral("sys/dev/block/") + m.number);
         if (exists(link))
             return QFileInfo(QFileInfo(link).canonicalFilePath()).fileName();
@@ -268,11 +364,16 @@ QString SystemDescription::deviceOf(const Mount &m) const
     return {};
 }
 
+bool SystemDescription::hasDeviceLinks() const
+{
+    if (deviceLinks < 0)
+        deviceLinks = exists(sysPath(QStringLiteral("sys/dev/block"))) ? 1 : 0;
+    return deviceLinks == 1;
+}
+
 QByteArray SystemDescription::udevProperty(const QString &number, const QByteArray &key) const
 {
-    QByteArray data;
-    if (!readFile(sysPath(QStringLiteral("run/udev/data/b") + number), &data))
-        return {};
+    const QByteArray data = readTrimmed(sysPath(QStringLiteral("run/udev/data/b") + number));
     const QByteArray prefix = "E:" + key + '=';
     for (const QByteArray &line : data.split('\n'))
         if (line.startsWith(prefix))

@@ -20,6 +20,9 @@ public:
 
     // root: the directory below which sys/, proc/ and run/ are read ("" for "/").
     explicit SystemDescription(const QString &root = sysroot());
+    SystemDescription(const SystemDescription &other);
+    SystemDescription &operator=(const SystemDescription &) = delete;
+    ~SystemDescription();
 
     // DISCSHELF_SYSROOT, or "" when unset: the one place the application reads the environment.
     static QString sysroot();
@@ -45,6 +48,10 @@ public:
     bool mounts(QList<Mount> *out) const;
     // Block device name (sdb1) that a mount comes from.
     QString deviceOf(const Mount &m) const;
+    // major:minor of a block device, "" when there is no such device.
+    QString deviceNumber(const QString &name) const;
+    // Whether a mount comes from the named block device whose major:minor is given.
+    bool isMountOf(const Mount &m, const QString &name, const QString &number) const;
     QString fileSystem(const Mount &m) const;
     bool isReadOnly(const Mount &m) const;
 
@@ -54,9 +61,15 @@ public:
 
 private:
     QString sysPath(const QString &relative) const;
-    QString deviceDir(const QString &name) const;
+    // The block device's sysfs directory; *disk is set when it is a partition found below its disk.
+    QString deviceDir(const QString &name, QString *disk = nullptr) const;
     bool ownFileSystem(const QString &disk) const;
     QByteArray udevProperty(const QString &number, const QByteArray &key) const;
 
+    bool hasDeviceLinks() const;
+    int blockDirFd() const;
+
     QString rootDir;
+    mutable int deviceLinks = -1; // whether sys/dev/block exists; asked once per description
+    mutable int blockFd = -1;     // sys/block, opened when first needed
 };

@@ -35,12 +35,13 @@ WmiClasses::Class WmiClasses::classNamed(const QString &name)
 
 bool WmiClasses::knows(Class cls, const QString &property)
 {
-    QStringList known = {QStringLiteral("DeviceID"), QStringLiteral("Name"), QStringLiteral("Caption")};
+    if (same(property, QLatin1String("DeviceID")) || same(property, QLatin1String("Name"))
+        || same(property, QLatin1String("Caption")))
+        return cls != NoClass;
     if (cls == DiskDrive)
-        known << QStringLiteral("Model");
-    else if (cls == LogicalDisk)
-        known << QStringLiteral("FileSystem") << QStringLiteral("Access");
-    return cls != NoClass && known.contains(property, Qt::CaseInsensitive);
+        return same(property, QLatin1String("Model"));
+    return cls == LogicalDisk
+        && (same(property, QLatin1String("FileSystem")) || same(property, QLatin1String("Access")));
 }
 
 QVariant WmiClasses::value(const Instance &instance, const QString &property) const
@@ -132,10 +133,12 @@ bool WmiClasses::associators(const WqlQuery &query, QList<Instance> *out) const
             return true;
         if (wanted(DiskDrive, diskToPartition))
             out->append({DiskDrive, disk, {}});
-        if (wanted(LogicalDisk, logicalToPartition))
+        if (wanted(LogicalDisk, logicalToPartition)) {
+            const QString number = sys.deviceNumber(device);
             for (const auto &m : std::as_const(mounts))
-                if (sys.deviceOf(m) == device)
+                if (sys.isMountOf(m, device, number))
                     out->append({LogicalDisk, m.mountPoint, m});
+        }
         return true;
     }
     if (!wanted(DiskPartition, logicalToPartition))

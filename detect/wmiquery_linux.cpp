@@ -66,7 +66,9 @@ QStringList ScsiDriveDetector::queryProperty(const QString &wql, const QString &
 {
     QStringList values;
     const WqlQuery query = WqlQuery::parse(wql);
-    if (!query.isValid() || !WmiClasses(services->description).run(query, property, numeric, &values)) {
+    // A fresh description per query: nothing read for one query is trusted for the next.
+    const SystemDescription description(services->description.root());
+    if (!query.isValid() || !WmiClasses(description).run(query, property, numeric, &values)) {
         qDebug() << "Query" << wql << "failed.";
         *failed = true;
         return {};

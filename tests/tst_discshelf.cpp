@@ -34,6 +34,7 @@ private slots:
     void driveDisappearedRestartsBusyCycle();
     void refreshIgnoredWhileBusy();
     void abortScanHidesAndFlags();
+    void refreshFailureWayOut();
 
 private:
     SysFixture *fixture = nullptr;
@@ -264,6 +265,28 @@ void TestDiscShelf::abortScanHidesAndFlags()
     QVERIFY(!abort->isVisible());
     QVERIFY(!scanning->isVisible());
     // The flag is observable through the drop scan: the next examined drop is abandoned at once.
+}
+
+void TestDiscShelf::refreshFailureWayOut()
+{
+    SysFixture sys;
+    sys.addDiscwand();
+    discShelf w;
+    w.show();
+    QVERIFY(TestEnv::waitForReady(w.scanCycle()));
+    // The system's description of its disks goes away: the next pass cannot look.
+    sys.vanish(QStringLiteral("sys/block"));
+    QSignalSpy locating(state(w, "locatingState"), &QState::entered);
+    QTest::mouseClick(w.findChild<QPushButton *>("btnRefresh"), Qt::LeftButton);
+    QVERIFY(locating.count() == 1 || locating.wait(2000));
+    QVERIFY(TestEnv::waitForReady(w.scanCycle()));
+    QVERIFY(w.findChild<QPushButton *>("btnRefresh")->isVisible());
+    QVERIFY(w.findChild<QPushButton *>("btnLoadISO")->isVisible());
+    auto *tree = w.findChild<isoTreeWidget *>();
+    QCOMPARE(tree->topLevelItemCount(), 1);
+    QCOMPARE(tree->topLevelItem(0)->text(0),
+             QStringLiteral("<Couldn't look for your discwand. Click Refresh to try again.>"));
+    QCOMPARE(w.findChild<ScsiDriveDetector *>()->drivePath(), QString());
 }
 
 QTEST_MAIN(TestDiscShelf)
