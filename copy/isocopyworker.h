@@ -25,7 +25,10 @@ public slots:
     void copyFile(QString destDir, QString sourceFile);
 
 private:
-    std::atomic<bool> cancelRequested{false};
-    char *buffer = nullptr;
+    // Removes P, P.temp and every numbered part of P, skipping what is absent or stuck.
+    void removeCopyFiles(QString path);
+
+    std::atomic<bool> cancelRequested { false };
+    char* buffer = nullptr;
     const qint64 chunkSize = 6291456;
 };

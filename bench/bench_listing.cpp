@@ -1,0 +1,184 @@
+// Listing a large device (2,000 folders, 20,000 files, 5% of them images) into the tree,
+// timed beside `find` walking the same folders.
+#include "common/sysfixture.h"
+#include "library/isotreewidget.h"
+#include "ui/discshelf.h"
+
+#include <QAbstractState>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+
+#include <sys/resource.h>
+#include <time.h>
+
+namespace {
+
+constexpr int topFolders = 40;
+constexpr int subFolders = 49; // per top folder: 40 + 40 * 49 = 2,000 folders
+constexpr int filesPerFolder = 10;
+
+bool touch(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly);
+}
+
+// Every 20th file is an image; every other image is split in two parts.
+bool layDevice(const QString &root)
+{
+    int n = 0;
+    const auto fill = [&](const QString &dir) {
+        for (int i = 0; i < filesPerFolder; ++i, ++n) {
+            QString name;
+            if (n % 40 == 0)
+                name = QStringLiteral("image%1.iso").arg(n);
+            else if (n % 40 == 20)
+                name = QStringLiteral("split%1.iso.0").arg(n);
+            else if (n % 40 == 21)
+                name = QStringLiteral("split%1.iso.1").arg(n - 1);
+            else
+                name = QStringLiteral("file%1.dat").arg(n);
+            if (!touch(dir + QLatin1Char('/') + name))
+                return false;
+        }
+        return true;
+    };
+    for (int t = 0; t < topFolders; ++t) {
+        const QString top = root + QStringLiteral("top%1").arg(t);
+        if (!QDir().mkpath(top) || !fill(top))
+            return false;
+        for (int s = 0; s < subFolders; ++s) {
+            const QString sub = top + QStringLiteral("/sub%1").arg(s);
+            if (!QDir().mkpath(sub) || !fill(sub))
+                return false;
+        }
+    }
+    return QDir().mkpath(root + QStringLiteral("config"))
+        && touch(root + QStringLiteral("config/wandmenu.bin"));
+}
+
+int countRows(const QTreeWidget *tree)
+{
+    int rows = 0;
+    QList<const QTreeWidgetItem *> todo;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        todo.append(tree->topLevelItem(i));
+    while (!todo.isEmpty()) {
+        const QTreeWidgetItem *item = todo.takeLast();
+        ++rows;
+        for (int i = 0; i < item->childCount(); ++i)
+            todo.append(item->child(i));
+    }
+    return rows;
+}
+
+double cpuMs(int who)
+{
+    rusage u{};
+    getrusage(who, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3
+        + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+}
+
+double threadCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+double median(QList<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.at(v.size() / 2);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QtMessageHandler quiet = [](QtMsgType type, const QMessageLogContext &, const QString &msg) {
+        if (type != QtDebugMsg)
+            std::fprintf(stderr, "%s\n", qPrintable(msg));
+    };
+    qInstallMessageHandler(quiet);
+    // Never the user's own settings.
+    QTemporaryDir settings;
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 15;
+    SysFixture sys;
+    const QString root = sys.addDiscwand();
+    if (!layDevice(root)) {
+        std::fprintf(stderr, "could not lay out the device under %s\n", qPrintable(root));
+        return 1;
+    }
+
+    discShelf window;
+    const bool ready = QTest::qWaitFor(
+        [&] {
+            for (const QAbstractState *s : window.scanCycle().configuration())
+                if (s->objectName() == QLatin1String("readyState"))
+                    return true;
+            return false;
+        },
+        30000);
+    auto *tree = window.findChild<isoTreeWidget *>();
+    const int rows = countRows(tree);
+    // 2,000 folders + config, 1,000 images.
+    if (!ready || rows != 3001) {
+        std::fprintf(stderr, "the window did not list the device (%d rows); is detection in?\n",
+                     rows);
+        return 1;
+    }
+
+    // Wall time, and CPU time, which stays meaningful on a machine busy with other work.
+    QList<double> listing, listingCpu;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        const double cpu = threadCpuMs();
+        t.start();
+        window.buildIsoList();
+        listing.append(t.nsecsElapsed() / 1e6);
+        listingCpu.append(threadCpuMs() - cpu);
+    }
+
+    QList<double> find, findCpu;
+    for (int i = 0; i < runs; ++i) {
+        QProcess p;
+        p.setStandardOutputFile(QProcess::nullDevice());
+        QElapsedTimer t;
+        const double cpu = cpuMs(RUSAGE_CHILDREN);
+        t.start();
+        p.start(QStringLiteral("find"), {root});
+        p.waitForFinished(-1);
+        find.append(t.nsecsElapsed() / 1e6);
+        findCpu.append(cpuMs(RUSAGE_CHILDREN) - cpu);
+        if (p.exitCode() != 0)
+            return 1;
+    }
+
+    const double l = median(listing), lc = median(listingCpu);
+    const double f = median(find), fc = median(findCpu);
+    std::printf("device: 2,000 folders, 20,000 files (1,000 images), %d rows; median of %d runs\n",
+                rows, runs);
+    std::printf("                 wall ms    cpu ms\n");
+    std::printf("buildIsoList(): %8.2f  %8.2f\n", l, lc);
+    std::printf("find:           %8.2f  %8.2f\n", f, fc);
+    std::printf("ratio:          %8.2f  %8.2f   (target: 2.00 or less)\n", l / f, lc / fc);
+    return 0;
+}
