@@ -35,9 +35,9 @@ const QString cannotWriteText = QStringLiteral(
     "Could not write wandmenu.bin to your discwand.\nPlease check the read-only switch.");
 const QString failedTitle = QStringLiteral("Download failed!");
 const QString failedStart = QStringLiteral("Couldn't download wandmenu.bin:\n");
-const QString failedEnd =
-    QStringLiteral("\n\nYou can also download it from http://quellor-makeworth.com/wandmenu.bin\n"
-                   "and place it in the /config directory.");
+const QString failedEnd
+    = QStringLiteral("\n\nYou can also download it from http://quellor-makeworth.com/wandmenu.bin\n"
+                     "and place it in the /config directory.");
 
 // Every byte value, in an order that a shifted or truncated copy would not reproduce.
 QByteArray pattern(int size)
@@ -109,7 +109,7 @@ public:
     void lift() { setrlimit(RLIMIT_FSIZE, &saved); }
 
 private:
-    rlimit saved{};
+    rlimit saved {};
 };
 
 } // namespace
@@ -201,7 +201,7 @@ void TestWandmenu::noQuestion()
         other = sys.mount(QStringLiteral("sdc1"));
     }
     HttpTestServer server;
-    server.setResponse({200, "new menu"});
+    server.setResponse({ 200, "new menu" });
     BoxAnswerer boxes;
     boxes.answer(QMessageBox::Yes); // taken only if a question wrongly comes
 
@@ -234,7 +234,7 @@ void TestWandmenu::declined()
     SysFixture sys;
     const QString root = sys.addDiscwand();
     HttpTestServer server;
-    server.setResponse({200, "new menu"});
+    server.setResponse({ 200, "new menu" });
     BoxAnswerer boxes;
     boxes.answer(QMessageBox::StandardButton(button));
 
@@ -279,7 +279,7 @@ void TestWandmenu::downloaded()
     if (configExists)
         QDir(root).mkpath(QStringLiteral("config/other"));
     HttpTestServer server;
-    server.setResponse({200, body});
+    server.setResponse({ 200, body });
     BoxAnswerer boxes;
     boxes.answer(QMessageBox::Yes);
 
@@ -313,11 +313,11 @@ void TestWandmenu::progressRow_data()
     QTest::addColumn<double>("fraction"); // shown once holdAt + 1 bytes arrived; < 0: busy
     QTest::addColumn<bool>("completes");
     const QByteArray body = pattern(200000);
-    QTest::newRow("known size") << Response{200, body, -1, 79999} << 0.4 << true;
-    QTest::newRow("unknown size") << Response{200, body, -2, 79999} << -1.0 << true;
+    QTest::newRow("known size") << Response { 200, body, -1, 79999 } << 0.4 << true;
+    QTest::newRow("unknown size") << Response { 200, body, -2, 79999 } << -1.0 << true;
     // A declared size past the int range must still show the right fraction.
     const qint64 huge = 3LL * 1024 * 1024 * 1024;
-    QTest::newRow("over 2 GiB") << Response{200, pattern(1 << 20), huge, (1 << 20) - 1}
+    QTest::newRow("over 2 GiB") << Response { 200, pattern(1 << 20), huge, (1 << 20) - 1 }
                                 << 1.0 / 3072 << false;
 }
 
@@ -374,10 +374,10 @@ void TestWandmenu::progressRow()
     const QString file = root + QStringLiteral("config/wandmenu.bin");
     if (completes) {
         QVERIFY(readFile(file) == response.body);
-        QCOMPARE(boxes.titles(), QStringList{questionTitle});
+        QCOMPARE(boxes.titles(), QStringList { questionTitle });
     } else {
         QVERIFY(!QFile::exists(file));
-        QCOMPARE(boxes.titles(), QStringList({questionTitle, failedTitle}));
+        QCOMPARE(boxes.titles(), QStringList({ questionTitle, failedTitle }));
     }
 }
 
@@ -386,10 +386,10 @@ void TestWandmenu::downloadFailed_data()
     QTest::addColumn<Response>("response");
     QTest::addColumn<bool>("refused");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("404") << Response{404, "<html>Not here</html>"} << false << "Not Found";
-    QTest::newRow("500") << Response{500, "oops"} << false << "server replied";
-    QTest::newRow("connection refused") << Response{} << true << "refused";
-    QTest::newRow("cut short") << Response{200, pattern(30000), 100000} << false << "closed";
+    QTest::newRow("404") << Response { 404, "<html>Not here</html>" } << false << "Not Found";
+    QTest::newRow("500") << Response { 500, "oops" } << false << "server replied";
+    QTest::newRow("connection refused") << Response {} << true << "refused";
+    QTest::newRow("cut short") << Response { 200, pattern(30000), 100000 } << false << "closed";
 }
 
 void TestWandmenu::downloadFailed()
@@ -411,13 +411,13 @@ void TestWandmenu::downloadFailed()
     w.show();
     QVERIFY(TestEnv::waitForReady(w.scanCycle()));
 
-    QCOMPARE(boxes.titles(), QStringList({questionTitle, failedTitle}));
+    QCOMPARE(boxes.titles(), QStringList({ questionTitle, failedTitle }));
     const BoxAnswerer::Seen failed = boxes.seen().at(1);
     QCOMPARE(failed.icon, QMessageBox::Warning);
     QVERIFY2(failed.text.startsWith(failedStart) && failed.text.endsWith(failedEnd),
              qPrintable(failed.text));
-    const QString error = failed.text.mid(failedStart.size(),
-                                          failed.text.size() - failedStart.size() - failedEnd.size());
+    const QString error = failed.text.mid(
+        failedStart.size(), failed.text.size() - failedStart.size() - failedEnd.size());
     QVERIFY2(error.contains(reason, Qt::CaseInsensitive), qPrintable(error));
     QCOMPARE(server.requests().size(), refused ? 0 : 1);
     QVERIFY(!QFile::exists(root + QStringLiteral("config")));
@@ -448,7 +448,7 @@ void TestWandmenu::readOnly()
         sys.setDeviceReadOnly(QStringLiteral("sdb1"), true);
     const QByteArray body = pattern(10000);
     HttpTestServer server;
-    server.setResponse({200, body});
+    server.setResponse({ 200, body });
     BoxAnswerer boxes;
     boxes.answer(QMessageBox::Yes);
     for (int i = 0; i < retriesWhileReadOnly; ++i)
@@ -511,7 +511,7 @@ void TestWandmenu::shortWrite()
     const QString file = root + QStringLiteral("config/wandmenu.bin");
     const QByteArray body = pattern(1 << 20);
     HttpTestServer server;
-    server.setResponse({200, body});
+    server.setResponse({ 200, body });
     BoxAnswerer boxes;
     boxes.answer(QMessageBox::Yes);
 
@@ -534,7 +534,7 @@ void TestWandmenu::shortWrite()
     QVERIFY(!partialWhileAsking);
     QCOMPARE(doneWhileAsking, 0);
 
-    QCOMPARE(boxes.titles(), QStringList({questionTitle, cannotWriteTitle}));
+    QCOMPARE(boxes.titles(), QStringList({ questionTitle, cannotWriteTitle }));
     QCOMPARE(boxes.seen().at(1).text, cannotWriteText);
     QCOMPARE(done.count(), 1);
     if (retry)
@@ -549,7 +549,7 @@ void TestWandmenu::replyAfterRestart()
     const QString first = sys.addDiscwand();
     const QByteArray body = pattern(50000);
     HttpTestServer server;
-    server.setResponse({200, body, -1, 1000});
+    server.setResponse({ 200, body, -1, 1000 });
     BoxAnswerer boxes;
     boxes.answer(QMessageBox::Yes);
 

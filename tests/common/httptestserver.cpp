@@ -63,7 +63,7 @@ void HttpTestServer::answer(QTcpSocket *socket)
     socket->write(head);
     if (r.holdAt >= 0) {
         socket->write(r.body.left(r.holdAt));
-        held.append({socket, r.body.mid(r.holdAt)});
+        held.append({ socket, r.body.mid(r.holdAt) });
         return;
     }
     socket->write(r.body);

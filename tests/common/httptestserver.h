@@ -15,7 +15,8 @@ class HttpTestServer : public QObject
 {
     Q_OBJECT
 public:
-    struct Response {
+    struct Response
+    {
         int status = 200;
         QByteArray body;
         // Content-Length sent: -1 is the body's size, -2 sends none (the body then ends when
@@ -45,7 +46,8 @@ public:
     static QUrl refusedUrl();
 
 private:
-    struct Held {
+    struct Held
+    {
         QPointer<QTcpSocket> socket;
         QByteArray rest;
     };
