@@ -90,4 +90,8 @@ private:
     QUrl downloadUrl;
     // Name of the file the worker is copying, kept for failure reports after the queue empties.
     QString copyingName;
+    // Drops being examined at once (a drop can arrive while another one is being examined).
+    int examining = 0;
+    // A new batch waits for the report of a copy left over from a batch that was dropped.
+    bool startDeferred = false;
 };
