@@ -2,15 +2,14 @@
 // chunks through P.temp, renamed to P or to P.0, P.1 ... once each part is safely on disk.
 #include "copy/isocopyworker.h"
 
+#include "copy/filesync.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -21,22 +20,6 @@ constexpr int progressTotal = 100;
 QString partName(const QString& path, int index)
 {
     return path + QLatin1Char('.') + QString::number(index);
-}
-
-// Without this the stick may still be filling from the page cache when the user unplugs it.
-bool syncToDisk(QFile& file)
-{
-    return ::fsync(file.handle()) == 0;
-}
-
-// Makes the renames themselves durable; a file system that cannot sync a folder loses nothing.
-void syncDirectory(const QString& dir)
-{
-    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
 }
 
 } // namespace
@@ -75,7 +58,7 @@ void isoCopyWorker::copyFile(QString destDir, QString sourceFile)
         return;
     }
     // Larger read-ahead on the source; measured faster for multi-gigabyte images.
-    ::posix_fadvise(source.handle(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    FileSync::adviseSequential(source);
     removeCopyFiles(path);
 
     QFile temp(tempPath);
@@ -90,6 +73,7 @@ void isoCopyWorker::copyFile(QString destDir, QString sourceFile)
 
     int partIndex = 0;
     qint64 inPart = 0;
+    bool inKernel = true;
     qint64 remaining = source.size();
     // Stops the copy with code, leaving nothing of it behind.
     const auto fail = [&](int code) {
@@ -101,7 +85,9 @@ void isoCopyWorker::copyFile(QString destDir, QString sourceFile)
     while (!cancelRequested && remaining > 0) {
         const qint64 chunk = qMin(remaining, chunkSize);
         if (inPart + chunk > partLimit) {
-            if (!syncToDisk(temp))
+            // Without this the stick may still be filling from the page cache when the user
+            // unplugs it.
+            if (!FileSync::syncFile(temp))
                 return fail(4);
             temp.close();
             if (!QFile::rename(tempPath, partName(path, partIndex)))
@@ -111,13 +97,17 @@ void isoCopyWorker::copyFile(QString destDir, QString sourceFile)
             if (!temp.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
                 return fail(2);
         }
-        if (source.read(buffer, chunk) != chunk)
+        switch (FileSync::transferChunk(source, temp, buffer, chunk, inKernel)) {
+        case FileSync::Transfer::Done:
+            break;
+        case FileSync::Transfer::SourceShort:
             return fail(5);
-        if (temp.write(buffer, chunk) != chunk)
+        case FileSync::Transfer::WriteFailed:
             return fail(4);
+        }
         // Start the device writing now instead of leaving it all to the final sync; nothing
         // waits here, the chunk is only handed to writeback.
-        ::sync_file_range(temp.handle(), inPart, chunk, SYNC_FILE_RANGE_WRITE);
+        FileSync::startWriteback(temp, inPart, chunk);
         remaining -= chunk;
         inPart += chunk;
 
@@ -128,7 +118,7 @@ void isoCopyWorker::copyFile(QString destDir, QString sourceFile)
         emit progressUpdate(value, progressTotal);
     }
 
-    if (!cancelRequested && !syncToDisk(temp))
+    if (!cancelRequested && !FileSync::syncFile(temp))
         return fail(4);
     temp.close();
     source.close();
@@ -145,7 +135,8 @@ void isoCopyWorker::copyFile(QString destDir, QString sourceFile)
         removeCopyFiles(path);
         return;
     }
-    syncDirectory(QFileInfo(path).absolutePath());
+    // Makes the renames themselves durable.
+    FileSync::syncDirectory(QFileInfo(path).absolutePath());
     emit finished();
 }
 

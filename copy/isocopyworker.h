@@ -29,6 +29,7 @@ private:
     void removeCopyFiles(QString path);
 
     std::atomic<bool> cancelRequested { false };
+    // Carries each chunk when the kernel cannot copy between the two files itself.
     char* buffer = nullptr;
     const qint64 chunkSize = 6291456;
 };

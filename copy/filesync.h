@@ -1,0 +1,40 @@
+// The few platform calls the copy worker needs beyond QFile: making data durable, read-ahead
+// and writeback hints, and moving one chunk from one open file to another.
+// filesync_linux.cpp provides them with POSIX calls and copy_file_range(2). A Windows build
+// provides them in filesync_win.cpp: FlushFileBuffers on the file's handle for syncFile and on a
+// folder opened with FILE_FLAG_BACKUP_SEMANTICS for syncDirectory, no-ops for the two hints,
+// and a transfer through the buffer with QFile::read and QFile::write.
+#pragma once
+
+#include <QtGlobal>
+
+class QFile;
+class QString;
+
+namespace FileSync {
+
+// True once everything written to file is on the device.
+bool syncFile(QFile& file);
+
+// Makes renames inside dir durable; a file system that cannot sync a folder is left alone.
+void syncDirectory(const QString& dir);
+
+// The whole file will be read once, front to back.
+void adviseSequential(QFile& file);
+
+// Hands the range to writeback without waiting for it.
+void startWriteback(QFile& file, qint64 offset, qint64 length);
+
+enum class Transfer {
+    Done,
+    SourceShort, // the source ended early or could not be read
+    WriteFailed,
+};
+
+// Moves the next size bytes of source to the end of what was written to dest, through buffer
+// (at least size bytes) or inside the kernel. inKernel says whether to try the kernel's own
+// copy; it is cleared when that fails for this pair of files, and the copy goes on through the
+// buffer. Both files must be opened unbuffered and be read and written through this only.
+Transfer transferChunk(QFile& source, QFile& dest, char* buffer, qint64 size, bool& inKernel);
+
+} // namespace FileSync
