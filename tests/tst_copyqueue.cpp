@@ -39,6 +39,8 @@ public:
     Rig()
     {
         root = sys.addDiscwand();
+        // With its selector program installed the stick brings no question.
+        onDevice(QStringLiteral("config/wandmenu.bin"));
         window = std::make_unique<discShelf>();
         window->show();
         // Every case needs the discwand found; without it each copy would end in a box.

@@ -6,6 +6,8 @@
 #include "library/isotreewidget.h"
 #include "ui/discshelf.h"
 
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -270,7 +272,10 @@ void TestDiscShelf::abortScanHidesAndFlags()
 void TestDiscShelf::refreshFailureWayOut()
 {
     SysFixture sys;
-    sys.addDiscwand();
+    const QString root = sys.addDiscwand();
+    // With its selector program installed the stick brings no question.
+    QDir(root).mkpath(QStringLiteral("config"));
+    QFile(root + QStringLiteral("config/wandmenu.bin")).open(QIODevice::WriteOnly);
     discShelf w;
     w.show();
     QVERIFY(TestEnv::waitForReady(w.scanCycle()));
