@@ -1,5 +1,5 @@
-// End to end on a simulated discwand: finding it while running and choosing the image to load,
-// each checked on the unplugged volume with fsck.fat and mtools.
+// End to end on a simulated discwand: finding it while running, choosing the image to load and
+// fetching the selector program, each checked on the unplugged volume with fsck.fat and mtools.
 #include "common/boxanswerer.h"
 #include "common/testenv.h"
 #include "fatimage.h"
@@ -8,7 +8,10 @@
 #include "ui/discshelf.h"
 #include "windowdriver.h"
 
+#include <QHostAddress>
 #include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -22,6 +25,7 @@ private slots:
     void plugWhileRunning();
     void loadIso_data();
     void loadIso();
+    void selectorProgramDownloaded();
 };
 
 #define REQUIRE_STICK(stick)                                                                       \
@@ -132,6 +136,53 @@ void TestE2eLibrary::loadIso()
     } else {
         QCOMPARE(fat.type(QStringLiteral("/config/iso_filename.txt")), expected);
     }
+    VERIFY_CLEAN(stick);
+    VERIFY_NO_STRAY_BOX(app);
+}
+
+void TestE2eLibrary::selectorProgramDownloaded()
+{
+    // A body of several chunks, so the download really streams.
+    QByteArray body;
+    for (int i = 0; i < 20000; ++i)
+        body += QByteArray::number(i * 7919 % 100003) + '\n';
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    int requests = 0;
+    connect(&server, &QTcpServer::newConnection, &server, [&] {
+        QTcpSocket *socket = server.nextPendingConnection();
+        connect(socket, &QTcpSocket::readyRead, socket, [&, socket] {
+            if (!socket->readAll().contains("GET /wandmenu.bin "))
+                return;
+            ++requests;
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n"
+                          "Content-Length: " + QByteArray::number(body.size())
+                          + "\r\nConnection: close\r\n\r\n" + body);
+            socket->disconnectFromHost();
+        });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    });
+
+    SimStick::Options options;
+    options.wandmenu = false;
+    SimStick stick(options);
+    REQUIRE_STICK(stick);
+    BoxAnswerer boxes;
+    discShelf w;
+    w.setDownloadUrl(QUrl(QStringLiteral("http://127.0.0.1:%1/wandmenu.bin").arg(server.serverPort())));
+    w.show();
+    WindowDriver app(w);
+    QVERIFY(app.waitForReady());
+    boxes.answer(QMessageBox::Yes);
+    QVERIFY(stick.plug());
+    QVERIFY(app.waitForRows({QStringLiteral("/linux/tools/memtest86.iso")}));
+    QVERIFY(app.waitForReady());
+    QCOMPARE(boxes.titles(), QStringList{QStringLiteral("wandmenu is missing!")});
+    QCOMPARE(requests, 1);
+
+    QVERIFY2(stick.unplug(), qPrintable(stick.error()));
+    FatImage fat(stick.image());
+    QCOMPARE(fat.read(QStringLiteral("/config/wandmenu.bin")), body);
     VERIFY_CLEAN(stick);
     VERIFY_NO_STRAY_BOX(app);
 }
