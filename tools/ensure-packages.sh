@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-scxml-dev libgl-dev
-          dosfstools fusefat fuse mtools xvfb xauth "$@")
+          fonts-dejavu-core dosfstools fusefat fuse mtools xvfb xauth "$@")
 
 missing=()
 for p in "${packages[@]}"; do
