@@ -36,11 +36,22 @@ void isoCopyWorker::cancel()
     cancelRequested = true;
 }
 
+void isoCopyWorker::shutDown()
+{
+    stopping = true;
+    cancelRequested = true;
+}
+
 void isoCopyWorker::copyFile(QString destDir, QString sourceFile)
 {
     if (!buffer)
         buffer = new char[chunkSize];
     cancelRequested = false;
+    // Checked after the reset: a shutdown racing with it still stops this copy.
+    if (stopping) {
+        emit finished();
+        return;
+    }
 
     sourceFile = QDir::toNativeSeparators(sourceFile);
     const QString path = QDir::toNativeSeparators(destDir + QFileInfo(sourceFile).fileName());

@@ -15,6 +15,9 @@ public:
 
     // Called directly from the GUI thread while copyFile may run in the worker's thread.
     void cancel();
+    // Also called directly: cancels the running copy and every copy still queued for the
+    // worker, which then report finished() without touching the device.
+    void shutDown();
 
 signals:
     void finished();
@@ -29,6 +32,7 @@ private:
     void removeCopyFiles(QString path);
 
     std::atomic<bool> cancelRequested { false };
+    std::atomic<bool> stopping { false };
     // Carries each chunk when the kernel cannot copy between the two files itself.
     char* buffer = nullptr;
     const qint64 chunkSize = 6291456;

@@ -146,6 +146,7 @@ private slots:
     void cancelDuringCopy();
     void failures_data();
     void failures();
+    void shutDownStopsLaterCopies();
     void windowClosedDuringCopy();
 };
 
@@ -314,6 +315,29 @@ void TestIsoCopyWorker::failures()
         QVERIFY(!left.contains(name) || QFileInfo(f).isDir()
                 || (f.open(QIODevice::ReadOnly) && f.readAll() == "earlier"));
     }
+}
+
+// A copy that reaches the worker after the window has gone must neither run nor touch the stick.
+void TestIsoCopyWorker::shutDownStopsLaterCopies()
+{
+    QTemporaryDir tmp;
+    const QString source = tmp.filePath(QStringLiteral("a.iso"));
+    makeSparse(source, 3000);
+    const QString dest = tmp.filePath(QStringLiteral("stick/"));
+    QDir().mkpath(dest);
+    QFile earlier(dest + QStringLiteral("a.iso"));
+    QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("old") == 3);
+    earlier.close();
+
+    isoCopyWorker worker;
+    QSignalSpy finished(&worker, &isoCopyWorker::finished);
+    QSignalSpy failed(&worker, &isoCopyWorker::failed);
+    worker.shutDown();
+    worker.copyFile(dest, source);
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(failed.size(), 0);
+    QCOMPARE(entries(dest), QStringList{QStringLiteral("a.iso")});
+    QCOMPARE(QFileInfo(dest + QStringLiteral("a.iso")).size(), 3);
 }
 
 void TestIsoCopyWorker::windowClosedDuringCopy()

@@ -113,8 +113,8 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
 discShelf::~discShelf()
 {
     // A copy still running would outlive its thread object: stop it at the next chunk
-    // (the worker removes its files) and wait for the thread before it is destroyed.
-    copyWorker->cancel();
+    // (the worker removes its files), and any copy not yet begun, then wait for the thread.
+    copyWorker->shutDown();
     copyWorker->deleteLater();
     copyThread->quit();
     copyThread->wait();
