@@ -6,6 +6,7 @@
 #include "detect/scsidrivedetector.h"
 #include "ui/constants.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
@@ -37,6 +38,7 @@ void discShelf::startNextCopy()
 
     const CopyEntry entry = copyQueue.at(copyIndex);
     copyingName = QFileInfo(entry.sourceFile).fileName();
+    copyingTarget = entry.relDir + copyingName;
     ui.lblCurrentFile->setText(copyingName.left(8));
     emit startFileCopy(detector->drivePath() + entry.relDir, entry.sourceFile);
 }
@@ -44,6 +46,7 @@ void discShelf::startNextCopy()
 void discShelf::fileCopyDone()
 {
     copyingName.clear();
+    copyingTarget.clear();
     ui.progressBarCurrentFile->setValue(0);
     if (startDeferred) {
         // The report belonged to a dropped batch; the waiting one starts at its first entry.
@@ -67,6 +70,10 @@ void discShelf::fileCopyDone()
 
 void discShelf::fileCopyFailed(int code)
 {
+    // Codes 1 and 3 fail before anything is written; the rest may leave a ".temp" behind when
+    // the stick was pulled out, since the worker cannot clean a volume that is gone.
+    if (code != 1 && code != 3 && !copyingTarget.isEmpty())
+        staleTemps.insert(copyingTarget);
     QString name = copyingName;
     if (name.isEmpty() && copyIndex >= 0 && copyIndex < copyQueue.size())
         name = QFileInfo(copyQueue.at(copyIndex).sourceFile).fileName();
@@ -157,4 +164,19 @@ void discShelf::updateCopyWidgets()
     ui.btnCancelAll->setVisible(more);
     ui.lblOverallProgress->setVisible(more);
     ui.progressBarOverall->setVisible(more);
+}
+
+void discShelf::removeStaleTemps()
+{
+    const QString root = detector->drivePath();
+    for (auto it = staleTemps.begin(); it != staleTemps.end();) {
+        // Only the ".temp" of a copy not running now: nothing else of that name is ours alone.
+        if (*it == copyingTarget) {
+            ++it;
+            continue;
+        }
+        // A stick pulled out a moment ago may still be the known device, its mount point empty:
+        // only a removal that worked settles the entry.
+        it = QFile::remove(root + *it + QStringLiteral(".temp")) ? staleTemps.erase(it) : std::next(it);
+    }
 }

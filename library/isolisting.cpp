@@ -85,6 +85,7 @@ void discShelf::buildIsoList()
         emit listingComplete();
         return;
     }
+    removeStaleTemps();
 
     const ImageFilter filter;
     qDebug() << "Listing ISOs on" << QDir(root).path();

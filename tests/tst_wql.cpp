@@ -4,100 +4,65 @@
 
 #include <QTest>
 
+// What the reader took from a query, as "kind|class|properties|key|key property|result class";
+// empty when it rejected the text.
+static QString reading(const QString &wql)
+{
+    const WqlQuery q = WqlQuery::parse(wql);
+    if (!q.isValid())
+        return {};
+    return QStringList({q.kind() == WqlQuery::Select ? "SELECT" : "ASSOCIATORS", q.className(),
+                        q.properties().join(','), q.objectKey(), q.keyProperty(), q.resultClass()})
+        .join('|');
+}
+
 class TestWql : public QObject
 {
     Q_OBJECT
 private slots:
-    void parse_data();
-    void parse();
-    void rejects_data();
-    void rejects();
+    void read_data();
+    void read();
     void condition_data();
     void condition();
     void like_data();
     void like();
 };
 
-void TestWql::parse_data()
+void TestWql::read_data()
 {
     QTest::addColumn<QString>("wql");
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("cls");
-    QTest::addColumn<QStringList>("properties");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("keyProperty");
-    QTest::addColumn<QString>("resultClass");
-
-    QTest::newRow("select one") << "SELECT DeviceID FROM Win32_DiskDrive WHERE Model LIKE 'Q D%'"
-                                << int(WqlQuery::Select) << "Win32_DiskDrive"
-                                << QStringList("DeviceID") << "" << "" << "";
-    QTest::newRow("select star") << "SELECT * FROM Win32_LogicalDisk" << int(WqlQuery::Select)
-                                 << "Win32_LogicalDisk" << QStringList() << "" << "" << "";
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("select star") << "SELECT * FROM Win32_LogicalDisk" << "SELECT|Win32_LogicalDisk||||";
     QTest::newRow("select list, lower case") << "select name , access from win32_logicaldisk where name='x'"
-                                             << int(WqlQuery::Select) << "win32_logicaldisk"
-                                             << QStringList({"name", "access"}) << "" << "" << "";
-    QTest::newRow("associators") << "ASSOCIATORS OF {Win32_DiskDrive='/dev/sdb'} WHERE ResultClass=Win32_DiskPartition"
-                                 << int(WqlQuery::Associators) << "Win32_DiskDrive" << QStringList()
-                                 << "/dev/sdb" << "" << "Win32_DiskPartition";
+                                             << "SELECT|win32_logicaldisk|name,access|||";
     QTest::newRow("associators with key property")
         << "associators of { Win32_DiskPartition.DeviceID = '/dev/sdb1' } where resultclass = Win32_LogicalDisk"
-        << int(WqlQuery::Associators) << "Win32_DiskPartition" << QStringList() << "/dev/sdb1"
-        << "DeviceID" << "Win32_LogicalDisk";
-    QTest::newRow("associators, escaped key")
-        << R"(ASSOCIATORS OF {Win32_LogicalDisk='/media/Bob\'s \\stick'})" << int(WqlQuery::Associators)
-        << "Win32_LogicalDisk" << QStringList() << R"(/media/Bob's \stick)" << "" << "";
-    QTest::newRow("associators, double quotes")
-        << R"(ASSOCIATORS OF {Win32_DiskDrive="a'b"} WHERE ResultClass=Win32_DiskPartition)"
-        << int(WqlQuery::Associators) << "Win32_DiskDrive" << QStringList() << "a'b" << ""
-        << "Win32_DiskPartition";
-}
-
-void TestWql::parse()
-{
-    QFETCH(QString, wql);
-    const WqlQuery q = WqlQuery::parse(wql);
-    QVERIFY(q.isValid());
-    QTEST(int(q.kind()), "kind");
-    QTEST(q.className(), "cls");
-    QTEST(q.properties(), "properties");
-    QTEST(q.objectKey(), "key");
-    QTEST(q.keyProperty(), "keyProperty");
-    QTEST(q.resultClass(), "resultClass");
-}
-
-void TestWql::rejects_data()
-{
-    QTest::addColumn<QString>("wql");
-    QTest::newRow("empty") << "";
-    QTest::newRow("no properties") << "SELECT FROM Win32_DiskDrive";
-    QTest::newRow("no FROM") << "SELECT DeviceID Win32_DiskDrive";
-    QTest::newRow("no class") << "SELECT DeviceID FROM";
-    QTest::newRow("trailing comma") << "SELECT DeviceID, FROM Win32_DiskDrive";
-    QTest::newRow("unterminated string") << "SELECT DeviceID FROM Win32_DiskDrive WHERE Model = 'abc";
-    QTest::newRow("escape at the end") << "SELECT DeviceID FROM Win32_DiskDrive WHERE Model = 'abc\\";
-    QTest::newRow("empty WHERE") << "SELECT DeviceID FROM Win32_DiskDrive WHERE";
-    QTest::newRow("dangling AND") << "SELECT * FROM C WHERE a = 1 AND";
-    QTest::newRow("unbalanced open") << "SELECT * FROM C WHERE (a = 1";
-    QTest::newRow("unbalanced close") << "SELECT * FROM C WHERE a = 1)";
-    QTest::newRow("missing operator") << "SELECT * FROM C WHERE a 1";
-    QTest::newRow("LIKE without string") << "SELECT * FROM C WHERE a LIKE b";
-    QTest::newRow("trailing words") << "SELECT * FROM C WHERE a = 1 b";
-    QTest::newRow("stray character") << "SELECT * FROM C WHERE a = 1;";
-    QTest::newRow("keyword as property") << "SELECT FROM FROM C";
+        << "ASSOCIATORS|Win32_DiskPartition||/dev/sdb1|DeviceID|Win32_LogicalDisk";
+    QTest::newRow("associators, escaped key") << R"(ASSOCIATORS OF {Win32_LogicalDisk='/media/Bob\'s \\stick'})"
+                                              << R"(ASSOCIATORS|Win32_LogicalDisk||/media/Bob's \stick||)";
+    // Rejected texts.
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("no properties") << "SELECT FROM Win32_DiskDrive" << "";
+    QTest::newRow("no FROM") << "SELECT DeviceID Win32_DiskDrive" << "";
+    QTest::newRow("trailing comma") << "SELECT DeviceID, FROM Win32_DiskDrive" << "";
+    QTest::newRow("unterminated string") << "SELECT DeviceID FROM Win32_DiskDrive WHERE Model = 'abc" << "";
+    QTest::newRow("escape at the end") << "SELECT DeviceID FROM Win32_DiskDrive WHERE Model = 'abc\\" << "";
+    QTest::newRow("dangling AND") << "SELECT * FROM C WHERE a = 1 AND" << "";
+    QTest::newRow("unbalanced open") << "SELECT * FROM C WHERE (a = 1" << "";
+    QTest::newRow("unbalanced close") << "SELECT * FROM C WHERE a = 1)" << "";
+    QTest::newRow("LIKE without string") << "SELECT * FROM C WHERE a LIKE b" << "";
+    QTest::newRow("trailing words") << "SELECT * FROM C WHERE a = 1 b" << "";
     QTest::newRow("quote closed early by value")
-        << "SELECT FileSystem FROM Win32_LogicalDisk WHERE Name='/media/Bob's stick'";
-    QTest::newRow("associators without braces") << "ASSOCIATORS OF Win32_DiskDrive='x'";
-    QTest::newRow("associators unquoted key") << "ASSOCIATORS OF {Win32_DiskDrive=x}";
-    QTest::newRow("associators unknown qualifier") << "ASSOCIATORS OF {C='x'} WHERE Colour=Red";
-    QTest::newRow("associators condition") << "ASSOCIATORS OF {C='x'} WHERE a = 1";
-    QTest::newRow("associators twice") << "ASSOCIATORS OF {C='x'} WHERE ResultClass=A ResultClass=B";
-    QTest::newRow("other statement") << "DELETE FROM Win32_DiskDrive";
+        << "SELECT FileSystem FROM Win32_LogicalDisk WHERE Name='/media/Bob's stick'" << "";
+    QTest::newRow("associators unquoted key") << "ASSOCIATORS OF {Win32_DiskDrive=x}" << "";
+    QTest::newRow("associators unknown qualifier") << "ASSOCIATORS OF {C='x'} WHERE Colour=Red" << "";
+    QTest::newRow("other statement") << "DELETE FROM Win32_DiskDrive" << "";
 }
 
-void TestWql::rejects()
+void TestWql::read()
 {
     QFETCH(QString, wql);
-    QVERIFY(!WqlQuery::parse(wql).isValid());
+    QTEST(reading(wql), "expected");
 }
 
 void TestWql::condition_data()
@@ -107,31 +72,20 @@ void TestWql::condition_data()
     // The instance: Name "/mnt/a b", Model "QUELLOR DISCWAND FLASH", Access 3, FileSystem null.
     QTest::newRow("equal") << "Name = '/mnt/a b'" << true;
     QTest::newRow("equal is exact about case") << "Name = '/MNT/A B'" << false;
-    QTest::newRow("property name in any case") << "nAmE='/mnt/a b'" << true;
     QTest::newRow("not equal") << "Name <> '/mnt/a b'" << false;
-    QTest::newRow("not equal, bang") << "Name != '/x'" << true;
     QTest::newRow("number") << "Access = 3" << true;
     QTest::newRow("number as text") << "Access = '3'" << true;
-    QTest::newRow("number less") << "Access < 4 AND Access >= 3" << true;
-    QTest::newRow("number greater") << "Access > 3" << false;
-    QTest::newRow("literal first") << "3 = Access" << true;
-    QTest::newRow("like prefix") << "Model LIKE 'QUELLOR DISCWAND FLASH%'" << true;
-    QTest::newRow("like other") << "Model LIKE 'QUELLOR WAND%'" << false;
+    QTest::newRow("number order") << "Access < 4 AND Access >= 3 AND NOT Access > 3" << true;
+    QTest::newRow("like") << "Model LIKE 'QUELLOR DISCWAND FLASH%'" << true;
     QTest::newRow("not like") << "Model NOT LIKE 'QUELLOR WAND%'" << true;
-    QTest::newRow("and") << "Access = 3 AND Name = '/x'" << false;
-    QTest::newRow("or") << "Access = 1 OR Name = '/mnt/a b'" << true;
     QTest::newRow("and binds tighter than or") << "Access = 3 OR Access = 1 AND Name = '/x'" << true;
     QTest::newRow("parentheses") << "(Access = 3 OR Access = 1) AND Name = '/x'" << false;
-    QTest::newRow("not") << "NOT Access = 1" << true;
     QTest::newRow("not over parentheses") << "NOT (Access = 3 OR Access = 1)" << false;
-    QTest::newRow("double not") << "not not Access = 3" << true;
     QTest::newRow("keywords in any case") << "access = 3 and not name = '/x' Or Access = 9" << true;
     QTest::newRow("null compares false") << "FileSystem = 'FAT32'" << false;
     QTest::newRow("null not equal is false too") << "FileSystem <> 'FAT32'" << false;
-    QTest::newRow("is null") << "FileSystem IS NULL" << true;
-    QTest::newRow("is not null") << "Name IS NOT NULL" << true;
+    QTest::newRow("is null") << "FileSystem IS NULL AND Name IS NOT NULL" << true;
     QTest::newRow("escaped quote in literal") << "Name <> 'it\\'s'" << true;
-    QTest::newRow("double-quoted literal") << "Name = \"/mnt/a b\"" << true;
 }
 
 void TestWql::condition()
@@ -149,36 +103,29 @@ void TestWql::condition()
 
 void TestWql::like_data()
 {
-    QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("pattern");
-    QTest::addColumn<bool>("expected");
-    QTest::newRow("exact") << "abc" << "abc" << true;
-    QTest::newRow("letter case ignored") << "QUELLOR DISCWAND FLASH 1.0" << "quellor discwand flash%" << true;
-    QTest::newRow("shorter text") << "QUELLOR" << "QUELLOR DISCWAND FLASH%" << false;
-    QTest::newRow("percent matches nothing") << "abc" << "abc%" << true;
-    QTest::newRow("percent in the middle") << "a-long-c" << "a%c" << true;
-    QTest::newRow("percent must reach the end") << "abcd" << "a%c" << false;
-    QTest::newRow("several percents") << "xaybzc" << "%a%b%c" << true;
-    QTest::newRow("underscore one char") << "abc" << "a_c" << true;
-    QTest::newRow("underscore needs a char") << "ac" << "a_c" << false;
-    QTest::newRow("set") << "b" << "[abc]" << true;
-    QTest::newRow("set miss") << "d" << "[abc]" << false;
-    QTest::newRow("range") << "m" << "[a-z]" << true;
-    QTest::newRow("range miss") << "5" << "[a-z]" << false;
-    QTest::newRow("negated set") << "5" << "[^a-z]" << true;
-    QTest::newRow("negated set miss") << "q" << "[^a-z]" << false;
-    QTest::newRow("percent inside set is literal") << "%" << "[%]" << true;
-    QTest::newRow("set then percent") << "sdb1" << "sd[a-c]%" << true;
-    QTest::newRow("unclosed bracket is literal") << "a[b" << "a[b" << true;
-    QTest::newRow("empty pattern") << "" << "" << true;
-    QTest::newRow("empty pattern, text") << "a" << "" << false;
+    QTest::addColumn<QString>("match");
+    QTest::addColumn<QString>("miss");
+    QTest::newRow("letter case ignored") << "quellor discwand flash%" << "QUELLOR DISCWAND FLASH 1.0" << "QUELLOR";
+    QTest::newRow("percent in the middle") << "a%c" << "a-long-c" << "abcd";
+    QTest::newRow("several percents") << "%a%b%c" << "xaybzc" << "xaybz";
+    QTest::newRow("underscore") << "a_c" << "abc" << "ac";
+    QTest::newRow("set") << "[abc]" << "b" << "d";
+    QTest::newRow("range") << "[a-z]" << "m" << "5";
+    QTest::newRow("negated set") << "[^a-z]" << "5" << "q";
+    QTest::newRow("percent inside set is literal") << "[%]" << "%" << "x";
+    QTest::newRow("set then percent") << "sd[a-c]%" << "sdb1" << "sdd1";
+    QTest::newRow("unclosed bracket is literal") << "a[b" << "a[b" << "ab";
+    QTest::newRow("empty pattern") << "" << "" << "a";
 }
 
 void TestWql::like()
 {
-    QFETCH(QString, text);
     QFETCH(QString, pattern);
-    QTEST(WqlQuery::like(text, pattern), "expected");
+    QFETCH(QString, match);
+    QFETCH(QString, miss);
+    QVERIFY(WqlQuery::like(match, pattern));
+    QVERIFY(!WqlQuery::like(miss, pattern));
 }
 
 QTEST_APPLESS_MAIN(TestWql)

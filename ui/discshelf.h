@@ -7,6 +7,7 @@
 
 #include <QIcon>
 #include <QList>
+#include <QSet>
 #include <QMainWindow>
 #include <QNetworkReply>
 #include <QTreeWidgetItem>
@@ -62,6 +63,7 @@ protected:
 private:
     void startNextCopy();
     void updateCopyWidgets();
+    void removeStaleTemps();
     void buildScanCycle();
     void showRefreshFailed();
     bool cycleIsReady() const;
@@ -90,6 +92,11 @@ private:
     QUrl downloadUrl;
     // Name of the file the worker is copying, kept for failure reports after the queue empties.
     QString copyingName;
+    // The same copy as a path relative to the device root ("/linux/a.iso").
+    QString copyingTarget;
+    // Copies that failed, perhaps on a volume that vanished before their ".temp" could go;
+    // each listing of the device tries again (a bounded, cheap retry per failed copy).
+    QSet<QString> staleTemps;
     // Drops being examined at once (a drop can arrive while another one is being examined).
     int examining = 0;
     // A new batch waits for the report of a copy left over from a batch that was dropped.

@@ -1,6 +1,7 @@
 // End to end on a simulated discwand: finding it while running, choosing the image to load and
 // fetching the selector program, each checked on the unplugged volume with fsck.fat and mtools.
 #include "common/boxanswerer.h"
+#include "e2echecks.h"
 #include "common/testenv.h"
 #include "fatimage.h"
 #include "library/isotreewidget.h"
@@ -28,25 +29,9 @@ private slots:
     void selectorProgramDownloaded();
 };
 
-#define REQUIRE_STICK(stick)                                                                       \
-    QVERIFY2((stick).isValid(), qPrintable((stick).error()));                                     \
-    qputenv("DISCSHELF_SYSROOT", (stick).sysroot().toLocal8Bit())
-
-#define VERIFY_CLEAN(stick)                                                                        \
-    do {                                                                                           \
-        FatImage fat((stick).image());                                                             \
-        QVERIFY2(fat.isClean(), qPrintable(fat.report()));                                         \
-    } while (false)
-
-#define VERIFY_NO_STRAY_BOX(app)                                                                   \
-    QVERIFY2((app).strayBoxes().isEmpty(), qPrintable((app).strayBoxes().join(QLatin1Char(','))))
-
 void TestE2eLibrary::initTestCase()
 {
-    TestEnv::isolate();
-    const QString reason = SimStick::unavailableReason();
-    if (!reason.isEmpty())
-        QSKIP(qPrintable(QStringLiteral("no simulated discwand on this computer: ") + reason));
+    E2E_INIT();
 }
 
 void TestE2eLibrary::plugWhileRunning()
