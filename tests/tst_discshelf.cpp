@@ -31,15 +31,10 @@ private slots:
     void preparedBoxes();
     void geometryRoundTrip();
     void cycleRunsThroughToReady();
-    void restartsFromReady_data();
-    void restartsFromReady();
-    void driveDisappearedRestartsBusyCycle();
-    void refreshIgnoredWhileBusy();
+    void restartSignals_data();
+    void restartSignals();
     void abortScanHidesAndFlags();
     void refreshFailureWayOut();
-
-private:
-    SysFixture *fixture = nullptr;
 };
 
 static QState *state(discShelf &w, const char *name)
@@ -189,68 +184,56 @@ void TestDiscShelf::cycleRunsThroughToReady()
     QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("<Waiting for an discwand to appear>"));
 }
 
-void TestDiscShelf::restartsFromReady_data()
+void TestDiscShelf::restartSignals_data()
 {
     QTest::addColumn<QString>("trigger");
-    QTest::newRow("T1 refresh click") << "refresh";
-    QTest::newRow("T2 driveDisappeared") << "disappeared";
-    QTest::newRow("T4 youShouldRefreshNow") << "refreshNow";
+    QTest::addColumn<bool>("busy"); // sent while checking, else once ready
+    QTest::addColumn<int>("cycles");
+    QTest::newRow("T1 refresh click") << "refresh" << false << 2;
+    QTest::newRow("T2 driveDisappeared") << "disappeared" << false << 2;
+    QTest::newRow("T3 driveDisappeared while busy starts over") << "disappeared" << true << 2;
+    QTest::newRow("T4 youShouldRefreshNow") << "refreshNow" << false << 2;
+    QTest::newRow("youShouldRefreshNow ignored while busy") << "refreshNow" << true << 1;
+    QTest::newRow("Refresh ignored while busy") << "refresh" << true << 1;
 }
 
-void TestDiscShelf::restartsFromReady()
+void TestDiscShelf::restartSignals()
 {
     QFETCH(QString, trigger);
-    SysFixture sys;
-    discShelf w;
-    w.show();
-    QVERIFY(TestEnv::waitForReady(w.scanCycle()));
-    QSignalSpy locating(state(w, "locatingState"), &QState::entered);
-    auto *detector = w.findChild<ScsiDriveDetector *>();
-    if (trigger == "refresh")
-        QTest::mouseClick(w.findChild<QPushButton *>("btnRefresh"), Qt::LeftButton);
-    else if (trigger == "disappeared")
-        emit detector->driveDisappeared();
-    else
-        emit detector->youShouldRefreshNow();
-    QTRY_COMPARE(locating.count(), 1);
-    QVERIFY(TestEnv::waitForReady(w.scanCycle()));
-    QTest::qWait(20);
-    QCOMPARE(locating.count(), 1);
-}
-
-void TestDiscShelf::driveDisappearedRestartsBusyCycle()
-{
+    QFETCH(bool, busy);
+    QFETCH(int, cycles);
     SysFixture sys;
     discShelf w;
     auto *detector = w.findChild<ScsiDriveDetector *>();
-    int checkingEntries = 0;
+    auto *refresh = w.findChild<QPushButton *>("btnRefresh");
+    const auto send = [&] {
+        if (trigger == "refresh" && busy)
+            emit refresh->clicked();
+        else if (trigger == "refresh")
+            QTest::mouseClick(refresh, Qt::LeftButton);
+        else if (trigger == "disappeared")
+            emit detector->driveDisappeared();
+        else
+            emit detector->youShouldRefreshNow();
+    };
+    int checking = 0;
     connect(state(w, "checkingState"), &QState::entered, this, [&] {
-        if (++checkingEntries == 1)
-            emit detector->driveDisappeared(); // T3: starts over from locating
+        if (++checking == 1 && busy)
+            send();
     });
     QSignalSpy locating(state(w, "locatingState"), &QState::entered);
-    QSignalSpy busy(state(w, "busyState"), &QState::entered);
+    QSignalSpy busyEntered(state(w, "busyState"), &QState::entered);
     w.show();
     QVERIFY(TestEnv::waitForReady(w.scanCycle()));
-    QCOMPARE(locating.count(), 2);
-    QCOMPARE(busy.count(), 2);
-    QCOMPARE(checkingEntries, 2);
-}
-
-void TestDiscShelf::refreshIgnoredWhileBusy()
-{
-    SysFixture sys;
-    discShelf w;
-    auto *detector = w.findChild<ScsiDriveDetector *>();
-    connect(state(w, "checkingState"), &QState::entered, this, [&] {
-        emit detector->youShouldRefreshNow();
-        emit w.findChild<QPushButton *>("btnRefresh")->clicked();
-    });
-    QSignalSpy locating(state(w, "locatingState"), &QState::entered);
-    w.show();
-    QVERIFY(TestEnv::waitForReady(w.scanCycle()));
+    if (!busy) {
+        send();
+        QTRY_COMPARE(locating.count(), 2);
+        QVERIFY(TestEnv::waitForReady(w.scanCycle()));
+    }
     QTest::qWait(50);
-    QCOMPARE(locating.count(), 1);
+    QCOMPARE(locating.count(), cycles);
+    QCOMPARE(busyEntered.count(), cycles);
+    QCOMPARE(checking, cycles);
 }
 
 void TestDiscShelf::abortScanHidesAndFlags()

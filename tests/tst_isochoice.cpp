@@ -10,24 +10,17 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QState>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 namespace {
 
 const QByteArray oldChoice = "/an/older/and/much/longer/choice/of/image.iso\r\n";
 
-// A user's double-click: the first click of the pair, then the second one that is the double.
-void doubleClickRow(QTreeWidget *tree, QTreeWidgetItem *item)
-{
-    const QPoint pos = tree->visualItemRect(item).center();
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, pos);
-    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, pos);
-}
-
+// A shown window over a discwand holding these images, with an older, longer choice made.
 struct Wand {
     explicit Wand(bool readOnly = false) : root(sys.addDiscwand(QStringLiteral("sdb"), readOnly)) {}
     SysFixture sys;
@@ -36,46 +29,52 @@ struct Wand {
     isoTreeWidget *tree = nullptr;
     QPushButton *load = nullptr;
 
-    bool start(const QStringList &entries)
+    // `early` runs before the window's first cycle does.
+    bool start(const std::function<void()> &early = {})
     {
-        if (!TreeRows::lay(root, QStringList{QStringLiteral("config/wandmenu.bin")} + entries))
+        if (!TreeRows::lay(root, {"config/wandmenu.bin", "a.iso", "big.iso.0", "big.iso.1",
+                                  "linux/tools/c.iso", "y/x/part.ISO.0", "café.iso", "Ωmega.iso",
+                                  "v1.0/d.iso"}))
             return false;
+        QFile old(root + QStringLiteral("config/iso_filename.txt"));
+        if (!old.open(QIODevice::WriteOnly) || old.write(oldChoice) != oldChoice.size())
+            return false;
+        old.close();
         window = std::make_unique<discShelf>();
         window->show();
         tree = window->findChild<isoTreeWidget *>();
         load = window->findChild<QPushButton *>(QStringLiteral("btnLoadISO"));
-        if (!tree || !load || !TestEnv::waitForReady(window->scanCycle()))
+        if (!tree || !load)
+            return false;
+        if (early)
+            early();
+        if (!TestEnv::waitForReady(window->scanCycle()))
             return false;
         tree->expandAll();
         return QTest::qWaitForWindowExposed(window.get());
     }
-    QString choiceFile() const { return root + QStringLiteral("config/iso_filename.txt"); }
     QByteArray choice() const
     {
-        QFile f(choiceFile());
+        QFile f(root + QStringLiteral("config/iso_filename.txt"));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
     }
-    bool writeChoice(const QByteArray &bytes) const
-    {
-        QFile f(choiceFile());
-        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-    }
+    // Selects the row (nothing for an empty one); false when it is not there.
     bool select(const QStringList &row)
     {
-        QTreeWidgetItem *item = TreeRows::find(tree, row);
-        if (!item)
-            return false;
-        tree->setCurrentItem(item);
-        return item->isSelected();
+        tree->clearSelection();
+        QTreeWidgetItem *item = row.isEmpty() ? nullptr : TreeRows::find(tree, row);
+        if (item)
+            tree->setCurrentItem(item);
+        return row.isEmpty() || (item && item->isSelected());
     }
+    // A user's double-click: the first click of the pair, then the second one that is the double.
     void doubleClick(const QStringList &row)
     {
-        doubleClickRow(tree, TreeRows::find(tree, row));
+        const QPoint pos = tree->visualItemRect(TreeRows::find(tree, row)).center();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, pos);
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, pos);
     }
 };
-
-const QStringList layout{"a.iso", "big.iso.0", "big.iso.1", "linux/tools/c.iso",
-                         "y/x/part.ISO.0", "café.iso", "Ωmega.iso", "v1.0/d.iso"};
 
 } // namespace
 
@@ -84,214 +83,121 @@ class TestIsoChoice : public QObject
     Q_OBJECT
 private slots:
     void initTestCase() { TestEnv::isolate(); }
-    void writesChoice_data();
-    void writesChoice();
-    void createsConfigFolder();
-    void readOnlyShowsBox();
-    void nothingToChoose_data();
-    void nothingToChoose();
-    void buttonEnableRule_data();
-    void buttonEnableRule();
-    void buttonStaysOffOutsideReady();
+    void choose_data();
+    void choose();
+    void buttonOffWithoutDevice();
+    void buttonOffOutsideReady();
 };
 
-void TestIsoChoice::writesChoice_data()
+void TestIsoChoice::choose_data()
 {
-    QTest::addColumn<QStringList>("row");
-    QTest::addColumn<bool>("doubleClick");
+    QTest::addColumn<QString>("device"); // "", "no config" (folder gone) or "read-only"
+    QTest::addColumn<QStringList>("row"); // empty: nothing selected
+    QTest::addColumn<bool>("doubleClick"); // else the Load ISO button, or the slot when it is off
+    QTest::addColumn<bool>("enabled");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("top-level") << QStringList{"a.iso"} << false << QByteArray("/a.iso");
-    QTest::newRow("top-level, double-click") << QStringList{"a.iso"} << true
-                                             << QByteArray("/a.iso");
-    QTest::newRow("nested") << QStringList{"linux", "tools", "c.iso"} << false
-                            << QByteArray("/linux/tools/c.iso");
-    QTest::newRow("nested, double-click") << QStringList{"linux", "tools", "c.iso"} << true
+    const QStringList nested{"linux", "tools", "c.iso"};
+    QTest::newRow("top-level") << "" << QStringList{"a.iso"} << false << true << QByteArray("/a.iso");
+    QTest::newRow("nested, double-click") << "" << nested << true << true
                                           << QByteArray("/linux/tools/c.iso");
-    QTest::newRow("split") << QStringList{"big.iso.0"} << false << QByteArray("/big.iso");
-    QTest::newRow("nested split") << QStringList{"y", "x", "part.ISO.0"} << false
+    QTest::newRow("nested, no config folder") << "no config" << nested << false << true
+                                              << QByteArray("/linux/tools/c.iso");
+    QTest::newRow("split, nested") << "" << QStringList{"y", "x", "part.ISO.0"} << false << true
                                   << QByteArray("/y/x/part.ISO");
-    QTest::newRow("folder ending in .0") << QStringList{"v1.0", "d.iso"} << false
+    QTest::newRow("folder ending in .0") << "" << QStringList{"v1.0", "d.iso"} << false << true
                                          << QByteArray("/v1.0/d.iso");
-    QTest::newRow("latin-1") << QStringList{"café.iso"} << false << QByteArray("/caf\xE9.iso");
-    QTest::newRow("beyond latin-1") << QStringList{"Ωmega.iso"} << false
+    QTest::newRow("latin-1") << "" << QStringList{"café.iso"} << false << true
+                             << QByteArray("/caf\xE9.iso");
+    QTest::newRow("beyond latin-1") << "" << QStringList{"Ωmega.iso"} << false << true
                                     << QByteArray("/?mega.iso");
+    QTest::newRow("read-only") << "read-only" << QStringList{"a.iso"} << false << true << oldChoice;
+    QTest::newRow("read-only, double-click") << "read-only" << QStringList{"a.iso"} << true
+                                             << true << oldChoice;
+    QTest::newRow("nothing selected") << "" << QStringList() << false << false << oldChoice;
+    QTest::newRow("folder") << "" << QStringList{"linux"} << false << false << oldChoice;
+    QTest::newRow("nested folder, double-click") << "" << QStringList{"linux", "tools"} << true
+                                                 << false << oldChoice;
 }
 
-void TestIsoChoice::writesChoice()
+void TestIsoChoice::choose()
 {
+    QFETCH(QString, device);
     QFETCH(QStringList, row);
     QFETCH(bool, doubleClick);
+    QFETCH(bool, enabled);
     QFETCH(QByteArray, bytes);
-    Wand wand;
-    QVERIFY(wand.start(layout));
-    QVERIFY(wand.writeChoice(oldChoice));
+    Wand wand(device == "read-only");
+    QVERIFY(wand.start());
+    if (device == "no config")
+        QVERIFY(QDir(wand.root + QStringLiteral("config")).removeRecursively());
+    // An image first, so that the row under test changes the selection.
+    QVERIFY(wand.select({"y", "x", "part.ISO.0"}));
+    QVERIFY(wand.select(row));
+    QCOMPARE(wand.load->isEnabled(), enabled);
     BoxAnswerer boxes;
-    if (doubleClick) {
+    boxes.answer(QMessageBox::Ok); // an unexpected box must not hold the test up
+    if (doubleClick)
         wand.doubleClick(row);
-        QVERIFY(TreeRows::find(wand.tree, row)->isSelected());
-    } else {
-        QVERIFY(wand.select(row));
-        QVERIFY(wand.load->isEnabled());
+    else if (enabled)
         QTest::mouseClick(wand.load, Qt::LeftButton);
-    }
+    else
+        wand.window->loadSelectedISO();
     // The old, longer content is gone entirely and no line ending is added.
     QCOMPARE(wand.choice(), bytes);
-    QVERIFY(boxes.seen().isEmpty());
+    QCOMPARE(boxes.titles(), device == "read-only"
+                                 ? QStringList(QStringLiteral("Couldn't write to discwand"))
+                                 : QStringList());
+    if (!boxes.seen().isEmpty())
+        QCOMPARE(boxes.seen().at(0).icon, QMessageBox::Warning);
     // Nothing else changes on screen.
-    QVERIFY(TreeRows::find(wand.tree, row)->isSelected());
-    QVERIFY(wand.load->isEnabled());
+    QCOMPARE(wand.load->isEnabled(), enabled);
+    QCOMPARE(wand.tree->selectedItems().size(), row.isEmpty() ? 0 : 1);
 }
 
-void TestIsoChoice::createsConfigFolder()
+void TestIsoChoice::buttonOffWithoutDevice()
 {
-    Wand wand;
-    QVERIFY(wand.start(layout));
-    QVERIFY(QDir(wand.root + QStringLiteral("config")).removeRecursively());
-    QVERIFY(wand.select({"linux", "tools", "c.iso"}));
-    QTest::mouseClick(wand.load, Qt::LeftButton);
-    QVERIFY(QFileInfo(wand.root + QStringLiteral("config")).isDir());
-    QCOMPARE(wand.choice(), QByteArray("/linux/tools/c.iso"));
-}
-
-void TestIsoChoice::readOnlyShowsBox()
-{
-    Wand wand(true);
-    QVERIFY(wand.start(layout));
-    QVERIFY(wand.writeChoice(oldChoice));
-    QVERIFY(wand.select({"a.iso"}));
-    BoxAnswerer boxes;
-    boxes.answer(QMessageBox::Ok);
-    QTest::mouseClick(wand.load, Qt::LeftButton);
-    QCOMPARE(boxes.titles(), QStringList(QStringLiteral("Couldn't write to discwand")));
-    QCOMPARE(boxes.seen().at(0).icon, QMessageBox::Warning);
-    QCOMPARE(wand.choice(), oldChoice);
-
-    // A double-click takes the same road.
-    boxes.answer(QMessageBox::Ok);
-    wand.doubleClick({"a.iso"});
-    QCOMPARE(boxes.seen().size(), 2);
-    QCOMPARE(wand.choice(), oldChoice);
-}
-
-void TestIsoChoice::nothingToChoose_data()
-{
-    QTest::addColumn<QStringList>("row"); // empty: nothing selected
-    QTest::addColumn<bool>("doubleClick");
-    QTest::newRow("nothing selected") << QStringList() << false;
-    QTest::newRow("folder") << QStringList{"linux"} << false;
-    QTest::newRow("folder, double-click") << QStringList{"linux", "tools"} << true;
-    QTest::newRow("folder named like a split image") << QStringList{"v1.0"} << false;
-}
-
-void TestIsoChoice::nothingToChoose()
-{
-    QFETCH(QStringList, row);
-    QFETCH(bool, doubleClick);
-    Wand wand;
-    QVERIFY(wand.start(layout));
-    QVERIFY(wand.writeChoice(oldChoice));
-    BoxAnswerer boxes;
-    if (doubleClick) {
-        wand.doubleClick(row);
-    } else {
-        if (!row.isEmpty())
-            QVERIFY(wand.select(row));
-        QVERIFY(!wand.load->isEnabled());
-        // The button is off; the slot itself must also leave the file alone.
-        wand.window->loadSelectedISO();
-    }
-    QCOMPARE(wand.choice(), oldChoice);
-    QVERIFY(boxes.seen().isEmpty());
-}
-
-void TestIsoChoice::buttonEnableRule_data()
-{
-    QTest::addColumn<bool>("device");
-    QTest::addColumn<QStringList>("row"); // empty: nothing selected
-    QTest::addColumn<bool>("enabled");
-    QTest::newRow("image") << true << QStringList{"a.iso"} << true;
-    QTest::newRow("nested split image") << true << QStringList{"y", "x", "part.ISO.0"} << true;
-    QTest::newRow("folder") << true << QStringList{"linux"} << false;
-    QTest::newRow("nothing selected") << true << QStringList() << false;
-    QTest::newRow("no device, image row") << false << QStringList{"a.iso"} << false;
-    QTest::newRow("no device, waiting row")
-        << false << QStringList{"<Waiting for an discwand to appear>"} << false;
-}
-
-void TestIsoChoice::buttonEnableRule()
-{
-    QFETCH(bool, device);
-    QFETCH(QStringList, row);
-    QFETCH(bool, enabled);
-    std::unique_ptr<Wand> wand;
-    std::unique_ptr<SysFixture> bare;
-    std::unique_ptr<discShelf> window;
-    isoTreeWidget *tree = nullptr;
-    QPushButton *load = nullptr;
-    if (device) {
-        wand = std::make_unique<Wand>();
-        QVERIFY(wand->start(layout));
-        tree = wand->tree;
-        load = wand->load;
-        // Select something first, so that the row under test changes the selection.
-        QVERIFY(wand->select({"a.iso"}) && wand->select({"linux"}));
-    } else {
-        bare = std::make_unique<SysFixture>();
-        window = std::make_unique<discShelf>();
-        QVERIFY(TestEnv::waitForReady(window->scanCycle()));
-        tree = window->findChild<isoTreeWidget *>();
-        load = window->findChild<QPushButton *>(QStringLiteral("btnLoadISO"));
-        // An image row left over from a device that is gone.
-        auto *stale = new QTreeWidgetItem(QStringList(QStringLiteral("a.iso")));
-        stale->setData(0, Qt::UserRole, 1);
-        tree->addTopLevelItem(stale);
-    }
-    if (row.isEmpty()) {
-        tree->clearSelection();
-    } else {
-        QTreeWidgetItem *item = TreeRows::find(tree, row);
-        QVERIFY(item);
-        tree->setCurrentItem(item);
-    }
-    QCOMPARE(load->isEnabled(), enabled);
-}
-
-void TestIsoChoice::buttonStaysOffOutsideReady()
-{
-    Wand wand;
-    QVERIFY(TreeRows::lay(wand.root, {"config/wandmenu.bin", "a.iso", "b.iso"}));
+    SysFixture sys;
     discShelf w;
+    QVERIFY(TestEnv::waitForReady(w.scanCycle()));
     auto *tree = w.findChild<isoTreeWidget *>();
     auto *load = w.findChild<QPushButton *>(QStringLiteral("btnLoadISO"));
-    auto *listing = w.scanCycle().findChild<QState *>(QStringLiteral("listingState"));
-    QVERIFY(listing);
-    const QString choiceFile = wand.root + QStringLiteral("config/iso_filename.txt");
+    // An image row left over from a device that is gone, and the waiting row.
+    auto *stale = new QTreeWidgetItem(tree, QStringList(QStringLiteral("a.iso")));
+    stale->setData(0, Qt::UserRole, 1);
+    for (QTreeWidgetItem *row : {stale, tree->topLevelItem(0)}) {
+        tree->setCurrentItem(row);
+        QVERIFY(row->isSelected());
+        QVERIFY(!load->isEnabled());
+    }
+}
+
+void TestIsoChoice::buttonOffOutsideReady()
+{
+    Wand wand;
     // Select an image and double-click it as soon as the rows are there, while the cycle is
     // still listing.
     bool selectedWhileListing = false;
-    connect(listing, &QState::entered, this, [&] {
-        if (QTreeWidgetItem *item = TreeRows::find(tree, {"a.iso"})) {
-            tree->setCurrentItem(item);
-            w.loadClickedISO(item, 0);
-            selectedWhileListing = true;
-        }
-    });
-    QVERIFY(TestEnv::waitForReady(w.scanCycle()));
+    QVERIFY(wand.start([&] {
+        auto *listing = wand.window->scanCycle().findChild<QState *>("listingState");
+        connect(listing, &QState::entered, this, [&] {
+            selectedWhileListing = wand.select({"a.iso"});
+            wand.window->loadClickedISO(wand.tree->currentItem(), 0);
+        });
+    }));
     QVERIFY(selectedWhileListing);
-    QVERIFY(TreeRows::find(tree, {"a.iso"})->isSelected());
-    QVERIFY(!QFile::exists(choiceFile));
-    // Reaching ready does not look at the selection again.
-    QVERIFY(!load->isEnabled());
-    // A double-click now is taken.
-    w.loadClickedISO(TreeRows::find(tree, {"a.iso"}), 0);
-    QVERIFY(QFile::exists(choiceFile));
+    QVERIFY(TreeRows::find(wand.tree, {"a.iso"})->isSelected());
+    QCOMPARE(wand.choice(), oldChoice);
+    // Reaching ready does not look at the selection again; a double-click now is taken.
+    QVERIFY(!wand.load->isEnabled());
+    wand.window->loadClickedISO(wand.tree->currentItem(), 0);
+    QCOMPARE(wand.choice(), QByteArray("/a.iso"));
 
     // The next change of selection while ready enables it; a new listing clears it again.
-    tree->setCurrentItem(TreeRows::find(tree, {"b.iso"}));
-    QVERIFY(load->isEnabled());
-    w.buildIsoList();
-    QVERIFY(tree->selectedItems().isEmpty());
-    QVERIFY(!load->isEnabled());
+    QVERIFY(wand.select({"big.iso.0"}));
+    QVERIFY(wand.load->isEnabled());
+    wand.window->buildIsoList();
+    QVERIFY(wand.tree->selectedItems().isEmpty());
+    QVERIFY(!wand.load->isEnabled());
 }
 
 QTEST_MAIN(TestIsoChoice)
