@@ -21,7 +21,8 @@ public:
     BoxAnswerer();
     ~BoxAnswerer() override;
 
-    // Queue an answer for the next modal box. An empty button means close it with Escape.
+    // Queue an answer for the next modal box. NoButton means close it as with Escape. A box
+    // left without an answer for five seconds is closed that way and still listed in seen().
     void answer(QMessageBox::StandardButton button);
     // Boxes seen so far, in order.
     const QList<Seen> &seen() const { return boxes; }
@@ -35,4 +36,5 @@ private:
     QTimer timer;
     QList<QMessageBox::StandardButton> answers;
     QList<Seen> boxes;
+    int unansweredPolls = 0;
 };
