@@ -1,5 +1,7 @@
 #include "windowdriver.h"
 
+#include "common/treerows.h"
+
 #include "common/testenv.h"
 #include "library/isotreewidget.h"
 #include "ui/discshelf.h"
@@ -61,21 +63,7 @@ QStringList WindowDriver::rows() const
 
 QTreeWidgetItem *WindowDriver::row(const QString &path) const
 {
-    const QStringList names = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    QTreeWidgetItem *found = nullptr;
-    for (const QString &name : names) {
-        const int count = found ? found->childCount() : tree()->topLevelItemCount();
-        QTreeWidgetItem *next = nullptr;
-        for (int i = 0; i < count && !next; ++i) {
-            QTreeWidgetItem *item = found ? found->child(i) : tree()->topLevelItem(i);
-            if (item->text(0) == name)
-                next = item;
-        }
-        if (!next)
-            return nullptr;
-        found = next;
-    }
-    return found;
+    return TreeRows::find(tree(), path.split(QLatin1Char('/'), Qt::SkipEmptyParts));
 }
 
 bool WindowDriver::waitForRows(const QStringList &paths, int timeoutMs) const
