@@ -11,6 +11,9 @@ public:
 
     // An image over the size limit is left out; the user is told so.
     virtual void tooLarge(const QString &fileName) = 0;
+    // A source that is no ordinary file (a pipe, a device) could hold a copy up for ever; it is
+    // left out and the user told so.
+    virtual void notRegular(const QString &fileName) = 0;
     // An image of this name is on the device already: true replaces it.
     virtual bool overwrite(const QString &fileName) = 0;
     // The drop holds files that are no images: true copies the images alone, false nothing of

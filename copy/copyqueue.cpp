@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QDeadlineTimer>
 #include <QThread>
 
 CopyQueue::CopyQueue(const ScsiDriveDetector *detector, QObject *parent)
@@ -26,26 +27,49 @@ CopyQueue::CopyQueue(const ScsiDriveDetector *detector, QObject *parent)
 
 CopyQueue::~CopyQueue()
 {
-    // A copy still running would outlive its thread object: stop it at the next chunk (the
-    // worker removes its files), and any copy not yet begun, then wait for the thread.
+    if (shutDown(10000)) {
+        delete worker;
+        return;
+    }
+    // A thread object destroyed while its thread runs takes the program down; a copy stuck for
+    // good is left to end with it.
+    thread->setParent(nullptr);
+    static QList<QObject *> abandoned;
+    abandoned << thread << worker;
+}
+
+bool CopyQueue::shutDown(int waitMs)
+{
+    // A copy still running stops at its next chunk (the worker removes its files), and any copy
+    // not yet begun ends at once.
+    closed = true;
+    clearBatch();
     worker->shutDown();
-    worker->deleteLater();
     thread->quit();
-    thread->wait();
+    return thread->wait(QDeadlineTimer(waitMs));
 }
 
 void CopyQueue::add(const QList<CopyEntry> &entries)
 {
     const bool wasIdle = queue.isEmpty();
     queue.append(entries);
-    if (!wasIdle || queue.isEmpty())
-        return;
-    current = 0;
-    // A copy of a dropped batch is still under way: its report starts this one.
-    if (!copying.isEmpty())
-        startDeferred = true;
-    else
-        startNext();
+    if (wasIdle && !queue.isEmpty()) {
+        current = 0;
+        // A copy of a dropped batch is still under way: its report starts this one.
+        if (!copying.isEmpty())
+            startDeferred = true;
+        else
+            startNext();
+    }
+    emit changed();
+}
+
+QStringList CopyQueue::pendingPaths() const
+{
+    QStringList paths;
+    for (int i = qMax(current, 0); i < queue.size(); ++i)
+        paths << queue.at(i).folder.filePath(QFileInfo(queue.at(i).sourceFile).fileName());
+    return paths;
 }
 
 void CopyQueue::next()
@@ -57,13 +81,12 @@ void CopyQueue::next()
         // The report belonged to a dropped batch; the waiting one starts at its first entry.
         startDeferred = false;
         startNext();
-        return;
-    }
-    ++current;
-    if (current < queue.size())
+    } else if (++current < queue.size()) {
         startNext();
-    else
+    } else {
         queue.clear();
+    }
+    emit changed();
 }
 
 void CopyQueue::startNext()
@@ -108,17 +131,7 @@ void CopyQueue::cancelAll()
 {
     clearBatch();
     worker->cancel();
-}
-
-void CopyQueue::dropWaiting()
-{
-    clearBatch();
-    current = 0;
-}
-
-void CopyQueue::close()
-{
-    closed = true;
+    emit changed();
 }
 
 void CopyQueue::clearBatch()

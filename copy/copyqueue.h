@@ -23,8 +23,13 @@ public:
     Q_ENUM(Stop)
 
     explicit CopyQueue(const ScsiDriveDetector *detector, QObject *parent = nullptr);
-    // Stops the running copy and any copy not yet begun, then waits for the copy thread.
+    // Stops the running copy and any copy not yet begun, and waits for the copy thread a little.
     ~CopyQueue() override;
+
+    // Stops the running copy and every one not yet begun, and waits up to waitMs for the copy
+    // thread. False when a copy is still stuck in a call that does not come back (a source
+    // that stopped answering): the thread is then left to end with the program.
+    bool shutDown(int waitMs);
 
     // Entries join the running batch at its end, or start a new batch.
     void add(const QList<CopyEntry> &entries);
@@ -34,12 +39,10 @@ public:
     void cancelCurrent();
     // Drops the batch; the running copy stops and still reports.
     void cancelAll();
-    // Forgets the files not yet begun; the running copy goes on and still reports.
-    void dropWaiting();
-    // Nothing starts from now on; the running copy goes on until it reports or the queue goes.
-    void close();
 
     int index() const { return current; }
+    // Where the running copy and those after it go on the device ("/linux/a.iso").
+    QStringList pendingPaths() const;
     int count() const { return int(queue.size()); }
     // The file handed to the worker and not yet reported; kept after the queue is emptied.
     QString copyingName() const { return copyingFile; }
@@ -56,6 +59,8 @@ signals:
     void failed(int code);
     // The batch was dropped: its next file could not start.
     void stopped(CopyQueue::Stop why);
+    // The batch grew, moved on or ended.
+    void changed();
 
 private:
     void startNext();

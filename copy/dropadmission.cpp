@@ -37,20 +37,21 @@ DropAdmission::~DropAdmission()
 }
 
 void DropAdmission::examine(const QString &deviceRoot, const DeviceFolder &dest,
-                            const QStringList &files)
+                            const QStringList &files, const QStringList &queued)
 {
     if (thread)
         return;
     stop = false;
     result.reset();
-    thread = QThread::create([this, deviceRoot, dest, files] {
+    thread = QThread::create([this, deviceRoot, dest, files, queued] {
         QElapsedTimer sinceReport;
-        result = plan(deviceRoot, dest, files, stop, [&](const QString &path) {
+        const auto seen = [&](const QString &path) {
             if (!sinceReport.isValid() || sinceReport.elapsed() >= reportEveryMs) {
                 sinceReport.start();
                 emit examining(path);
             }
-        });
+        };
+        result = plan(deviceRoot, dest, files, stop, seen, queued);
     });
     connect(thread, &QThread::finished, this, [this] {
         thread->deleteLater();
@@ -65,12 +66,32 @@ void DropAdmission::examine(const QString &deviceRoot, const DeviceFolder &dest,
 
 std::optional<DropAdmission::Plan> DropAdmission::plan(
     const QString &deviceRoot, const DeviceFolder &dest, const QStringList &files,
-    const std::atomic<bool> &abort, const std::function<void(const QString &)> &seen)
+    const std::atomic<bool> &abort, const std::function<void(const QString &)> &seen,
+    const QStringList &queued)
 {
     Plan planned;
     QList<Pending> items;
     QList<Pending> folders;
     QSet<QString> expanded;
+    // Device paths taken, folded as FAT compares names: the queue's, this drop's, and each
+    // device folder's files once it has been looked at.
+    QSet<QString> taken;
+    for (const QString &path : queued)
+        taken.insert(path.toCaseFolded());
+    QSet<QString> foldersRead;
+    const auto isTaken = [&](const DeviceFolder &folder, const QString &name) {
+        if (!deviceRoot.isEmpty() && !foldersRead.contains(folder.path())) {
+            foldersRead.insert(folder.path());
+            const QStringList there
+                = QDir(folder.under(deviceRoot))
+                      .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+            for (const QString &file : there)
+                taken.insert(folder.filePath(file).toCaseFolded());
+        }
+        const QString path = folder.filePath(name).toCaseFolded();
+        // The worker replaces a whole copy and a split one alike, so either is present.
+        return taken.contains(path) || taken.contains(path + QStringLiteral(".0"));
+    };
     for (const QString &name : files)
         items.append({ name, QFileInfo(name).absolutePath() });
 
@@ -112,17 +133,17 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
 
             Item::Kind kind = Item::Kind::NotImage;
             if (info.suffix().toLower() == QLatin1String("iso")) {
-                const QString onDevice = deviceRoot + folder.filePath(info.fileName());
                 // Checked first for every image: an overwrite needs as many parts as a new copy.
-                // The worker replaces a whole copy and a split one alike, so either is present.
-                if (info.size() > largestImage)
+                if (!info.isFile())
+                    kind = Item::Kind::NotRegular;
+                else if (info.size() > largestImage)
                     kind = Item::Kind::TooLarge;
-                else if (!deviceRoot.isEmpty()
-                         && (QFileInfo::exists(onDevice)
-                             || QFileInfo::exists(onDevice + QStringLiteral(".0"))))
+                else if (isTaken(folder, info.fileName()))
                     kind = Item::Kind::Present;
                 else
                     kind = Item::Kind::Image;
+                if (kind == Item::Kind::Image || kind == Item::Kind::Present)
+                    taken.insert(folder.filePath(info.fileName()).toCaseFolded());
             }
             planned.append({ item.path, folder, kind });
         }
@@ -139,6 +160,9 @@ std::optional<QList<CopyEntry>> DropAdmission::decide(const Plan &plan, Admissio
         switch (item.kind) {
         case Item::Kind::TooLarge:
             prompts.tooLarge(name);
+            break;
+        case Item::Kind::NotRegular:
+            prompts.notRegular(name);
             break;
         case Item::Kind::Present:
             if (prompts.overwrite(name))

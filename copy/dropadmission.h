@@ -22,7 +22,7 @@ class DropAdmission : public QObject
     Q_OBJECT
 public:
     struct Item {
-        enum class Kind { Image, Present, TooLarge, NotImage };
+        enum class Kind { Image, Present, TooLarge, NotImage, NotRegular };
         QString sourceFile;
         DeviceFolder folder;
         Kind kind;
@@ -36,19 +36,23 @@ public:
     ~DropAdmission() override;
 
     // Examines one drop on a thread of its own; examined() or aborted() follows. One drop at a
-    // time: a call while busy is ignored.
-    void examine(const QString &deviceRoot, const DeviceFolder &dest, const QStringList &files);
+    // time: a call while busy is ignored. queued: the device paths of the copies still to come.
+    void examine(const QString &deviceRoot, const DeviceFolder &dest, const QStringList &files,
+                 const QStringList &queued = {});
     bool isBusy() const { return thread != nullptr; }
     // Ends the running examination soon; may be called from any thread.
     void abort() { stop = true; }
 
     // The whole examination of a drop. Files dropped together land in dest itself; files found
     // in a dropped folder keep their place below it. The last dropped item is examined first,
-    // and folders are expanded after the items before them, the last found first. Returns
-    // nothing once abort turns true. seen is told of each path examined.
+    // and folders are expanded after the items before them, the last found first. An image is
+    // present when the device, the copies queued ("/linux/a.iso") or an image examined before
+    // it in this drop has its name, in any letter case, as FAT compares names. Returns nothing
+    // once abort turns true. seen is told of each path examined.
     static std::optional<Plan> plan(const QString &deviceRoot, const DeviceFolder &dest,
                                     const QStringList &files, const std::atomic<bool> &abort,
-                                    const std::function<void(const QString &)> &seen = {});
+                                    const std::function<void(const QString &)> &seen = {},
+                                    const QStringList &queued = {});
 
     // Asks what the plan leaves open, in its order, and gives the entries to copy; nothing when
     // the user would rather copy nothing of the drop.

@@ -62,8 +62,11 @@ QVariant WmiClasses::value(const Instance &instance, const QString &property) co
         if (same(property, QLatin1String("Access")))
             return qlonglong(sys.isReadOnly(instance.mount) ? 1 : 3); // readable / read-write
         // What tells one volume from another at the same mount point: its device number.
+        // A disk that left the system while its mount lingers has no volume any more.
         if (same(property, QLatin1String("VolumeSerialNumber")))
-            return instance.mount.number;
+            return sys.deviceNumber(sys.deviceOf(instance.mount)).isEmpty()
+                ? QVariant()
+                : QVariant(instance.mount.number);
         return instance.name;
     case NoClass:
         break;

@@ -1,6 +1,7 @@
 #include "library/imagechoice.h"
 
 #include "detect/scsidrivedetector.h"
+#include "copy/filesync.h"
 #include "library/log.h"
 
 #include <QDir>
@@ -19,22 +20,34 @@ ImageChoice::Result ImageChoice::choose(const QString &imagePath) const
     const QString root = detector.drivePath();
     if (root.isEmpty())
         return Result::NoDevice;
+    const QString path = bootName(imagePath);
+    // A character the device cannot be told would name a file that does not exist.
+    const QByteArray bytes = path.toLatin1();
+    if (QString::fromLatin1(bytes) != path)
+        return Result::NotLatin1;
+    if (!detector.isPresent())
+        return Result::DeviceGone;
     if (!detector.isWritable())
         return Result::NotWritable;
-
-    const QString path = bootName(imagePath);
     qCDebug(lcLibrary) << "Loading ISO:" << path;
 
     QDir rootDir(root);
     if (!rootDir.exists(QStringLiteral("config")) && !rootDir.mkdir(QStringLiteral("config")))
         return Result::WriteFailed;
-    QFile file(root + QStringLiteral("config/iso_filename.txt"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return Result::WriteFailed;
+    const QString config = root + QStringLiteral("config");
+    const QString target = config + QStringLiteral("/iso_filename.txt");
+    QFile next(config + QStringLiteral("/.iso_filename.txt.new"));
     // The device reads one byte per character and no line ending.
-    if (file.write(path.toLatin1()) != path.length())
+    const bool written = next.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        && next.write(bytes) == bytes.size() && next.flush() && FileSync::syncFile(next);
+    next.close();
+    if (!written || !FileSync::replace(next.fileName(), target)) {
+        next.remove();
         return Result::WriteFailed;
-    file.flush();
-    file.close();
+    }
+    FileSync::syncDirectory(config);
+    QFile back(target);
+    if (!back.open(QIODevice::ReadOnly) || back.readAll() != bytes)
+        return Result::WriteFailed;
     return Result::Written;
 }

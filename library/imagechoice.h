@@ -1,5 +1,7 @@
 // Choosing the image the device loads: its path goes into config/iso_filename.txt, one byte per
-// character and no line ending, as the device reads it.
+// character (Latin-1) and no line ending, as the device reads it. The file is replaced whole:
+// written beside, synced, renamed over and read back, so that a full stick or a pull at the
+// wrong moment leaves the previous choice.
 #pragma once
 
 #include <QString>
@@ -9,7 +11,14 @@ class ScsiDriveDetector;
 class ImageChoice
 {
 public:
-    enum class Result { Written, NoDevice, NotWritable, WriteFailed };
+    enum class Result {
+        Written,
+        NoDevice,
+        DeviceGone,  // the device root no longer leads to the device's volume
+        NotWritable,
+        WriteFailed,
+        NotLatin1,   // the device could not be told the name
+    };
 
     explicit ImageChoice(const ScsiDriveDetector &detector) : detector(detector) {}
 

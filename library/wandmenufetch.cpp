@@ -30,32 +30,49 @@ bool WandmenuFetch::isMissing() const
 
 void WandmenuFetch::start()
 {
-    QNetworkReply *reply = network->get(QNetworkRequest(url));
+    QNetworkRequest request(url);
+    // A server that stops sending would otherwise hold the download for ever.
+    request.setTransferTimeout(stallMs);
+    cancelled = false;
+    reply = network->get(request);
     connect(reply, &QNetworkReply::downloadProgress, this, &WandmenuFetch::progress);
 }
 
-bool WandmenuFetch::take(QNetworkReply *reply)
+void WandmenuFetch::cancel()
 {
-    reply->deleteLater();
+    if (!reply)
+        return;
+    cancelled = true;
+    reply->abort();
+}
+
+bool WandmenuFetch::take(QNetworkReply *finished)
+{
+    finished->deleteLater();
+    if (finished == reply)
+        reply = nullptr;
     root.clear();
     body.clear();
     error.clear();
     // Writing an error page would make the program count as installed for ever.
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    const bool ok = reply->error() == QNetworkReply::NoError
+    const QVariant status = finished->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const bool ok = finished->error() == QNetworkReply::NoError
         && (!status.isValid() || (status.toInt() >= 200 && status.toInt() < 300));
     if (!ok) {
-        error = reply->errorString();
+        error = finished->error() == QNetworkReply::OperationCanceledError && !cancelled
+            ? tr("The server sent nothing for %1 seconds.").arg(stallMs / 1000.0)
+            : finished->errorString();
         return false;
     }
-    body = reply->readAll();
+    body = finished->readAll();
     root = detector.drivePath();
     return true;
 }
 
 bool WandmenuFetch::store()
 {
-    if (root.isEmpty() || detector.drivePath() != root || !detector.isWritable())
+    if (root.isEmpty() || detector.drivePath() != root || !detector.isPresent()
+        || !detector.isWritable())
         return false;
     if (!QDir(root).mkpath(QStringLiteral("config")))
         return false;

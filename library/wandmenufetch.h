@@ -18,14 +18,20 @@ public:
     explicit WandmenuFetch(const ScsiDriveDetector &detector, QObject *parent = nullptr);
 
     void setUrl(const QUrl &address) { url = address; }
+    // A download that receives nothing for this long gives up.
+    void setStallTimeout(int ms) { stallMs = ms; }
     // A device is known and has no selector program; an empty file counts as one.
     bool isMissing() const;
 
     // Sends the request; replyFinished() follows, whatever happens.
     void start();
+    bool isRunning() const { return reply != nullptr; }
+    // Ends the running download; its reply still finishes, and take() says it was cancelled.
+    void cancel();
+    bool wasCancelled() const { return cancelled; }
     // Takes the finished reply and releases it. True when it carries the program; otherwise
     // errorString() says why.
-    bool take(QNetworkReply *reply);
+    bool take(QNetworkReply *finished);
     QString errorString() const { return error; }
     // Writes what was taken to the device, whole or not at all; nothing when no program was
     // taken. The device must still be the one known when the reply was taken: a stale mount
@@ -39,7 +45,10 @@ signals:
 private:
     const ScsiDriveDetector &detector;
     QNetworkAccessManager *network;
+    QNetworkReply *reply = nullptr;
     QUrl url;
+    int stallMs = 30000;
+    bool cancelled = false;
     QByteArray body;
     QString root;
     QString error;

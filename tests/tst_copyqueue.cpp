@@ -93,6 +93,7 @@ private slots:
     void cutShort();
     void failureKeepsTheName();
     void shutdownDuringCopy();
+    void stuckSource();
 };
 
 void TestCopyQueue::batch()
@@ -131,6 +132,9 @@ void TestCopyQueue::cutShort_data()
         << QStringList { "d.iso" };
     QTest::newRow("device gone") << "unplug" << QStringList { "start a.iso", "done", "stopped 0" }
                                  << QStringList { "a.iso" };
+    // Another disk mounted where the stick was: not one more file goes there.
+    QTest::newRow("another volume in its place")
+        << "swap" << QStringList { "start a.iso", "done", "stopped 0" } << QStringList { "a.iso" };
     QTest::newRow("read-only") << "read-only"
                                << QStringList { "start a.iso", "done", "stopped 1" }
                                << QStringList { "a.iso" };
@@ -150,7 +154,13 @@ void TestCopyQueue::cutShort()
         r.queue->cancelAll();
     else if (action == "read-only")
         r.sys.setDeviceReadOnly("sdb1", true);
-    else
+    else if (action == "swap") {
+        r.sys.unmount(r.root.chopped(1));
+        r.sys.addDisk("sdc", "ACME", "PHOTO BACKUP");
+        r.sys.addPartition("sdc", "sdc1");
+        r.sys.mount("sdc1", r.root.chopped(1));
+    }
+    else if (action == "unplug")
         r.detector.driveChanged(false, r.root);
     if (action.endsWith("add"))
         r.queue->add(r.entries("/", { "d.iso!" }));
@@ -185,9 +195,22 @@ void TestCopyQueue::shutdownDuringCopy()
     QTRY_VERIFY_WITH_TIMEOUT(
         !QDir(r.root + "linux").entryList(QDir::Files | QDir::Hidden).isEmpty(), 20000);
     // Going away stops the running copy (its files go) and the one not begun, and waits.
+    QVERIFY(r.queue->shutDown(60000));
     r.queue.reset();
     QCOMPARE(QDir(r.root + "linux").entryList(QDir::Files | QDir::Hidden), QStringList());
     QCOMPARE(QDir(r.root).entryList(QDir::Files), QStringList());
+}
+
+// A copy stuck on a source that does not answer holds the shutdown only as long as asked.
+void TestCopyQueue::stuckSource()
+{
+    Rig r;
+    r.queue->add(r.entries("/", { "stuck.iso" }));
+    QVERIFY(FifoGate::waitForReader());
+    QVERIFY(!r.queue->shutDown(100));
+    QVERIFY(r.release("stuck.iso"));
+    QVERIFY(r.queue->shutDown(5000));
+    QCOMPARE(QDir(r.root).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestCopyQueue)

@@ -15,7 +15,7 @@ namespace {
 // "kind folder name" for each item of a plan, in its order.
 QStringList describe(const DropAdmission::Plan &plan)
 {
-    static const char *const kinds[] = { "image", "present", "too large", "other" };
+    static const char *const kinds[] = { "image", "present", "too large", "other", "not a file" };
     QStringList out;
     for (const DropAdmission::Item &item : plan)
         out << QStringLiteral("%1 %2%3")
@@ -30,6 +30,7 @@ class ScriptedPrompts : public AdmissionPrompts
 public:
     explicit ScriptedPrompts(QList<bool> answers) : answers(std::move(answers)) {}
     void tooLarge(const QString &name) override { asked << "large " + name; }
+    void notRegular(const QString &name) override { asked << "not a file " + name; }
     bool overwrite(const QString &name) override { return next("exists " + name); }
     bool imagesOnly() override { return next(QStringLiteral("others")); }
     QStringList asked;
@@ -82,10 +83,22 @@ void TestDropAdmission::plan_data()
         << QStringList { "x.iso", "y.iso", "z.iso" } << QStringList { "x.iso", "y.iso", "z.iso" }
         << "/d/" << QStringList { "d/x.iso", "d/y.iso.0", "z.iso" }
         << QStringList { "image /d/z.iso", "present /d/y.iso", "present /d/x.iso" };
+    // FAT tells no letter case apart: the same name twice is one file, wherever it comes from.
+    QTest::newRow("same name twice in one drop")
+        << QStringList { "p/x.iso", "q/X.ISO" } << QStringList { "p/x.iso", "q/X.ISO" } << "/"
+        << QStringList {} << QStringList { "image /X.ISO", "present /x.iso" };
+    QTest::newRow("on the device in another case, or queued")
+        << QStringList { "a.iso", "q.iso" } << QStringList { "a.iso", "q.iso" } << "/d"
+        << QStringList { "d/A.ISO.0", "QUEUED" } << QStringList { "present /d/q.iso", "present /d/a.iso" };
     QTest::newRow("size limit") << QStringList { "at.iso=40960000000", "over.iso=40960000001" }
                                 << QStringList { "at.iso", "over.iso" } << "/"
                                 << QStringList { "over.iso" }
                                 << QStringList { "too large /over.iso", "image /at.iso" };
+    // A pipe would hold the copy up for ever; only ordinary files are images.
+    QTest::newRow("pipe named like an image") << QStringList { "p.iso|fifo", "q.iso" }
+                                              << QStringList { "p.iso", "q.iso" } << "/"
+                                              << QStringList {}
+                                              << QStringList { "image /q.iso", "not a file /p.iso" };
     QTest::newRow("link loop") << QStringList { "f/a.iso", "f/loop->..", "f/g/b.iso" }
                                << QStringList { "f" } << "/" << QStringList {}
                                << QStringList { "image /f/a.iso", "image /f/g/b.iso" };
@@ -105,19 +118,23 @@ void TestDropAdmission::plan()
         if (entry.contains(QLatin1Char('=')))
             QVERIFY(QFile::resize(src.filePath(name), entry.section(QLatin1Char('='), 1).toLongLong()));
     }
+    // "QUEUED" stands for the copies waiting in the queue.
+    const QStringList queued { device.contains("QUEUED") ? "/D/Q.iso" : "/elsewhere.iso" };
+    device.removeAll("QUEUED");
     QVERIFY(TreeRows::lay(stick.path(), device));
     QStringList files;
     for (const QString &name : dropped)
         files << src.filePath(name);
     const std::atomic<bool> keepGoing { false };
-    const auto planned = DropAdmission::plan(stick.path() + "/", DeviceFolder(dest), files, keepGoing);
+    const auto planned
+        = DropAdmission::plan(stick.path() + "/", DeviceFolder(dest), files, keepGoing, {}, queued);
     QVERIFY(planned);
     QCOMPARE(describe(*planned), plan);
 
     // Without a device nothing counts as present; an abort leaves no plan at all.
     const auto noDevice = DropAdmission::plan({}, DeviceFolder(dest), files, keepGoing);
     QVERIFY(noDevice);
-    QVERIFY(!describe(*noDevice).join(',').contains("present"));
+    QVERIFY(!describe(*noDevice).join(',').contains("present") || dropped.contains("q/X.ISO"));
     const std::atomic<bool> abort { true };
     QVERIFY(!DropAdmission::plan(stick.path() + "/", DeviceFolder(dest), files, abort));
 }
@@ -130,15 +147,15 @@ void TestDropAdmission::decide_data()
     QTest::addColumn<QStringList>("accepted"); // "none": the drop is abandoned
     using K = DropAdmission::Item::Kind;
     const int image = int(K::Image), present = int(K::Present), large = int(K::TooLarge),
-              other = int(K::NotImage);
+              other = int(K::NotImage), pipe = int(K::NotRegular);
     QTest::newRow("images") << QList<int> { image, image } << QList<bool> {} << QStringList {}
                             << QStringList { "x0.iso", "x1.iso" };
     QTest::newRow("overwrite yes and no")
         << QList<int> { present, present } << QList<bool> { true, false }
         << QStringList { "exists x0.iso", "exists x1.iso" } << QStringList { "x0.iso" };
-    QTest::newRow("too large told, left out") << QList<int> { large, image } << QList<bool> {}
-                                              << QStringList { "large x0.iso" }
-                                              << QStringList { "x1.iso" };
+    QTest::newRow("too large or no file: told, left out")
+        << QList<int> { large, pipe, image } << QList<bool> {}
+        << QStringList { "large x0.iso", "not a file x1.iso" } << QStringList { "x2.iso" };
     QTest::newRow("others asked once, images only")
         << QList<int> { other, image, other } << QList<bool> { true } << QStringList { "others" }
         << QStringList { "x1.iso" };

@@ -5,7 +5,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 Q_DECLARE_METATYPE(ImageChoice::Result)
 
@@ -43,8 +47,11 @@ void TestImageChoice::choose_data()
     QTest::newRow("folder ending in .0") << "" << "/v1.0/d.iso" << R::Written
                                          << QByteArray("/v1.0/d.iso");
     QTest::newRow("latin-1") << "" << "/café.iso" << R::Written << QByteArray("/caf\xE9.iso");
-    QTest::newRow("beyond latin-1") << "" << "/Ωmega.iso" << R::Written << QByteArray("/?mega.iso");
+    // The device could not be told such a name: refused, the previous choice kept.
+    QTest::newRow("beyond latin-1") << "" << "/Ωmega.iso" << R::NotLatin1 << oldChoice;
     QTest::newRow("read-only") << "read-only" << "/a.iso" << R::NotWritable << oldChoice;
+    QTest::newRow("full stick") << "full" << "/a.iso" << R::WriteFailed << oldChoice;
+    QTest::newRow("another volume in its place") << "swapped" << "/a.iso" << R::DeviceGone << oldChoice;
     QTest::newRow("no device") << "none" << "/a.iso" << R::NoDevice << oldChoice;
 }
 
@@ -65,9 +72,27 @@ void TestImageChoice::choose()
     ScsiDriveDetector detector(QStringLiteral("QUELLOR"), QStringLiteral("DISCWAND FLASH"), nullptr);
     if (device != "none")
         detector.forceRefresh();
+    if (device == "swapped") {
+        sys.unmount(root.chopped(1));
+        sys.addDisk("sdc", "ACME", "PHOTO BACKUP");
+        sys.addPartition("sdc", "sdc1");
+        sys.mount("sdc1", root.chopped(1));
+    }
+    rlimit saved {};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto lift = qScopeGuard([&saved] { setrlimit(RLIMIT_FSIZE, &saved); });
+    if (device == "full") { // writes stop after three bytes, as on a stick with no room left
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = saved;
+        lowered.rlim_cur = 3;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
     QCOMPARE(ImageChoice(detector).choose(image), result);
-    // The old, longer content is gone entirely and no line ending is added.
+    setrlimit(RLIMIT_FSIZE, &saved);
+    // The old, longer content is gone entirely and no line ending is added; nothing else stays.
     QCOMPARE(readChoice(root), bytes);
+    if (device != "no config")
+        QCOMPARE(QDir(root + "config").entryList(QDir::Files | QDir::Hidden), QStringList { "iso_filename.txt" });
 }
 
 QTEST_GUILESS_MAIN(TestImageChoice)

@@ -265,12 +265,18 @@ void TestIsoCopyWorker::cancelDuringCopy()
         if (value > 30)
             worker.cancel();
     });
-    // Once a part is complete, so the cleanup must reach finished parts too.
+    // Once a part is complete, so the cleanup must reach finished parts too; until the copy is
+    // whole, what the listing shows is the old image.
+    bool oldWhileCopying = true;
     const Outcome out = runCopy(worker, dest, source, [&](int value) {
+        QFile first(dest + "big.iso.0");
+        oldWhileCopying = oldWhileCopying && first.open(QIODevice::ReadOnly)
+            && first.readAll() == "the old image big.iso.0";
         if ((when == "part" && entries(dest).filter(QStringLiteral(".1")).size() > 1)
             || (when == "end" && value == 100))
             worker.cancel();
     });
+    QVERIFY(oldWhileCopying);
     QCOMPARE(out.finished, 1);
     QCOMPARE(out.failures, QList<int>());
     QCOMPARE(entries(dest), old);

@@ -16,6 +16,8 @@
 #include <QTest>
 
 #include <iostream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -73,6 +75,16 @@ struct Rig {
             log.events.clear();
         } else if (s == "pass") {
             detector.forceRefresh();
+        } else if (s == "present") {
+            log.events << (detector.isPresent() ? "present" : "not present");
+        } else if (s == "other volume here") { // another disk mounted where the device was
+            fx.unmount(root.chopped(1));
+            fx.addDisk("sdc", "ACME", "PHOTO BACKUP");
+            fx.addPartition("sdc", "sdc1");
+            fx.setFilesystem("sdc1", "vfat", "FAT32");
+            fx.mount("sdc1", root.chopped(1));
+        } else if (s == "disk leaves") { // its mount lingers, as without an automounter
+            fx.vanish("sys/block/sdb");
         } else if (s == "probe") { // logs what the probe said, then its answer
             static QStringList said;
             said.clear();
@@ -146,6 +158,9 @@ private slots:
     void notifications_data();
     void notifications() { checkRow(); }
     void notifierFollowsMountTable();
+    void notifierSeesVolumeChanges_data();
+    void notifierSeesVolumeChanges();
+    void mountPointOutsideEncoding();
     void detectorFollowsMountTable();
     void probe_data();
     void probe() { checkRow(); }
@@ -268,6 +283,56 @@ void TestScsiDriveDetector::notifierFollowsMountTable()
     QCOMPARE(spy.at(2), QVariantList({false, mnt + "/"}));
 }
 
+void TestScsiDriveDetector::notifierSeesVolumeChanges_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QStringList>("reports");
+    QTest::newRow("another disk at the same place") << "other volume here"
+                                                    << QStringList { "removed ROOT", "added ROOT" };
+    QTest::newRow("disk gone, mount lingering") << "disk leaves" << QStringList { "removed ROOT" };
+}
+
+// Changes that leave the mount point's line count as it was still come through, within a second.
+void TestScsiDriveDetector::notifierSeesVolumeChanges()
+{
+    QFETCH(QString, change);
+    QFETCH(QStringList, reports);
+    Rig rig;
+    DriveNotifier notifier;
+    QStringList seen;
+    connect(&notifier, &DriveNotifier::logicalDriveChanged, this, [&](bool added, const QString &drive) {
+        seen << (added ? "added " : "removed ") + drive;
+    });
+    rig.step(change);
+    QTRY_COMPARE_WITH_TIMEOUT(seen, rig.expand(reports.join('\n')).split('\n'), 1000);
+}
+
+// A mount point that this system cannot spell exactly is no device: writes would go to a folder
+// of another spelling on the computer's own disk.
+void TestScsiDriveDetector::mountPointOutsideEncoding()
+{
+    SysFixture fx;
+    fx.addDisk("sdb", vendor, product);
+    fx.addPartition("sdb", "sdb1");
+    fx.setFilesystem("sdb1", "vfat", "FAT32");
+    const QString placeholder = fx.mount("sdb1", fx.makeDir("cafX"));
+    const QByteArray raw = QFile::encodeName(placeholder).replace("cafX", "caf\xE9");
+    QVERIFY(::mkdir(raw.constData(), 0755) == 0);
+    QFile table(fx.root() + "/proc/self/mountinfo");
+    QVERIFY(table.open(QIODevice::ReadOnly));
+    const QByteArray text = table.readAll().replace("cafX", "caf\xE9");
+    table.close();
+    QVERIFY(table.open(QIODevice::WriteOnly | QIODevice::Truncate) && table.write(text) == text.size());
+    table.close();
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Leaving out the volume mounted at"));
+    ScsiDriveDetector detector(vendor, product, nullptr);
+    SignalLog log(&detector);
+    detector.forceRefresh();
+    QCOMPARE(log.events, QStringList(complete));
+    QCOMPARE(detector.drivePath(), QString());
+    QVERIFY(::rmdir(raw.constData()) == 0); // empty: nothing was written into it
+}
+
 void TestScsiDriveDetector::detectorFollowsMountTable()
 {
     SysFixture fx;
@@ -296,6 +361,13 @@ void TestScsiDriveDetector::probe_data()
     const QString warning = "Derp, checking writability of non-existent drive.";
     QTest::newRow("volume vanished, notice not yet handled")
         << "known; unmount; probe" << QStringList({warning, no.first()}) << "ROOT";
+    // Before writing: the device root must still lead to the device's own volume.
+    QTest::newRow("still the device") << "known; present" << QStringList("present") << "ROOT";
+    QTest::newRow("another volume mounted in its place")
+        << "known; other volume here; present" << QStringList("not present") << "ROOT";
+    QTest::newRow("disk gone, mount lingering")
+        << "known; disk leaves; present" << QStringList("not present") << "ROOT";
+    QTest::newRow("no device") << "present" << QStringList("not present") << "";
 }
 
 void TestScsiDriveDetector::queries_data()

@@ -72,6 +72,8 @@ private slots:
     void replies();
     void storeFaults_data();
     void storeFaults();
+    void stalledOrCancelled_data();
+    void stalledOrCancelled();
 };
 
 void TestWandmenuFetch::missing_data()
@@ -187,6 +189,39 @@ void TestWandmenuFetch::storeFaults()
     QCOMPARE(readFile(rig.file()) == body, mended);
     if (!other.isEmpty())
         QVERIFY(!QFile::exists(other + "config/wandmenu.bin"));
+}
+
+void TestWandmenuFetch::stalledOrCancelled_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("server stalls") << false;
+    QTest::newRow("cancelled") << true;
+}
+
+// A download that hangs ends by itself after a while without data, or at once when cancelled.
+void TestWandmenuFetch::stalledOrCancelled()
+{
+    QFETCH(bool, cancel);
+    Rig rig;
+    rig.detector.forceRefresh();
+    rig.server.setResponse({ 200, pattern(1000), -1, 10 });
+    rig.fetch.setStallTimeout(cancel ? 60000 : 300);
+    QNetworkReply *reply = nullptr;
+    connect(&rig.fetch, &WandmenuFetch::replyFinished, this, [&](QNetworkReply *r) { reply = r; });
+    rig.fetch.setUrl(rig.server.url());
+    rig.fetch.start();
+    QVERIFY(rig.fetch.isRunning());
+    QTRY_COMPARE(rig.server.heldCount(), 1);
+    if (cancel)
+        rig.fetch.cancel();
+    QTRY_VERIFY_WITH_TIMEOUT(reply, 5000);
+    QVERIFY(!rig.fetch.take(reply));
+    QVERIFY(!rig.fetch.isRunning());
+    QCOMPARE(rig.fetch.wasCancelled(), cancel);
+    if (!cancel)
+        QCOMPARE(rig.fetch.errorString(), QStringLiteral("The server sent nothing for 0.3 seconds."));
+    QVERIFY(!rig.fetch.store());
+    rig.server.release();
 }
 
 QTEST_GUILESS_MAIN(TestWandmenuFetch)

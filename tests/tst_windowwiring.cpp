@@ -7,6 +7,7 @@
 #include "common/sysfixture.h"
 #include "common/testenv.h"
 #include "common/treerows.h"
+#include "copy/copyqueue.h"
 #include "detect/scsidrivedetector.h"
 #include "ui/discshelf.h"
 #include "ui/isotreewidget.h"
@@ -76,6 +77,14 @@ struct Rig {
     {
         emit tree->copyFiles(destDir, paths);
     }
+    // Held copies are queued directly: a drop refuses pipes, which would hold a copy for ever.
+    void queue(const QStringList &paths)
+    {
+        QList<CopyEntry> entries;
+        for (const QString &path : paths)
+            entries.append({ DeviceFolder("/"), path });
+        w->findChild<CopyQueue *>()->add(entries);
+    }
     QByteArray device(const QString &rel) const
     {
         QFile f(root + rel);
@@ -99,6 +108,7 @@ private slots:
     void copyReports();
     void download_data();
     void download();
+    void closeDuringCopy();
 };
 
 void TestWindowWiring::listingAndChoosing_data()
@@ -165,10 +175,8 @@ void TestWindowWiring::copyRows()
     QVERIFY(r.start());
     QSignalSpy starts(r.w.get(), &discShelf::startFileCopy);
     QSignalSpy listings(r.w.get(), &discShelf::listingComplete);
-    r.drop("/", { r.gated("a.iso"), r.gated("12345678.iso"), r.gated("ubuntu-desktop.iso") });
-    QVERIFY(r.shown("lblScanning") && r.shown("btnAbort"));
+    r.queue({ r.gated("ubuntu-desktop.iso"), r.gated("12345678.iso"), r.gated("a.iso") });
     QTRY_COMPARE(starts.size(), 1);
-    QVERIFY(!r.shown("lblScanning") && !r.shown("btnAbort"));
     QCOMPARE(starts.at(0).at(0).toString(), r.root + "/");
     QCOMPARE(r.text("lblCurrentFile"), "ubuntu-d");
     QCOMPARE(r.text("lblOverallProgress"), "File 1 of 3");
@@ -188,7 +196,7 @@ void TestWindowWiring::copyRows()
     QTest::mouseClick(r.get<QPushButton>("btnCancelAll"), Qt::LeftButton);
     QVERIFY(r.gates.at("a.iso")->open());
     QTRY_VERIFY(!r.shown("lblCurrentFile") && !r.shown("progressBarCurrentFile"));
-    QCOMPARE(listings.size(), 3);
+    QTRY_COMPARE(listings.size(), 3);
     QVERIFY(!QFile::exists(r.root + "a.iso"));
 }
 
@@ -203,8 +211,11 @@ void TestWindowWiring::dropQuestions_data()
                                  << QStringList { "File exists!" }
                                  << "The file 'x.iso' already exists on your discwand. Overwrite?"
                                  << QStringList { "x.iso" };
-    QTest::newRow("exists, no") << QStringList { "x.iso" } << int(QMessageBox::No)
-                                << QStringList { "File exists!" } << "" << QStringList {};
+    // A name that looks like markup is shown as it is.
+    QTest::newRow("exists, no") << QStringList { "<b>x<i>.iso" } << int(QMessageBox::No)
+                                << QStringList { "File exists!" }
+                                << "The file '<b>x<i>.iso' already exists on your discwand. Overwrite?"
+                                << QStringList {};
     QTest::newRow("others, ok") << QStringList { "a.iso", "b.txt" } << int(QMessageBox::Ok)
                                 << QStringList { "Ignoring non-ISO files!" } << ""
                                 << QStringList { "a.iso" };
@@ -227,7 +238,7 @@ void TestWindowWiring::dropQuestions()
     QFETCH(QStringList, titles);
     QFETCH(QString, firstText);
     QFETCH(QStringList, copied);
-    Rig r({ "x.iso" });
+    Rig r({ "x.iso", "<b>x<i>.iso" });
     QVERIFY(r.start());
     QStringList paths;
     for (const QString &name : dropped)
@@ -237,11 +248,14 @@ void TestWindowWiring::dropQuestions()
     QSignalSpy starts(r.w.get(), &discShelf::startFileCopy);
     r.boxes.answer(QMessageBox::StandardButton(answer));
     r.drop("/", paths);
-    QTRY_VERIFY(!r.shown("lblScanning"));
+    QVERIFY(r.shown("lblScanning") && r.shown("btnAbort"));
+    QTRY_VERIFY(!r.shown("lblScanning") && !r.shown("btnAbort"));
     QTRY_VERIFY(!r.shown("lblCurrentFile"));
     QCOMPARE(r.boxes.titles(), titles);
     if (!firstText.isEmpty())
         QCOMPARE(r.boxes.seen().at(0).text, firstText);
+    if (titles.first() != "Ignoring non-ISO files!")
+        QCOMPARE(r.boxes.seen().at(0).format, Qt::PlainText);
     QStringList started;
     for (const QList<QVariant> &args : starts)
         started << QFileInfo(args.at(1).toString()).fileName();
@@ -276,7 +290,8 @@ void TestWindowWiring::copyReports()
         r.boxes.answer(QMessageBox::Yes);
     }
     r.boxes.answer(QMessageBox::Ok);
-    r.drop("/", { r.plain("%2 odd.iso"), r.gated("first.iso") });
+    r.queue({ r.gated("first.iso") });
+    r.drop("/", { r.plain("%2 odd.iso") });
     QVERIFY(FifoGate::waitForReader());
     if (fault == "unplug") {
         r.sys.unmount(r.root.chopped(1));
@@ -309,6 +324,7 @@ void TestWindowWiring::download_data()
     QTest::newRow("read-only, retry, cancel")
         << 200 << true << QList<int> { yes, QMessageBox::Retry, QMessageBox::Cancel }
         << QStringList { question, "Cannot write!", "Cannot write!" } << false;
+    QTest::newRow("stopped") << 0 << false << QList<int> { yes } << QStringList { question } << false;
 }
 
 void TestWindowWiring::download()
@@ -318,27 +334,54 @@ void TestWindowWiring::download()
     QFETCH(QList<int>, answers);
     QFETCH(QStringList, titles);
     QFETCH(bool, stored);
-    Rig r({}, readOnly, false);
-    r.server.setResponse({ status, "selector program", -1, 5 });
+    Rig r({ "a.iso" }, readOnly, false);
+    r.server.setResponse({ qMax(status, 200), "selector program", -1, 5 });
     for (int answer : answers)
         r.boxes.answer(QMessageBox::StandardButton(answer));
     r.w = std::make_unique<discShelf>();
     r.w->setDownloadUrl(r.server.url());
+    r.tree = r.w->findChild<isoTreeWidget *>();
     QSignalSpy checked(r.w.get(), &discShelf::wandmenuDownloaded);
     r.w->show();
     if (answers.first() == QMessageBox::Yes) {
-        // The download shows on the current-file row until the server lets go.
+        // The download has a row of its own and the cycle lists the stick meanwhile.
         QTRY_COMPARE(r.server.heldCount(), 1);
-        QCOMPARE(r.text("lblCurrentFile"), "wandmenu.bin");
-        QVERIFY(r.shown("progressBarCurrentFile"));
-        QCOMPARE(checked.size(), 0);
-        r.server.release();
+        QVERIFY(TestEnv::waitForReady(r.w->scanCycle()));
+        QCOMPARE(TreeRows::dump(r.tree), QStringList { "a.iso" });
+        QCOMPARE(r.text("lblDownload"), "wandmenu.bin");
+        QVERIFY(r.shown("progressBarDownload") && !r.shown("lblCurrentFile"));
+        if (status == 0)
+            QTest::mouseClick(r.get<QPushButton>("btnCancelDownload"), Qt::LeftButton);
+        else
+            r.server.release();
+        QTRY_VERIFY(!r.shown("lblDownload"));
     }
     QVERIFY(TestEnv::waitForReady(r.w->scanCycle()));
     QCOMPARE(checked.size(), 1);
-    QCOMPARE(r.boxes.titles(), titles);
-    QVERIFY(!r.shown("lblCurrentFile"));
+    QTRY_COMPARE(r.boxes.titles(), titles);
+    QVERIFY(!r.shown("progressBarDownload"));
     QCOMPARE(r.device("config/wandmenu.bin"), stored ? QByteArray("selector program") : "<none>");
+    r.server.release();
+}
+
+// Closing during a copy asks first; a copy stuck on a source that does not answer is waited for
+// only a moment, and the user is told.
+void TestWindowWiring::closeDuringCopy()
+{
+    Rig r({});
+    QVERIFY(r.start());
+    r.queue({ r.gated("stuck.iso") });
+    QVERIFY(FifoGate::waitForReader());
+    r.boxes.answer(QMessageBox::No);
+    QVERIFY(!r.w->close());
+    QCOMPARE(r.boxes.titles(), QStringList { "Stop copying?" });
+    QCOMPARE(r.boxes.seen().at(0).text,
+             "\"stuck.iso\" is being copied to your discwand. Stop the copy and quit?\n"
+             "The images already on the discwand stay as they are.");
+    r.boxes.answer(QMessageBox::Yes);
+    r.boxes.answer(QMessageBox::Ok);
+    QVERIFY(r.w->close());
+    QCOMPARE(r.boxes.titles(), (QStringList { "Stop copying?", "Stop copying?", "Copy not stopped" }));
 }
 
 QTEST_MAIN(TestWindowWiring)

@@ -3,30 +3,52 @@
 #include "detect/constants.h"
 
 #include <QCoreApplication>
-#include <QMessageBox>
+
+// The window has always asked these under its own name; translations keep that context.
+int BoxPrompts::ask(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                    const QString &text, QMessageBox::StandardButtons buttons,
+                    QMessageBox::StandardButton defaultButton)
+{
+    QMessageBox box(icon, title, text, buttons, parent);
+    box.setTextFormat(Qt::PlainText);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
+    return box.exec();
+}
 
 void BoxPrompts::tooLarge(const QString &fileName)
 {
-    QMessageBox::information(
-        window, QCoreApplication::translate("discShelf", "File too large!"),
+    ask(window, QMessageBox::Information,
+        QCoreApplication::translate("discShelf", "File too large!"),
         QCoreApplication::translate("discShelf",
                                     "The file '%1' is over the maximum limit of ~38GiB,\nit will "
                                     "not be copied. Sorry for any inconvenience.\n\nIf this is a "
                                     "serious problem, please contact ")
                 .arg(fileName)
-            + Discshelf::supportAddress);
+            + Discshelf::supportAddress,
+        QMessageBox::Ok);
 }
 
 bool BoxPrompts::overwrite(const QString &fileName)
 {
-    return QMessageBox::question(
-               window, QCoreApplication::translate("discShelf", "File exists!"),
+    return ask(window, QMessageBox::Question, QCoreApplication::translate("discShelf", "File exists!"),
                QCoreApplication::translate("discShelf",
                                            "The file '%1' already exists on your discwand. "
                                            "Overwrite?")
                    .arg(fileName),
                QMessageBox::No | QMessageBox::Yes)
         == QMessageBox::Yes;
+}
+
+void BoxPrompts::notRegular(const QString &fileName)
+{
+    ask(window, QMessageBox::Information,
+        QCoreApplication::translate("discShelf", "Not a file!"),
+        QCoreApplication::translate("discShelf",
+                                    "'%1' is not an ordinary file (it may be a pipe or a device) "
+                                    "and will not be copied.")
+            .arg(fileName),
+        QMessageBox::Ok);
 }
 
 bool BoxPrompts::imagesOnly()

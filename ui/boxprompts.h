@@ -3,8 +3,7 @@
 
 #include "copy/admissionprompts.h"
 
-class QMessageBox;
-class QWidget;
+#include <QMessageBox>
 
 class BoxPrompts : public AdmissionPrompts
 {
@@ -15,6 +14,12 @@ public:
     void tooLarge(const QString &fileName) override;
     bool overwrite(const QString &fileName) override;
     bool imagesOnly() override;
+    void notRegular(const QString &fileName) override;
+
+    // A modal box over parent whose text is plain: names in it are never read as markup.
+    static int ask(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                   const QString &text, QMessageBox::StandardButtons buttons,
+                   QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
 private:
     QWidget *window;

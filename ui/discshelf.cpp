@@ -100,12 +100,13 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
     connect(admission, &DropAdmission::examined, this, &discShelf::dropExamined);
     connect(admission, &DropAdmission::aborted, this, &discShelf::examineNextDrop);
 
-    // The selector program's download.
+    // The selector program's download, on a row of its own beside any copies.
     connect(fetch, &WandmenuFetch::replyFinished, this, &discShelf::namFinished);
     connect(fetch, &WandmenuFetch::progress, this, [this](qint64 received, qint64 total) {
         fitToBar(received, total);
-        updateFileProgress(int(received), int(total));
+        showProgress(ui.progressBarDownload, int(received), int(total));
     });
+    connect(ui.btnCancelDownload, &QPushButton::clicked, fetch, &WandmenuFetch::cancel);
 
     restoreGeometry(QSettings().value(QStringLiteral("geom")).toByteArray());
     for (QWidget *w : { static_cast<QWidget *>(ui.btnCancelAll),
@@ -116,8 +117,14 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
                         static_cast<QWidget *>(ui.progressBarCurrentFile),
                         static_cast<QWidget *>(ui.btnAbort), static_cast<QWidget *>(ui.lblScanning),
                         static_cast<QWidget *>(ui.label),
-                        static_cast<QWidget *>(ui.horizontalSliderBrightness) })
+                        static_cast<QWidget *>(ui.horizontalSliderBrightness),
+                        static_cast<QWidget *>(ui.lblDownload),
+                        static_cast<QWidget *>(ui.progressBarDownload),
+                        static_cast<QWidget *>(ui.btnCancelDownload) })
         w->hide();
+    // Names are shown as they are, never read as markup.
+    ui.lblCurrentFile->setTextFormat(Qt::PlainText);
+    ui.lblScanning->setTextFormat(Qt::PlainText);
 
     wireCopies();
     wireScanCycle();
@@ -184,6 +191,7 @@ void discShelf::wireCopies()
     connect(copies, &CopyQueue::finished, this, &discShelf::fileCopyDone);
     connect(copies, &CopyQueue::failed, this, &discShelf::fileCopyFailed);
     connect(copies, &CopyQueue::stopped, this, &discShelf::copiesStopped);
+    connect(copies, &CopyQueue::changed, this, &discShelf::updateCopyWidgets);
 }
 
 void discShelf::setDownloadUrl(const QUrl &url)
@@ -234,14 +242,36 @@ void discShelf::loadSelectedISO()
     const QString image = isoTree->selectedImage();
     if (image.isEmpty())
         return;
-    const ImageChoice::Result result = choice.choose(image);
-    if (result == ImageChoice::Result::NotWritable || result == ImageChoice::Result::WriteFailed)
+    switch (choice.choose(image)) {
+    case ImageChoice::Result::NotWritable:
+    case ImageChoice::Result::WriteFailed:
         showOnce(writeFailedBox);
+        break;
+    case ImageChoice::Result::DeviceGone:
+        showOnce(deviceGoneBox);
+        break;
+    case ImageChoice::Result::NotLatin1:
+        plainBox(QMessageBox::Warning, tr("Can't load this image"),
+                 tr("The discwand is told which image to load in Western European letters "
+                    "(Latin-1) only, and \"%1\" has other characters. Rename it to load it.")
+                     .arg(ImageChoice::bootName(image).section(QLatin1Char('/'), -1)));
+        break;
+    case ImageChoice::Result::Written:
+    case ImageChoice::Result::NoDevice:
+        break;
+    }
+}
+
+void discShelf::showDownloadRow(bool shown)
+{
+    ui.lblDownload->setVisible(shown);
+    ui.progressBarDownload->setVisible(shown);
+    ui.btnCancelDownload->setVisible(shown);
 }
 
 void discShelf::checkWandmenu()
 {
-    if (!fetch->isMissing()) {
+    if (!fetch->isMissing() || fetch->isRunning()) {
         emit wandmenuDownloaded();
         return;
     }
@@ -256,20 +286,20 @@ void discShelf::checkWandmenu()
         return;
     }
 
-    copies->dropWaiting();
-    ui.lblCurrentFile->setText(QStringLiteral("wandmenu.bin"));
-    ui.lblCurrentFile->show();
-    ui.progressBarCurrentFile->show();
-    // Until the headers arrive the size is unknown; don't show a previous copy's progress.
-    updateFileProgress(0, -1);
+    // The download runs beside the copies and the rest of the cycle, which need not wait for it.
+    showDownloadRow(true);
+    // Until the headers arrive the size is unknown.
+    showProgress(ui.progressBarDownload, 0, -1);
     fetch->start();
+    emit wandmenuDownloaded();
 }
 
 void discShelf::namFinished(QNetworkReply *reply)
 {
-    ui.lblCurrentFile->hide();
-    ui.progressBarCurrentFile->hide();
+    showDownloadRow(false);
     if (!fetch->take(reply)) {
+        if (fetch->wasCancelled())
+            return;
         QMessageBox::warning(this, tr("Download failed!"),
                              tr("Couldn't download wandmenu.bin:\n") + fetch->errorString()
                                  + tr("\n\nYou can also download it from ")
@@ -286,7 +316,6 @@ void discShelf::namFinished(QNetworkReply *reply)
                 break;
         }
     }
-    emit wandmenuDownloaded();
 }
 
 void discShelf::cancelScan()
@@ -315,7 +344,7 @@ void discShelf::examineNextDrop()
     const Drop drop = drops.takeFirst();
     ui.lblScanning->show();
     ui.btnAbort->show();
-    admission->examine(detector->drivePath(), drop.dest, drop.files);
+    admission->examine(detector->drivePath(), drop.dest, drop.files, copies->pendingPaths());
 }
 
 void discShelf::dropExamined(const DropAdmission::Plan &plan)
@@ -331,7 +360,6 @@ void discShelf::dropExamined(const DropAdmission::Plan &plan)
             ui.progressBarCurrentFile->setValue(0);
         }
         copies->add(*accepted);
-        updateCopyWidgets();
     }
     examineNextDrop();
 }
@@ -340,7 +368,6 @@ void discShelf::fileCopyDone()
 {
     ui.progressBarCurrentFile->setValue(0);
     copies->next();
-    updateCopyWidgets();
     buildIsoList();
 }
 
@@ -350,22 +377,23 @@ void discShelf::fileCopyFailed(int code)
         if (!closing)
             showOnce(deviceGoneBox);
     } else if (!closing) {
-        QMessageBox box(this);
-        box.setWindowTitle(tr("Copy failed!"));
-        box.setIcon(QMessageBox::Critical);
-        box.setModal(true);
-        box.setText(tr("File: %1\nError: %2\n\nIf this problem persists please contact ")
-                        .arg(copies->copyingName(), CopyErrors::message(code))
-                    + Discshelf::supportAddress);
-        box.exec();
+        plainBox(QMessageBox::Critical, tr("Copy failed!"),
+                 tr("File: %1\nError: %2\n\nIf this problem persists please contact ")
+                         .arg(copies->copyingName(), CopyErrors::message(code))
+                     + Discshelf::supportAddress);
     }
     fileCopyDone();
+}
+
+int discShelf::plainBox(QMessageBox::Icon icon, const QString &title, const QString &text,
+                        QMessageBox::StandardButtons buttons)
+{
+    return BoxPrompts::ask(this, icon, title, text, buttons);
 }
 
 void discShelf::copiesStopped(CopyQueue::Stop why)
 {
     showOnce(why == CopyQueue::Stop::DeviceGone ? deviceGoneBox : writeFailedBox);
-    updateCopyWidgets();
 }
 
 void discShelf::cancelFileCopy()
@@ -380,18 +408,22 @@ void discShelf::cancelAllFileCopies()
 
 void discShelf::updateFileProgress(int value, int total)
 {
-    QProgressBar *bar = ui.progressBarCurrentFile;
-    // A download of unknown length reports total -1: show the busy indicator, not a percentage.
+    showProgress(ui.progressBarCurrentFile, value, total);
+    ui.progressBarOverall->setValue(copies->index() * 100 + value);
+}
+
+void discShelf::showProgress(QProgressBar *bar, int value, int total)
+{
+    // An unknown total (-1) shows the busy indicator, not a percentage.
     if (total < 0) {
         bar->setRange(0, 0);
-    } else {
-        if (bar->minimum() != 0)
-            bar->setMinimum(0);
-        if (total != bar->maximum())
-            bar->setMaximum(total);
-        bar->setValue(value);
+        return;
     }
-    ui.progressBarOverall->setValue(copies->index() * 100 + value);
+    if (bar->minimum() != 0)
+        bar->setMinimum(0);
+    if (total != bar->maximum())
+        bar->setMaximum(total);
+    bar->setValue(value);
 }
 
 void discShelf::updateCopyWidgets()
@@ -414,9 +446,26 @@ void discShelf::updateCopyWidgets()
 
 void discShelf::closeEvent(QCloseEvent *event)
 {
+    const QString copying = copies->copyingName();
+    if (!closing && !copying.isEmpty()
+        && BoxPrompts::ask(this, QMessageBox::Question, tr("Stop copying?"),
+                           tr("\"%1\" is being copied to your discwand. Stop the copy and quit?\n"
+                              "The images already on the discwand stay as they are.")
+                               .arg(copying),
+                           QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            != QMessageBox::Yes) {
+        event->ignore();
+        return;
+    }
     QSettings().setValue(QStringLiteral("geom"), saveGeometry());
     closing = true;
-    copies->close();
     admission->abort();
+    // A copy stuck on a source that stopped answering cannot be waited for: say what is left.
+    if (!copies->shutDown(3000))
+        plainBox(QMessageBox::Warning, tr("Copy not stopped"),
+                 tr("The copy of \"%1\" could not be stopped: its source does not answer. "
+                    "Discshelf quits anyway; what the copy wrote so far stays hidden on the "
+                    "discwand and never takes the place of an image.")
+                     .arg(copying));
     QMainWindow::closeEvent(event);
 }

@@ -9,11 +9,12 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QStringList>
 #include <QUrl>
 
-class QMessageBox;
 class QNetworkReply;
+class QProgressBar;
 class QStateMachine;
 class QTreeWidgetItem;
 class ScanCycle;
@@ -70,7 +71,12 @@ private:
     void dropExamined(const DropAdmission::Plan &plan);
     void copiesStopped(CopyQueue::Stop why);
     void updateCopyWidgets();
+    void showDownloadRow(bool shown);
+    static void showProgress(QProgressBar *bar, int value, int total);
     void showRefreshFailed();
+    // A modal box whose text is shown as it is: file names are never read as markup.
+    int plainBox(QMessageBox::Icon icon, const QString &title, const QString &text,
+                 QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 
     Ui::discShelfClass ui;
     bool closing = false;

@@ -49,7 +49,7 @@ void BoxAnswerer::poll()
     }
     unansweredPolls = 0;
     const QMessageBox::StandardButton wanted = answers.takeFirst();
-    boxes.append({box->windowTitle(), box->text(), box->icon()});
+    boxes.append({box->windowTitle(), box->text(), box->icon(), box->textFormat()});
     QAbstractButton *button = wanted == QMessageBox::NoButton ? nullptr : box->button(wanted);
     if (button)
         button->click();
