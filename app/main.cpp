@@ -33,8 +33,9 @@ bool asksForTextOnly(int argc, char *argv[])
 void describe(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(QCoreApplication::translate(
-        "main", "Manages the ISO images on a discwand USB stick: choose the image it boots, "
-                "copy images to it."));
+        "main",
+        "Manages the ISO images on a discwand USB stick: choose the image it boots, "
+        "copy images to it."));
     parser.addHelpOption();
     parser.addVersionOption();
 }

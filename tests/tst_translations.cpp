@@ -28,17 +28,22 @@ void TestTranslations::windowSpeaksLocale_data()
     QTest::addColumn<QString>("waiting");
     QTest::addColumn<QString>("boxTitle");
     QTest::addColumn<QString>("abort");
-    QTest::newRow("German") << "de_DE" << true << "&Aktualisieren" << "<Warte auf einen discwand>"
-                            << "Andere Dateien als ISO werden übergangen!" << "Abbrechen";
+    QTest::newRow("German") << "de_DE" << true << "&Aktualisieren"
+                            << "<Warte auf einen discwand>"
+                            << "Andere Dateien als ISO werden übergangen!"
+                            << "Abbrechen";
     QTest::newRow("Austrian German") << "de_AT" << true << "&Aktualisieren"
                                      << "<Warte auf einen discwand>"
-                                     << "Andere Dateien als ISO werden übergangen!" << "Abbrechen";
+                                     << "Andere Dateien als ISO werden übergangen!"
+                                     << "Abbrechen";
     QTest::newRow("English after German") << "en_US" << false << "&Refresh"
                                           << "<Waiting for an discwand to appear>"
-                                          << "Ignoring non-ISO files!" << "Abort";
+                                          << "Ignoring non-ISO files!"
+                                          << "Abort";
     QTest::newRow("no catalogue") << "fr_FR" << false << "&Refresh"
                                   << "<Waiting for an discwand to appear>"
-                                  << "Ignoring non-ISO files!" << "Abort";
+                                  << "Ignoring non-ISO files!"
+                                  << "Abort";
 }
 
 void TestTranslations::windowSpeaksLocale()
