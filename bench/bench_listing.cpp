@@ -1,10 +1,11 @@
 // Listing a large device (2,000 folders, 20,000 files, 5% of them images) into the tree,
 // timed beside `find` walking the same folders.
 #include "common/sysfixture.h"
-#include "library/isotreewidget.h"
+#include "ui/isotreewidget.h"
 #include "ui/discshelf.h"
 
 #include <QAbstractState>
+#include <QStateMachine>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>

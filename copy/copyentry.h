@@ -1,9 +1,11 @@
-// One file admitted for copying: where it goes on the device and where it comes from.
+// One file admitted for copying: the folder on the device it goes to and where it comes from.
 #pragma once
+
+#include "detect/devicefolder.h"
 
 #include <QString>
 
 struct CopyEntry {
-    QString relDir;     // destination relative to the device root, "/" at both ends
-    QString sourceFile; // path of the image on the computer
+    DeviceFolder folder; // where on the device
+    QString sourceFile;  // path of the image on the computer
 };

@@ -1,182 +1,146 @@
-// The controller's copy queue: one file at a time to the worker, progress rows, cancel,
-// failure reports.
-#include "ui/discshelf.h"
+#include "copy/copyqueue.h"
 
+#include "copy/copyerror.h"
 #include "copy/isocopyworker.h"
 #include "detect/scsidrivedetector.h"
-#include "ui/constants.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QMessageBox>
-#include <QPointer>
+#include <QThread>
 
-void discShelf::startNextCopy()
+CopyQueue::CopyQueue(const ScsiDriveDetector *detector, QObject *parent)
+    : QObject(parent)
+    , detector(detector)
+    , thread(new QThread(this))
+    , worker(new isoCopyWorker)
 {
-    // Starting a copy the closing window could no longer report on helps nobody.
-    if (closing) {
-        copyQueue.clear();
-        startDeferred = false;
-        return;
-    }
-    const QPointer<discShelf> self(this);
-    if (detector->drivePath().isEmpty()) {
-        deviceGoneBox->exec();
-        if (self)
-            cancelAllFileCopies();
-        return;
-    }
-    if (!detector->isWritable()) {
-        writeFailedBox->exec();
-        if (self)
-            cancelAllFileCopies();
-        return;
-    }
-    // Cancel All or the selector download may have emptied the queue meanwhile.
-    if (copyIndex < 0 || copyIndex >= copyQueue.size())
-        return;
-
-    const CopyEntry entry = copyQueue.at(copyIndex);
-    copyingName = QFileInfo(entry.sourceFile).fileName();
-    copyingTarget = entry.relDir + copyingName;
-    ui.lblCurrentFile->setText(copyingName.left(8));
-    emit startFileCopy(detector->drivePath() + entry.relDir, entry.sourceFile);
+    thread->start(QThread::InheritPriority);
+    worker->moveToThread(thread);
+    connect(this, &CopyQueue::startFileCopy, worker, &isoCopyWorker::copyFile);
+    connect(worker, &isoCopyWorker::progressUpdate, this, &CopyQueue::progressUpdate);
+    connect(worker, &isoCopyWorker::finished, this, &CopyQueue::finished);
+    connect(worker, &isoCopyWorker::failed, this, &CopyQueue::noteFailure);
+    connect(detector, &ScsiDriveDetector::refreshComplete, this, &CopyQueue::sweepLeftovers);
 }
 
-void discShelf::fileCopyDone()
+CopyQueue::~CopyQueue()
 {
-    copyingName.clear();
-    copyingTarget.clear();
-    ui.progressBarCurrentFile->setValue(0);
+    // A copy still running would outlive its thread object: stop it at the next chunk (the
+    // worker removes its files), and any copy not yet begun, then wait for the thread.
+    worker->shutDown();
+    worker->deleteLater();
+    thread->quit();
+    thread->wait();
+}
+
+void CopyQueue::add(const QList<CopyEntry> &entries)
+{
+    const bool wasIdle = queue.isEmpty();
+    queue.append(entries);
+    if (!wasIdle || queue.isEmpty())
+        return;
+    current = 0;
+    // A copy of a dropped batch is still under way: its report starts this one.
+    if (!copying.isEmpty())
+        startDeferred = true;
+    else
+        startNext();
+}
+
+void CopyQueue::next()
+{
+    copying.clear();
+    copyingFile.clear();
+    sweepLeftovers();
     if (startDeferred) {
         // The report belonged to a dropped batch; the waiting one starts at its first entry.
         startDeferred = false;
-        startNextCopy();
-        updateCopyWidgets();
-        buildIsoList();
+        startNext();
         return;
     }
-    ++copyIndex;
-    if (copyIndex < copyQueue.size()) {
-        startNextCopy();
-        updateCopyWidgets();
-        buildIsoList();
-    } else {
-        copyQueue.clear();
-        updateCopyWidgets();
-        buildIsoList();
-    }
+    ++current;
+    if (current < queue.size())
+        startNext();
+    else
+        queue.clear();
 }
 
-void discShelf::fileCopyFailed(int code)
+void CopyQueue::startNext()
 {
-    // Codes 1 and 3 fail before anything is written; the rest may leave a ".temp" behind when
-    // the stick was pulled out, since the worker cannot clean a volume that is gone.
-    if (code != 1 && code != 3 && !copyingTarget.isEmpty())
-        staleTemps.insert(copyingTarget);
-    QString name = copyingName;
-    if (name.isEmpty() && copyIndex >= 0 && copyIndex < copyQueue.size())
-        name = QFileInfo(copyQueue.at(copyIndex).sourceFile).fileName();
-
-    QString message;
-    switch (code) {
-    case 1:
-        message = tr("Couldn't create path on discwand.");
-        break;
-    case 2:
-        message = tr("Couldn't open destination file.");
-        break;
-    case 3:
-        message = tr("Couldn't open source file.");
-        break;
-    case 4:
-        message = tr("Couldn't write to destination file (out of space?).");
-        break;
-    case 5:
-        message = tr("Couldn't read from source file.");
-        break;
-    case 6:
-        message = tr("Couldn't rename temporary file.");
-        break;
-    default:
-        message = tr("Uknown");
-        break;
+    // Starting a copy nobody could report on helps nobody.
+    if (closed) {
+        clearBatch();
+        return;
     }
-
-    if (!closing) {
-        const QPointer<discShelf> self(this);
-        const QPointer<QMessageBox> box = new QMessageBox(this);
-        box->setWindowTitle(tr("Copy failed!"));
-        box->setIcon(QMessageBox::Critical);
-        box->setModal(true);
-        box->setText(
-            tr("File: %1\nError: %2\n\nIf this problem persists please contact ").arg(name, message)
-            + Discshelf::supportAddress);
-        box->exec();
-        if (!self)
-            return;
-        delete box;
+    if (detector->drivePath().isEmpty()) {
+        clearBatch();
+        emit stopped(Stop::DeviceGone);
+        return;
     }
-    fileCopyDone();
+    if (!detector->isWritable()) {
+        clearBatch();
+        emit stopped(Stop::NotWritable);
+        return;
+    }
+    if (current < 0 || current >= queue.size())
+        return;
+
+    const CopyEntry entry = queue.at(current);
+    copyingFile = QFileInfo(entry.sourceFile).fileName();
+    copying = entry.folder.filePath(copyingFile);
+    emit fileStarted(copyingFile);
+    emit startFileCopy(entry.folder.under(detector->drivePath()), entry.sourceFile);
 }
 
-void discShelf::cancelFileCopy()
+void CopyQueue::cancelCurrent()
 {
-    copyWorker->cancel();
+    worker->cancel();
 }
 
-void discShelf::cancelAllFileCopies()
+void CopyQueue::cancelAll()
 {
-    copyQueue.clear();
+    clearBatch();
+    worker->cancel();
+}
+
+void CopyQueue::dropWaiting()
+{
+    clearBatch();
+    current = 0;
+}
+
+void CopyQueue::close()
+{
+    closed = true;
+}
+
+void CopyQueue::clearBatch()
+{
+    queue.clear();
     startDeferred = false;
-    copyWorker->cancel();
 }
 
-void discShelf::updateFileProgress(int value, int total)
+void CopyQueue::noteFailure(int code)
 {
-    QProgressBar *bar = ui.progressBarCurrentFile;
-    // A download of unknown length reports total -1: show the busy indicator, not a percentage.
-    if (total < 0) {
-        bar->setRange(0, 0);
-    } else {
-        if (bar->minimum() != 0)
-            bar->setMinimum(0);
-        if (total != bar->maximum())
-            bar->setMaximum(total);
-        bar->setValue(value);
-    }
-    ui.progressBarOverall->setValue(copyIndex * 100 + value);
+    if (CopyErrors::mayLeaveTemporary(code) && !copying.isEmpty())
+        leftovers.insert(copying);
+    emit failed(code);
 }
 
-void discShelf::updateCopyWidgets()
-{
-    const int n = copyQueue.size();
-    const int i = copyIndex;
-    const bool more = n > i + 1;
-    if (more) {
-        ui.lblOverallProgress->setText(tr("File %1 of %2").arg(i + 1).arg(n));
-        ui.progressBarOverall->setMaximum(n * 100);
-        ui.progressBarOverall->setValue(i * 100);
-    }
-    ui.lblCurrentFile->setVisible(n > 0);
-    ui.btnCancelCurrentFile->setVisible(n > 0);
-    ui.progressBarCurrentFile->setVisible(n > 0);
-    ui.btnCancelAll->setVisible(more);
-    ui.lblOverallProgress->setVisible(more);
-    ui.progressBarOverall->setVisible(more);
-}
-
-void discShelf::removeStaleTemps()
+void CopyQueue::sweepLeftovers()
 {
     const QString root = detector->drivePath();
-    for (auto it = staleTemps.begin(); it != staleTemps.end();) {
+    if (root.isEmpty())
+        return;
+    for (auto it = leftovers.begin(); it != leftovers.end();) {
         // Only the ".temp" of a copy not running now: nothing else of that name is ours alone.
-        if (*it == copyingTarget) {
+        if (*it == copying) {
             ++it;
             continue;
         }
-        // A stick pulled out a moment ago may still be the known device, its mount point empty:
-        // only a removal that worked settles the entry.
-        it = QFile::remove(root + *it + QStringLiteral(".temp")) ? staleTemps.erase(it) : std::next(it);
+        // A stick pulled out a moment ago may still be the known device, its mount point
+        // empty: only a removal that worked settles the entry.
+        it = QFile::remove(root + *it + QStringLiteral(".temp")) ? leftovers.erase(it)
+                                                                  : std::next(it);
     }
 }

@@ -4,7 +4,8 @@
 
 #include "copy/filesync.h"
 
-#include <QDebug>
+#include "copy/log.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -56,7 +57,7 @@ void isoCopyWorker::copyFile(QString destDir, QString sourceFile)
     sourceFile = QDir::toNativeSeparators(sourceFile);
     const QString path = QDir::toNativeSeparators(destDir + QFileInfo(sourceFile).fileName());
     const QString tempPath = path + QStringLiteral(".temp");
-    qDebug() << "Copying" << sourceFile << "to" << path;
+    qCDebug(lcCopy) << "Copying" << sourceFile << "to" << path;
 
     if (!QDir().mkpath(destDir)) {
         emit failed(1);

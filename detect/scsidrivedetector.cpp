@@ -1,10 +1,13 @@
 #include "detect/scsidrivedetector.h"
 
 #include "detect/drivenotifier.h"
+#include "detect/log.h"
 
-#include <QDebug>
+#include <cstdlib>
 
 namespace {
+
+ScsiDriveDetector::FatalReporter fatalReporter = nullptr;
 
 // Values go into single-quoted WQL literals; escaped, no value can end the literal early.
 QString literal(QString value)
@@ -25,6 +28,20 @@ ScsiDriveDetector::ScsiDriveDetector(const QString &vendorName, const QString &p
 {
     connectWmi();
     connect(storageInfo, &DriveNotifier::logicalDriveChanged, this, &ScsiDriveDetector::driveChanged);
+}
+
+void ScsiDriveDetector::setFatalReporter(FatalReporter reporter)
+{
+    fatalReporter = reporter;
+}
+
+void ScsiDriveDetector::fatal(const QString &text)
+{
+    if (fatalReporter)
+        fatalReporter(tr("Fatal Error"), text);
+    else
+        qCCritical(lcDetect).noquote() << text;
+    std::exit(-1);
 }
 
 ScsiDriveDetector::~ScsiDriveDetector()
@@ -56,7 +73,7 @@ void ScsiDriveDetector::forceRefresh()
         return;
     }
     if (drives.size() > 1)
-        qDebug() << "Found >1 matching drive, only using the first one.";
+        qCDebug(lcDetect) << "Found >1 matching drive, only using the first one.";
 
     const QStringList partitions = queryProperty(
         QStringLiteral("ASSOCIATORS OF {Win32_DiskDrive='%1'} WHERE ResultClass=Win32_DiskPartition")
@@ -114,7 +131,7 @@ void ScsiDriveDetector::forceRefresh()
 
 void ScsiDriveDetector::driveChanged(bool added, const QString &drive)
 {
-    qDebug() << drive << "was" << (added ? "added" : "removed");
+    qCDebug(lcDetect) << drive << "was" << (added ? "added" : "removed");
     if (currentPath.isEmpty() && added) {
         emit youShouldRefreshNow();
     } else if (!added && drive == currentPath) {
@@ -136,7 +153,7 @@ bool ScsiDriveDetector::isWritable() const
         QStringLiteral("SELECT Access FROM Win32_LogicalDisk WHERE Name = '%1'").arg(literal(volume)),
         QStringLiteral("Access"), &failed, true);
     if (access.isEmpty()) {
-        qWarning() << "Derp, checking writability of non-existent drive.";
+        qCWarning(lcDetect) << "Derp, checking writability of non-existent drive.";
         return false;
     }
     return !failed && access.first() != QLatin1String("1");

@@ -25,6 +25,11 @@ public:
     QStringList queryProperty(const QString &wql, const QString &property, bool *failed,
                               bool numeric) const;
 
+    // How a failed connection is told before the process ends. Without a reporter the message
+    // goes to the error channel; the window program shows it in a box.
+    using FatalReporter = void (*)(const QString &title, const QString &text);
+    static void setFatalReporter(FatalReporter reporter);
+
 signals:
     void refreshFailed();
     void refreshComplete();
@@ -42,6 +47,7 @@ private:
     // adds wmiquery_win.cpp with the COM calls behind the same three members.
     void connectWmi();
     void releaseWmi();
+    [[noreturn]] static void fatal(const QString &text);
 
     DriveNotifier *storageInfo;
     QString vendorName;

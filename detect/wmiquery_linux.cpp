@@ -4,11 +4,11 @@
 #include "detect/systemdescription.h"
 #include "detect/wmiclasses.h"
 #include "detect/wqlquery.h"
-#include "ui/constants.h"
+#include "detect/constants.h"
 
-#include <QDebug>
+#include "detect/log.h"
+
 #include <QFile>
-#include <QMessageBox>
 
 #include <cerrno>
 #include <cstdlib>
@@ -24,12 +24,9 @@ struct IWbemServices {
 
 namespace {
 
-[[noreturn]] void fatal(const QString &message, int error)
+QString withCode(const QString &message, int error)
 {
-    QMessageBox::critical(nullptr, ScsiDriveDetector::tr("Fatal Error"),
-                          message.arg(QString::number(quint32(error), 16))
-                              + Discshelf::supportAddress);
-    std::exit(-1);
+    return message.arg(QString::number(quint32(error), 16)) + Discshelf::supportAddress;
 }
 
 } // namespace
@@ -39,16 +36,16 @@ void ScsiDriveDetector::connectWmi()
     const QString root = SystemDescription::sysroot();
     const QString rootDir = root.isEmpty() ? QStringLiteral("/") : root;
     if (::access(QFile::encodeName(rootDir).constData(), R_OK | X_OK) != 0)
-        fatal(tr("Failed to create IWbemLocator object. Error code 0x%1\nIf this problem persists, "
-                 "please contact "),
-              errno);
+        fatal(withCode(tr("Failed to create IWbemLocator object. Error code 0x%1\nIf this problem "
+                          "persists, please contact "),
+                       errno));
     locator = new IWbemLocator{root};
     SystemDescription description(root);
     if (const int error = description.unreadableError()) {
         releaseWmi();
-        fatal(tr("Couldn't connect to local wbem thingy. Error code 0x%1\nIf this problem persists, "
-                 "please contact "),
-              error);
+        fatal(withCode(tr("Couldn't connect to local wbem thingy. Error code 0x%1\nIf this problem "
+                          "persists, please contact "),
+                       error));
     }
     services = new IWbemServices{description};
 }
@@ -69,7 +66,7 @@ QStringList ScsiDriveDetector::queryProperty(const QString &wql, const QString &
     // A fresh description per query: nothing read for one query is trusted for the next.
     const SystemDescription description(services->description.root());
     if (!query.isValid() || !WmiClasses(description).run(query, property, numeric, &values)) {
-        qDebug() << "Query" << wql << "failed.";
+        qCDebug(lcDetect) << "Query" << wql << "failed.";
         *failed = true;
         return {};
     }

@@ -3,7 +3,7 @@
 #include "common/sysfixture.h"
 #include "common/testenv.h"
 #include "detect/scsidrivedetector.h"
-#include "library/isotreewidget.h"
+#include "ui/isotreewidget.h"
 #include "ui/discshelf.h"
 
 #include <QDir>

@@ -1,9 +1,7 @@
 // The copy worker: whole and split images, progress, replacing old copies, a small FAT32 stick,
-// cancelling, each failure code with what it leaves behind, and a window closed mid-copy.
-#include "common/sysfixture.h"
+// cancelling, and each failure code with what it leaves behind.
 #include "common/testenv.h"
 #include "copy/isocopyworker.h"
-#include "ui/discshelf.h"
 
 #include <QDirIterator>
 #include <QProcess>
@@ -147,7 +145,6 @@ private slots:
     void failures_data();
     void failures();
     void shutDownStopsLaterCopies();
-    void windowClosedDuringCopy();
 };
 
 void TestIsoCopyWorker::copies_data()
@@ -340,25 +337,5 @@ void TestIsoCopyWorker::shutDownStopsLaterCopies()
     QCOMPARE(QFileInfo(dest + QStringLiteral("a.iso")).size(), 3);
 }
 
-void TestIsoCopyWorker::windowClosedDuringCopy()
-{
-    SysFixture sys;
-    QTemporaryDir tmp(bigTempDir());
-    const QString source = tmp.filePath(QStringLiteral("big.iso"));
-    makeSparse(source, 8200000000);
-    const QString dest = tmp.filePath(QStringLiteral("stick/linux/"));
-
-    auto *w = new discShelf;
-    auto *thread = w->findChild<QThread *>();
-    QVERIFY(thread && thread->isRunning());
-    QSignalSpy threadDone(thread, &QThread::finished);
-    emit w->startFileCopy(dest, source);
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dest + QStringLiteral("big.iso.temp")), 20000);
-
-    delete w;
-    QCOMPARE(threadDone.size(), 1);
-    QCOMPARE(entries(dest), QStringList());
-}
-
-QTEST_MAIN(TestIsoCopyWorker)
+QTEST_GUILESS_MAIN(TestIsoCopyWorker)
 #include "tst_isocopyworker.moc"

@@ -1,7 +1,7 @@
 // The tree as a drop target: which folder on the device a drop names, and which drags it refuses.
 #include "common/testenv.h"
 #include "common/treerows.h"
-#include "library/isotreewidget.h"
+#include "ui/isotreewidget.h"
 
 #include <QDragEnterEvent>
 #include <QMimeData>
@@ -14,15 +14,6 @@
 namespace {
 
 const QString placeholder = QStringLiteral("<Waiting for an discwand to appear>");
-
-QTreeWidgetItem *row(const QString &name, const QVariant &flag, QTreeWidgetItem *parent = nullptr)
-{
-    auto *item = parent ? new QTreeWidgetItem(parent, QStringList(name))
-                        : new QTreeWidgetItem(QStringList(name));
-    if (flag.isValid())
-        item->setData(0, Qt::UserRole, flag);
-    return item;
-}
 
 template <typename Event>
 bool deliver(QWidget *viewport, Event &&event, Qt::DropAction action)
@@ -60,14 +51,17 @@ private:
     std::unique_ptr<isoTreeWidget> tree;
 };
 
-// linux/ { tools/ { c.iso }, a.iso }, top.iso, <placeholder>
+// linux/ { tools/ { c.iso }, a.iso }, top.iso, and a row that names no place on the device
 void TestIsoTreeWidget::init()
 {
     tree = std::make_unique<isoTreeWidget>(nullptr);
-    QTreeWidgetItem *linuxRow = row(QStringLiteral("linux"), 0);
-    row(QStringLiteral("c.iso"), 1, row(QStringLiteral("tools"), 0, linuxRow));
-    row(QStringLiteral("a.iso"), 1, linuxRow);
-    tree->addTopLevelItems({linuxRow, row(QStringLiteral("top.iso"), 1), row(placeholder, {})});
+    using K = IsoRow::Kind;
+    tree->showRows({ { "linux", K::Folder, "/linux", 0 },
+                     { "tools", K::Folder, "/linux/tools", 1 },
+                     { "c.iso", K::Image, "/linux/tools/c.iso", 2 },
+                     { "a.iso", K::Image, "/linux/a.iso", 1 },
+                     { "top.iso", K::Image, "/top.iso", 0 } });
+    tree->addTopLevelItem(new QTreeWidgetItem(QStringList(placeholder)));
     tree->expandAll();
     tree->resize(300, 400);
     tree->show();

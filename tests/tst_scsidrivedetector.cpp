@@ -4,6 +4,7 @@
 #include "common/testenv.h"
 #include "detect/drivenotifier.h"
 #include "detect/scsidrivedetector.h"
+#include "ui/discshelf.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -388,12 +389,15 @@ void TestScsiDriveDetector::fatalConnectionFailure_data()
 {
     QTest::addColumn<QString>("remove");
     QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("window"); // the window program shows a box; the core alone logs
     const QString tail =
         " Error code 0x2\nIf this problem persists, please contact support@quellor-makeworth.com";
-    QTest::newRow("no description at all") << "" << "Failed to create IWbemLocator object." + tail;
-    QTest::newRow("disk list missing") << "sys/block" << "Couldn't connect to local wbem thingy." + tail;
-    QTest::newRow("mount table missing")
-        << "proc/self/mountinfo" << "Couldn't connect to local wbem thingy." + tail;
+    QTest::newRow("no description at all")
+        << "" << "Failed to create IWbemLocator object." + tail << true;
+    QTest::newRow("disk list missing")
+        << "sys/block" << "Couldn't connect to local wbem thingy." + tail << true;
+    QTest::newRow("mount table missing, no window")
+        << "proc/self/mountinfo" << "Couldn't connect to local wbem thingy." + tail << false;
 }
 
 // The box ends the process, so it is shown in a child: this test program started again with
@@ -402,6 +406,7 @@ void TestScsiDriveDetector::fatalConnectionFailure()
 {
     QFETCH(QString, remove);
     QFETCH(QString, text);
+    QFETCH(bool, window);
     SysFixture fx;
     if (!remove.isEmpty())
         fx.vanish(remove);
@@ -410,15 +415,19 @@ void TestScsiDriveDetector::fatalConnectionFailure()
     env.insert("DISCSHELF_SYSROOT", remove.isEmpty() ? fx.root() + "/missing" : fx.root());
     env.insert("QT_QPA_PLATFORM", "offscreen");
     child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {"--construct-detector"});
+    child.start(QCoreApplication::applicationFilePath(),
+                { window ? "--construct-window" : "--construct-detector" });
     QVERIFY(child.waitForFinished(20000));
     QCOMPARE(child.exitStatus(), QProcess::NormalExit);
     QCOMPARE(child.exitCode(), 255); // -1
-    QCOMPARE(QString::fromUtf8(child.readAllStandardOutput()),
-             "Fatal Error\n--\n" + text + "\n--\ncritical, OK only, no parent");
+    if (window)
+        QCOMPARE(QString::fromUtf8(child.readAllStandardOutput()),
+                 "Fatal Error\n--\n" + text + "\n--\ncritical, OK only, no parent");
+    else
+        QVERIFY(QString::fromUtf8(child.readAllStandardError()).contains(text));
 }
 
-static int constructDetector()
+static int construct(bool window)
 {
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [] {
@@ -433,7 +442,10 @@ static int constructDetector()
         box->button(QMessageBox::Ok)->click();
     });
     poll.start(10);
-    ScsiDriveDetector detector(vendor, product, nullptr);
+    if (window)
+        discShelf w;
+    else
+        ScsiDriveDetector detector(vendor, product, nullptr);
     std::cout << "constructed" << std::flush;
     return 0;
 }
@@ -441,8 +453,8 @@ static int constructDetector()
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    if (argc > 1 && qstrcmp(argv[1], "--construct-detector") == 0)
-        return constructDetector();
+    if (argc > 1 && qstrncmp(argv[1], "--construct-", 12) == 0)
+        return construct(qstrcmp(argv[1], "--construct-window") == 0);
     TestScsiDriveDetector test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);

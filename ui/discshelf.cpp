@@ -1,20 +1,22 @@
-// Construction, wiring, the scan cycle and shutdown of the main window. The bodies of the
-// library and copy slots live beside their subsystems (library/, copy/).
+// Construction and wiring of the main window, and its slots: each hands the user's action or a
+// component's report to where it belongs and shows the outcome.
 #include "ui/discshelf.h"
 
-#include "copy/isocopyworker.h"
+#include "copy/copyerror.h"
+#include "detect/constants.h"
 #include "detect/scsidrivedetector.h"
-#include "library/isotreewidget.h"
-#include "ui/constants.h"
+#include "library/wandmenufetch.h"
+#include "ui/boxprompts.h"
+#include "ui/isotreewidget.h"
+#include "ui/scancycle.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFileIconProvider>
 #include <QMessageBox>
-#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QSettings>
-#include <QSignalTransition>
-#include <QThread>
+
+#include <limits>
 
 namespace {
 
@@ -28,25 +30,105 @@ QMessageBox *makeBox(QWidget *parent, const QString &title, const QString &text,
     return box;
 }
 
+void fatalBox(const QString &title, const QString &text)
+{
+    QMessageBox::critical(nullptr, title, text);
+}
+
+// A failed connection to the system's disks must be seen, not only logged, in a window program.
+ScsiDriveDetector *makeDetector(QObject *parent)
+{
+    ScsiDriveDetector::setFatalReporter(fatalBox);
+    return new ScsiDriveDetector(Discshelf::vendorName, Discshelf::productName, parent);
+}
+
+// A prepared box may be asked for again while it is open (a drop during a copy that ends in
+// it); one open box says it all.
+void showOnce(QMessageBox *box)
+{
+    if (!box->isVisible())
+        box->exec();
+}
+
+// The bar counts in ints; past 2 GiB both counts are halved until they fit, so the fraction
+// shown stays right. An unknown total only needs a value that fits.
+void fitToBar(qint64 &received, qint64 &total)
+{
+    constexpr qint64 limit = std::numeric_limits<int>::max();
+    if (total < 0) {
+        received = qMin(received, limit);
+        return;
+    }
+    while (total > limit) {
+        total >>= 1;
+        received >>= 1;
+    }
+}
+
 } // namespace
 
 discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags)
-    , closing(false)
-    , scanCancelled(false)
-    , detector(new ScsiDriveDetector(Discshelf::vendorName, Discshelf::productName, this))
-    , copyThread(new QThread(this))
-    , copyWorker(new isoCopyWorker)
-    , nam(new QNetworkAccessManager(this))
-    , downloadUrl(Discshelf::downloadAddress)
+    , detector(makeDetector(this))
+    , cycle(new ScanCycle(detector, this))
+    , isoTree(new isoTreeWidget(this))
+    , copies(new CopyQueue(detector, this))
+    , admission(new DropAdmission(this))
+    , fetch(new WandmenuFetch(*detector, this))
+    , choice(*detector)
 {
-    isoTree = new isoTreeWidget(this);
-    connect(nam, &QNetworkAccessManager::finished, this, &discShelf::namFinished);
-
+    fetch->setUrl(QUrl(Discshelf::downloadAddress));
     ui.setupUi(this);
     ui.verticalLayout->insertWidget(0, isoTree);
     setWindowTitle(QCoreApplication::applicationName() + QStringLiteral(" r") + QStringLiteral("39"));
+    makeBoxes();
 
+    // The tree and the buttons.
+    connect(isoTree, &QTreeWidget::itemDoubleClicked, this, &discShelf::loadClickedISO);
+    connect(isoTree, &QTreeWidget::itemSelectionChanged, this, &discShelf::updateLoadIsoButton);
+    connect(ui.btnLoadISO, &QPushButton::clicked, this, &discShelf::loadSelectedISO);
+    connect(isoTree, &isoTreeWidget::copyFiles, this, &discShelf::queueFilesToCopy);
+    connect(ui.btnAbort, &QPushButton::clicked, this, &discShelf::cancelScan);
+    connect(ui.btnAbort, &QPushButton::clicked, ui.btnAbort, &QWidget::hide);
+    connect(ui.btnAbort, &QPushButton::clicked, ui.lblScanning, &QWidget::hide);
+    connect(ui.btnCancelAll, &QPushButton::clicked, this, &discShelf::cancelAllFileCopies);
+    connect(ui.btnCancelCurrentFile, &QPushButton::clicked, this, &discShelf::cancelFileCopy);
+
+    // A drop: examined off the GUI thread, then its questions, then the queue.
+    connect(admission, &DropAdmission::examining, ui.lblScanning,
+            [this](const QString &path) { ui.lblScanning->setText(tr("Checking: ") + path); });
+    connect(admission, &DropAdmission::examined, this, &discShelf::dropExamined);
+    connect(admission, &DropAdmission::aborted, this, &discShelf::examineNextDrop);
+
+    // The selector program's download.
+    connect(fetch, &WandmenuFetch::replyFinished, this, &discShelf::namFinished);
+    connect(fetch, &WandmenuFetch::progress, this, [this](qint64 received, qint64 total) {
+        fitToBar(received, total);
+        updateFileProgress(int(received), int(total));
+    });
+
+    restoreGeometry(QSettings().value(QStringLiteral("geom")).toByteArray());
+    for (QWidget *w : { static_cast<QWidget *>(ui.btnCancelAll),
+                        static_cast<QWidget *>(ui.btnCancelCurrentFile),
+                        static_cast<QWidget *>(ui.lblCurrentFile),
+                        static_cast<QWidget *>(ui.lblOverallProgress),
+                        static_cast<QWidget *>(ui.progressBarOverall),
+                        static_cast<QWidget *>(ui.progressBarCurrentFile),
+                        static_cast<QWidget *>(ui.btnAbort), static_cast<QWidget *>(ui.lblScanning),
+                        static_cast<QWidget *>(ui.label),
+                        static_cast<QWidget *>(ui.horizontalSliderBrightness) })
+        w->hide();
+
+    wireCopies();
+    wireScanCycle();
+    cycle->start();
+}
+
+// The copy queue stops its copy thread when it goes, with the window's other children.
+discShelf::~discShelf() = default;
+
+void discShelf::makeBoxes()
+{
     writeFailedBox = makeBox(
         this, tr("Couldn't write to discwand"),
         tr("Couldn't get write access to your discwand.\nPlease check that the read-only switch "
@@ -72,123 +154,266 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
             + Discshelf::supportAddress,
         QMessageBox::Warning);
     deviceGoneBox->setModal(true);
-
-    connect(isoTree, &QTreeWidget::itemDoubleClicked, this, &discShelf::loadClickedISO);
-    connect(isoTree, &QTreeWidget::itemSelectionChanged, this, &discShelf::updateLoadIsoButton);
-    connect(ui.btnLoadISO, &QPushButton::clicked, this, &discShelf::loadSelectedISO);
-    connect(isoTree, &isoTreeWidget::copyFiles, this, &discShelf::queueFilesToCopy);
-    connect(ui.btnAbort, &QPushButton::clicked, this, &discShelf::cancelScan);
-    connect(ui.btnAbort, &QPushButton::clicked, ui.btnAbort, &QWidget::hide);
-    connect(ui.btnAbort, &QPushButton::clicked, ui.lblScanning, &QWidget::hide);
-    connect(ui.btnCancelAll, &QPushButton::clicked, this, &discShelf::cancelAllFileCopies);
-    connect(ui.btnCancelCurrentFile, &QPushButton::clicked, this, &discShelf::cancelFileCopy);
-
-    isoIcon = QIcon(QStringLiteral(":/icons/blank_cd.png"));
-    folderIcon = QFileIconProvider().icon(QFileIconProvider::Folder);
-
-    restoreGeometry(QSettings().value(QStringLiteral("geom")).toByteArray());
-
-    for (QWidget *w : {static_cast<QWidget *>(ui.btnCancelAll),
-                       static_cast<QWidget *>(ui.btnCancelCurrentFile),
-                       static_cast<QWidget *>(ui.lblCurrentFile),
-                       static_cast<QWidget *>(ui.lblOverallProgress),
-                       static_cast<QWidget *>(ui.progressBarOverall),
-                       static_cast<QWidget *>(ui.progressBarCurrentFile),
-                       static_cast<QWidget *>(ui.btnAbort), static_cast<QWidget *>(ui.lblScanning),
-                       static_cast<QWidget *>(ui.label),
-                       static_cast<QWidget *>(ui.horizontalSliderBrightness)})
-        w->hide();
-
-    copyThread->start(QThread::InheritPriority);
-    copyWorker->moveToThread(copyThread);
-    connect(this, &discShelf::startFileCopy, copyWorker, &isoCopyWorker::copyFile);
-    connect(copyWorker, &isoCopyWorker::finished, this, &discShelf::fileCopyDone);
-    connect(copyWorker, &isoCopyWorker::progressUpdate, this, &discShelf::updateFileProgress);
-    connect(copyWorker, &isoCopyWorker::failed, this, &discShelf::fileCopyFailed);
-
-    buildScanCycle();
-    stateMachine.start();
 }
 
-discShelf::~discShelf()
+void discShelf::wireScanCycle()
 {
-    // A copy still running would outlive its thread object: stop it at the next chunk
-    // (the worker removes its files), and any copy not yet begun, then wait for the thread.
-    copyWorker->shutDown();
-    copyWorker->deleteLater();
-    copyThread->quit();
-    copyThread->wait();
+    // What moves the cycle on: Refresh, and the end of the selector and listing steps.
+    connect(ui.btnRefresh, &QPushButton::clicked, cycle, &ScanCycle::refreshRequested);
+    connect(this, &discShelf::wandmenuDownloaded, cycle, &ScanCycle::selectorChecked);
+    connect(this, &discShelf::listingComplete, cycle, &ScanCycle::listed);
+    // What each state does on entry.
+    connect(cycle->readyState, &QState::entered, ui.btnRefresh, &QWidget::show);
+    connect(cycle->readyState, &QState::entered, ui.btnLoadISO, &QWidget::show);
+    connect(cycle->busyState, &QState::entered, ui.btnRefresh, &QWidget::hide);
+    connect(cycle->busyState, &QState::entered, ui.btnLoadISO, &QWidget::hide);
+    connect(cycle->checkingState, &QState::entered, this, &discShelf::checkWandmenu);
+    connect(cycle->listingState, &QState::entered, this, &discShelf::buildIsoList);
+    connect(cycle->locatingState, &QState::entered, this, &discShelf::showLocating);
+    connect(cycle->locatingState, &QState::entered, detector, &ScsiDriveDetector::forceRefresh);
+    connect(detector, &ScsiDriveDetector::refreshFailed, this, &discShelf::showRefreshFailed);
+}
+
+void discShelf::wireCopies()
+{
+    // The queue's worker runs in its own thread; its reports arrive here queued.
+    connect(copies, &CopyQueue::startFileCopy, this, &discShelf::startFileCopy);
+    connect(copies, &CopyQueue::fileStarted, ui.lblCurrentFile,
+            [this](const QString &name) { ui.lblCurrentFile->setText(name.left(8)); });
+    connect(copies, &CopyQueue::progressUpdate, this, &discShelf::updateFileProgress);
+    connect(copies, &CopyQueue::finished, this, &discShelf::fileCopyDone);
+    connect(copies, &CopyQueue::failed, this, &discShelf::fileCopyFailed);
+    connect(copies, &CopyQueue::stopped, this, &discShelf::copiesStopped);
 }
 
 void discShelf::setDownloadUrl(const QUrl &url)
 {
-    downloadUrl = url;
+    fetch->setUrl(url);
 }
 
-void discShelf::buildScanCycle()
+const QStateMachine &discShelf::scanCycle() const
 {
-    readyState = new QState;
-    busyState = new QState;
-    locatingState = new QState(busyState);
-    checkingState = new QState(busyState);
-    listingState = new QState(busyState);
-    readyState->setObjectName(QStringLiteral("readyState"));
-    busyState->setObjectName(QStringLiteral("busyState"));
-    locatingState->setObjectName(QStringLiteral("locatingState"));
-    checkingState->setObjectName(QStringLiteral("checkingState"));
-    listingState->setObjectName(QStringLiteral("listingState"));
-    busyState->setInitialState(locatingState);
-    stateMachine.addState(readyState);
-    stateMachine.addState(busyState);
-    stateMachine.setInitialState(busyState);
-
-    readyState->addTransition(ui.btnRefresh, &QPushButton::clicked, busyState);
-    readyState->addTransition(detector, &ScsiDriveDetector::driveDisappeared, busyState);
-    busyState->addTransition(detector, &ScsiDriveDetector::driveDisappeared, busyState);
-    readyState->addTransition(detector, &ScsiDriveDetector::youShouldRefreshNow, busyState);
-    locatingState->addTransition(detector, &ScsiDriveDetector::refreshComplete, checkingState);
-    checkingState->addTransition(this, &discShelf::wandmenuDownloaded, listingState);
-    listingState->addTransition(this, &discShelf::listingComplete, readyState);
-    // A pass that could not query the system must not leave the cycle stuck with Refresh hidden.
-    locatingState->addTransition(detector, &ScsiDriveDetector::refreshFailed, readyState);
-
-    connect(readyState, &QState::entered, ui.btnRefresh, &QWidget::show);
-    connect(readyState, &QState::entered, ui.btnLoadISO, &QWidget::show);
-    connect(busyState, &QState::entered, ui.btnRefresh, &QWidget::hide);
-    connect(busyState, &QState::entered, ui.btnLoadISO, &QWidget::hide);
-    connect(checkingState, &QState::entered, this, &discShelf::checkWandmenu);
-    connect(listingState, &QState::entered, this, &discShelf::buildIsoList);
-    connect(locatingState, &QState::entered, this, &discShelf::showLocating);
-    connect(locatingState, &QState::entered, detector, &ScsiDriveDetector::forceRefresh);
-    connect(detector, &ScsiDriveDetector::refreshFailed, this, &discShelf::showRefreshFailed);
-}
-
-bool discShelf::cycleIsReady() const
-{
-    return stateMachine.configuration().contains(readyState);
+    return cycle->stateMachine();
 }
 
 void discShelf::showLocating()
 {
-    isoTree->clear();
-    isoTree->addTopLevelItem(new QTreeWidgetItem(QStringList(tr("<Searching for your discwand>"))));
+    isoTree->showPlaceholder(tr("<Searching for your discwand>"));
 }
 
 void discShelf::showRefreshFailed()
 {
-    isoTree->clear();
-    isoTree->addTopLevelItem(new QTreeWidgetItem(
-        QStringList(tr("<Couldn't look for your discwand. Click Refresh to try again.>"))));
+    isoTree->showPlaceholder(tr("<Couldn't look for your discwand. Click Refresh to try again.>"));
+}
+
+void discShelf::buildIsoList()
+{
+    const QString root = detector->drivePath();
+    if (root.isEmpty())
+        isoTree->showPlaceholder(tr("<Waiting for an discwand to appear>"));
+    else
+        isoTree->showRows(IsoListing::read(root));
+    emit listingComplete();
+}
+
+void discShelf::updateLoadIsoButton()
+{
+    ui.btnLoadISO->setEnabled(cycle->isReady() && !detector->drivePath().isEmpty()
+                              && !isoTree->selectedImage().isEmpty());
+}
+
+void discShelf::loadClickedISO(QTreeWidgetItem *item, int)
+{
+    Q_UNUSED(item);
+    if (cycle->isReady())
+        loadSelectedISO();
+}
+
+void discShelf::loadSelectedISO()
+{
+    const QString image = isoTree->selectedImage();
+    if (image.isEmpty())
+        return;
+    const ImageChoice::Result result = choice.choose(image);
+    if (result == ImageChoice::Result::NotWritable || result == ImageChoice::Result::WriteFailed)
+        showOnce(writeFailedBox);
+}
+
+void discShelf::checkWandmenu()
+{
+    if (!fetch->isMissing()) {
+        emit wandmenuDownloaded();
+        return;
+    }
+    const QMessageBox::StandardButton answer = QMessageBox::question(
+        this, tr("wandmenu is missing!"),
+        tr("It looks like you haven't installed wandmenu yet,\nwould you like me to download it "
+           "for you?\n\nYou can also download it from ")
+            + Discshelf::manualDownloadAddress + tr("\nand place it in the /config directory."),
+        QMessageBox::Yes | QMessageBox::No);
+    if (answer != QMessageBox::Yes) {
+        emit wandmenuDownloaded();
+        return;
+    }
+
+    copies->dropWaiting();
+    ui.lblCurrentFile->setText(QStringLiteral("wandmenu.bin"));
+    ui.lblCurrentFile->show();
+    ui.progressBarCurrentFile->show();
+    // Until the headers arrive the size is unknown; don't show a previous copy's progress.
+    updateFileProgress(0, -1);
+    fetch->start();
+}
+
+void discShelf::namFinished(QNetworkReply *reply)
+{
+    ui.lblCurrentFile->hide();
+    ui.progressBarCurrentFile->hide();
+    if (!fetch->take(reply)) {
+        QMessageBox::warning(this, tr("Download failed!"),
+                             tr("Couldn't download wandmenu.bin:\n") + fetch->errorString()
+                                 + tr("\n\nYou can also download it from ")
+                                 + Discshelf::manualDownloadAddress
+                                 + tr("\nand place it in the /config directory."));
+    } else {
+        while (!fetch->store()) {
+            const QMessageBox::StandardButton answer = QMessageBox::warning(
+                this, tr("Cannot write!"),
+                tr("Could not write wandmenu.bin to your discwand.\nPlease check the read-only "
+                   "switch."),
+                QMessageBox::Retry | QMessageBox::Cancel);
+            if (answer != QMessageBox::Retry)
+                break;
+        }
+    }
+    emit wandmenuDownloaded();
 }
 
 void discShelf::cancelScan()
 {
-    scanCancelled = true;
+    drops.clear();
+    admission->abort();
+}
+
+void discShelf::queueFilesToCopy(QString destDir, QStringList filenames)
+{
+    if (filenames.isEmpty())
+        return;
+    drops.append({ DeviceFolder(destDir), filenames });
+    examineNextDrop();
+}
+
+void discShelf::examineNextDrop()
+{
+    if (admission->isBusy() || deciding)
+        return;
+    if (drops.isEmpty() || closing) {
+        ui.lblScanning->hide();
+        ui.btnAbort->hide();
+        return;
+    }
+    const Drop drop = drops.takeFirst();
+    ui.lblScanning->show();
+    ui.btnAbort->show();
+    admission->examine(detector->drivePath(), drop.dest, drop.files);
+}
+
+void discShelf::dropExamined(const DropAdmission::Plan &plan)
+{
+    BoxPrompts prompts(this, nonIsoBox);
+    deciding = true;
+    const std::optional<QList<CopyEntry>> accepted = DropAdmission::decide(plan, prompts);
+    deciding = false;
+    // Nothing new may start once the window is on its way out.
+    if (accepted && !accepted->isEmpty() && !closing) {
+        if (copies->count() == 0) {
+            ui.progressBarOverall->setValue(0);
+            ui.progressBarCurrentFile->setValue(0);
+        }
+        copies->add(*accepted);
+        updateCopyWidgets();
+    }
+    examineNextDrop();
+}
+
+void discShelf::fileCopyDone()
+{
+    ui.progressBarCurrentFile->setValue(0);
+    copies->next();
+    updateCopyWidgets();
+    buildIsoList();
+}
+
+void discShelf::fileCopyFailed(int code)
+{
+    if (!closing) {
+        QMessageBox box(this);
+        box.setWindowTitle(tr("Copy failed!"));
+        box.setIcon(QMessageBox::Critical);
+        box.setModal(true);
+        box.setText(tr("File: %1\nError: %2\n\nIf this problem persists please contact ")
+                        .arg(copies->copyingName(), CopyErrors::message(code))
+                    + Discshelf::supportAddress);
+        box.exec();
+    }
+    fileCopyDone();
+}
+
+void discShelf::copiesStopped(CopyQueue::Stop why)
+{
+    showOnce(why == CopyQueue::Stop::DeviceGone ? deviceGoneBox : writeFailedBox);
+    updateCopyWidgets();
+}
+
+void discShelf::cancelFileCopy()
+{
+    copies->cancelCurrent();
+}
+
+void discShelf::cancelAllFileCopies()
+{
+    copies->cancelAll();
+}
+
+void discShelf::updateFileProgress(int value, int total)
+{
+    QProgressBar *bar = ui.progressBarCurrentFile;
+    // A download of unknown length reports total -1: show the busy indicator, not a percentage.
+    if (total < 0) {
+        bar->setRange(0, 0);
+    } else {
+        if (bar->minimum() != 0)
+            bar->setMinimum(0);
+        if (total != bar->maximum())
+            bar->setMaximum(total);
+        bar->setValue(value);
+    }
+    ui.progressBarOverall->setValue(copies->index() * 100 + value);
+}
+
+void discShelf::updateCopyWidgets()
+{
+    const int n = copies->count();
+    const int i = copies->index();
+    const bool more = n > i + 1;
+    if (more) {
+        ui.lblOverallProgress->setText(tr("File %1 of %2").arg(i + 1).arg(n));
+        ui.progressBarOverall->setMaximum(n * 100);
+        ui.progressBarOverall->setValue(i * 100);
+    }
+    ui.lblCurrentFile->setVisible(n > 0);
+    ui.btnCancelCurrentFile->setVisible(n > 0);
+    ui.progressBarCurrentFile->setVisible(n > 0);
+    ui.btnCancelAll->setVisible(more);
+    ui.lblOverallProgress->setVisible(more);
+    ui.progressBarOverall->setVisible(more);
 }
 
 void discShelf::closeEvent(QCloseEvent *event)
 {
     QSettings().setValue(QStringLiteral("geom"), saveGeometry());
     closing = true;
+    copies->close();
+    admission->abort();
     QMainWindow::closeEvent(event);
 }

@@ -1,27 +1,24 @@
-// The main window and controller: owns every long-lived object and runs the scan cycle
-// (locate the device, check its selector program, list its images, wait).
+// The main window: the view that wires the detector, the scan cycle, the tree, the copy queue,
+// the drop admission and the selector download together and shows what they report.
 #pragma once
 
-#include "copy/copyentry.h"
+#include "copy/copyqueue.h"
+#include "copy/dropadmission.h"
+#include "library/imagechoice.h"
 #include "ui_discshelf.h"
 
-#include <QIcon>
 #include <QList>
-#include <QSet>
 #include <QMainWindow>
-#include <QNetworkReply>
-#include <QTreeWidgetItem>
-#include <QStateMachine>
+#include <QStringList>
 #include <QUrl>
 
 class QMessageBox;
-class QNetworkAccessManager;
-
-class QState;
-class QThread;
-
+class QNetworkReply;
+class QStateMachine;
+class QTreeWidgetItem;
+class ScanCycle;
 class ScsiDriveDetector;
-class isoCopyWorker;
+class WandmenuFetch;
 class isoTreeWidget;
 
 class discShelf : public QMainWindow
@@ -34,7 +31,7 @@ public:
     // Where the selector program is fetched from; tests point it at a local server.
     void setDownloadUrl(const QUrl &url);
     // The scan cycle, for observers that need to know which state is active.
-    const QStateMachine &scanCycle() const { return stateMachine; }
+    const QStateMachine &scanCycle() const;
 
 signals:
     void wandmenuDownloaded();
@@ -61,44 +58,34 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void startNextCopy();
+    struct Drop {
+        DeviceFolder dest;
+        QStringList files;
+    };
+
+    void makeBoxes();
+    void wireScanCycle();
+    void wireCopies();
+    void examineNextDrop();
+    void dropExamined(const DropAdmission::Plan &plan);
+    void copiesStopped(CopyQueue::Stop why);
     void updateCopyWidgets();
-    void removeStaleTemps();
-    void buildScanCycle();
     void showRefreshFailed();
-    bool cycleIsReady() const;
 
     Ui::discShelfClass ui;
-    bool closing;
-    bool scanCancelled;
-    QIcon isoIcon;
-    QIcon folderIcon;
+    bool closing = false;
     ScsiDriveDetector *detector;
-    QState *readyState = nullptr;
-    QState *busyState = nullptr;
-    QState *locatingState = nullptr;
-    QState *checkingState = nullptr;
-    QState *listingState = nullptr;
-    QStateMachine stateMachine;
-    isoTreeWidget *isoTree = nullptr;
+    ScanCycle *cycle;
+    isoTreeWidget *isoTree;
     QMessageBox *writeFailedBox = nullptr;
     QMessageBox *nonIsoBox = nullptr;
     QMessageBox *deviceGoneBox = nullptr;
-    int copyIndex = 0;
-    QThread *copyThread;
-    isoCopyWorker *copyWorker;
-    QList<CopyEntry> copyQueue;
-    QNetworkAccessManager *nam;
-    QUrl downloadUrl;
-    // Name of the file the worker is copying, kept for failure reports after the queue empties.
-    QString copyingName;
-    // The same copy as a path relative to the device root ("/linux/a.iso").
-    QString copyingTarget;
-    // Copies that failed, perhaps on a volume that vanished before their ".temp" could go;
-    // each listing of the device tries again (a bounded, cheap retry per failed copy).
-    QSet<QString> staleTemps;
-    // Drops being examined at once (a drop can arrive while another one is being examined).
-    int examining = 0;
-    // A new batch waits for the report of a copy left over from a batch that was dropped.
-    bool startDeferred = false;
+    CopyQueue *copies;
+    DropAdmission *admission;
+    WandmenuFetch *fetch;
+    ImageChoice choice;
+    // Drops wait here to be examined one after the other.
+    QList<Drop> drops;
+    // The questions of an examined drop are being asked.
+    bool deciding = false;
 };

@@ -4,7 +4,7 @@
 #include "e2echecks.h"
 #include "common/testenv.h"
 #include "fatimage.h"
-#include "library/isotreewidget.h"
+#include "ui/isotreewidget.h"
 #include "simstick.h"
 #include "ui/discshelf.h"
 #include "windowdriver.h"

@@ -3,7 +3,7 @@
 #include "common/treerows.h"
 
 #include "common/testenv.h"
-#include "library/isotreewidget.h"
+#include "ui/isotreewidget.h"
 #include "ui/discshelf.h"
 
 #include <QApplication>
@@ -146,5 +146,7 @@ bool WindowDriver::waitForCopying(int timeoutMs) const
 
 bool WindowDriver::waitForBatchEnd(int timeoutMs) const
 {
-    return QTest::qWaitFor([&] { return !copying(); }, timeoutMs);
+    // A drop is examined before its batch starts; the scanning row shows until then.
+    const QWidget *scanning = w.findChild<QWidget *>(QStringLiteral("lblScanning"));
+    return QTest::qWaitFor([&] { return !copying() && scanning->isHidden(); }, timeoutMs);
 }

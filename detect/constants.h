@@ -1,4 +1,5 @@
-// Compiled-in identity of the device and of the maker; nothing else is configurable.
+// Compiled-in identity of the device and of the maker; nothing else is configurable. It sits
+// with detection, at the bottom of the include graph, so that every area can name them.
 #pragma once
 
 #include <QString>

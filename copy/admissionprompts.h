@@ -1,0 +1,19 @@
+// The questions a drop may raise once it has been examined. The window asks them in message
+// boxes; a command line or a test answers them its own way.
+#pragma once
+
+#include <QString>
+
+class AdmissionPrompts
+{
+public:
+    virtual ~AdmissionPrompts() = default;
+
+    // An image over the size limit is left out; the user is told so.
+    virtual void tooLarge(const QString &fileName) = 0;
+    // An image of this name is on the device already: true replaces it.
+    virtual bool overwrite(const QString &fileName) = 0;
+    // The drop holds files that are no images: true copies the images alone, false nothing of
+    // the drop. Asked at most once per drop.
+    virtual bool imagesOnly() = 0;
+};

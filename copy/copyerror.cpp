@@ -1,0 +1,34 @@
+#include "copy/copyerror.h"
+
+#include <QCoreApplication>
+
+namespace CopyErrors {
+
+namespace {
+
+// The window has always shown these under its own name; translations keep that context.
+const char *const context = "discShelf";
+const char *const messages[] = {
+    QT_TRANSLATE_NOOP("discShelf", "Uknown"),
+    QT_TRANSLATE_NOOP("discShelf", "Couldn't create path on discwand."),
+    QT_TRANSLATE_NOOP("discShelf", "Couldn't open destination file."),
+    QT_TRANSLATE_NOOP("discShelf", "Couldn't open source file."),
+    QT_TRANSLATE_NOOP("discShelf", "Couldn't write to destination file (out of space?)."),
+    QT_TRANSLATE_NOOP("discShelf", "Couldn't read from source file."),
+    QT_TRANSLATE_NOOP("discShelf", "Couldn't rename temporary file."),
+};
+
+} // namespace
+
+QString message(int code)
+{
+    const bool known = code >= int(CopyError::CreatePath) && code <= int(CopyError::RenameTemporary);
+    return QCoreApplication::translate(context, messages[known ? code : 0]);
+}
+
+bool mayLeaveTemporary(int code)
+{
+    return code != int(CopyError::CreatePath) && code != int(CopyError::OpenSource);
+}
+
+} // namespace CopyErrors

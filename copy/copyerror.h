@@ -1,0 +1,25 @@
+// Why a copy failed, as the worker reports it, with the words the user reads. The worker's
+// failed(int) signal carries these numbers; anything else is an unknown failure.
+#pragma once
+
+#include <QString>
+
+enum class CopyError {
+    CreatePath = 1,
+    OpenDestination = 2,
+    OpenSource = 3,
+    WriteDestination = 4,
+    ReadSource = 5,
+    RenameTemporary = 6,
+};
+
+namespace CopyErrors {
+
+// The message for a reported code, "Uknown" for a code no failure has.
+QString message(int code);
+// Whether a copy that failed this way may have left its temporary file on the device: only
+// failures before anything was written leave nothing, since a volume that vanished mid-copy
+// cannot be cleaned by the worker.
+bool mayLeaveTemporary(int code);
+
+} // namespace CopyErrors

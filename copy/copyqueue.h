@@ -1,0 +1,78 @@
+// The files waiting to be copied onto the device, handed one at a time to the copy worker in its
+// own thread. It checks the device before each file, keeps what a failure report needs after
+// the queue empties, and removes what failed copies may have left once the device is back.
+#pragma once
+
+#include "copy/copyentry.h"
+
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+class QThread;
+class ScsiDriveDetector;
+class isoCopyWorker;
+
+class CopyQueue : public QObject
+{
+    Q_OBJECT
+public:
+    // Why a batch was dropped before its next file could start.
+    enum class Stop { DeviceGone, NotWritable };
+    Q_ENUM(Stop)
+
+    explicit CopyQueue(const ScsiDriveDetector *detector, QObject *parent = nullptr);
+    // Stops the running copy and any copy not yet begun, then waits for the copy thread.
+    ~CopyQueue() override;
+
+    // Entries join the running batch at its end, or start a new batch.
+    void add(const QList<CopyEntry> &entries);
+    // Moves on once the running file has been reported (copied, cancelled, or failed and the
+    // failure shown): the next file starts, or the batch ends.
+    void next();
+    void cancelCurrent();
+    // Drops the batch; the running copy stops and still reports.
+    void cancelAll();
+    // Forgets the files not yet begun; the running copy goes on and still reports.
+    void dropWaiting();
+    // Nothing starts from now on; the running copy goes on until it reports or the queue goes.
+    void close();
+
+    int index() const { return current; }
+    int count() const { return int(queue.size()); }
+    // The file handed to the worker and not yet reported; kept after the queue is emptied.
+    QString copyingName() const { return copyingFile; }
+
+signals:
+    // To the worker: copy sourceFile into destDir (the folder's path on the device).
+    void startFileCopy(QString destDir, QString sourceFile);
+    void fileStarted(QString name);
+    // The worker's reports, passed on once the queue has taken note of them.
+    void progressUpdate(int value, int total);
+    void finished();
+    void failed(int code);
+    // The batch was dropped: its next file could not start.
+    void stopped(CopyQueue::Stop why);
+
+private:
+    void startNext();
+    void clearBatch();
+    void noteFailure(int code);
+    void sweepLeftovers();
+
+    const ScsiDriveDetector *detector;
+    QThread *thread;
+    isoCopyWorker *worker;
+    QList<CopyEntry> queue;
+    int current = 0;
+    bool closed = false;
+    // A new batch waits for the report of a copy left over from a batch that was dropped.
+    bool startDeferred = false;
+    // The copy at the worker, as a path on the device ("/linux/a.iso"), and its file name.
+    QString copying;
+    QString copyingFile;
+    // Copies that failed, perhaps on a volume that vanished before their ".temp" could go;
+    // each time the device is found or a file is done this is tried again.
+    QSet<QString> leftovers;
+};

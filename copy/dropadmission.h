@@ -1,0 +1,67 @@
+// Examining a drop before anything is copied: dropped folders are expanded and every file is
+// classified against the size limit and what the device holds. The examination is pure and runs
+// off the GUI thread with an abort; the questions it leaves come afterwards, in the order the
+// files were examined, through AdmissionPrompts.
+#pragma once
+
+#include "copy/copyentry.h"
+
+#include <QList>
+#include <QObject>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+#include <optional>
+
+class AdmissionPrompts;
+class QThread;
+
+class DropAdmission : public QObject
+{
+    Q_OBJECT
+public:
+    struct Item {
+        enum class Kind { Image, Present, TooLarge, NotImage };
+        QString sourceFile;
+        DeviceFolder folder;
+        Kind kind;
+    };
+    using Plan = QList<Item>;
+
+    // Ten parts of the worker's part limit: the most its cleanup knows how to remove.
+    static constexpr qint64 largestImage = 40960000000LL;
+
+    explicit DropAdmission(QObject *parent = nullptr);
+    ~DropAdmission() override;
+
+    // Examines one drop on a thread of its own; examined() or aborted() follows. One drop at a
+    // time: a call while busy is ignored.
+    void examine(const QString &deviceRoot, const DeviceFolder &dest, const QStringList &files);
+    bool isBusy() const { return thread != nullptr; }
+    // Ends the running examination soon; may be called from any thread.
+    void abort() { stop = true; }
+
+    // The whole examination of a drop. Files dropped together land in dest itself; files found
+    // in a dropped folder keep their place below it. The last dropped item is examined first,
+    // and folders are expanded after the items before them, the last found first. Returns
+    // nothing once abort turns true. seen is told of each path examined.
+    static std::optional<Plan> plan(const QString &deviceRoot, const DeviceFolder &dest,
+                                    const QStringList &files, const std::atomic<bool> &abort,
+                                    const std::function<void(const QString &)> &seen = {});
+
+    // Asks what the plan leaves open, in its order, and gives the entries to copy; nothing when
+    // the user would rather copy nothing of the drop.
+    static std::optional<QList<CopyEntry>> decide(const Plan &plan, AdmissionPrompts &prompts);
+
+signals:
+    // Now and then while examining: the path being looked at.
+    void examining(QString path);
+    void examined(DropAdmission::Plan plan);
+    void aborted();
+
+private:
+    QThread *thread = nullptr;
+    std::atomic<bool> stop { false };
+    std::optional<Plan> result;
+};

@@ -1,0 +1,3 @@
+#include "copy/log.h"
+
+Q_LOGGING_CATEGORY(lcCopy, "discshelf.copy")

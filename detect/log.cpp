@@ -1,0 +1,3 @@
+#include "detect/log.h"
+
+Q_LOGGING_CATEGORY(lcDetect, "discshelf.detect")

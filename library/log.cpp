@@ -1,0 +1,3 @@
+#include "library/log.h"
+
+Q_LOGGING_CATEGORY(lcLibrary, "discshelf.library")

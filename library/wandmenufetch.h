@@ -1,0 +1,46 @@
+// Fetching the device's selector program, config/wandmenu.bin, over HTTP and storing it whole
+// on the device. Asking whether to fetch it, and what to do when it fails, is the caller's.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+class ScsiDriveDetector;
+
+class WandmenuFetch : public QObject
+{
+    Q_OBJECT
+public:
+    explicit WandmenuFetch(const ScsiDriveDetector &detector, QObject *parent = nullptr);
+
+    void setUrl(const QUrl &address) { url = address; }
+    // A device is known and has no selector program; an empty file counts as one.
+    bool isMissing() const;
+
+    // Sends the request; replyFinished() follows, whatever happens.
+    void start();
+    // Takes the finished reply and releases it. True when it carries the program; otherwise
+    // errorString() says why.
+    bool take(QNetworkReply *reply);
+    QString errorString() const { return error; }
+    // Writes what was taken to the device, whole or not at all; nothing when no program was
+    // taken. The device must still be the one known when the reply was taken: a stale mount
+    // point would be a folder on the computer itself.
+    bool store();
+
+signals:
+    void progress(qint64 received, qint64 total);
+    void replyFinished(QNetworkReply *reply);
+
+private:
+    const ScsiDriveDetector &detector;
+    QNetworkAccessManager *network;
+    QUrl url;
+    QByteArray body;
+    QString root;
+    QString error;
+};

@@ -1,0 +1,196 @@
+// Examining a drop: what each dropped or found file is, where it goes on the device, in which
+// order, and which questions follow with what answers queued.
+#include "common/treerows.h"
+#include "copy/admissionprompts.h"
+#include "copy/dropadmission.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// "kind folder name" for each item of a plan, in its order.
+QStringList describe(const DropAdmission::Plan &plan)
+{
+    static const char *const kinds[] = { "image", "present", "too large", "other" };
+    QStringList out;
+    for (const DropAdmission::Item &item : plan)
+        out << QStringLiteral("%1 %2%3")
+                   .arg(QLatin1String(kinds[int(item.kind)]), item.folder.path(),
+                        QFileInfo(item.sourceFile).fileName());
+    return out;
+}
+
+// Answers from a script and records what was asked ("large x.iso", "exists x.iso", "others").
+class ScriptedPrompts : public AdmissionPrompts
+{
+public:
+    explicit ScriptedPrompts(QList<bool> answers) : answers(std::move(answers)) {}
+    void tooLarge(const QString &name) override { asked << "large " + name; }
+    bool overwrite(const QString &name) override { return next("exists " + name); }
+    bool imagesOnly() override { return next(QStringLiteral("others")); }
+    QStringList asked;
+
+private:
+    bool next(const QString &question)
+    {
+        asked << question;
+        return !answers.isEmpty() && answers.takeFirst();
+    }
+    QList<bool> answers;
+};
+
+} // namespace
+
+class TestDropAdmission : public QObject
+{
+    Q_OBJECT
+private slots:
+    void plan_data();
+    void plan();
+    void decide_data();
+    void decide();
+    void examineOffThread();
+};
+
+void TestDropAdmission::plan_data()
+{
+    QTest::addColumn<QStringList>("source"); // laid out below src/; "name=SIZE" makes it sparse
+    QTest::addColumn<QStringList>("dropped");
+    QTest::addColumn<QString>("dest");
+    QTest::addColumn<QStringList>("device");
+    QTest::addColumn<QStringList>("plan");
+    const QStringList abc { "a.iso", "b.iso", "c.iso" };
+    QTest::newRow("last dropped first") << abc << abc << "/"
+                                        << QStringList {}
+                                        << QStringList { "image /c.iso", "image /b.iso", "image /a.iso" };
+    QTest::newRow("folder keeps its place")
+        << QStringList { "folder/x.iso", "folder/sub/y.iso" } << QStringList { "folder" }
+        << "/linux/" << QStringList {}
+        << QStringList { "image /linux/folder/x.iso", "image /linux/folder/sub/y.iso" };
+    QTest::newRow("files from two folders land together")
+        << QStringList { "p/a.iso", "q/r/b.iso" } << QStringList { "p/a.iso", "q/r/b.iso" } << "/t"
+        << QStringList {} << QStringList { "image /t/b.iso", "image /t/a.iso" };
+    QTest::newRow("other files, suffix in capitals, numbered part")
+        << QStringList { "a.iso", "notes.txt", "disc.ISO", "disc.iso.0" }
+        << QStringList { "a.iso", "notes.txt", "disc.ISO", "disc.iso.0" } << "/" << QStringList {}
+        << QStringList { "other /disc.iso.0", "image /disc.ISO", "other /notes.txt", "image /a.iso" };
+    QTest::newRow("present whole or split")
+        << QStringList { "x.iso", "y.iso", "z.iso" } << QStringList { "x.iso", "y.iso", "z.iso" }
+        << "/d/" << QStringList { "d/x.iso", "d/y.iso.0", "z.iso" }
+        << QStringList { "image /d/z.iso", "present /d/y.iso", "present /d/x.iso" };
+    QTest::newRow("size limit") << QStringList { "at.iso=40960000000", "over.iso=40960000001" }
+                                << QStringList { "at.iso", "over.iso" } << "/"
+                                << QStringList { "over.iso" }
+                                << QStringList { "too large /over.iso", "image /at.iso" };
+    QTest::newRow("link loop") << QStringList { "f/a.iso", "f/loop->..", "f/g/b.iso" }
+                               << QStringList { "f" } << "/" << QStringList {}
+                               << QStringList { "image /f/a.iso", "image /f/g/b.iso" };
+}
+
+void TestDropAdmission::plan()
+{
+    QFETCH(QStringList, source);
+    QFETCH(QStringList, dropped);
+    QFETCH(QString, dest);
+    QFETCH(QStringList, device);
+    QFETCH(QStringList, plan);
+    QTemporaryDir src, stick;
+    for (const QString &entry : source) {
+        const QString name = entry.section(QLatin1Char('='), 0, 0);
+        QVERIFY(TreeRows::lay(src.path(), { name }));
+        if (entry.contains(QLatin1Char('=')))
+            QVERIFY(QFile::resize(src.filePath(name), entry.section(QLatin1Char('='), 1).toLongLong()));
+    }
+    QVERIFY(TreeRows::lay(stick.path(), device));
+    QStringList files;
+    for (const QString &name : dropped)
+        files << src.filePath(name);
+    const std::atomic<bool> keepGoing { false };
+    const auto planned = DropAdmission::plan(stick.path() + "/", DeviceFolder(dest), files, keepGoing);
+    QVERIFY(planned);
+    QCOMPARE(describe(*planned), plan);
+
+    // Without a device nothing counts as present; an abort leaves no plan at all.
+    const auto noDevice = DropAdmission::plan({}, DeviceFolder(dest), files, keepGoing);
+    QVERIFY(noDevice);
+    QVERIFY(!describe(*noDevice).join(',').contains("present"));
+    const std::atomic<bool> abort { true };
+    QVERIFY(!DropAdmission::plan(stick.path() + "/", DeviceFolder(dest), files, abort));
+}
+
+void TestDropAdmission::decide_data()
+{
+    QTest::addColumn<QList<int>>("kinds"); // of x0.iso, x1.iso, ...
+    QTest::addColumn<QList<bool>>("answers");
+    QTest::addColumn<QStringList>("asked");
+    QTest::addColumn<QStringList>("accepted"); // "none": the drop is abandoned
+    using K = DropAdmission::Item::Kind;
+    const int image = int(K::Image), present = int(K::Present), large = int(K::TooLarge),
+              other = int(K::NotImage);
+    QTest::newRow("images") << QList<int> { image, image } << QList<bool> {} << QStringList {}
+                            << QStringList { "x0.iso", "x1.iso" };
+    QTest::newRow("overwrite yes and no")
+        << QList<int> { present, present } << QList<bool> { true, false }
+        << QStringList { "exists x0.iso", "exists x1.iso" } << QStringList { "x0.iso" };
+    QTest::newRow("too large told, left out") << QList<int> { large, image } << QList<bool> {}
+                                              << QStringList { "large x0.iso" }
+                                              << QStringList { "x1.iso" };
+    QTest::newRow("others asked once, images only")
+        << QList<int> { other, image, other } << QList<bool> { true } << QStringList { "others" }
+        << QStringList { "x1.iso" };
+    QTest::newRow("others, copy nothing")
+        << QList<int> { image, present, other, image } << QList<bool> { true, false }
+        << QStringList { "exists x1.iso", "others" } << QStringList { "none" };
+}
+
+void TestDropAdmission::decide()
+{
+    QFETCH(QList<int>, kinds);
+    QFETCH(QList<bool>, answers);
+    QFETCH(QStringList, asked);
+    QFETCH(QStringList, accepted);
+    DropAdmission::Plan plan;
+    for (int i = 0; i < kinds.size(); ++i)
+        plan.append({ QStringLiteral("/src/x%1.iso").arg(i), DeviceFolder("/d"),
+                      DropAdmission::Item::Kind(kinds.at(i)) });
+    ScriptedPrompts prompts(answers);
+    const auto entries = DropAdmission::decide(plan, prompts);
+    QCOMPARE(prompts.asked, asked);
+    QStringList names;
+    if (!entries)
+        names << "none";
+    for (const CopyEntry &entry : entries.value_or(QList<CopyEntry> {})) {
+        QCOMPARE(entry.folder.path(), QStringLiteral("/d/"));
+        names << QFileInfo(entry.sourceFile).fileName();
+    }
+    QCOMPARE(names, accepted);
+}
+
+void TestDropAdmission::examineOffThread()
+{
+    QTemporaryDir src;
+    QVERIFY(TreeRows::lay(src.path(), { "big/a.iso", "b.txt" }));
+    const QStringList files { src.filePath("big"), src.filePath("b.txt") };
+    DropAdmission admission;
+    QSignalSpy examined(&admission, &DropAdmission::examined);
+    QSignalSpy aborted(&admission, &DropAdmission::aborted);
+    admission.examine({}, DeviceFolder("/to"), files);
+    QVERIFY(admission.isBusy());
+    QVERIFY(examined.wait());
+    QVERIFY(!admission.isBusy());
+    QCOMPARE(describe(examined.at(0).at(0).value<DropAdmission::Plan>()),
+             (QStringList { "other /to/b.txt", "image /to/big/a.iso" }));
+
+    // An abort ends the drop without a plan, however far the examination got.
+    admission.examine({}, DeviceFolder(), files);
+    admission.abort();
+    QVERIFY(aborted.wait());
+    QCOMPARE(examined.size(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestDropAdmission)
+#include "tst_dropadmission.moc"

@@ -1,0 +1,342 @@
+// The window drives its components and shows what they report: listing into the tree,
+// choosing the image, a drop's questions and copies, and the selector download. The components
+// themselves are tested on their own; these cases show the wiring.
+#include "common/boxanswerer.h"
+#include "common/fifogate.h"
+#include "common/httptestserver.h"
+#include "common/sysfixture.h"
+#include "common/testenv.h"
+#include "common/treerows.h"
+#include "detect/scsidrivedetector.h"
+#include "ui/discshelf.h"
+#include "ui/isotreewidget.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+const QString support = QStringLiteral("support@quellor-makeworth.com");
+
+// A shown window over a fixture discwand holding `entries` (its selector program too, unless
+// told otherwise), with local sources and a box answerer.
+struct Rig {
+    SysFixture sys;
+    QString root;
+    QTemporaryDir src;
+    std::map<QString, std::unique_ptr<FifoGate>> gates; // outlive the window
+    BoxAnswerer boxes;
+    HttpTestServer server;
+    std::unique_ptr<discShelf> w;
+    isoTreeWidget *tree = nullptr;
+
+    explicit Rig(const QStringList &entries, bool readOnly = false, bool selector = true)
+        : root(sys.addDiscwand(QStringLiteral("sdb"), readOnly))
+    {
+        TreeRows::lay(root, entries + (selector ? QStringList { "config/wandmenu.bin" } : QStringList {}));
+    }
+    ~Rig()
+    {
+        for (auto &gate : gates)
+            gate.second->open();
+    }
+    bool start()
+    {
+        w = std::make_unique<discShelf>();
+        w->setDownloadUrl(server.url());
+        tree = w->findChild<isoTreeWidget *>();
+        w->show();
+        return TestEnv::waitForReady(w->scanCycle());
+    }
+    template <typename T = QWidget> T *get(const char *name) const
+    {
+        return w->findChild<T *>(QLatin1String(name));
+    }
+    QString text(const char *label) const { return get<QLabel>(label)->text(); }
+    bool shown(const char *name) const { return !get(name)->isHidden(); }
+    QString gated(const QString &name)
+    {
+        gates[name] = std::make_unique<FifoGate>(src.filePath(name));
+        return src.filePath(name);
+    }
+    QString plain(const QString &name)
+    {
+        TreeRows::lay(src.path(), { name });
+        return src.filePath(name);
+    }
+    void drop(const QString &destDir, const QStringList &paths)
+    {
+        emit tree->copyFiles(destDir, paths);
+    }
+    QByteArray device(const QString &rel) const
+    {
+        QFile f(root + rel);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
+    }
+};
+
+} // namespace
+
+class TestWindowWiring : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { TestEnv::isolate(); }
+    void listingAndChoosing_data();
+    void listingAndChoosing();
+    void copyRows();
+    void dropQuestions_data();
+    void dropQuestions();
+    void copyReports_data();
+    void copyReports();
+    void download_data();
+    void download();
+};
+
+void TestWindowWiring::listingAndChoosing_data()
+{
+    QTest::addColumn<QStringList>("row"); // empty: nothing selected
+    QTest::addColumn<QString>("how"); // "button", "double-click" or "slot" (with the button off)
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("boxes");
+    const QByteArray none = "<none>";
+    QTest::newRow("split image, button")
+        << QStringList { "y", "big.iso.0" } << "button" << false << true << QByteArray("/y/big.iso")
+        << QStringList {};
+    QTest::newRow("double-click") << QStringList { "a.iso" } << "double-click" << false << true
+                                  << QByteArray("/a.iso") << QStringList {};
+    QTest::newRow("read-only") << QStringList { "a.iso" } << "button" << true << true << none
+                               << QStringList { "Couldn't write to discwand" };
+    QTest::newRow("folder") << QStringList { "y" } << "slot" << false << false << none
+                            << QStringList {};
+    QTest::newRow("nothing selected")
+        << QStringList {} << "slot" << false << false << none << QStringList {};
+}
+
+void TestWindowWiring::listingAndChoosing()
+{
+    QFETCH(QStringList, row);
+    QFETCH(QString, how);
+    QFETCH(bool, readOnly);
+    QFETCH(bool, enabled);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, boxes);
+    Rig r({ "a.iso", "y/big.iso.0", "y/big.iso.1" }, readOnly);
+    QVERIFY(r.start());
+    QCOMPARE(TreeRows::dump(r.tree), (QStringList { "config/", "y/", "  big.iso.0", "a.iso" }));
+    r.tree->expandAll();
+    QVERIFY(QTest::qWaitForWindowExposed(r.w.get()));
+    QTreeWidgetItem *item = row.isEmpty() ? nullptr : TreeRows::find(r.tree, row);
+    QVERIFY(row.isEmpty() || item);
+    r.tree->setCurrentItem(item);
+    auto *load = r.get<QPushButton>("btnLoadISO");
+    QCOMPARE(load->isEnabled(), enabled);
+    r.boxes.answer(QMessageBox::Ok);
+    if (how == "button") {
+        QTest::mouseClick(load, Qt::LeftButton);
+    } else if (how == "double-click") {
+        const QPoint pos = r.tree->visualItemRect(item).center();
+        QTest::mouseClick(r.tree->viewport(), Qt::LeftButton, {}, pos);
+        QTest::mouseDClick(r.tree->viewport(), Qt::LeftButton, {}, pos);
+    } else {
+        r.w->loadSelectedISO();
+    }
+    QCOMPARE(r.device("config/iso_filename.txt"), bytes);
+    QCOMPARE(r.boxes.titles(), boxes);
+    // A new listing clears the selection, and with it the button.
+    r.w->buildIsoList();
+    QVERIFY(!load->isEnabled());
+}
+
+// The progress rows follow a batch of three held copies from the first file to the last.
+void TestWindowWiring::copyRows()
+{
+    Rig r({});
+    QVERIFY(r.start());
+    QSignalSpy starts(r.w.get(), &discShelf::startFileCopy);
+    QSignalSpy listings(r.w.get(), &discShelf::listingComplete);
+    r.drop("/", { r.gated("a.iso"), r.gated("12345678.iso"), r.gated("ubuntu-desktop.iso") });
+    QVERIFY(r.shown("lblScanning") && r.shown("btnAbort"));
+    QTRY_COMPARE(starts.size(), 1);
+    QVERIFY(!r.shown("lblScanning") && !r.shown("btnAbort"));
+    QCOMPARE(starts.at(0).at(0).toString(), r.root + "/");
+    QCOMPARE(r.text("lblCurrentFile"), "ubuntu-d");
+    QCOMPARE(r.text("lblOverallProgress"), "File 1 of 3");
+    QVERIFY(r.shown("btnCancelAll") && r.shown("progressBarOverall"));
+    QCOMPARE(r.get<QProgressBar>("progressBarOverall")->maximum(), 300);
+    QVERIFY(r.gates.at("ubuntu-desktop.iso")->open());
+    QTRY_COMPARE(starts.size(), 2);
+    QCOMPARE(r.text("lblCurrentFile"), "12345678");
+    QCOMPARE(r.text("lblOverallProgress"), "File 2 of 3");
+    QCOMPARE(r.get<QProgressBar>("progressBarOverall")->value(), 100);
+    QCOMPARE(listings.size(), 1); // the tree follows every file
+    QVERIFY(r.gates.at("12345678.iso")->open());
+    QTRY_COMPARE(starts.size(), 3);
+    QVERIFY(r.shown("lblCurrentFile") && !r.shown("lblOverallProgress") && !r.shown("btnCancelAll"));
+    // Cancel All ends the batch: both rows go, the tree is listed again.
+    QVERIFY(FifoGate::waitForReader());
+    QTest::mouseClick(r.get<QPushButton>("btnCancelAll"), Qt::LeftButton);
+    QVERIFY(r.gates.at("a.iso")->open());
+    QTRY_VERIFY(!r.shown("lblCurrentFile") && !r.shown("progressBarCurrentFile"));
+    QCOMPARE(listings.size(), 3);
+    QVERIFY(!QFile::exists(r.root + "a.iso"));
+}
+
+void TestWindowWiring::dropQuestions_data()
+{
+    QTest::addColumn<QStringList>("dropped");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QString>("firstText");
+    QTest::addColumn<QStringList>("copied");
+    QTest::newRow("exists, yes") << QStringList { "x.iso" } << int(QMessageBox::Yes)
+                                 << QStringList { "File exists!" }
+                                 << "The file 'x.iso' already exists on your discwand. Overwrite?"
+                                 << QStringList { "x.iso" };
+    QTest::newRow("exists, no") << QStringList { "x.iso" } << int(QMessageBox::No)
+                                << QStringList { "File exists!" } << "" << QStringList {};
+    QTest::newRow("others, ok") << QStringList { "a.iso", "b.txt" } << int(QMessageBox::Ok)
+                                << QStringList { "Ignoring non-ISO files!" } << ""
+                                << QStringList { "a.iso" };
+    QTest::newRow("others, abort") << QStringList { "a.iso", "b.txt" } << int(QMessageBox::Abort)
+                                   << QStringList { "Ignoring non-ISO files!" } << ""
+                                   << QStringList {};
+    QTest::newRow("too large") << QStringList { "big.iso" } << int(QMessageBox::Ok)
+                               << QStringList { "File too large!" }
+                               << "The file 'big.iso' is over the maximum limit of ~38GiB,\nit "
+                                  "will not be copied. Sorry for any inconvenience.\n\nIf this is "
+                                  "a serious problem, please contact "
+                                   + support
+                               << QStringList {};
+}
+
+void TestWindowWiring::dropQuestions()
+{
+    QFETCH(QStringList, dropped);
+    QFETCH(int, answer);
+    QFETCH(QStringList, titles);
+    QFETCH(QString, firstText);
+    QFETCH(QStringList, copied);
+    Rig r({ "x.iso" });
+    QVERIFY(r.start());
+    QStringList paths;
+    for (const QString &name : dropped)
+        paths << r.plain(name);
+    QVERIFY(QFile::resize(r.src.filePath(dropped.first()),
+                          dropped.first() == "big.iso" ? 40960000001LL : 5));
+    QSignalSpy starts(r.w.get(), &discShelf::startFileCopy);
+    r.boxes.answer(QMessageBox::StandardButton(answer));
+    r.drop("/", paths);
+    QTRY_VERIFY(!r.shown("lblScanning"));
+    QTRY_VERIFY(!r.shown("lblCurrentFile"));
+    QCOMPARE(r.boxes.titles(), titles);
+    if (!firstText.isEmpty())
+        QCOMPARE(r.boxes.seen().at(0).text, firstText);
+    QStringList started;
+    for (const QList<QVariant> &args : starts)
+        started << QFileInfo(args.at(1).toString()).fileName();
+    QCOMPARE(started, copied);
+}
+
+void TestWindowWiring::copyReports_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("copy fails") << "obstacle" << "Copy failed!"
+                                << "File: %2 odd.iso\nError: Couldn't open destination file.\n\n"
+                                   "If this problem persists please contact "
+                                       + support;
+    QTest::newRow("device gone") << "unplug" << "discwand disappeared!" << "";
+    QTest::newRow("read-only") << "read-only" << "Couldn't write to discwand" << "";
+}
+
+// A copy's failure and a batch stopped before its next file each show their box; the rows go
+// once the batch is over.
+void TestWindowWiring::copyReports()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    Rig r({});
+    QVERIFY(r.start());
+    if (fault == "obstacle")
+        QVERIFY(QDir(r.root).mkpath("%2 odd.iso.temp/keep"));
+    r.boxes.answer(QMessageBox::Ok);
+    r.drop("/", { r.plain("%2 odd.iso"), r.gated("first.iso") });
+    QVERIFY(FifoGate::waitForReader());
+    if (fault == "unplug") {
+        r.sys.unmount(r.root.chopped(1));
+        QTRY_VERIFY(r.w->findChild<ScsiDriveDetector *>()->drivePath().isEmpty());
+    }
+    else if (fault == "read-only")
+        r.sys.setDeviceReadOnly("sdb1", true);
+    QVERIFY(r.gates.at("first.iso")->open());
+    QTRY_COMPARE(r.boxes.titles(), QStringList { title });
+    if (!text.isEmpty())
+        QCOMPARE(r.boxes.seen().at(0).text, text);
+    QCOMPARE(r.boxes.seen().at(0).icon,
+             fault == "obstacle" ? QMessageBox::Critical : QMessageBox::Warning);
+    QTRY_VERIFY(!r.shown("lblCurrentFile") && !r.shown("lblOverallProgress"));
+}
+
+void TestWindowWiring::download_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<QList<int>>("answers");
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<bool>("stored");
+    const int yes = QMessageBox::Yes, no = QMessageBox::No;
+    const QString question = "wandmenu is missing!";
+    QTest::newRow("yes") << 200 << false << QList<int> { yes } << QStringList { question } << true;
+    QTest::newRow("no") << 200 << false << QList<int> { no } << QStringList { question } << false;
+    QTest::newRow("404") << 404 << false << QList<int> { yes, QMessageBox::Ok }
+                         << QStringList { question, "Download failed!" } << false;
+    QTest::newRow("read-only, retry, cancel")
+        << 200 << true << QList<int> { yes, QMessageBox::Retry, QMessageBox::Cancel }
+        << QStringList { question, "Cannot write!", "Cannot write!" } << false;
+}
+
+void TestWindowWiring::download()
+{
+    QFETCH(int, status);
+    QFETCH(bool, readOnly);
+    QFETCH(QList<int>, answers);
+    QFETCH(QStringList, titles);
+    QFETCH(bool, stored);
+    Rig r({}, readOnly, false);
+    r.server.setResponse({ status, "selector program", -1, 5 });
+    for (int answer : answers)
+        r.boxes.answer(QMessageBox::StandardButton(answer));
+    r.w = std::make_unique<discShelf>();
+    r.w->setDownloadUrl(r.server.url());
+    QSignalSpy checked(r.w.get(), &discShelf::wandmenuDownloaded);
+    r.w->show();
+    if (answers.first() == QMessageBox::Yes) {
+        // The download shows on the current-file row until the server lets go.
+        QTRY_COMPARE(r.server.heldCount(), 1);
+        QCOMPARE(r.text("lblCurrentFile"), "wandmenu.bin");
+        QVERIFY(r.shown("progressBarCurrentFile"));
+        QCOMPARE(checked.size(), 0);
+        r.server.release();
+    }
+    QVERIFY(TestEnv::waitForReady(r.w->scanCycle()));
+    QCOMPARE(checked.size(), 1);
+    QCOMPARE(r.boxes.titles(), titles);
+    QVERIFY(!r.shown("lblCurrentFile"));
+    QCOMPARE(r.device("config/wandmenu.bin"), stored ? QByteArray("selector program") : "<none>");
+}
+
+QTEST_MAIN(TestWindowWiring)
+#include "tst_windowwiring.moc"

@@ -1,0 +1,3 @@
+#include "ui/log.h"
+
+Q_LOGGING_CATEGORY(lcUi, "discshelf.ui")
