@@ -1,7 +1,7 @@
 // Process entry: application identity, translations, the command line, the one main window,
 // the event loop.
 #include "ui/discshelf.h"
-#include "ui/translations.h"
+#include "library/translations.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

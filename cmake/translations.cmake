@@ -1,4 +1,5 @@
-# Translations: translations/discshelf_<language>.ts, compiled into the program under ":/i18n".
+# Translations: translations/discshelf_<language>.ts, compiled into the core library under ":/i18n",
+# so that every program built on it can load them (library/translations.h).
 # `cmake --build build --target update_translations` rescans every source folder and refreshes
 # the .ts files (new texts appear unfinished, moved ones keep their translation).
 find_package(Qt6 6.4 QUIET COMPONENTS LinguistTools)
@@ -25,7 +26,7 @@ foreach(_dir IN LISTS _top)
   endif()
 endforeach()
 
-qt_add_translations(discshelf_lib
+qt_add_translations(discshelf_core
   TS_FILES ${_ts_files}
   SOURCES ${_tr_sources}
   INCLUDE_DIRECTORIES ${PROJECT_SOURCE_DIR}

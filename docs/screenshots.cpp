@@ -4,7 +4,7 @@
 #include "common/testenv.h"
 #include "simstick.h"
 #include "ui/discshelf.h"
-#include "ui/translations.h"
+#include "library/translations.h"
 #include "windowdriver.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // Finding and installing the catalogues: ours are compiled in (":/i18n"), Qt's come from the
 // system (qtbase, for the standard buttons and the command-line help).
-#include "ui/translations.h"
+#include "library/translations.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

@@ -2,9 +2,9 @@
 // follow the locale the translations were installed for, and English needs no catalogue.
 #include "common/sysfixture.h"
 #include "common/testenv.h"
-#include "library/isotreewidget.h"
+#include "ui/isotreewidget.h"
 #include "ui/discshelf.h"
-#include "ui/translations.h"
+#include "library/translations.h"
 
 #include <QMessageBox>
 #include <QPushButton>
