@@ -6,6 +6,7 @@
 #include <QString>
 
 struct CopyEntry {
-    DeviceFolder folder; // where on the device
-    QString sourceFile;  // path of the image on the computer
+    DeviceFolder folder;       // where on the device
+    QString sourceFile;        // path of the image on the computer
+    bool replaceFirst = false; // no room for the old image and the new one side by side
 };

@@ -16,13 +16,18 @@ const char *const messages[] = {
     QT_TRANSLATE_NOOP("discShelf", "Couldn't write to destination file (out of space?)."),
     QT_TRANSLATE_NOOP("discShelf", "Couldn't read from source file."),
     QT_TRANSLATE_NOOP("discShelf", "Couldn't rename temporary file."),
+    QT_TRANSLATE_NOOP("discShelf",
+                      "The copy on the discwand differs from the file; it was removed so that it "
+                      "is never booted."),
+    QT_TRANSLATE_NOOP("discShelf", "The discwand disappeared."),
+    QT_TRANSLATE_NOOP("discShelf", "The discwand is full."),
 };
 
 } // namespace
 
 QString message(int code)
 {
-    const bool known = code >= int(CopyError::CreatePath) && code <= int(CopyError::RenameTemporary);
+    const bool known = code >= int(CopyError::CreatePath) && code <= int(CopyError::DeviceFull);
     return QCoreApplication::translate(context, messages[known ? code : 0]);
 }
 

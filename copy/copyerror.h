@@ -11,6 +11,11 @@ enum class CopyError {
     WriteDestination = 4,
     ReadSource = 5,
     RenameTemporary = 6,
+    // Beyond the original six: a copy that read back differently, a device that went away, a
+    // device without room.
+    VerifyMismatch = 7,
+    DeviceGone = 8,
+    DeviceFull = 9,
 };
 
 namespace CopyErrors {

@@ -1,10 +1,11 @@
 #include "copy/copyqueue.h"
 
+#include "copy/copycommit.h"
 #include "copy/copyerror.h"
 #include "copy/isocopyworker.h"
 #include "detect/scsidrivedetector.h"
 
-#include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QThread>
 
@@ -16,7 +17,7 @@ CopyQueue::CopyQueue(const ScsiDriveDetector *detector, QObject *parent)
 {
     thread->start(QThread::InheritPriority);
     worker->moveToThread(thread);
-    connect(this, &CopyQueue::startFileCopy, worker, &isoCopyWorker::copyFile);
+    connect(this, &CopyQueue::copyRequested, worker, &isoCopyWorker::copyInto);
     connect(worker, &isoCopyWorker::progressUpdate, this, &CopyQueue::progressUpdate);
     connect(worker, &isoCopyWorker::finished, this, &CopyQueue::finished);
     connect(worker, &isoCopyWorker::failed, this, &CopyQueue::noteFailure);
@@ -72,7 +73,9 @@ void CopyQueue::startNext()
         clearBatch();
         return;
     }
-    if (detector->drivePath().isEmpty()) {
+    // The device root must still lead to the device's own volume: another disk mounted at the
+    // same place since must not receive the copy.
+    if (!detector->isPresent()) {
         clearBatch();
         emit stopped(Stop::DeviceGone);
         return;
@@ -87,9 +90,13 @@ void CopyQueue::startNext()
 
     const CopyEntry entry = queue.at(current);
     copyingFile = QFileInfo(entry.sourceFile).fileName();
-    copying = entry.folder.filePath(copyingFile);
+    copying = entry.folder.path();
+    // A cancel from now on reaches this copy, even before the worker takes it up.
+    worker->arm();
     emit fileStarted(copyingFile);
-    emit startFileCopy(entry.folder.under(detector->drivePath()), entry.sourceFile);
+    const QString root = detector->drivePath();
+    emit startFileCopy(entry.folder.under(root), entry.sourceFile);
+    emit copyRequested(root, entry.folder.path(), entry.sourceFile, entry.replaceFirst);
 }
 
 void CopyQueue::cancelCurrent()
@@ -124,23 +131,36 @@ void CopyQueue::noteFailure(int code)
 {
     if (CopyErrors::mayLeaveTemporary(code) && !copying.isEmpty())
         leftovers.insert(copying);
+    // A write that failed because the device went away is told as that, and ends the batch.
+    if (code == int(CopyError::DeviceGone)
+        || (code == int(CopyError::WriteDestination) && !detector->isPresent())) {
+        code = int(CopyError::DeviceGone);
+        clearBatch();
+    }
     emit failed(code);
 }
 
 void CopyQueue::sweepLeftovers()
 {
-    const QString root = detector->drivePath();
-    if (root.isEmpty())
+    // A stick pulled out a moment ago may still be the known device, its mount point an empty
+    // folder: only the device's own volume settles what was left on it.
+    if (leftovers.isEmpty() || !detector->isPresent())
         return;
+    const QString root = detector->drivePath();
     for (auto it = leftovers.begin(); it != leftovers.end();) {
-        // Only the ".temp" of a copy not running now: nothing else of that name is ours alone.
-        if (*it == copying) {
+        // Not the folder a copy is writing to now: its hidden parts are that copy's.
+        const QString dir = QDir::cleanPath(root + *it);
+        if (*it == copying || !QFileInfo(dir).isDir()) {
             ++it;
             continue;
         }
-        // A stick pulled out a moment ago may still be the known device, its mount point
-        // empty: only a removal that worked settles the entry.
-        it = QFile::remove(root + *it + QStringLiteral(".temp")) ? leftovers.erase(it)
-                                                                  : std::next(it);
+        // A copy whose journal was written is seen through; parts without one go.
+        const CopyCommit::Leftovers found = CopyCommit::find(dir);
+        bool tidy = true;
+        for (const QString &base : found.journals)
+            tidy = CopyCommit::apply(dir, base) && tidy;
+        for (const QString &base : found.orphans)
+            CopyCommit::discard(dir, base);
+        it = tidy ? leftovers.erase(it) : std::next(it);
     }
 }

@@ -45,8 +45,10 @@ public:
     QString copyingName() const { return copyingFile; }
 
 signals:
-    // To the worker: copy sourceFile into destDir (the folder's path on the device).
+    // A copy of sourceFile into destDir (the folder's path on the device) begins.
     void startFileCopy(QString destDir, QString sourceFile);
+    // To the worker.
+    void copyRequested(QString deviceRoot, QString folder, QString sourceFile, bool replaceFirst);
     void fileStarted(QString name);
     // The worker's reports, passed on once the queue has taken note of them.
     void progressUpdate(int value, int total);
@@ -69,10 +71,10 @@ private:
     bool closed = false;
     // A new batch waits for the report of a copy left over from a batch that was dropped.
     bool startDeferred = false;
-    // The copy at the worker, as a path on the device ("/linux/a.iso"), and its file name.
+    // The copy at the worker: its folder on the device and its file name.
     QString copying;
     QString copyingFile;
-    // Copies that failed, perhaps on a volume that vanished before their ".temp" could go;
-    // each time the device is found or a file is done this is tried again.
+    // Folders of copies that failed, perhaps on a volume that vanished before their hidden
+    // parts could go; each time the device is found or a file is done they are tidied again.
     QSet<QString> leftovers;
 };

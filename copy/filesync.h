@@ -1,9 +1,10 @@
-// The few platform calls the copy worker needs beyond QFile: making data durable, read-ahead
-// and writeback hints, and moving one chunk from one open file to another.
-// filesync_linux.cpp provides them with POSIX calls and copy_file_range(2). A Windows build
-// provides them in filesync_win.cpp: FlushFileBuffers on the file's handle for syncFile and on a
-// folder opened with FILE_FLAG_BACKUP_SEMANTICS for syncDirectory, no-ops for the two hints,
-// and a transfer through the buffer with QFile::read and QFile::write.
+// The few platform calls the copy worker needs beyond QFile: making data durable, read-ahead,
+// writeback and cache hints, renaming over a file, and moving one chunk from one open file to
+// another. filesync_linux.cpp provides them with POSIX calls and copy_file_range(2). A Windows
+// build provides them in filesync_win.cpp: FlushFileBuffers on the file's handle for syncFile
+// and on a folder opened with FILE_FLAG_BACKUP_SEMANTICS for syncDirectory, MoveFileEx with
+// MOVEFILE_REPLACE_EXISTING for replace, no-ops for the hints, and a transfer through the
+// buffer with QFile::read and QFile::write.
 #pragma once
 
 #include <QtGlobal>
@@ -25,10 +26,23 @@ void adviseSequential(QFile& file);
 // Hands the range to writeback without waiting for it.
 void startWriteback(QFile& file, qint64 offset, qint64 length);
 
+// Waits until the range handed to writeback earlier is on the device.
+void waitWriteback(QFile& file, qint64 offset, qint64 length);
+
+// Forgets the file's cached pages, so that reading it again asks the device.
+void dropCache(QFile& file);
+
+// Renames from to to, replacing a file of that name in one step.
+bool replace(const QString& from, const QString& to);
+
+// Which volume path lies on, 0 when it cannot be told (a volume that has gone away).
+quint64 volumeOf(const QString& path);
+
 enum class Transfer {
     Done,
     SourceShort, // the source ended early or could not be read
     WriteFailed,
+    NoRoom,      // the destination's volume is full
 };
 
 // Moves the next size bytes of source to the end of what was written to dest, through buffer

@@ -6,7 +6,9 @@
 #include <QString>
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace FileSync {
@@ -33,6 +35,28 @@ void adviseSequential(QFile& file)
 void startWriteback(QFile& file, qint64 offset, qint64 length)
 {
     ::sync_file_range(file.handle(), offset, length, SYNC_FILE_RANGE_WRITE);
+}
+
+void waitWriteback(QFile& file, qint64 offset, qint64 length)
+{
+    ::sync_file_range(file.handle(), offset, length,
+                      SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+}
+
+void dropCache(QFile& file)
+{
+    ::posix_fadvise(file.handle(), 0, 0, POSIX_FADV_DONTNEED);
+}
+
+quint64 volumeOf(const QString& path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? quint64(info.st_dev) + 1 : 0;
+}
+
+bool replace(const QString& from, const QString& to)
+{
+    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
 namespace {
@@ -81,7 +105,7 @@ Transfer transferChunk(QFile& source, QFile& dest, char* buffer, qint64 size, bo
         bool spaceGone = false;
         done = copyInKernel(in, out, size, inKernel, spaceGone);
         if (spaceGone)
-            return Transfer::WriteFailed;
+            return Transfer::NoRoom;
         if (done == size)
             return Transfer::Done;
     }
@@ -102,6 +126,8 @@ Transfer transferChunk(QFile& source, QFile& dest, char* buffer, qint64 size, bo
         const ssize_t n = ::write(out, buffer + written, size_t(want - written));
         if (n < 0 && errno == EINTR)
             continue;
+        if (n < 0 && outOfSpace(errno))
+            return Transfer::NoRoom;
         if (n <= 0)
             return Transfer::WriteFailed;
         written += n;

@@ -1,16 +1,15 @@
-// Copies one image onto the device: source opened first, old copies cleared, data moved in
-// chunks through P.temp, renamed to P or to P.0, P.1 ... once each part is safely on disk.
 #include "copy/isocopyworker.h"
 
+#include "copy/copycommit.h"
+#include "copy/copyerror.h"
 #include "copy/filesync.h"
-
 #include "copy/log.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <algorithm>
+#include <QStorageInfo>
 
 namespace {
 
@@ -18,9 +17,29 @@ namespace {
 constexpr qint64 partLimit = 4096000000;
 constexpr int progressTotal = 100;
 
-QString partName(const QString& path, int index)
+// Makes the folders of `folder` below root, one at a time: a root that is gone stays gone, and
+// the copy fails instead of filling a folder of that name on the computer's own disk.
+bool makeFolders(const QString &root, const QString &folder)
 {
-    return path + QLatin1Char('.') + QString::number(index);
+    if (root.isEmpty())
+        return QDir().mkpath(folder);
+    if (!QFileInfo(root).isDir())
+        return false;
+    QDir at(root);
+    for (const QString &name : folder.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (!at.exists(name) && !at.mkdir(name))
+            return false;
+        if (!at.cd(name))
+            return false;
+    }
+    return true;
+}
+
+int percentOf(qint64 done, qint64 size)
+{
+    // Below 100 bytes there is no whole hundredth to count in; the one chunk is all of it.
+    const qint64 step = size / 100;
+    return step > 0 ? int(done / step) : int(done * progressTotal / qMax<qint64>(size, 1));
 }
 
 } // namespace
@@ -37,6 +56,11 @@ void isoCopyWorker::cancel()
     cancelRequested = true;
 }
 
+void isoCopyWorker::arm()
+{
+    cancelRequested = false;
+}
+
 void isoCopyWorker::shutDown()
 {
     stopping = true;
@@ -45,53 +69,116 @@ void isoCopyWorker::shutDown()
 
 void isoCopyWorker::copyFile(QString destDir, QString sourceFile)
 {
+    copyInto(QString(), destDir, sourceFile, false);
+}
+
+void isoCopyWorker::fail(int code)
+{
+    failure = code;
+}
+
+void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceFile,
+                             bool replaceFirst)
+{
     if (!buffer)
         buffer = new char[chunkSize];
-    cancelRequested = false;
-    // Checked after the reset: a shutdown racing with it still stops this copy.
     if (stopping) {
         emit finished();
         return;
     }
+    failure = 0;
+    sourceHash.clear();
 
     sourceFile = QDir::toNativeSeparators(sourceFile);
-    const QString path = QDir::toNativeSeparators(destDir + QFileInfo(sourceFile).fileName());
-    const QString tempPath = path + QStringLiteral(".temp");
-    qCDebug(lcCopy) << "Copying" << sourceFile << "to" << path;
+    const QString name = QFileInfo(sourceFile).fileName();
+    const QString dir = QDir::cleanPath(deviceRoot + folder);
+    qCDebug(lcCopy) << "Copying" << sourceFile << "to"
+                    << QDir::toNativeSeparators(deviceRoot + folder + name);
 
-    if (!QDir().mkpath(destDir)) {
-        emit failed(1);
+    if (!makeFolders(deviceRoot, folder)) {
+        emit failed(int(CopyError::CreatePath));
         return;
     }
-    // Open the source before clearing the old image, so an unreadable source costs nothing.
+    // Open the source before touching the device, so an unreadable source costs nothing.
     QFile source(sourceFile);
     if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        emit failed(3);
+        emit failed(int(CopyError::OpenSource));
         return;
     }
     // Larger read-ahead on the source; measured faster for multi-gigabyte images.
     FileSync::adviseSequential(source);
-    removeCopyFiles(path);
+    if (replaceFirst)
+        for (const QString &old : CopyCommit::imageFiles(dir, name))
+            QFile::remove(dir + QLatin1Char('/') + old);
 
-    QFile temp(tempPath);
-    if (!temp.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        emit failed(2);
+    const QString base = CopyCommit::newBase(dir);
+    int parts = 0;
+    Step step = writeParts(source, dir, base, &parts);
+    if (step == Step::Done && verify)
+        step = verifyParts(source, dir, base, parts);
+    source.close();
+    // A cancel that came after the last chunk still leaves the old image as it was.
+    if (step == Step::Done && cancelRequested)
+        step = Step::Cancelled;
+    // A folder in the way of a final name would stop the journal half-way for ever.
+    for (const QString &final : CopyCommit::finalNames(name, parts)) {
+        if (step == Step::Done && QFileInfo(dir + QLatin1Char('/') + final).isDir()) {
+            fail(int(CopyError::RenameTemporary));
+            step = Step::Failed;
+        }
+    }
+    if (step == Step::Done && !CopyCommit::writeJournal(dir, base, name, parts)) {
+        fail(int(CopyError::RenameTemporary));
+        step = Step::Failed;
+    }
+    if (step != Step::Done) {
+        CopyCommit::discard(dir, base);
+        if (step == Step::Cancelled)
+            emit finished();
+        else
+            emit failed(failure);
         return;
     }
+    // From here the journal sees the copy through, even after a crash.
+    if (!CopyCommit::apply(dir, base)) {
+        emit failed(int(CopyError::RenameTemporary));
+        return;
+    }
+    emit finished();
+}
 
+isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
+                                              const QString &base, int *parts)
+{
+    const QString at = dir + QLatin1Char('/');
     const qint64 size = source.size();
-    const int percentStep = int(size / 100);
+    QFile part(at + CopyCommit::partName(base, 0));
+    if (!part.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        fail(int(CopyError::OpenDestination));
+        return Step::Failed;
+    }
+    *parts = 1;
     emit progressUpdate(0, progressTotal);
+    emit transferred(0, size);
 
-    int partIndex = 0;
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    // Verification needs the data in hand, so it takes the buffer rather than the kernel copy.
+    bool inKernel = !verify;
     qint64 inPart = 0;
-    bool inKernel = true;
-    qint64 remaining = source.size();
-    // Stops the copy with code, leaving nothing of it behind.
-    const auto fail = [&](int code) {
-        emit failed(code);
-        temp.close();
-        removeCopyFiles(path);
+    qint64 remaining = size;
+    // The two chunks before the current one may still be on their way to the device; waiting
+    // for the older of them keeps what is reported close to what is on the device.
+    qint64 inFlight[2] = { -1, -1 };
+    // A folder of that name may stay behind a volume that went away; its volume tells.
+    const quint64 volume = FileSync::volumeOf(dir);
+    const auto writeFailed = [&](FileSync::Transfer why) {
+        const bool gone = FileSync::volumeOf(dir) != volume;
+        const QStorageInfo room(dir);
+        const bool full = why == FileSync::Transfer::NoRoom
+            || (room.isValid() && room.isReady() && room.bytesAvailable() < chunkSize);
+        fail(int(gone ? CopyError::DeviceGone
+                      : full ? CopyError::DeviceFull : CopyError::WriteDestination));
+        return Step::Failed;
     };
 
     while (!cancelRequested && remaining > 0) {
@@ -99,78 +186,96 @@ void isoCopyWorker::copyFile(QString destDir, QString sourceFile)
         if (inPart + chunk > partLimit) {
             // Without this the stick may still be filling from the page cache when the user
             // unplugs it.
-            if (!FileSync::syncFile(temp))
-                return fail(4);
-            temp.close();
-            if (!QFile::rename(tempPath, partName(path, partIndex)))
-                return fail(6);
-            ++partIndex;
+            if (!FileSync::syncFile(part))
+                return writeFailed(FileSync::Transfer::WriteFailed);
+            FileSync::dropCache(part);
+            part.close();
+            part.setFileName(at + CopyCommit::partName(base, (*parts)++));
             inPart = 0;
-            if (!temp.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-                return fail(2);
+            inFlight[0] = inFlight[1] = -1;
+            if (!part.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+                fail(int(CopyError::OpenDestination));
+                return Step::Failed;
+            }
         }
-        switch (FileSync::transferChunk(source, temp, buffer, chunk, inKernel)) {
-        case FileSync::Transfer::Done:
-            break;
-        case FileSync::Transfer::SourceShort:
-            return fail(5);
-        case FileSync::Transfer::WriteFailed:
-            return fail(4);
+        const FileSync::Transfer moved = FileSync::transferChunk(source, part, buffer, chunk, inKernel);
+        if (moved == FileSync::Transfer::SourceShort) {
+            fail(int(CopyError::ReadSource));
+            return Step::Failed;
         }
-        // Start the device writing now instead of leaving it all to the final sync; nothing
-        // waits here, the chunk is only handed to writeback.
-        FileSync::startWriteback(temp, inPart, chunk);
+        if (moved != FileSync::Transfer::Done)
+            return writeFailed(moved);
+        if (!inKernel)
+            hash.addData(QByteArrayView(buffer, chunk));
+        // Start the device writing now, and wait for the chunk before the last one.
+        FileSync::startWriteback(part, inPart, chunk);
+        if (inFlight[0] >= 0)
+            FileSync::waitWriteback(part, inFlight[0], chunkSize);
+        inFlight[0] = inFlight[1];
+        inFlight[1] = inPart;
         remaining -= chunk;
         inPart += chunk;
 
-        const qint64 copied = source.size() - remaining;
-        // Below 100 bytes there is no whole hundredth to count in; the one chunk is all of it.
-        const int value = percentStep > 0 ? int(copied / percentStep)
-                                          : int(copied * progressTotal / qMax<qint64>(size, 1));
-        emit progressUpdate(value, progressTotal);
+        const qint64 copied = size - remaining;
+        emit progressUpdate(percentOf(copied, size), progressTotal);
+        emit transferred(copied, size);
     }
-
-    if (!cancelRequested && !FileSync::syncFile(temp))
-        return fail(4);
-    temp.close();
-    source.close();
-
-    if (cancelRequested) {
-        removeCopyFiles(path);
-        emit finished();
-        return;
-    }
-
-    const QString finalName = partIndex > 0 ? partName(path, partIndex) : path;
-    if (!QFile::rename(tempPath, finalName)) {
-        emit failed(6);
-        removeCopyFiles(path);
-        return;
-    }
-    // Makes the renames themselves durable.
-    FileSync::syncDirectory(QFileInfo(path).absolutePath());
-    emit finished();
+    if (cancelRequested)
+        return Step::Cancelled;
+    if (!FileSync::syncFile(part))
+        return writeFailed(FileSync::Transfer::WriteFailed);
+    FileSync::dropCache(part);
+    if (!inKernel)
+        sourceHash = hash.result();
+    return Step::Done;
 }
 
-void isoCopyWorker::removeCopyFiles(QString path)
+isoCopyWorker::Step isoCopyWorker::verifyParts(QFile &source, const QString &dir,
+                                               const QString &base, int parts)
 {
-    QFile::remove(path);
-    QFile::remove(path + QStringLiteral(".temp"));
-    // By name first, which also catches parts whose letter case differs on a FAT volume.
-    int index = 0;
-    while (QFile::remove(partName(path, index)))
-        ++index;
-    // Then any part after a gap in the numbering.
-    const QFileInfo info(path);
-    const QString prefix = info.fileName() + QLatin1Char('.');
-    const QDir dir = info.absoluteDir();
-    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : names) {
-        if (!name.startsWith(prefix) || name.size() == prefix.size())
-            continue;
-        const QStringView suffix = QStringView(name).mid(prefix.size());
-        const auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
-        if (std::all_of(suffix.begin(), suffix.end(), isDigit))
-            QFile::remove(dir.filePath(name));
+    const qint64 size = source.size();
+    QCryptographicHash copyHash(QCryptographicHash::Sha256);
+    QCryptographicHash sourceAgain(QCryptographicHash::Sha256);
+    const bool hashSource = sourceHash.isEmpty();
+    if (hashSource && !source.seek(0)) {
+        fail(int(CopyError::ReadSource));
+        return Step::Failed;
     }
+    qint64 done = 0;
+    emit verifyProgress(0, progressTotal);
+    for (int i = 0; i < parts; ++i) {
+        QFile part(dir + QLatin1Char('/') + CopyCommit::partName(base, i));
+        if (!part.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+            fail(int(CopyError::VerifyMismatch));
+            return Step::Failed;
+        }
+        // What the device returns, not what the page cache still holds.
+        FileSync::dropCache(part);
+        FileSync::adviseSequential(part);
+        for (;;) {
+            if (cancelRequested)
+                return Step::Cancelled;
+            const qint64 n = part.read(buffer, chunkSize);
+            if (n < 0) {
+                fail(int(CopyError::VerifyMismatch));
+                return Step::Failed;
+            }
+            if (n == 0)
+                break;
+            copyHash.addData(QByteArrayView(buffer, n));
+            done += n;
+            emit verifyProgress(percentOf(done, size), progressTotal);
+        }
+    }
+    if (hashSource) {
+        for (qint64 n; (n = source.read(buffer, chunkSize)) > 0;)
+            sourceAgain.addData(QByteArrayView(buffer, n));
+        sourceHash = sourceAgain.result();
+    }
+    if (done != size || copyHash.result() != sourceHash) {
+        qCWarning(lcCopy) << "The copy of" << source.fileName() << "does not match its source.";
+        fail(int(CopyError::VerifyMismatch));
+        return Step::Failed;
+    }
+    return Step::Done;
 }

@@ -1,10 +1,13 @@
-// Copies one image onto the device in the copy thread: through a ".temp" file, split into
-// numbered parts above the part limit, cancellable between chunks.
+// Copies one image onto the device in the copy thread: the parts are written under hidden names,
+// split at the part limit, synced, read back and compared when asked, and only then take the
+// old image's place. Cancellable between chunks.
 #pragma once
 
 #include <QObject>
 #include <QString>
 #include <atomic>
+
+class QFile;
 
 class isoCopyWorker : public QObject
 {
@@ -13,27 +16,49 @@ public:
     isoCopyWorker();
     ~isoCopyWorker() override;
 
-    // Called directly from the GUI thread while copyFile may run in the worker's thread.
+    // Called directly from the GUI thread while a copy may run in the worker's thread.
     void cancel();
+    // Clears an earlier cancel before a new copy is requested; a cancel that comes after this,
+    // even before the copy begins, stops that copy.
+    void arm();
     // Also called directly: cancels the running copy and every copy still queued for the
     // worker, which then report finished() without touching the device.
     void shutDown();
+    // Whether each copy is read back from the device and compared with its source.
+    void setVerify(bool on) { verify = on; }
 
 signals:
     void finished();
     void failed(int code);
+    // Percent of the source copied, as each chunk is handed on.
     void progressUpdate(int value, int total);
+    // Bytes on the device so far, and the source's size.
+    void transferred(qint64 done, qint64 total);
+    // Percent of the copy read back and compared.
+    void verifyProgress(int value, int total);
 
 public slots:
+    // Copies sourceFile into destDir, making the folders it lacks.
     void copyFile(QString destDir, QString sourceFile);
+    // Copies sourceFile into folder ("/linux/") below deviceRoot. The device root itself is
+    // never made: when it is not there, the device is gone. replaceFirst removes the old image
+    // before copying, for a device without room for both.
+    void copyInto(QString deviceRoot, QString folder, QString sourceFile, bool replaceFirst);
 
 private:
-    // Removes P, P.temp and every numbered part of P, skipping what is absent or stuck.
-    void removeCopyFiles(QString path);
+    enum class Step { Done, Cancelled, Failed };
+    // Writes the parts; sets *parts to their number.
+    Step writeParts(QFile &source, const QString &dir, const QString &base, int *parts);
+    Step verifyParts(QFile &source, const QString &dir, const QString &base, int parts);
+    void fail(int code);
 
     std::atomic<bool> cancelRequested { false };
     std::atomic<bool> stopping { false };
+    std::atomic<bool> verify { false };
     // Carries each chunk when the kernel cannot copy between the two files itself.
     char* buffer = nullptr;
     const qint64 chunkSize = 6291456;
+    // Set by a copy: its hash of the source, when the data passed through the buffer.
+    QByteArray sourceHash;
+    int failure = 0;
 };

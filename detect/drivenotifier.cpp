@@ -9,6 +9,8 @@
 #include <QSocketNotifier>
 
 #include <fcntl.h>
+#include <linux/netlink.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -39,6 +41,7 @@ DriveNotifier::DriveNotifier(QObject *parent)
     connect(&settle, &QTimer::timeout, this, &DriveNotifier::compare);
 
     if (sysroot.isEmpty()) {
+        watchKernelEvents();
         // The kernel flags every change of the mount table as a priority event on the open file.
         fd = ::open(QFile::encodeName(tablePath).constData(), O_RDONLY | O_CLOEXEC);
         if (fd >= 0) {
@@ -49,10 +52,13 @@ DriveNotifier::DriveNotifier(QObject *parent)
     } else {
         watcher = sharedWatcher();
         const QString dir = QFileInfo(tablePath).path();
-        if (!watcher->directories().contains(dir))
-            watcher->addPath(dir);
-        const auto touched = [this, dir](const QString &path) {
-            if (path == tablePath || path == dir)
+        // A disk leaving a described system takes its folder out of sys/block.
+        const QString disks = description.root() + QStringLiteral("/sys/block");
+        for (const QString &watched : { dir, disks })
+            if (!watcher->directories().contains(watched))
+                watcher->addPath(watched);
+        const auto touched = [this, dir, disks](const QString &path) {
+            if (path == tablePath || path == dir || path == disks)
                 tableTouched();
         };
         connect(watcher, &QFileSystemWatcher::fileChanged, this, touched);
@@ -70,6 +76,37 @@ DriveNotifier::~DriveNotifier()
 {
     if (fd >= 0)
         ::close(fd);
+    if (eventFd >= 0)
+        ::close(eventFd);
+}
+
+void DriveNotifier::watchKernelEvents()
+{
+    // A pulled stick's disk leaves sysfs at once, while its mount may linger until something
+    // unmounts it; the kernel tells every listener of its device events.
+    eventFd = ::socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_KOBJECT_UEVENT);
+    if (eventFd < 0)
+        return;
+    sockaddr_nl address {};
+    address.nl_family = AF_NETLINK;
+    address.nl_groups = 1; // the kernel's own events
+    if (::bind(eventFd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
+        ::close(eventFd);
+        eventFd = -1;
+        return;
+    }
+    events = new QSocketNotifier(eventFd, QSocketNotifier::Read, this);
+    connect(events, &QSocketNotifier::activated, this, &DriveNotifier::kernelEvent);
+}
+
+void DriveNotifier::kernelEvent()
+{
+    char buffer[4096];
+    bool removal = false;
+    for (ssize_t n; (n = ::recv(eventFd, buffer, sizeof buffer, 0)) > 0;)
+        removal = removal || QByteArray::fromRawData(buffer, int(n)).startsWith("remove@");
+    if (removal)
+        settle.start();
 }
 
 QString DriveNotifier::driveOf(const QString &mountPoint)
@@ -87,12 +124,17 @@ void DriveNotifier::tableTouched()
 
 bool DriveNotifier::readDrives(QMap<QString, int> *drives) const
 {
+    const SystemDescription description(sysroot);
     QList<SystemDescription::Mount> mounts;
-    if (!SystemDescription(sysroot).mounts(&mounts))
+    if (!description.mounts(&mounts))
         return false;
     drives->clear();
-    for (const auto &m : std::as_const(mounts))
-        ++(*drives)[driveOf(m.mountPoint)];
+    for (const auto &m : std::as_const(mounts)) {
+        // A mount whose disk has gone is as good as unmounted.
+        if (description.deviceNumber(description.deviceOf(m)).isEmpty())
+            continue;
+        ++(*drives)[driveOf(m.mountPoint) + QLatin1Char('\n') + m.number];
+    }
     return true;
 }
 
@@ -109,8 +151,10 @@ void DriveNotifier::compare()
         for (int n = known.value(it.key()); n < it.value(); ++n)
             added << it.key();
     known = now;
-    for (const QString &drive : std::as_const(removed))
-        emit logicalDriveChanged(false, drive);
-    for (const QString &drive : std::as_const(added))
-        emit logicalDriveChanged(true, drive);
+    // Keys carry the volume after the drive: another volume at the same place is reported as
+    // the old one's removal and the new one's arrival.
+    for (const QString &key : std::as_const(removed))
+        emit logicalDriveChanged(false, key.section(QLatin1Char('\n'), 0, 0));
+    for (const QString &key : std::as_const(added))
+        emit logicalDriveChanged(true, key.section(QLatin1Char('\n'), 0, 0));
 }

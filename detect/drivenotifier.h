@@ -1,5 +1,7 @@
 // Reports block-device volumes that are mounted or unmounted, as (added, mountpoint + "/"),
-// by watching the mount table.
+// by watching the mount table and the kernel's device events: a volume whose disk has left the
+// system counts as unmounted even while its mount lingers, and another volume mounted at the
+// same place counts as a removal and an arrival.
 #pragma once
 
 #include <QMap>
@@ -27,13 +29,17 @@ signals:
 private:
     void tableTouched();
     void compare();
+    void watchKernelEvents();
+    void kernelEvent();
     bool readDrives(QMap<QString, int> *drives) const;
 
     QString tablePath;
     QString sysroot;
-    QMap<QString, int> known; // drive -> number of mounts
+    QMap<QString, int> known; // drive and volume -> number of mounts
     int fd = -1;
     QSocketNotifier *notifier = nullptr;
+    int eventFd = -1; // the kernel's device events
+    QSocketNotifier *events = nullptr;
     QPointer<QFileSystemWatcher> watcher;
     QTimer settle;
     QTimer fallback;

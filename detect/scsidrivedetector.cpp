@@ -114,8 +114,22 @@ void ScsiDriveDetector::forceRefresh()
             candidates << disk;
     }
 
+    QString volume;
+    if (!candidates.isEmpty()) {
+        const QStringList serials = queryProperty(
+            QStringLiteral("SELECT VolumeSerialNumber FROM Win32_LogicalDisk WHERE Name='%1'")
+                .arg(literal(candidates.first())),
+            QStringLiteral("VolumeSerialNumber"), &failed, false);
+        if (failed) {
+            emit refreshFailed();
+            return;
+        }
+        volume = serials.value(0);
+    }
+
     const bool isPresent = !candidates.isEmpty();
     if (isPresent) {
+        currentVolume = volume;
         currentPath = candidates.first();
         if (!currentPath.endsWith(QLatin1Char('/')))
             currentPath += QLatin1Char('/');
@@ -140,17 +154,34 @@ void ScsiDriveDetector::driveChanged(bool added, const QString &drive)
     }
 }
 
-bool ScsiDriveDetector::isWritable() const
+QString ScsiDriveDetector::volumeName() const
 {
-    if (currentPath.isEmpty())
-        return false;
     // The volume is named by its mount point, which is the device root without its final "/".
     QString volume = currentPath;
     if (volume.size() > 1)
         volume.chop(1);
+    return volume;
+}
+
+bool ScsiDriveDetector::isPresent() const
+{
+    if (currentPath.isEmpty())
+        return false;
+    bool failed = false;
+    const QStringList serials = queryProperty(
+        QStringLiteral("SELECT VolumeSerialNumber FROM Win32_LogicalDisk WHERE Name='%1'")
+            .arg(literal(volumeName())),
+        QStringLiteral("VolumeSerialNumber"), &failed, false);
+    return !failed && !serials.isEmpty() && serials.first() == currentVolume;
+}
+
+bool ScsiDriveDetector::isWritable() const
+{
+    if (currentPath.isEmpty())
+        return false;
     bool failed = false;
     const QStringList access = queryProperty(
-        QStringLiteral("SELECT Access FROM Win32_LogicalDisk WHERE Name = '%1'").arg(literal(volume)),
+        QStringLiteral("SELECT Access FROM Win32_LogicalDisk WHERE Name = '%1'").arg(literal(volumeName())),
         QStringLiteral("Access"), &failed, true);
     if (access.isEmpty()) {
         qCWarning(lcDetect) << "Derp, checking writability of non-existent drive.";

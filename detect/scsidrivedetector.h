@@ -19,6 +19,9 @@ public:
 
     QString drivePath() const;
     bool isWritable() const;
+    // The device root still leads to the volume found by the last detection pass: another disk
+    // mounted at the same place since, or none at all, is not the device. Asked before writing.
+    bool isPresent() const;
 
     // One WQL query, one property of every row as text (numeric: as an unsigned 16-bit number).
     // Sets *failed when the query cannot be run and never clears it.
@@ -48,11 +51,14 @@ private:
     void connectWmi();
     void releaseWmi();
     [[noreturn]] static void fatal(const QString &text);
+    // The volume name of the current device root, as the Access and volume queries want it.
+    QString volumeName() const;
 
     DriveNotifier *storageInfo;
     QString vendorName;
     QString productName;
     QString currentPath;
+    QString currentVolume; // what tells the device's volume from another at the same place
     IWbemLocator *locator = nullptr;
     IWbemServices *services = nullptr;
 };

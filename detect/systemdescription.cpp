@@ -1,6 +1,9 @@
 #include "detect/systemdescription.h"
 
+#include "detect/log.h"
+
 #include <QByteArrayView>
+#include <QFile>
 #include <QFileInfo>
 
 #include <cstring>
@@ -316,7 +319,15 @@ QList<SystemDescription::Mount> SystemDescription::parseMountTable(const QByteAr
             continue;
         Mount m;
         m.number = number;
-        m.mountPoint = decodeMountPath(f[4].toByteArray());
+        const QByteArray rawPoint = unescapeMountPath(f[4].toByteArray());
+        m.mountPoint = QFile::decodeName(rawPoint);
+        // A folder name this system cannot spell exactly would lead writes to a folder of that
+        // other spelling, on the computer's own disk: such a volume is left out.
+        if (QFile::encodeName(m.mountPoint) != rawPoint) {
+            qCWarning(lcDetect) << "Leaving out the volume mounted at" << rawPoint
+                                << "whose folder name is not valid in this system's encoding.";
+            continue;
+        }
         m.fsType = QString::fromLatin1(f[6]);
         m.source = decodeMountPath(f[7].toByteArray());
         const auto hasRo = [](QByteArrayView options) {
@@ -331,8 +342,13 @@ QList<SystemDescription::Mount> SystemDescription::parseMountTable(const QByteAr
 
 QString SystemDescription::decodeMountPath(const QByteArray &escaped)
 {
+    return QFile::decodeName(unescapeMountPath(escaped));
+}
+
+QByteArray SystemDescription::unescapeMountPath(const QByteArray &escaped)
+{
     if (!escaped.contains('\\'))
-        return QString::fromUtf8(escaped);
+        return escaped;
     QByteArray out;
     out.reserve(escaped.size());
     for (int i = 0; i < escaped.size(); ++i) {
@@ -349,7 +365,7 @@ QString SystemDescription::decodeMountPath(const QByteArray &escaped)
         }
         out += c;
     }
-    return QString::fromUtf8(out);
+    return out;
 }
 
 QString SystemDescription::deviceOf(const Mount &m) const

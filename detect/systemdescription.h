@@ -58,6 +58,8 @@ public:
     // Parses mount-table text into its block-device mounts.
     static QList<Mount> parseMountTable(const QByteArray &table);
     static QString decodeMountPath(const QByteArray &escaped);
+    // The bytes of an escaped mount-table path (octal escapes such as \040 decoded).
+    static QByteArray unescapeMountPath(const QByteArray &escaped);
 
 private:
     QString sysPath(const QString &relative) const;

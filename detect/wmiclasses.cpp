@@ -41,7 +41,8 @@ bool WmiClasses::knows(Class cls, const QString &property)
     if (cls == DiskDrive)
         return same(property, QLatin1String("Model"));
     return cls == LogicalDisk
-        && (same(property, QLatin1String("FileSystem")) || same(property, QLatin1String("Access")));
+        && (same(property, QLatin1String("FileSystem")) || same(property, QLatin1String("Access"))
+            || same(property, QLatin1String("VolumeSerialNumber")));
 }
 
 QVariant WmiClasses::value(const Instance &instance, const QString &property) const
@@ -60,6 +61,9 @@ QVariant WmiClasses::value(const Instance &instance, const QString &property) co
             return sys.fileSystem(instance.mount);
         if (same(property, QLatin1String("Access")))
             return qlonglong(sys.isReadOnly(instance.mount) ? 1 : 3); // readable / read-write
+        // What tells one volume from another at the same mount point: its device number.
+        if (same(property, QLatin1String("VolumeSerialNumber")))
+            return instance.mount.number;
         return instance.name;
     case NoClass:
         break;

@@ -141,7 +141,11 @@ private slots:
     void initTestCase() { TestEnv::isolate(); }
     void copies_data();
     void copies();
+    void cancelDuringCopy_data();
     void cancelDuringCopy();
+    void verifyMismatch();
+    void namesAndRoot_data();
+    void namesAndRoot();
     void failures_data();
     void failures();
     void shutDownStopsLaterCopies();
@@ -153,12 +157,12 @@ void TestIsoCopyWorker::copies_data()
     QTest::addColumn<QList<qint64>>("parts"); // one entry: stored whole
     QTest::addColumn<QList<int>>("progress"); // empty: only the count and the end are checked
     QTest::addColumn<QStringList>("earlier"); // of the same image, on the stick before the copy
-    QTest::addColumn<bool>("cancelFirst"); // a cancel while idle must not touch the copy
+    QTest::addColumn<bool>("verify"); // read back and compared
     QTest::addColumn<int>("fatFiller"); // > 0: the stick is a small FAT32 volume this full
     const QString img = QStringLiteral("my image.iso");
     const auto row = [&](const char *name, qint64 size, QList<qint64> parts, QList<int> progress,
-                         QStringList earlier = {}, bool cancelFirst = false, int fatFiller = 0) {
-        QTest::newRow(name) << size << parts << progress << earlier << cancelFirst << fatFiller;
+                         QStringList earlier = {}, bool verify = false, int fatFiller = 0) {
+        QTest::newRow(name) << size << parts << progress << earlier << verify << fatFiller;
     };
     row("empty", 0, { 0 }, { 0 });
     row("50 bytes", 50, { 50 }, { 0, 100 });
@@ -166,13 +170,13 @@ void TestIsoCopyWorker::copies_data()
     // Hundredth 125,839: after one chunk 49.99, after two 99.99, then exactly 100.
     row("over an earlier whole image", 2 * chunk + 1000, { 2 * chunk + 1000 }, { 0, 49, 99, 100 },
         { img });
-    row("fits on a FAT volume", 2 * chunk + 1000, { 2 * chunk + 1000 }, { 0, 49, 99, 100 }, { img },
-        false, 10000000);
+    row("verified on a FAT volume", 2 * chunk + 1000, { 2 * chunk + 1000 }, { 0, 49, 99, 100 },
+        { img }, true, 10000000);
+    // Parts in another letter case are the same files to FAT, and go as well.
     row("over earlier parts", 3000, { 3000 }, { 0, 100 },
-        { img + ".temp", img + ".0", img + ".1", img + ".10", img + ".123" });
-    row("cancel while idle", 3000, { 3000 }, { 0, 100 }, {}, true);
+        { img + ".0", img + ".1", img + ".10", img + ".123", "MY IMAGE.ISO.3" });
     row("at the limit stays whole", 4096000000, { 4096000000 }, {});
-    row("one byte over splits", 4096000001, { fullPart, 262145 }, {});
+    row("one byte over splits, verified", 4096000001, { fullPart, 262145 }, {}, { img }, true);
 }
 
 void TestIsoCopyWorker::copies()
@@ -181,7 +185,7 @@ void TestIsoCopyWorker::copies()
     QFETCH(QList<qint64>, parts);
     QFETCH(QList<int>, progress);
     QFETCH(QStringList, earlier);
-    QFETCH(bool, cancelFirst);
+    QFETCH(bool, verify);
     QFETCH(int, fatFiller);
     QTemporaryDir tmp(bigTempDir());
     const QString source = tmp.filePath(QStringLiteral("my image.iso"));
@@ -193,16 +197,21 @@ void TestIsoCopyWorker::copies()
     QDir().mkpath(dest);
     // Neighbours that merely look like parts of the image stay.
     const QStringList kept { "my image.iso.bak", "my image.iso.1x", "my image.iso2",
-                             "other.iso.0" };
+                             "other.iso.0", "my image.iso.temp" };
     for (const QString &name : earlier + kept)
         writeFile(dest + name, "old copy");
 
     isoCopyWorker worker;
-    if (cancelFirst)
-        worker.cancel();
+    worker.setVerify(verify);
+    // A cancel while idle is cleared when the next copy is armed.
+    worker.cancel();
+    worker.arm();
+    int verified = -1;
+    QObject::connect(&worker, &isoCopyWorker::verifyProgress, [&](int value) { verified = value; });
     const Outcome out = runCopy(worker, dest, source);
     QCOMPARE(out.failures, QList<int>());
     QCOMPARE(out.finished, 1);
+    QCOMPARE(verified, verify ? 100 : -1);
     if (progress.isEmpty()) {
         QCOMPARE(out.progress.size(), 1 + 652);
         QCOMPARE(out.progress.last(), 100);
@@ -226,24 +235,105 @@ void TestIsoCopyWorker::copies()
     QVERIFY2(sameContent(source, paths), "joined parts differ from the source");
 }
 
+void TestIsoCopyWorker::cancelDuringCopy_data()
+{
+    QTest::addColumn<QString>("when");
+    QTest::newRow("after a whole part") << "part";
+    QTest::newRow("while verifying") << "verify";
+    QTest::newRow("after the last sync") << "end";
+    QTest::newRow("before the copy begins") << "armed";
+}
+
+// An overwrite cancelled at any step leaves the old image byte for byte and nothing else.
 void TestIsoCopyWorker::cancelDuringCopy()
 {
+    QFETCH(QString, when);
     QTemporaryDir tmp(bigTempDir());
     const QString source = tmp.filePath(QStringLiteral("big.iso"));
-    makeSparse(source, 8200000000);
+    makeSparse(source, when == "part" ? 8200000000 : 3 * chunk);
     const QString dest = tmp.filePath(QStringLiteral("dest/"));
+    QDir().mkpath(dest);
+    const QStringList old { "big.iso.0", "big.iso.1", "big.iso.2" };
+    for (const QString &name : old)
+        writeFile(dest + name, "the old image " + name.toUtf8());
     isoCopyWorker worker;
-    bool partDone = false;
-    // Once a part is complete, so the cleanup must reach finished parts too.
-    const Outcome out = runCopy(worker, dest, source, [&](int) {
-        if (!partDone && (partDone = QFile::exists(dest + QStringLiteral("big.iso.0"))))
+    worker.setVerify(when == "verify");
+    worker.arm();
+    if (when == "armed")
+        worker.cancel();
+    QObject::connect(&worker, &isoCopyWorker::verifyProgress, [&](int value) {
+        if (value > 30)
             worker.cancel();
     });
-    QVERIFY(partDone);
+    // Once a part is complete, so the cleanup must reach finished parts too.
+    const Outcome out = runCopy(worker, dest, source, [&](int value) {
+        if ((when == "part" && entries(dest).filter(QStringLiteral(".1")).size() > 1)
+            || (when == "end" && value == 100))
+            worker.cancel();
+    });
     QCOMPARE(out.finished, 1);
     QCOMPARE(out.failures, QList<int>());
-    QVERIFY2(out.progress.last() < 100, "the copy ran to its end");
-    QCOMPARE(entries(dest), QStringList());
+    QCOMPARE(entries(dest), old);
+    for (const QString &name : old) {
+        QFile f(dest + name);
+        QVERIFY(f.open(QIODevice::ReadOnly) && f.readAll() == "the old image " + name.toUtf8());
+    }
+}
+
+// A copy that reads back differently from its source is never put in the old image's place.
+void TestIsoCopyWorker::verifyMismatch()
+{
+    QTemporaryDir tmp;
+    const QString source = tmp.filePath(QStringLiteral("a.iso"));
+    makeSparse(source, 2 * chunk + 5);
+    const QString dest = tmp.filePath(QStringLiteral("dest/"));
+    QDir().mkpath(dest);
+    writeFile(dest + "a.iso", "old");
+    isoCopyWorker worker;
+    worker.setVerify(true);
+    // What the stick would return if it lost a byte: changed between the sync and the read.
+    QObject::connect(&worker, &isoCopyWorker::verifyProgress, [&](int value) {
+        if (value != 0)
+            return;
+        for (const QString &name : entries(dest)) {
+            QFile part(dest + name);
+            if (name.startsWith(".discshelf-") && part.open(QIODevice::ReadWrite) && part.seek(chunk))
+                part.write("!");
+        }
+    });
+    const Outcome out = runCopy(worker, dest, source);
+    QCOMPARE(out.failures, QList<int> { 7 });
+    QCOMPARE(entries(dest), QStringList { "a.iso" });
+    QCOMPARE(QFileInfo(dest + "a.iso").size(), 3);
+}
+
+// Names up to FAT's 255 characters copy; a device root that is gone is never made anew.
+void TestIsoCopyWorker::namesAndRoot_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::addColumn<bool>("rootThere");
+    QTest::newRow("255 characters") << 255 << true;
+    QTest::newRow("251 characters") << 251 << true;
+    QTest::newRow("device root gone") << 10 << false;
+}
+
+void TestIsoCopyWorker::namesAndRoot()
+{
+    QFETCH(int, length);
+    QFETCH(bool, rootThere);
+    QTemporaryDir tmp;
+    const QString name = QString(length - 4, 'n') + ".iso";
+    const QString source = tmp.filePath(name);
+    makeSparse(source, 1000);
+    const QString root = tmp.filePath(QStringLiteral("stick/"));
+    if (rootThere)
+        QDir().mkpath(root);
+    isoCopyWorker worker;
+    QSignalSpy failed(&worker, &isoCopyWorker::failed);
+    worker.copyInto(root, "/linux/", source, false);
+    QCOMPARE(failed.size(), rootThere ? 0 : 1);
+    QCOMPARE(QFileInfo::exists(root + "linux/" + name), rootThere);
+    QCOMPARE(QFileInfo::exists(root), rootThere);
 }
 
 void TestIsoCopyWorker::failures_data()
@@ -260,13 +350,12 @@ void TestIsoCopyWorker::failures_data()
                             << left;
     };
     row("folder blocked by a file", { "dest" }, {}, "", 0, 1, { "dest", "old.iso" });
-    row("temporary name is a folder", { "dest/image.iso" }, { "dest/image.iso.temp" }, "", 0, 2,
-        { "dest", "dest/image.iso.temp", "old.iso" });
     row("source missing, old image kept", { "dest/image.iso.0", "dest/image.iso.1" }, {}, "missing",
         0, 3, { "dest", "dest/image.iso.0", "dest/image.iso.1", "old.iso" });
-    row("full FAT volume", { "dest/image.iso" }, {}, "", 36000000, 4,
-        { "FILLER", "dest", "old.iso" });
-    row("source shrinks", { "dest/image.iso" }, {}, "shrinks", 0, 5, { "dest", "old.iso" });
+    row("full FAT volume, old image kept", { "dest/image.iso" }, {}, "", 36000000, 9,
+        { "FILLER", "dest", "dest/image.iso", "old.iso" });
+    row("source shrinks, old image kept", { "dest/image.iso" }, {}, "shrinks", 0, 5,
+        { "dest", "dest/image.iso", "old.iso" });
     row("final name is a folder", {}, { "dest/image.iso" }, "", 0, 6,
         { "dest", "dest/image.iso", "old.iso" });
 }

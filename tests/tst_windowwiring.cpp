@@ -254,7 +254,7 @@ void TestWindowWiring::copyReports_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("text");
     QTest::newRow("copy fails") << "obstacle" << "Copy failed!"
-                                << "File: %2 odd.iso\nError: Couldn't open destination file.\n\n"
+                                << "File: %2 odd.iso\nError: Couldn't rename temporary file.\n\n"
                                    "If this problem persists please contact "
                                        + support;
     QTest::newRow("device gone") << "unplug" << "discwand disappeared!" << "";
@@ -270,8 +270,11 @@ void TestWindowWiring::copyReports()
     QFETCH(QString, text);
     Rig r({});
     QVERIFY(r.start());
-    if (fault == "obstacle")
-        QVERIFY(QDir(r.root).mkpath("%2 odd.iso.temp/keep"));
+    // A folder in the way of the image's name: asked about as present, then the copy fails.
+    if (fault == "obstacle") {
+        QVERIFY(QDir(r.root).mkpath("%2 odd.iso/keep"));
+        r.boxes.answer(QMessageBox::Yes);
+    }
     r.boxes.answer(QMessageBox::Ok);
     r.drop("/", { r.plain("%2 odd.iso"), r.gated("first.iso") });
     QVERIFY(FifoGate::waitForReader());
@@ -282,10 +285,10 @@ void TestWindowWiring::copyReports()
     else if (fault == "read-only")
         r.sys.setDeviceReadOnly("sdb1", true);
     QVERIFY(r.gates.at("first.iso")->open());
-    QTRY_COMPARE(r.boxes.titles(), QStringList { title });
+    QTRY_COMPARE(r.boxes.titles().mid(fault == "obstacle" ? 1 : 0), QStringList { title });
     if (!text.isEmpty())
-        QCOMPARE(r.boxes.seen().at(0).text, text);
-    QCOMPARE(r.boxes.seen().at(0).icon,
+        QCOMPARE(r.boxes.seen().last().text, text);
+    QCOMPARE(r.boxes.seen().last().icon,
              fault == "obstacle" ? QMessageBox::Critical : QMessageBox::Warning);
     QTRY_VERIFY(!r.shown("lblCurrentFile") && !r.shown("lblOverallProgress"));
 }

@@ -346,7 +346,10 @@ void discShelf::fileCopyDone()
 
 void discShelf::fileCopyFailed(int code)
 {
-    if (!closing) {
+    if (code == int(CopyError::DeviceGone)) {
+        if (!closing)
+            showOnce(deviceGoneBox);
+    } else if (!closing) {
         QMessageBox box(this);
         box.setWindowTitle(tr("Copy failed!"));
         box.setIcon(QMessageBox::Critical);
