@@ -200,6 +200,18 @@ Wenn Sie diese Meldung für einen Irrtum halten, wenden Sie sich bitte an </tran
         <source>&lt;Couldn&apos;t look for your discwand. Click Refresh to try again.&gt;</source>
         <translation>&lt;Konnte nicht nach Ihrem discwand suchen. Klicken Sie auf „Aktualisieren“, um es noch einmal zu versuchen.&gt;</translation>
     </message>
+    <message>
+        <source>The copy on the discwand differs from the file; it was removed so that it is never booted.</source>
+        <translation>Die Kopie auf dem discwand weicht von der Datei ab; sie wurde entfernt, damit sie nie gestartet wird.</translation>
+    </message>
+    <message>
+        <source>The discwand disappeared.</source>
+        <translation>Der discwand ist verschwunden.</translation>
+    </message>
+    <message>
+        <source>The discwand is full.</source>
+        <translation>Der discwand ist voll.</translation>
+    </message>
 </context>
 <context>
     <name>discShelfClass</name>
