@@ -4,6 +4,7 @@
 #include "common/testenv.h"
 #include "simstick.h"
 #include "ui/discshelf.h"
+#include "library/translations.h"
 #include "windowdriver.h"
 
 #include <QApplication>
@@ -136,6 +137,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     TestEnv::isolate();
+    Translations::install();
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(out);
     // A box nobody expected would wait for a click forever.
