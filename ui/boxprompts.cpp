@@ -29,6 +29,7 @@ void BoxPrompts::tooLarge(const QString &fileName)
         QMessageBox::Ok);
 }
 
+// Enter must not replace an image by accident: No is the default.
 bool BoxPrompts::overwrite(const QString &fileName)
 {
     return ask(window, QMessageBox::Question, QCoreApplication::translate("discShelf", "File exists!"),
@@ -36,7 +37,7 @@ bool BoxPrompts::overwrite(const QString &fileName)
                                            "The file '%1' already exists on your discwand. "
                                            "Overwrite?")
                    .arg(fileName),
-               QMessageBox::No | QMessageBox::Yes)
+               QMessageBox::No | QMessageBox::Yes, QMessageBox::No)
         == QMessageBox::Yes;
 }
 

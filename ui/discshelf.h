@@ -19,6 +19,7 @@ class QStateMachine;
 class QTreeWidgetItem;
 class ScanCycle;
 class ScsiDriveDetector;
+class StickActions;
 class WandmenuFetch;
 class isoTreeWidget;
 
@@ -89,6 +90,7 @@ private:
     CopyQueue *copies;
     DropAdmission *admission;
     WandmenuFetch *fetch;
+    StickActions *actions;
     ImageChoice choice;
     // Drops wait here to be examined one after the other.
     QList<Drop> drops;
