@@ -60,22 +60,25 @@ bool shoot(discShelf &w, const QString &file)
     return true;
 }
 
-// Does what opens a message box, and shoots the window with the box beside it; the box is then
-// closed as with Escape.
+// Does what opens a message box (at once or a little later), and shoots the window with the box
+// beside it; the box is then closed as with Escape.
 bool showBoxBeside(discShelf &w, const QString &file, const std::function<void()> &open)
 {
     bool shot = false;
-    QTimer::singleShot(500, &w, [&] {
+    QTimer poll;
+    poll.setInterval(250);
+    QObject::connect(&poll, &QTimer::timeout, &w, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
+        if (!box || !box->isVisible() || shot)
             return;
         // Without a window manager the box would cover the window: show it beside it.
         box->move(w.frameGeometry().right() + 12, w.y());
         shot = shoot(w, file);
         box->reject();
     });
+    poll.start();
     open();
-    (void)QTest::qWaitFor([&] { return shot; }, 5000);
+    (void)QTest::qWaitFor([&] { return shot; }, 10000);
     return shot;
 }
 
@@ -135,6 +138,7 @@ bool run(const QString &out)
             w.findChild<QAction *>(QStringLiteral("actionDelete"))->trigger();
         }))
         return failed(QStringLiteral("the delete question never showed"));
+    app.select(QStringLiteral("/linux/debian-12-netinst.iso"));
 
     // A drop of three images: the window shows both progress rows while the first is copied.
     QTemporaryDir sources;
@@ -164,6 +168,15 @@ bool run(const QString &out)
     stick.setReadOnly(false);
     if (!shot)
         return failed(QStringLiteral("the read-only warning never showed"));
+
+    // Eject on a stick no disk service manages: written out, and the user told what is left.
+    auto *eject = w.findChild<QPushButton *>(QStringLiteral("btnEject"));
+    if (!app.waitForReady() || !QTest::qWaitFor([&] { return eject->isEnabled(); }, 10000))
+        return failed(QStringLiteral("Eject never became available"));
+    if (!showBoxBeside(w, out + QStringLiteral("/eject.png"), [&] {
+            QTest::mouseClick(eject, Qt::LeftButton);
+        }))
+        return failed(QStringLiteral("the eject advice never showed"));
 
     w.close();
     stick.unplug();

@@ -16,6 +16,7 @@
 #include <QInputDialog>
 #include <QLocale>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTreeWidgetItemIterator>
 
@@ -38,6 +39,17 @@ QString pathOf(const QTreeWidgetItem *row)
 QString nameOf(const QString &path)
 {
     return path.section(QLatin1Char('/'), -1);
+}
+
+// A path as a shell takes it, for a command the user may copy.
+QString shellQuoted(const QString &path)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./+-]+$"));
+    if (plain.match(path).hasMatch())
+        return path;
+    QString quoted = path;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
 } // namespace
@@ -379,6 +391,12 @@ void StickActions::eject()
 void StickActions::ejected(Ejector::Outcome outcome, const QString &detail)
 {
     const QString mountPoint = QDir::cleanPath(ejectedRoot);
+    // A stick still mounted is usable again before the box about it is read.
+    if (outcome == Ejector::Outcome::SyncedOnly || outcome == Ejector::Outcome::Failed) {
+        ejectedRoot.clear();
+        updateActions();
+        emit stickChanged();
+    }
     switch (outcome) {
     case Ejector::Outcome::PoweredOff:
     case Ejector::Outcome::Unmounted:
@@ -391,18 +409,14 @@ void StickActions::ejected(Ejector::Outcome outcome, const QString &detail)
                             QMessageBox::Ok);
         break;
     case Ejector::Outcome::SyncedOnly:
-        ejectedRoot.clear();
-        emit stickChanged();
         BoxPrompts::ask(parts.window, QMessageBox::Information, tr("Eject the discwand yourself"),
                         tr("Everything written to the discwand is saved on it, but Discshelf "
-                           "could not unmount it: %1\n\nUnmount it in your file manager (or with "
-                           "\"umount %2\") before you pull it out.")
-                            .arg(detail, mountPoint),
+                           "could not unmount it: %1\n\nUnmount it in your file manager, or with "
+                           "the command\n\n    umount %2\n\nbefore you pull it out.")
+                            .arg(detail, shellQuoted(mountPoint)),
                         QMessageBox::Ok);
         break;
     case Ejector::Outcome::Failed:
-        ejectedRoot.clear();
-        emit stickChanged();
         BoxPrompts::ask(parts.window, QMessageBox::Warning, tr("Couldn't eject the discwand"),
                         detail, QMessageBox::Ok);
         break;
