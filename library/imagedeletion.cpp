@@ -5,6 +5,7 @@
 #include "detect/devicefolder.h"
 #include "library/imagechoice.h"
 #include "library/log.h"
+#include "library/stickstatus.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,9 +54,8 @@ bool ImageDeletion::removeFolder(const QString &deviceRoot, const QString &folde
 
 bool ImageDeletion::isBootImage(const QString &deviceRoot, const QString &imagePath)
 {
-    QFile choice(deviceRoot + QStringLiteral("config/iso_filename.txt"));
-    if (!choice.open(QIODevice::ReadOnly))
-        return false;
-    const QString chosen = QString::fromLatin1(choice.readAll());
-    return chosen.compare(ImageChoice::bootName(imagePath), Qt::CaseInsensitive) == 0;
+    // FAT does not tell letter cases apart, and neither does the device when it looks the name up.
+    return StickStatus::readBootImage(deviceRoot)
+               .compare(ImageChoice::bootName(imagePath), Qt::CaseInsensitive)
+        == 0;
 }

@@ -176,7 +176,7 @@ void TestStickActions::deleteRow_data()
     QTest::addColumn<QStringList>("left");
     const int yes = QMessageBox::Yes, no = QMessageBox::No, ok = QMessageBox::Ok;
     QTest::newRow("split image")
-        << QStringList { "big.iso.0", "big.iso.1", "big.iso.txt" } << QStringList { "big.iso.0" }
+        << QStringList { "big.iso.0", "big.iso.1", "big.iso.txt" } << QStringList { "big.iso" }
         << false << QList<int> { yes } << QStringList { "Delete image?" }
         << QStringList { "big.iso.txt" };
     QTest::newRow("boot image, kept at the second question")
