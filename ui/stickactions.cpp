@@ -133,8 +133,10 @@ void StickActions::wireKeys()
 
     // From top to bottom and left to right, as the window lays them out.
     const QList<QWidget *> order { parts.tree,
+                                   form.btnProblems,
                                    form.btnRefresh,
                                    form.btnLoadISO,
+                                   form.chkVerify,
                                    form.btnAddImages,
                                    form.btnEject,
                                    form.btnCancelAll,
