@@ -2,9 +2,9 @@
 // writeback and cache hints, renaming over a file, and moving one chunk from one open file to
 // another. filesync_linux.cpp provides them with POSIX calls and copy_file_range(2). A Windows
 // build provides them in filesync_win.cpp: FlushFileBuffers on the file's handle for syncFile
-// and on a folder opened with FILE_FLAG_BACKUP_SEMANTICS for syncDirectory, MoveFileEx with
-// MOVEFILE_REPLACE_EXISTING for replace, no-ops for the hints, and a transfer through the
-// buffer with QFile::read and QFile::write.
+// and on a folder opened with FILE_FLAG_BACKUP_SEMANTICS for syncDirectory, on the opened
+// volume for syncVolume, MoveFileEx with MOVEFILE_REPLACE_EXISTING for replace, no-ops for the
+// hints, and a transfer through the buffer with QFile::read and QFile::write.
 #pragma once
 
 #include <QtGlobal>
@@ -19,6 +19,10 @@ bool syncFile(QFile& file);
 
 // Makes renames inside dir durable; a file system that cannot sync a folder is left alone.
 void syncDirectory(const QString& dir);
+
+// Writes everything cached for the volume that path lies on to its device; false when the
+// volume cannot be reached or reports an error.
+bool syncVolume(const QString& path);
 
 // The whole file will be read once, front to back.
 void adviseSequential(QFile& file);

@@ -27,6 +27,16 @@ void syncDirectory(const QString& dir)
     ::close(fd);
 }
 
+bool syncVolume(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::syncfs(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
 void adviseSequential(QFile& file)
 {
     ::posix_fadvise(file.handle(), 0, 0, POSIX_FADV_SEQUENTIAL);

@@ -4,12 +4,16 @@
 #include "common/testenv.h"
 #include "simstick.h"
 #include "ui/discshelf.h"
+#include "ui/isotreewidget.h"
 #include "library/translations.h"
 #include "windowdriver.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QProgressBar>
@@ -19,6 +23,7 @@
 #include <QTest>
 #include <QTextStream>
 #include <cstdlib>
+#include <functional>
 
 namespace {
 
@@ -35,6 +40,8 @@ bool shoot(discShelf &w, const QString &file)
     QList<QWidget *> shown{&w};
     if (QWidget *box = QApplication::activeModalWidget())
         shown << box;
+    if (QWidget *menu = QApplication::activePopupWidget())
+        shown << menu;
     QRect area;
     for (QWidget *widget : shown)
         area |= widget->frameGeometry();
@@ -51,6 +58,28 @@ bool shoot(discShelf &w, const QString &file)
         return failed(QStringLiteral("cannot save ") + file);
     QTextStream(stdout) << "wrote " << file << '\n';
     return true;
+}
+
+// Does what opens a message box (at once or a little later), and shoots the window with the box
+// beside it; the box is then closed as with Escape.
+bool showBoxBeside(discShelf &w, const QString &file, const std::function<void()> &open)
+{
+    bool shot = false;
+    QTimer poll;
+    poll.setInterval(250);
+    QObject::connect(&poll, &QTimer::timeout, &w, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible() || shot)
+            return;
+        // Without a window manager the box would cover the window: show it beside it.
+        box->move(w.frameGeometry().right() + 12, w.y());
+        shot = shoot(w, file);
+        box->reject();
+    });
+    poll.start();
+    open();
+    (void)QTest::qWaitFor([&] { return shot; }, 10000);
+    return shot;
 }
 
 void writeSource(const QString &path, qint64 size)
@@ -88,6 +117,29 @@ bool run(const QString &out)
     if (!shoot(w, out + QStringLiteral("/stick.png")))
         return false;
 
+    // The list's menu on a split image, then the question its Delete asks (answered No).
+    const QString split = QStringLiteral("/big.iso.0");
+    const QPoint at = app.reveal(split);
+    QWidget *viewport = app.tree()->viewport();
+    bool menuShot = false;
+    QTimer::singleShot(500, &w, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        menu->setActiveAction(w.findChild<QAction *>(QStringLiteral("actionDelete")));
+        menuShot = shoot(w, out + QStringLiteral("/menu.png"));
+        menu->close();
+    });
+    QContextMenuEvent click(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+    QApplication::sendEvent(viewport, &click);
+    if (!menuShot)
+        return failed(QStringLiteral("the list's menu never showed"));
+    if (!showBoxBeside(w, out + QStringLiteral("/delete.png"), [&] {
+            w.findChild<QAction *>(QStringLiteral("actionDelete"))->trigger();
+        }))
+        return failed(QStringLiteral("the delete question never showed"));
+    app.select(QStringLiteral("/linux/debian-12-netinst.iso"));
+
     // A drop of three images: the window shows both progress rows while the first is copied.
     QTemporaryDir sources;
     const QStringList names{QStringLiteral("fedora-40-live.iso"), QStringLiteral("kali-linux.iso"),
@@ -110,21 +162,21 @@ bool run(const QString &out)
     // The read-only switch, met when choosing the image to load.
     stick.setReadOnly(true);
     app.select(QStringLiteral("/linux/debian-12-netinst.iso"));
-    bool shot = false;
-    QTimer::singleShot(500, &w, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        // Without a window manager the box would cover the window: show it beside it.
-        box->move(w.frameGeometry().right() + 12, w.y());
-        shot = shoot(w, out + QStringLiteral("/read-only.png"));
-        box->accept();
+    const bool shot = showBoxBeside(w, out + QStringLiteral("/read-only.png"), [&] {
+        QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("btnLoadISO")), Qt::LeftButton);
     });
-    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("btnLoadISO")), Qt::LeftButton);
-    (void)QTest::qWaitFor([&] { return shot; }, 5000);
     stick.setReadOnly(false);
     if (!shot)
         return failed(QStringLiteral("the read-only warning never showed"));
+
+    // Eject on a stick no disk service manages: written out, and the user told what is left.
+    auto *eject = w.findChild<QPushButton *>(QStringLiteral("btnEject"));
+    if (!app.waitForReady() || !QTest::qWaitFor([&] { return eject->isEnabled(); }, 10000))
+        return failed(QStringLiteral("Eject never became available"));
+    if (!showBoxBeside(w, out + QStringLiteral("/eject.png"), [&] {
+            QTest::mouseClick(eject, Qt::LeftButton);
+        }))
+        return failed(QStringLiteral("the eject advice never showed"));
 
     w.close();
     stick.unplug();

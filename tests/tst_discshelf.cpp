@@ -65,7 +65,7 @@ void TestDiscShelf::titleAndForm()
     QCOMPARE(w.findChild<QLabel *>("label")->buddy(), slider);
     QCOMPARE(w.findChild<QLabel *>("lblScanning")->sizePolicy().horizontalPolicy(),
              QSizePolicy::Ignored);
-    QCOMPARE(w.findChild<QPushButton *>("btnAbort")->text(), QStringLiteral("&Abort Scan"));
+    QCOMPARE(w.findChild<QPushButton *>("btnAbort")->text(), QStringLiteral("Abort &Scan"));
 }
 
 void TestDiscShelf::initialVisibility_data()

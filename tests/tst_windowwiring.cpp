@@ -71,12 +71,7 @@ struct Rig {
     // An image that boots (the drop would ask about any other).
     QString plain(const QString &name)
     {
-        QByteArray bytes(19 * 2048, 'x');
-        TestEnv::stampBootable(bytes);
-        QFile file(src.filePath(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            return {};
-        return src.filePath(name);
+        return TestEnv::writeBootable(src.filePath(name)) ? src.filePath(name) : QString();
     }
     void drop(const QString &destDir, const QStringList &paths)
     {

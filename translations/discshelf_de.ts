@@ -59,6 +59,84 @@
     </message>
 </context>
 <context>
+    <name>Ejector</name>
+    <message>
+        <source>The system&apos;s message bus cannot be reached.</source>
+        <translation>Der Nachrichtenbus des Systems ist nicht erreichbar.</translation>
+    </message>
+    <message>
+        <source>The system&apos;s disk service (UDisks2) does not manage the discwand&apos;s volume.</source>
+        <translation>Der Laufwerksdienst des Systems (UDisks2) verwaltet den Datenträger des discwand nicht.</translation>
+    </message>
+    <message>
+        <source>What was written to the discwand could not be saved to it (it may have been pulled out already).</source>
+        <translation>Was auf den discwand geschrieben wurde, ließ sich nicht auf ihm sichern (vielleicht wurde er schon abgezogen).</translation>
+    </message>
+    <message>
+        <source>The discwand is in use: a program still has a file or folder on it open (a file manager window or a terminal showing one of its folders, perhaps). Close it, then eject again.</source>
+        <translation>Der discwand wird benutzt: Ein Programm hat noch eine Datei oder einen Ordner auf ihm geöffnet (etwa ein Dateimanager-Fenster oder ein Terminal in einem seiner Ordner). Schließen Sie es und werfen Sie ihn dann erneut aus.</translation>
+    </message>
+    <message>
+        <source>This computer does not allow you to eject the discwand (not authorised). Ask whoever looks after it, or eject it from your file manager.</source>
+        <translation>Dieser Rechner erlaubt Ihnen nicht, den discwand auszuwerfen (nicht berechtigt). Fragen Sie, wer den Rechner betreut, oder werfen Sie ihn im Dateimanager aus.</translation>
+    </message>
+    <message>
+        <source>The request for permission to eject the discwand was dismissed.</source>
+        <translation>Die Anfrage nach der Berechtigung zum Auswerfen wurde abgelehnt.</translation>
+    </message>
+    <message>
+        <source>The ejection was cancelled.</source>
+        <translation>Das Auswerfen wurde abgebrochen.</translation>
+    </message>
+    <message>
+        <source>The system&apos;s disk service (UDisks2) is not running.</source>
+        <translation>Der Laufwerksdienst des Systems (UDisks2) läuft nicht.</translation>
+    </message>
+    <message>
+        <source>The system&apos;s disk service did not answer in time.</source>
+        <translation>Der Laufwerksdienst des Systems hat nicht rechtzeitig geantwortet.</translation>
+    </message>
+    <message>
+        <source>The system&apos;s disk service may not be asked by this program (access denied).</source>
+        <translation>Dieses Programm darf den Laufwerksdienst des Systems nicht fragen (Zugriff verweigert).</translation>
+    </message>
+    <message>
+        <source>The system&apos;s disk service reported: %1</source>
+        <translation>Der Laufwerksdienst des Systems meldet: %1</translation>
+    </message>
+</context>
+<context>
+    <name>NewFolder</name>
+    <message>
+        <source>A folder needs a name.</source>
+        <translation>Ein Ordner braucht einen Namen.</translation>
+    </message>
+    <message>
+        <source>&quot;.&quot; and &quot;..&quot; cannot name a new folder.</source>
+        <translation>„.“ und „..“ können keinen neuen Ordner benennen.</translation>
+    </message>
+    <message>
+        <source>A folder name on the discwand cannot hold any of \ / : * ? &quot; &lt; &gt; | (nor control characters).</source>
+        <translation>Ein Ordnername auf dem discwand darf keines von \ / : * ? &quot; &lt; &gt; | enthalten (und keine Steuerzeichen).</translation>
+    </message>
+    <message>
+        <source>A folder name on the discwand cannot end in a dot or a space.</source>
+        <translation>Ein Ordnername auf dem discwand darf nicht auf einen Punkt oder ein Leerzeichen enden.</translation>
+    </message>
+    <message>
+        <source>A folder name on the discwand can be 255 characters long at most.</source>
+        <translation>Ein Ordnername auf dem discwand darf höchstens 255 Zeichen lang sein.</translation>
+    </message>
+    <message>
+        <source>There is something of that name there already (the discwand does not tell capital from small letters).</source>
+        <translation>Dort gibt es schon etwas dieses Namens (der discwand unterscheidet Groß- und Kleinbuchstaben nicht).</translation>
+    </message>
+    <message>
+        <source>The discwand did not let the folder be made.</source>
+        <translation>Der discwand ließ den Ordner nicht anlegen.</translation>
+    </message>
+</context>
+<context>
     <name>ScsiDriveDetector</name>
     <message>
         <source>Fatal Error</source>
@@ -75,6 +153,177 @@ Wenn das Problem bestehen bleibt, wenden Sie sich bitte an </translation>
 If this problem persists, please contact </source>
         <translation>Keine Verbindung zum lokalen WBEM-Dings. Fehlercode 0x%1
 Wenn das Problem bestehen bleibt, wenden Sie sich bitte an </translation>
+    </message>
+</context>
+<context>
+    <name>StickActions</name>
+    <message>
+        <source>Add &amp;Images…</source>
+        <translation>&amp;Images hinzufügen…</translation>
+    </message>
+    <message>
+        <source>&amp;Eject</source>
+        <translation>Aus&amp;werfen</translation>
+    </message>
+    <message>
+        <source>New &amp;Folder…</source>
+        <translation>&amp;Neuer Ordner…</translation>
+    </message>
+    <message>
+        <source>&amp;Delete…</source>
+        <translation>&amp;Löschen…</translation>
+    </message>
+    <message>
+        <source>&lt;The discwand can be removed now&gt;</source>
+        <translation>&lt;Der discwand kann jetzt abgezogen werden&gt;</translation>
+    </message>
+    <message>
+        <source>Add images to %1</source>
+        <translation>Images hinzufügen nach %1</translation>
+    </message>
+    <message>
+        <source>ISO images (*.iso *.ISO *.Iso);;All files (*)</source>
+        <translation>ISO-Images (*.iso *.ISO *.Iso);;Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>discwand disappeared!</source>
+        <translation>discwand verschwunden!</translation>
+    </message>
+    <message>
+        <source>The discwand is no longer there.</source>
+        <translation>Der discwand ist nicht mehr da.</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t write to discwand</source>
+        <translation>Schreiben auf den discwand nicht möglich</translation>
+    </message>
+    <message>
+        <source>The discwand takes no changes now. Please check that the read-only switch is in the read/write position; you may need to replug the discwand for this to take effect.</source>
+        <translation>Der discwand nimmt gerade keine Änderungen an. Bitte prüfen Sie, ob der Schreibschutzschalter auf Lesen/Schreiben steht; eventuell müssen Sie den discwand dafür neu einstecken.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t delete this image now</source>
+        <translation>Dieses Image kann jetzt nicht gelöscht werden</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is being copied to the discwand. Cancel its copy or let it finish, then delete it.</source>
+        <translation>„%1“ wird gerade auf den discwand kopiert. Brechen Sie die Kopie ab oder lassen Sie sie fertig werden, und löschen Sie es dann.</translation>
+    </message>
+    <message>
+        <source>Delete &quot;%1&quot; from the discwand?
+
+This frees %2.</source>
+        <translation>„%1“ vom discwand löschen?
+
+Das gibt %2 frei.</translation>
+    </message>
+    <message>
+        <source>Delete &quot;%1&quot; from the discwand? It is stored in %2 parts, which all go:
+
+%3
+
+This frees %4.</source>
+        <translation>„%1“ vom discwand löschen? Es liegt in %2 Teilen, die alle gelöscht werden:
+
+%3
+
+Das gibt %4 frei.</translation>
+    </message>
+    <message>
+        <source>Delete image?</source>
+        <translation>Image löschen?</translation>
+    </message>
+    <message>
+        <source>Delete the boot image?</source>
+        <translation>Das Boot-Image löschen?</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is the image the discwand loads when it boots. Delete it all the same?
+
+The discwand has no image to load until you choose another one with Load ISO.</source>
+        <translation>„%1“ ist das Image, das der discwand beim Start lädt. Trotzdem löschen?
+
+Der discwand hat dann kein Image zu laden, bis Sie mit „ISO laden“ ein anderes wählen.</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t delete</source>
+        <translation>Löschen nicht möglich</translation>
+    </message>
+    <message>
+        <source>These files could not be deleted from the discwand:
+
+%1</source>
+        <translation>Diese Dateien ließen sich nicht vom discwand löschen:
+
+%1</translation>
+    </message>
+    <message>
+        <source>Can&apos;t delete this folder now</source>
+        <translation>Dieser Ordner kann jetzt nicht gelöscht werden</translation>
+    </message>
+    <message>
+        <source>Images are being copied into &quot;%1&quot;.</source>
+        <translation>Gerade werden Images nach „%1“ kopiert.</translation>
+    </message>
+    <message>
+        <source>Delete folder?</source>
+        <translation>Ordner löschen?</translation>
+    </message>
+    <message>
+        <source>Delete the empty folder &quot;%1&quot; from the discwand?</source>
+        <translation>Den leeren Ordner „%1“ vom discwand löschen?</translation>
+    </message>
+    <message>
+        <source>The folder &quot;%1&quot; could not be deleted: it holds files that Discshelf does not show, or the discwand refused.</source>
+        <translation>Der Ordner „%1“ ließ sich nicht löschen: Er enthält Dateien, die Discshelf nicht zeigt, oder der discwand hat es verweigert.</translation>
+    </message>
+    <message>
+        <source>New folder in %1</source>
+        <translation>Neuer Ordner in %1</translation>
+    </message>
+    <message>
+        <source>Name of the new folder:</source>
+        <translation>Name des neuen Ordners:</translation>
+    </message>
+    <message>
+        <source>Can&apos;t make this folder</source>
+        <translation>Dieser Ordner kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>&lt;Ejecting the discwand…&gt;</source>
+        <translation>&lt;Der discwand wird ausgeworfen…&gt;</translation>
+    </message>
+    <message>
+        <source>discwand not powered off</source>
+        <translation>discwand nicht ausgeschaltet</translation>
+    </message>
+    <message>
+        <source>The discwand can be pulled out safely, but it could not be switched off: %1</source>
+        <translation>Der discwand kann gefahrlos abgezogen werden, ließ sich aber nicht ausschalten: %1</translation>
+    </message>
+    <message>
+        <source>Eject the discwand yourself</source>
+        <translation>Den discwand selbst auswerfen</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t eject the discwand</source>
+        <translation>Konnte den discwand nicht auswerfen</translation>
+    </message>
+    <message>
+        <source>Everything written to the discwand is saved on it, but Discshelf could not unmount it: %1
+
+Unmount it in your file manager, or with the command
+
+    umount %2
+
+before you pull it out.</source>
+        <translation>Alles, was auf den discwand geschrieben wurde, ist auf ihm gesichert, aber Discshelf konnte ihn nicht aushängen: %1
+
+Hängen Sie ihn im Dateimanager oder mit dem Befehl
+
+    umount %2
+
+aus, bevor Sie ihn abziehen.</translation>
     </message>
 </context>
 <context>
@@ -106,13 +355,6 @@ Wenn das Problem bestehen bleibt, wenden Sie sich bitte an </translation>
 </context>
 <context>
     <name>StickOverview</name>
-    <message numerus="yes">
-        <source>%n problem(s)</source>
-        <translation>
-            <numerusform>%n Problem</numerusform>
-            <numerusform>%n Probleme</numerusform>
-        </translation>
-    </message>
     <message>
         <source>%1, %2 free</source>
         <translation>%1, %2 frei</translation>
@@ -150,6 +392,13 @@ Vom Discwand entfernen? Das gibt %2 frei.</translation>
     <message>
         <source>%1 could not be removed entirely.</source>
         <translation>%1 konnte nicht vollständig entfernt werden.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n &amp;problem(s)</source>
+        <translation>
+            <numerusform>%n &amp;Problem</numerusform>
+            <numerusform>%n &amp;Probleme</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -443,10 +692,6 @@ Die Abbilder, die schon auf dem Discwand sind, bleiben, wie sie sind.</translati
         <translation>Datei 1 von 5</translation>
     </message>
     <message>
-        <source>Cancel All</source>
-        <translation>Alle abbrechen</translation>
-    </message>
-    <message>
         <source>blah.iso</source>
         <translation>blah.iso</translation>
     </message>
@@ -463,10 +708,6 @@ Die Abbilder, die schon auf dem Discwand sind, bleiben, wie sie sind.</translati
         <translation>Suche nach ISO-Dateien...</translation>
     </message>
     <message>
-        <source>&amp;Abort Scan</source>
-        <translation>&amp;Suche abbrechen</translation>
-    </message>
-    <message>
         <source>&amp;Verify copies</source>
         <translation>Kopien &amp;prüfen</translation>
     </message>
@@ -481,6 +722,22 @@ Die Abbilder, die schon auf dem Discwand sind, bleiben, wie sie sind.</translati
     <message>
         <source>S&amp;top</source>
         <translation>&amp;Stopp</translation>
+    </message>
+    <message>
+        <source>Add &amp;Images…</source>
+        <translation>&amp;Images hinzufügen…</translation>
+    </message>
+    <message>
+        <source>&amp;Eject</source>
+        <translation>Aus&amp;werfen</translation>
+    </message>
+    <message>
+        <source>Cancel &amp;All</source>
+        <translation>Alle a&amp;bbrechen</translation>
+    </message>
+    <message>
+        <source>Abort &amp;Scan</source>
+        <translation>&amp;Suche abbrechen</translation>
     </message>
 </context>
 <context>

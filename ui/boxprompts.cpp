@@ -45,6 +45,7 @@ bool BoxPrompts::willNotBoot(const QString &fileName, bool iso9660)
         == QMessageBox::Yes;
 }
 
+// Enter must not replace an image by accident: No is the default.
 bool BoxPrompts::overwrite(const QString &fileName, bool removeFirst)
 {
     QString text = QCoreApplication::translate("discShelf",
@@ -58,7 +59,7 @@ bool BoxPrompts::overwrite(const QString &fileName, bool removeFirst)
                                           "before the new one is copied, so stopping the copy "
                                           "leaves neither.");
     return ask(window, QMessageBox::Question, QCoreApplication::translate("discShelf", "File exists!"),
-               text, QMessageBox::No | QMessageBox::Yes)
+               text, QMessageBox::No | QMessageBox::Yes, QMessageBox::No)
         == QMessageBox::Yes;
 }
 

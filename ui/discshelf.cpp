@@ -12,6 +12,7 @@
 #include "ui/copystatus.h"
 #include "ui/isotreewidget.h"
 #include "ui/scancycle.h"
+#include "ui/stickactions.h"
 #include "ui/stickoverview.h"
 
 #include <QCheckBox>
@@ -99,6 +100,10 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
     connect(ui.btnAbort, &QPushButton::clicked, ui.lblScanning, &QWidget::hide);
     connect(ui.btnCancelAll, &QPushButton::clicked, this, &discShelf::cancelAllFileCopies);
     connect(ui.btnCancelCurrentFile, &QPushButton::clicked, this, &discShelf::cancelFileCopy);
+    // Adding through a dialog, deleting, new folders, eject, and the keys.
+    actions = new StickActions({ this, &ui, isoTree, detector, copies, cycle }, this);
+    connect(actions, &StickActions::filesChosen, this, &discShelf::queueFilesToCopy);
+    connect(actions, &StickActions::stickChanged, this, &discShelf::buildIsoList);
 
     // A drop: examined off the GUI thread, then its questions, then the queue.
     connect(admission, &DropAdmission::examining, ui.lblScanning,

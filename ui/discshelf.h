@@ -21,6 +21,7 @@ class QTreeWidgetItem;
 class ScanCycle;
 class StickOverview;
 class ScsiDriveDetector;
+class StickActions;
 class WandmenuFetch;
 class isoTreeWidget;
 
@@ -92,6 +93,7 @@ private:
     CopyQueue *copies;
     DropAdmission *admission;
     WandmenuFetch *fetch;
+    StickActions *actions;
     ImageChoice choice;
     // Drops wait here to be examined one after the other.
     QList<Drop> drops;

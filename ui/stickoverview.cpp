@@ -44,7 +44,7 @@ void StickOverview::show(const StickStatus &now, const QList<StickProblem> &foun
         action->setEnabled(repairable);
         connect(action, &QAction::triggered, this, [this, problem] { repair(problem); });
     }
-    problems->setText(tr("%n problem(s)", nullptr, int(found.size())));
+    problems->setText(tr("%n &problem(s)", nullptr, int(found.size())));
     problems->setVisible(!found.isEmpty());
 }
 

@@ -1,5 +1,6 @@
 #include "common/testenv.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,6 +42,14 @@ void stampBootable(QByteArray &bytes)
     descriptor(16, 1, {});
     descriptor(17, 0, "EL TORITO SPECIFICATION");
     descriptor(18, char(255), {});
+}
+
+bool writeBootable(const QString &path)
+{
+    QByteArray bytes(19 * 2048, 'x');
+    stampBootable(bytes);
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 } // namespace TestEnv

@@ -23,5 +23,7 @@ bool waitForReady(const QStateMachine &machine, int timeoutMs = 5000);
 // Writes the volume descriptors of a bootable ISO 9660 image (primary, El Torito boot record,
 // terminator) over bytes, which must hold at least 19 sectors of 2048 bytes.
 void stampBootable(QByteArray &bytes);
+// A small file holding just those descriptors: an image that boots, as far as a drop can tell.
+bool writeBootable(const QString &path);
 
 } // namespace TestEnv

@@ -1,0 +1,77 @@
+// The window's actions on the stick besides choosing an image and dropping files: adding images
+// through a file dialog, deleting, making a folder and ejecting, with their buttons, keys and
+// the tree's context menu, and the keys that reach the rest of the window. It asks the
+// questions and hands the work to the core's components.
+#pragma once
+
+#include "library/ejector.h"
+#include "ui_discshelf.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class CopyQueue;
+class DeviceFolder;
+class QAction;
+class QTreeWidgetItem;
+class ScanCycle;
+class ScsiDriveDetector;
+class isoTreeWidget;
+
+class StickActions : public QObject
+{
+    Q_OBJECT
+public:
+    // What the actions work on; all of it belongs to the window and outlives them.
+    struct Parts {
+        QWidget *window;
+        Ui::discShelfClass *form;
+        isoTreeWidget *tree;
+        const ScsiDriveDetector *detector;
+        const CopyQueue *copies;
+        const ScanCycle *cycle;
+    };
+
+    StickActions(const Parts &given, QObject *parent);
+
+signals:
+    // Files chosen in the dialog, for the same admission as a drop onto destDir.
+    void filesChosen(QString destDir, QStringList files);
+    // A deletion or a new folder changed what the stick holds, or an ejection did not happen.
+    void stickChanged();
+
+public slots:
+    void addImages();
+    void deleteSelected();
+    void newFolder();
+    void eject();
+    void updateActions();
+
+private:
+    QAction *makeAction(const QString &objectName, const QString &text,
+                        const QList<QKeySequence> &keys, void (StickActions::*slot)());
+    void wireKeys();
+    void showMenu(const QPoint &pos);
+    void pressEnter();
+    void ejected(Ejector::Outcome outcome, const QString &detail);
+    void cycleRested();
+    void deleteImage(const QString &path);
+    void deleteFolder(const QString &path);
+    // The selected row, or none for a placeholder row or no selection.
+    QTreeWidgetItem *selectedRow() const;
+    // Where new things go: the selected folder, the selected image's folder, else the top.
+    DeviceFolder targetFolder() const;
+    bool isPending(const QString &path, bool inside) const;
+    // The device is there and takes changes; tells the user when not.
+    bool canWrite();
+
+    Parts parts;
+    Ejector *ejector;
+    QAction *addAction;
+    QAction *ejectAction;
+    QAction *deleteAction;
+    QAction *folderAction;
+    // The device root of a stick ejected since it was last listed.
+    QString ejectedRoot;
+};
