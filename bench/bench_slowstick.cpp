@@ -211,9 +211,22 @@ struct Run
     double idleMiB = 0;
 };
 
-// One copy by tool: "after" (this build's worker), "verify" (the same with read-back),
-// "before" (the worker at beforeDriver) or "cp" (cp, then sync of the copy).
-Run runCopy(const Bench& b, const QString& tool, const QString& beforeDriver)
+// The drivers that run the worker, by name: "after" is this build; others are the same source
+// built against an earlier worker. A tool is a driver's name, that name with "+v" for a copy
+// read back, or "cp" (cp, then sync of the copy).
+using Drivers = QMap<QString, QString>;
+
+bool readsBack(const QString& tool)
+{
+    return tool.endsWith(QLatin1String("+v"));
+}
+
+QString driverOf(const QString& tool)
+{
+    return readsBack(tool) ? tool.chopped(2) : tool;
+}
+
+Run runCopy(const Bench& b, const QString& tool, const Drivers& drivers)
 {
     b.clear();
     evict(b.source);
@@ -235,15 +248,14 @@ Run runCopy(const Bench& b, const QString& tool, const QString& beforeDriver)
 
     QProcess p;
     p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    const QString self = QCoreApplication::applicationFilePath();
     b.setRate(b.profile.startBits);
     QElapsedTimer timer;
     timer.start();
     if (tool == QLatin1String("cp"))
         p.start("sh", { "-c", "cp \"$1\" \"$2\" && sync \"$2\"", "sh", b.source, b.target() });
     else
-        p.start(tool == QLatin1String("before") ? beforeDriver : self,
-                { "--child", b.stickDir, b.source, tool == QLatin1String("verify") ? "1" : "0" });
+        p.start(drivers.value(driverOf(tool)),
+                { "--child", b.stickDir, b.source, readsBack(tool) ? "1" : "0" });
     bool slowed = b.profile.startSeconds <= 0;
     qint64 peak = 0, stickPeak = 0;
     for (;;) {
@@ -318,7 +330,10 @@ void usage()
     std::fprintf(stderr,
                  "usage: bench_slowstick --stick DIR --rate-file FILE --work DIR\n"
                  "         [--profile steady|fastslow] [--rounds N] [--mib SIZE]\n"
-                 "         [--bdi STATSFILE] [--before DRIVER] [--tools after,verify,cp,before]\n"
+                 "         [--bdi STATSFILE] [--worker NAME=DRIVER ...] [--tools LIST]\n"
+                 "LIST names tools: after (this build's worker), NAME (another build's),\n"
+                 "either with +v (read back), and cp (cp, then sync); default\n"
+                 "after,after+v,cp and every NAME.\n"
                  "Run it through bench/slowstick.sh, which sets up the stick.\n");
     std::exit(2);
 }
@@ -333,7 +348,8 @@ int main(int argc, char** argv)
         return copyChild(args.value(2), args.value(3), args.value(4) == QLatin1String("1"));
 
     Bench b;
-    QString work, beforeDriver, profileName = QStringLiteral("steady");
+    QString work, profileName = QStringLiteral("steady");
+    Drivers drivers { { QStringLiteral("after"), QCoreApplication::applicationFilePath() } };
     QStringList tools;
     int rounds = 3;
     qint64 mib = 512;
@@ -355,8 +371,9 @@ int main(int argc, char** argv)
             mib = value.toLongLong();
         else if (args[i] == QLatin1String("--bdi"))
             b.bdiStats = value;
-        else if (args[i] == QLatin1String("--before"))
-            beforeDriver = value;
+        else if (args[i] == QLatin1String("--worker") && value.contains(QLatin1Char('=')))
+            drivers.insert(value.section(QLatin1Char('='), 0, 0),
+                           value.section(QLatin1Char('='), 1));
         else if (args[i] == QLatin1String("--tools"))
             tools = value.split(QLatin1Char(','));
         else
@@ -369,12 +386,14 @@ int main(int argc, char** argv)
         usage();
     b.profile = *known;
     if (tools.isEmpty()) {
-        tools = QStringList { "after", "verify", "cp" };
-        if (!beforeDriver.isEmpty())
-            tools << "before";
+        tools = QStringList { "after", "after+v", "cp" };
+        for (const QString& name : drivers.keys())
+            if (name != QLatin1String("after"))
+                tools << name;
     }
-    if (tools.contains("before") && beforeDriver.isEmpty())
-        usage();
+    for (const QString& tool : tools)
+        if (tool != QLatin1String("cp") && !drivers.contains(driverOf(tool)))
+            usage();
 
     const qint64 size = mib << 20;
     b.source = work + QStringLiteral("/image.iso");
@@ -395,20 +414,25 @@ int main(int argc, char** argv)
     QMap<QString, QList<Run>> runs;
     QList<double> shaSeconds;
     for (int r = 0; r < rounds; ++r) {
+        bool shaDone = false;
         for (int t = 0; t < tools.size(); ++t) {
             const QString tool = tools[(t + r) % tools.size()]; // rotate who goes first
-            const Run run = runCopy(b, tool, beforeDriver);
+            const Run run = runCopy(b, tool, drivers);
             runs[tool] << run;
-            std::printf("round %d  %-6s %6.2f s %6.1f MB/s  tail %s s  peak %s MiB (stick %s, "
+            std::printf("round %d  %-10s %6.2f s %6.1f MB/s  tail %s s  peak %s MiB (stick %s, "
                         "idle %.1f)",
                         r + 1, qPrintable(tool), run.seconds, size / run.seconds / 1e6,
                         cell(run.tail, "%.2f").constData(), cell(run.peakMiB, "%.1f").constData(),
                         cell(run.stickPeakMiB, "%.1f").constData(), run.idleMiB);
-            if (tool == QLatin1String("verify")) {
-                const double sha = runSha256sum(b);
-                shaSeconds << sha;
-                std::printf("  write %.2f s  read-back %.1f MB/s  sha256sum %.1f MB/s",
-                            run.writeSeconds, size / run.verifySeconds / 1e6, size / sha / 1e6);
+            if (readsBack(tool)) {
+                std::printf("  write %.2f s  read-back %.1f MB/s", run.writeSeconds,
+                            size / run.verifySeconds / 1e6);
+                // Once a round, on a copy that was just read back and found whole.
+                if (!shaDone) {
+                    shaSeconds << runSha256sum(b);
+                    std::printf("  sha256sum %.1f MB/s", size / shaSeconds.last() / 1e6);
+                    shaDone = true;
+                }
             }
             std::printf("\n");
             std::fflush(stdout);
@@ -425,31 +449,28 @@ int main(int argc, char** argv)
     };
     const double cpSeconds = med("cp", &Run::seconds);
     std::printf("\nprofile %s, %lld MiB, medians of %d rounds\n", b.profile.name, mib, rounds);
-    std::printf("%-8s %9s %9s %10s %11s %11s %11s %11s\n", "", "copy s", "MB/s", "vs cp+sync",
+    std::printf("%-10s %9s %9s %10s %11s %11s %11s %11s\n", "", "copy s", "MB/s", "vs cp+sync",
                 "tail s", "peak MiB", "stick MiB", "read-back");
     for (const QString& tool : tools) {
         if (tool == QLatin1String("cp")) {
-            std::printf("%-8s %9.2f %9.1f\n", "cp+sync", cpSeconds, size / cpSeconds / 1e6);
+            std::printf("%-10s %9.2f %9.1f\n", "cp+sync", cpSeconds, size / cpSeconds / 1e6);
             continue;
         }
-        const double seconds = med(tool, &Run::seconds);
         // With read-back, the copy itself ends where the read-back begins.
-        const double write = tool == QLatin1String("verify") ? med(tool, &Run::writeSeconds)
-                                                             : seconds;
-        double readBack = none;
-        if (tool == QLatin1String("verify"))
-            readBack = (size / med(tool, &Run::verifySeconds))
-                / (size / median(shaSeconds)); // against sha256sum
-        std::printf("%-8s %9.2f %9.1f %10s %11.2f %11.1f %11s %11s\n", qPrintable(tool), write,
+        const double write = readsBack(tool) ? med(tool, &Run::writeSeconds)
+                                             : med(tool, &Run::seconds);
+        // Read-back against sha256sum of the same copy.
+        const double readBack = readsBack(tool)
+            ? median(shaSeconds) / med(tool, &Run::verifySeconds)
+            : none;
+        std::printf("%-10s %9.2f %9.1f %10s %11.2f %11.1f %11s %11s\n", qPrintable(tool), write,
                     size / write / 1e6, cell(cpSeconds / write, "%.3f").constData(),
                     med(tool, &Run::tail), med(tool, &Run::peakMiB),
                     cell(med(tool, &Run::stickPeakMiB), "%.1f").constData(),
                     cell(readBack, "%.3f").constData());
     }
     if (!shaSeconds.isEmpty())
-        std::printf("read-back: %.1f MB/s, sha256sum of the copy: %.1f MB/s\n",
-                    size / med("verify", &Run::verifySeconds) / 1e6,
-                    size / median(shaSeconds) / 1e6);
+        std::printf("sha256sum of the copy: %.1f MB/s\n", size / median(shaSeconds) / 1e6);
     std::printf("goals: tail <= 1 s, vs cp+sync >= 0.97, peak <= 16 MiB, read-back >= 0.9\n");
     return 0;
 }

@@ -3,7 +3,7 @@
 # its rate filter, made a file by nbdfuse, then a loop device with ext4) and runs
 # bench_slowstick on it for each profile. Run as root; everything is taken down on exit.
 # Usage: bench/slowstick.sh [--build DIR] [--rounds N] [--mib SIZE] [--profiles steady,fastslow]
-#                           [--before REV] [--tools LIST]
+#                           [--before REV ...] [--tools LIST]
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,7 +11,7 @@ build=$repo/build
 rounds=3
 mib=512
 profiles=steady,fastslow
-before=
+befores=()
 tools=
 
 usage() {
@@ -25,7 +25,7 @@ while [ $# -gt 0 ]; do
     --rounds) rounds=$2 ;;
     --mib) mib=$2 ;;
     --profiles) profiles=$2 ;;
-    --before) before=$2 ;;
+    --before) befores+=("$2") ;;
     --tools) tools=$2 ;;
     *) usage ;;
   esac
@@ -64,17 +64,17 @@ if [ ! -x "$driver" ]; then
 fi
 
 # The same driver built against the worker of an earlier commit: that worker and the sources
-# of this project it includes, compiled with Qt Core alone.
-before_driver=
-if [ -n "$before" ]; then
-  rev=$(git -C "$repo" rev-parse --short=12 "$before^{commit}") || die "no commit $before"
+# of this project it includes, compiled with Qt Core alone. Prints the driver's path.
+build_before() {
+  local rev dir file inc impl
+  rev=$(git -C "$repo" rev-parse --short=12 "$1^{commit}") || die "no commit $1"
   dir=$build/slowstick-before-$rev
   if [ ! -d "$dir/src" ]; then
     mkdir -p "$dir/src"
     git -C "$repo" archive "$rev" | tar -x -C "$dir/src"
   fi
-  declare -A seen=()
-  todo=(copy/isocopyworker.cpp copy/isocopyworker.h)
+  local -A seen=()
+  local todo=(copy/isocopyworker.cpp copy/isocopyworker.h)
   while [ ${#todo[@]} -gt 0 ]; do
     file=${todo[-1]}
     unset 'todo[-1]'
@@ -96,18 +96,26 @@ if [ -n "$before" ]; then
     echo 'set(CMAKE_CXX_STANDARD 17)'
     echo 'set(CMAKE_AUTOMOC ON)'
     echo 'find_package(Qt6 REQUIRED COMPONENTS Core)'
-    echo "add_executable(bench_slowstick_before driver.cpp $(printf 'src/%s ' "${!seen[@]}"))"
+    echo "add_executable(bench_slowstick_before driver.cpp $(printf 'src/%s ' "${!seen[@]}" | xargs -n1 | sort | xargs))"
     echo 'target_include_directories(bench_slowstick_before PRIVATE src)'
     echo 'target_link_libraries(bench_slowstick_before PRIVATE Qt6::Core)'
   } >"$dir/CMakeLists.txt.new"
-  cmp -s "$dir/CMakeLists.txt.new" "$dir/CMakeLists.txt" || mv "$dir/CMakeLists.txt.new" "$dir/CMakeLists.txt"
-  rm -f "$dir/CMakeLists.txt.new"
+  if cmp -s "$dir/CMakeLists.txt.new" "$dir/CMakeLists.txt"; then
+    rm "$dir/CMakeLists.txt.new"
+  else
+    mv "$dir/CMakeLists.txt.new" "$dir/CMakeLists.txt"
+  fi
   say "building the worker of $rev in $dir"
   [ -f "$dir/build/CMakeCache.txt" ] ||
     cmake -S "$dir" -B "$dir/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$dir/build" -j2 >/dev/null
-  before_driver=$dir/build/bench_slowstick_before
-fi
+  echo "$dir/build/bench_slowstick_before"
+}
+workers=()
+for before in "${befores[@]}"; do
+  path=$(build_before "$before")
+  workers+=(--worker "$(git -C "$repo" rev-parse --short "$before^{commit}")=$path")
+done
 
 work=$(mktemp -d /tmp/slowstick-XXXXXX)
 nbdfuse_pid=
@@ -178,7 +186,7 @@ say "stick: $loop on $work/mnt, ${disk_mib} MiB"
 
 args=(--stick "$work/mnt/stick" --rate-file "$work/rate" --work "$work" --rounds "$rounds"
       --mib "$mib" "${bdi_args[@]}")
-[ -z "$before_driver" ] || args+=(--before "$before_driver")
+args+=("${workers[@]}")
 [ -z "$tools" ] || args+=(--tools "$tools")
 for profile in ${profiles//,/ }; do
   # The machine may be shared: its load tells how far to trust the figures.
