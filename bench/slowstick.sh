@@ -3,7 +3,7 @@
 # its rate filter, made a file by nbdfuse, then a loop device with ext4) and runs
 # bench_slowstick on it for each profile. Run as root; everything is taken down on exit.
 # Usage: bench/slowstick.sh [--build DIR] [--rounds N] [--mib SIZE] [--profiles steady,fastslow]
-#                           [--before REV ...] [--tools LIST]
+#                           [--before REV ...] [--worker NAME=DRIVER ...] [--tools LIST]
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,6 +12,7 @@ rounds=3
 mib=512
 profiles=steady,fastslow
 befores=()
+workers=()
 tools=
 
 usage() {
@@ -26,6 +27,7 @@ while [ $# -gt 0 ]; do
     --mib) mib=$2 ;;
     --profiles) profiles=$2 ;;
     --before) befores+=("$2") ;;
+    --worker) workers+=(--worker "$2") ;;
     --tools) tools=$2 ;;
     *) usage ;;
   esac
@@ -111,7 +113,6 @@ build_before() {
   cmake --build "$dir/build" -j2 >/dev/null
   echo "$dir/build/bench_slowstick_before"
 }
-workers=()
 for before in "${befores[@]}"; do
   path=$(build_before "$before")
   workers+=(--worker "$(git -C "$repo" rev-parse --short "$before^{commit}")=$path")
