@@ -37,12 +37,23 @@ bool makeFolders(const QString &root, const QString &folder)
 
 int percentOf(qint64 done, qint64 size)
 {
-    // Below 100 bytes there is no whole hundredth to count in; the one chunk is all of it.
+    // Below 100 bytes there is no whole hundredth to count in; the one chunk is all of it. Up to
+    // 199 bytes the hundredth rounds down to one byte, which would count past 100.
     const qint64 step = size / 100;
-    return step > 0 ? int(done / step) : int(done * progressTotal / qMax<qint64>(size, 1));
+    return step > 0 ? int(qMin<qint64>(done / step, progressTotal))
+                    : int(done * progressTotal / qMax<qint64>(size, 1));
 }
 
 } // namespace
+
+qint64 isoCopyWorker::roomFor(qint64 size, qint64 cluster)
+{
+    // Parts hold whole chunks up to the part limit, and each part fills whole clusters.
+    const qint64 fullPart = partLimit / 6291456 * 6291456;
+    const auto rounded = [cluster](qint64 bytes) { return (bytes + cluster - 1) / cluster * cluster; };
+    const qint64 parts = size > partLimit ? size / fullPart : 0;
+    return parts * rounded(fullPart) + rounded(size - parts * fullPart);
+}
 
 isoCopyWorker::isoCopyWorker() = default;
 
@@ -144,6 +155,7 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
         emit failed(int(CopyError::RenameTemporary));
         return;
     }
+    emit copied(source.size());
     emit finished();
 }
 
