@@ -175,7 +175,10 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
 
     QCryptographicHash hash(QCryptographicHash::Sha256);
     // Verification needs the data in hand, so it takes the buffer rather than the kernel copy.
-    bool inKernel = !verify;
+    // Without it nothing is hashed, also when the kernel cannot copy and the buffer carries the
+    // data: on a slow machine hashing would hold back a fast stick.
+    const bool hashing = verify;
+    bool inKernel = !hashing;
     qint64 inPart = 0;
     qint64 remaining = size;
     // The two chunks before the current one may still be on their way to the device; waiting
@@ -217,16 +220,21 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
         }
         if (moved != FileSync::Transfer::Done)
             return writeFailed(moved);
-        if (!inKernel)
-            hash.addData(QByteArrayView(buffer, chunk));
-        // Start the device writing now, and wait for the chunk before the last one.
+        // Start the device writing now; the hash is made while it writes, and then the chunk
+        // before the last one is waited for.
         FileSync::startWriteback(part, inPart, chunk);
+        if (hashing)
+            hash.addData(QByteArrayView(buffer, chunk));
         if (inFlight[0] >= 0)
             FileSync::waitWriteback(part, inFlight[0], chunkSize);
         inFlight[0] = inFlight[1];
         inFlight[1] = inPart;
         remaining -= chunk;
         inPart += chunk;
+        // The last report says the copy is on the device: on a slow stick the two chunks
+        // still on their way take more than a second.
+        if (remaining == 0)
+            FileSync::waitWriteback(part, 0, inPart);
 
         const qint64 copied = size - remaining;
         emit progressUpdate(percentOf(copied, size), progressTotal);
@@ -237,7 +245,7 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
     if (!FileSync::syncFile(part))
         return writeFailed(FileSync::Transfer::WriteFailed);
     FileSync::dropCache(part);
-    if (!inKernel)
+    if (hashing)
         sourceHash = hash.result();
     return Step::Done;
 }

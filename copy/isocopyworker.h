@@ -34,7 +34,8 @@ signals:
     // Right before finished(), when the copy is whole in its place (not cancelled).
     void copied(qint64 bytes);
     void failed(int code);
-    // Percent of the source copied, as each chunk is handed on.
+    // Percent of the source copied, as each chunk is handed to the device; the last report
+    // comes once the whole copy is on it.
     void progressUpdate(int value, int total);
     // Bytes on the device so far, and the source's size.
     void transferred(qint64 done, qint64 total);
