@@ -20,6 +20,8 @@ CopyQueue::CopyQueue(const ScsiDriveDetector *detector, QObject *parent)
     worker->moveToThread(thread);
     connect(this, &CopyQueue::copyRequested, worker, &isoCopyWorker::copyInto);
     connect(worker, &isoCopyWorker::progressUpdate, this, &CopyQueue::progressUpdate);
+    connect(worker, &isoCopyWorker::transferred, this, &CopyQueue::transferred);
+    connect(worker, &isoCopyWorker::verifyProgress, this, &CopyQueue::verifyProgress);
     connect(worker, &isoCopyWorker::finished, this, &CopyQueue::finished);
     connect(worker, &isoCopyWorker::failed, this, &CopyQueue::noteFailure);
     connect(detector, &ScsiDriveDetector::refreshComplete, this, &CopyQueue::sweepLeftovers);
@@ -125,6 +127,11 @@ void CopyQueue::startNext()
 void CopyQueue::cancelCurrent()
 {
     worker->cancel();
+}
+
+void CopyQueue::setVerify(bool on)
+{
+    worker->setVerify(on);
 }
 
 void CopyQueue::cancelAll()

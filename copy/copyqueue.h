@@ -37,6 +37,9 @@ public:
     // failure shown): the next file starts, or the batch ends.
     void next();
     void cancelCurrent();
+    // Whether each copy is read back from the device and compared with its source; from the
+    // next copy on.
+    void setVerify(bool on);
     // Drops the batch; the running copy stops and still reports.
     void cancelAll();
 
@@ -55,6 +58,10 @@ signals:
     void fileStarted(QString name);
     // The worker's reports, passed on once the queue has taken note of them.
     void progressUpdate(int value, int total);
+    // Bytes of the running copy on the device so far, and its source's size.
+    void transferred(qint64 done, qint64 total);
+    // Percent of the running copy read back and compared.
+    void verifyProgress(int value, int total);
     void finished();
     void failed(int code);
     // The batch was dropped: its next file could not start.

@@ -1,0 +1,31 @@
+// The questions of a copy answered from the command line's flags instead of boxes: images
+// already on the stick per --overwrite / --skip-existing, everything else left out with a
+// message. It counts what it left out, for the exit status.
+#pragma once
+
+#include "copy/admissionprompts.h"
+
+#include <QCoreApplication>
+
+class FlagPrompts : public AdmissionPrompts
+{
+    Q_DECLARE_TR_FUNCTIONS(FlagPrompts)
+public:
+    enum class Existing { Refuse, Overwrite, Skip };
+
+    explicit FlagPrompts(Existing existing)
+        : existing(existing)
+    { }
+
+    void tooLarge(const QString &fileName) override;
+    void notRegular(const QString &fileName) override;
+    bool overwrite(const QString &fileName) override;
+    // The caller names the files that are no images; the images go on.
+    bool imagesOnly() override { return true; }
+
+    int refusals() const { return refused; }
+
+private:
+    Existing existing;
+    int refused = 0;
+};
