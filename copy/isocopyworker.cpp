@@ -37,9 +37,11 @@ bool makeFolders(const QString &root, const QString &folder)
 
 int percentOf(qint64 done, qint64 size)
 {
-    // Below 100 bytes there is no whole hundredth to count in; the one chunk is all of it.
+    // Below 100 bytes there is no whole hundredth to count in; the one chunk is all of it. Up to
+    // 199 bytes the hundredth rounds down to one byte, which would count past 100.
     const qint64 step = size / 100;
-    return step > 0 ? int(done / step) : int(done * progressTotal / qMax<qint64>(size, 1));
+    return step > 0 ? int(qMin<qint64>(done / step, progressTotal))
+                    : int(done * progressTotal / qMax<qint64>(size, 1));
 }
 
 } // namespace

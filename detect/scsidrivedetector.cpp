@@ -175,6 +175,18 @@ bool ScsiDriveDetector::isPresent() const
     return !failed && !serials.isEmpty() && serials.first() == currentVolume;
 }
 
+QString ScsiDriveDetector::volumeProperty(const QString &property) const
+{
+    if (currentPath.isEmpty())
+        return {};
+    bool failed = false;
+    const QStringList values = queryProperty(
+        QStringLiteral("SELECT %1 FROM Win32_LogicalDisk WHERE Name='%2'")
+            .arg(property, literal(volumeName())),
+        property, &failed, false);
+    return failed ? QString() : values.value(0);
+}
+
 bool ScsiDriveDetector::isWritable() const
 {
     if (currentPath.isEmpty())

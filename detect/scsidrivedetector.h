@@ -22,6 +22,9 @@ public:
     // The device root still leads to the volume found by the last detection pass: another disk
     // mounted at the same place since, or none at all, is not the device. Asked before writing.
     bool isPresent() const;
+    // One property of the device's volume as text (VolumeName, FileSystem ...), "" when there
+    // is no device or no such value.
+    QString volumeProperty(const QString &property) const;
 
     // One WQL query, one property of every row as text (numeric: as an unsigned 16-bit number).
     // Sets *failed when the query cannot be run and never clears it.

@@ -397,7 +397,7 @@ QByteArray SystemDescription::udevProperty(const QString &number, const QByteArr
     return {};
 }
 
-QString SystemDescription::fileSystem(const Mount &m) const
+QString SystemDescription::blockNumber(const Mount &m) const
 {
     QString number = m.number;
     if (isUnnamedDevice(number)) {
@@ -405,6 +405,17 @@ QString SystemDescription::fileSystem(const Mount &m) const
         if (!dir.isEmpty())
             number = QString::fromLatin1(readTrimmed(dir + QLatin1String("/dev")));
     }
+    return number;
+}
+
+QString SystemDescription::volumeLabel(const Mount &m) const
+{
+    return QString::fromUtf8(udevProperty(blockNumber(m), "ID_FS_LABEL"));
+}
+
+QString SystemDescription::fileSystem(const Mount &m) const
+{
+    const QString number = blockNumber(m);
     QByteArray type = udevProperty(number, "ID_FS_TYPE");
     const QByteArray version = type.isEmpty() ? QByteArray() : udevProperty(number, "ID_FS_VERSION");
     if (type.isEmpty())

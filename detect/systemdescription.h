@@ -53,6 +53,8 @@ public:
     // Whether a mount comes from the named block device whose major:minor is given.
     bool isMountOf(const Mount &m, const QString &name, const QString &number) const;
     QString fileSystem(const Mount &m) const;
+    // The volume's label as udev read it, "" when it has none.
+    QString volumeLabel(const Mount &m) const;
     bool isReadOnly(const Mount &m) const;
 
     // Parses mount-table text into its block-device mounts.
@@ -63,6 +65,8 @@ public:
 
 private:
     QString sysPath(const QString &relative) const;
+    // major:minor of the block device a mount comes from, also for a FUSE mount of one.
+    QString blockNumber(const Mount &m) const;
     // The block device's sysfs directory; *disk is set when it is a partition found below its disk.
     QString deviceDir(const QString &name, QString *disk = nullptr) const;
     bool ownFileSystem(const QString &disk) const;

@@ -42,7 +42,8 @@ bool WmiClasses::knows(Class cls, const QString &property)
         return same(property, QLatin1String("Model"));
     return cls == LogicalDisk
         && (same(property, QLatin1String("FileSystem")) || same(property, QLatin1String("Access"))
-            || same(property, QLatin1String("VolumeSerialNumber")));
+            || same(property, QLatin1String("VolumeSerialNumber"))
+            || same(property, QLatin1String("VolumeName")));
 }
 
 QVariant WmiClasses::value(const Instance &instance, const QString &property) const
@@ -62,6 +63,8 @@ QVariant WmiClasses::value(const Instance &instance, const QString &property) co
         if (same(property, QLatin1String("Access")))
             return qlonglong(sys.isReadOnly(instance.mount) ? 1 : 3); // readable / read-write
         // What tells one volume from another at the same mount point: its device number.
+        if (same(property, QLatin1String("VolumeName")))
+            return sys.volumeLabel(instance.mount);
         // A disk that left the system while its mount lingers has no volume any more.
         if (same(property, QLatin1String("VolumeSerialNumber")))
             return sys.deviceNumber(sys.deviceOf(instance.mount)).isEmpty()

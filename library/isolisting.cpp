@@ -1,10 +1,12 @@
 #include "library/isolisting.h"
 
+#include "copy/copycommit.h"
 #include "library/log.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -13,54 +15,124 @@
 namespace {
 
 // Image names as QDir matches its name filters: wildcards, regardless of case.
-class ImageFilter
-{
-public:
-    ImageFilter()
-    {
-        for (const QString &pattern : { QStringLiteral("*.iso"), QStringLiteral("*.iso.0") })
-            patterns.append(QRegularExpression::fromWildcard(pattern, Qt::CaseInsensitive));
-    }
-    bool matches(const QString &name) const
-    {
-        return std::any_of(patterns.cbegin(), patterns.cend(),
-                           [&](const QRegularExpression &re) { return re.match(name).hasMatch(); });
-    }
+const QRegularExpression imageName(QStringLiteral("^.*\\.iso(\\.0)?$"),
+                                   QRegularExpression::CaseInsensitiveOption);
+// A numbered part after the first: "name.iso.3".
+const QRegularExpression laterPart(QStringLiteral("^(.*\\.iso)\\.([1-9][0-9]*)$"),
+                                   QRegularExpression::CaseInsensitiveOption);
 
-private:
-    QList<QRegularExpression> patterns;
+// The order file managers show: runs of digits by their value, the rest as the locale orders
+// words, letter case aside; names equal so far by character code.
+bool naturallyBefore(const QString &a, const QString &b)
+{
+    const auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const bool digits = isDigit(a.at(i));
+        if (digits != isDigit(b.at(j)))
+            return digits; // numbers before words
+        qsizetype ie = i, je = j;
+        while (ie < a.size() && isDigit(a.at(ie)) == digits)
+            ++ie;
+        while (je < b.size() && isDigit(b.at(je)) == digits)
+            ++je;
+        const QStringView x = QStringView(a).mid(i, ie - i), y = QStringView(b).mid(j, je - j);
+        int order = 0;
+        if (digits) {
+            const auto value = [](QStringView n) {
+                while (n.size() > 1 && n.front() == u'0')
+                    n = n.mid(1);
+                return n;
+            };
+            const QStringView xs = value(x), ys = value(y);
+            order = xs.size() != ys.size() ? int(xs.size() - ys.size()) : xs.compare(ys);
+        } else {
+            order = QString::localeAwareCompare(x.toString().toCaseFolded(), y.toString().toCaseFolded());
+        }
+        if (order != 0)
+            return order < 0;
+        i = ie;
+        j = je;
+    }
+    if (i < a.size() || j < b.size())
+        return j < b.size();
+    return a < b;
+}
+
+struct Folder {
+    QStringList dirs;
+    QStringList images;
+    QHash<QString, qint64> sizes;                  // of images and parts
+    QHash<QString, QList<int>> partNumbers;        // folded image name -> numbers after 0
+    QSet<QString> links;                           // folders that are links
 };
 
-// One read of a folder gives both lists, with the same entries and order that separate QDir
-// listings of folders and of matching files by name would give; listing through QDir would
-// read each folder twice and build its name filters anew every time.
-void readFolder(const QString &path, const ImageFilter &filter, QStringList &dirs,
-                QStringList &images, QSet<QString> &links)
+Folder readFolder(const QString &path, const QString &relPath, QList<Leftover> &leftovers)
 {
-    dirs.clear();
-    images.clear();
-    QDirIterator it(path, QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot);
+    Folder f;
+    QDirIterator it(path, QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot | QDir::Hidden);
     while (it.hasNext()) {
         it.next();
         const QString name = it.fileName();
         const QFileInfo info = it.fileInfo();
+        const QString at = relPath + QLatin1Char('/') + name;
+        // What interrupted copies leave: hidden parts and journals of ours, and the ".temp" files
+        // of earlier versions.
+        if (name.startsWith(CopyCommit::prefix)
+            || (name.endsWith(QLatin1String(".temp"), Qt::CaseInsensitive)
+                && name.contains(QLatin1String(".iso"), Qt::CaseInsensitive) && !info.isDir())) {
+            leftovers.append({ at, info.size() });
+            continue;
+        }
+        if (name.startsWith(QLatin1Char('.')) || info.isHidden())
+            continue;
         if (info.isDir()) {
-            dirs.append(name);
+            // The device's own folder holds its selector program and choice, no images.
+            if (relPath.isEmpty() && name.compare(QLatin1String("config"), Qt::CaseInsensitive) == 0)
+                continue;
+            f.dirs.append(name);
             if (info.isSymLink())
-                links.insert(name);
-        } else if (filter.matches(name)) {
-            images.append(name);
+                f.links.insert(name);
+            continue;
+        }
+        if (imageName.match(name).hasMatch()) {
+            f.images.append(name);
+            f.sizes.insert(name, info.size());
+        } else if (const auto part = laterPart.match(name); part.hasMatch()) {
+            f.partNumbers[part.captured(1).toCaseFolded()].append(part.captured(2).toInt());
+            f.sizes.insert(part.captured(1).toCaseFolded() + QLatin1Char('.') + part.captured(2),
+                           info.size());
         }
     }
-    // QDir::Name order: by character code, case-sensitive, no locale rules.
-    std::sort(dirs.begin(), dirs.end());
-    std::sort(images.begin(), images.end());
+    std::sort(f.dirs.begin(), f.dirs.end(), naturallyBefore);
+    std::sort(f.images.begin(), f.images.end(), naturallyBefore);
+    return f;
+}
+
+// Sizes and soundness of an image's parts; part 0's size is known, later ones by number.
+void measureParts(const Folder &f, IsoRow &row)
+{
+    row.size = f.sizes.value(row.name);
+    if (!row.isSplit())
+        return;
+    const QString image = row.name.chopped(2).toCaseFolded();
+    QList<int> numbers = f.partNumbers.value(image);
+    std::sort(numbers.begin(), numbers.end());
+    row.parts = 1 + int(numbers.size());
+    const qint64 first = row.size;
+    for (int i = 0; i < numbers.size(); ++i) {
+        const qint64 size = f.sizes.value(image + QLatin1Char('.') + QString::number(numbers.at(i)));
+        row.size += size;
+        // Every part but the last is as long as the first; the last is no longer.
+        const bool last = i + 1 == numbers.size();
+        if (numbers.at(i) != i + 1 || (last ? size > first : size != first))
+            row.partsBroken = true;
+    }
 }
 
 struct Walk {
     QString root;
-    ImageFilter filter;
-    QList<IsoRow> rows;
+    IsoListing out;
     // Where linked folders lead: each is walked once, so a link back up the tree (possible
     // on any file system but FAT) cannot make the walk endless.
     QSet<QString> linkTargets;
@@ -68,14 +140,11 @@ struct Walk {
     // Depth first and in display order: a folder's rows follow its own row at once.
     void list(const QString &relPath, int depth)
     {
-        QStringList dirs;
-        QStringList images;
-        QSet<QString> links;
-        readFolder(root + relPath, filter, dirs, images, links);
-        for (const QString &name : std::as_const(dirs)) {
+        const Folder f = readFolder(root + relPath, relPath, out.leftovers);
+        for (const QString &name : f.dirs) {
             const QString path = relPath + QLatin1Char('/') + name;
-            rows.append({ name, IsoRow::Kind::Folder, path, depth });
-            if (links.contains(name)) {
+            out.rows.append(IsoRow(name, IsoRow::Kind::Folder, path, depth));
+            if (f.links.contains(name)) {
                 const QString target = QFileInfo(root + path).canonicalFilePath();
                 if (linkTargets.contains(target))
                     continue;
@@ -83,17 +152,21 @@ struct Walk {
             }
             list(path, depth + 1);
         }
-        for (const QString &name : std::as_const(images))
-            rows.append({ name, IsoRow::Kind::Image, relPath + QLatin1Char('/') + name, depth });
+        for (const QString &name : f.images) {
+            IsoRow row(name, IsoRow::Kind::Image, relPath + QLatin1Char('/') + name, depth);
+            measureParts(f, row);
+            row.info = IsoImageInfo::read(root + row.devicePath);
+            out.rows.append(row);
+        }
     }
 };
 
 } // namespace
 
-QList<IsoRow> IsoListing::read(const QString &deviceRoot)
+IsoListing IsoListing::read(const QString &deviceRoot)
 {
     qCDebug(lcLibrary) << "Listing ISOs on" << QDir(deviceRoot).path();
-    Walk walk { deviceRoot, {}, {}, {} };
+    Walk walk { deviceRoot, {}, {} };
     walk.list(QString(), 0);
-    return walk.rows;
+    return walk.out;
 }

@@ -1,26 +1,53 @@
 // Reads the device's folders and images into rows in the order the tree shows them: under every
-// folder its subfolders first, then its images, each group in name order.
+// folder its subfolders first, then its images, each group in the locale's natural order. It
+// also finds what interrupted copies left behind.
 #pragma once
+
+#include "library/isoimageinfo.h"
 
 #include <QList>
 #include <QString>
 
+#include <utility>
+
 struct IsoRow {
     enum class Kind { Folder, Image };
 
-    QString name;       // as listed, suffix included ("big.iso.0")
+    IsoRow(QString name, Kind kind, QString devicePath, int depth)
+        : name(std::move(name)), kind(kind), devicePath(std::move(devicePath)), depth(depth)
+    {
+    }
+
+    QString name;       // as stored, suffix included ("big.iso.0")
     Kind kind;
-    QString devicePath; // from the device root: "/linux/tools.iso"
+    QString devicePath; // from the device root: "/linux/big.iso.0"
     int depth;          // 0 for the device root's own entries
+    qint64 size = 0;    // an image's files together
+    int parts = 0;      // numbered parts of a split image; 0 for an image in one file
+    bool partsBroken = false; // a part missing from the numbering, or parts of odd sizes
+    IsoImageInfo info;
+
     // Only part 0 of a split image is listed; its row stands for the whole image.
     bool isSplit() const { return kind == Kind::Image && name.endsWith(QLatin1String(".0")); }
+    // The image's name and path as people and the device know it: without the part suffix.
+    QString displayName() const { return isSplit() ? name.chopped(2) : name; }
+    QString imagePath() const { return isSplit() ? devicePath.chopped(2) : devicePath; }
+};
+
+// A file an interrupted copy left: hidden parts, a journal, or an older version's ".temp".
+struct Leftover {
+    QString path; // from the device root
+    qint64 size = 0;
 };
 
 class IsoListing
 {
 public:
-    // Folders and images below deviceRoot (which ends in "/"), each row after its folder's row.
-    // Images are "*.iso" and "*.iso.0" in any letter case; hidden entries are left out. A
-    // folder that cannot be read lists as empty.
-    static QList<IsoRow> read(const QString &deviceRoot);
+    QList<IsoRow> rows;
+    QList<Leftover> leftovers;
+
+    // Folders and images below deviceRoot (which ends in "/"). Images are "*.iso" and
+    // "*.iso.0" in any letter case; hidden entries and the device's own config folder are left
+    // out. A folder that cannot be read lists as empty.
+    static IsoListing read(const QString &deviceRoot);
 };

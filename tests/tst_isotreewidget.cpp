@@ -56,11 +56,11 @@ void TestIsoTreeWidget::init()
 {
     tree = std::make_unique<isoTreeWidget>(nullptr);
     using K = IsoRow::Kind;
-    tree->showRows({ { "linux", K::Folder, "/linux", 0 },
-                     { "tools", K::Folder, "/linux/tools", 1 },
-                     { "c.iso", K::Image, "/linux/tools/c.iso", 2 },
-                     { "a.iso", K::Image, "/linux/a.iso", 1 },
-                     { "top.iso", K::Image, "/top.iso", 0 } });
+    tree->showRows({ IsoRow("linux", K::Folder, "/linux", 0),
+                     IsoRow("tools", K::Folder, "/linux/tools", 1),
+                     IsoRow("c.iso", K::Image, "/linux/tools/c.iso", 2),
+                     IsoRow("a.iso", K::Image, "/linux/a.iso", 1),
+                     IsoRow("top.iso", K::Image, "/top.iso", 0) });
     tree->addTopLevelItem(new QTreeWidgetItem(QStringList(placeholder)));
     tree->expandAll();
     tree->resize(300, 400);

@@ -5,6 +5,7 @@
 #include "copy/copyerror.h"
 #include "detect/constants.h"
 #include "detect/scsidrivedetector.h"
+#include "library/stickstatus.h"
 #include "library/wandmenufetch.h"
 #include "ui/boxprompts.h"
 #include "ui/isotreewidget.h"
@@ -217,10 +218,12 @@ void discShelf::showRefreshFailed()
 void discShelf::buildIsoList()
 {
     const QString root = detector->drivePath();
-    if (root.isEmpty())
+    if (root.isEmpty()) {
         isoTree->showPlaceholder(tr("<Waiting for an discwand to appear>"));
-    else
-        isoTree->showRows(IsoListing::read(root));
+    } else {
+        const IsoListing listing = IsoListing::read(root);
+        isoTree->showRows(listing.rows, StickStatus::readBootImage(root));
+    }
     emit listingComplete();
 }
 

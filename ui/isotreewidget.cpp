@@ -5,16 +5,58 @@
 
 #include <QCoreApplication>
 #include <QFileIconProvider>
+#include <QHeaderView>
+#include <QLocale>
 #include <QMimeData>
+#include <QPainter>
+#include <QScrollBar>
+#include <QSet>
 #include <QUrl>
+
+namespace {
+
+// Where an image row keeps what its tooltip is made of.
+enum ImageData { TipRole = isoTreeWidget::PathRole + 1, BootPathRole };
+
+// The disc with a green "play" mark in its corner: the image the stick starts.
+QIcon bootIconFrom(const QIcon &disc)
+{
+    QPixmap pixmap = disc.pixmap(48, 48);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::white, 2));
+    painter.setBrush(QColor(0x2e, 0xa0, 0x43));
+    painter.drawPolygon(QPolygonF({ QPointF(24, 22), QPointF(46, 34), QPointF(24, 46) }));
+    return QIcon(pixmap);
+}
+
+QString sizeText(qint64 bytes)
+{
+    return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
+}
+
+void forEachRow(QTreeWidgetItem *parent, const std::function<void(QTreeWidgetItem *)> &visit)
+{
+    for (int i = 0; i < parent->childCount(); ++i) {
+        visit(parent->child(i));
+        forEachRow(parent->child(i), visit);
+    }
+}
+
+} // namespace
 
 isoTreeWidget::isoTreeWidget(QWidget *parent)
     : QTreeWidget(parent)
     , isoIcon(QStringLiteral(":/icons/blank_cd.png"))
+    , bootIcon(bootIconFrom(isoIcon))
     , folderIcon(QFileIconProvider().icon(QFileIconProvider::Folder))
 {
-    setColumnCount(1);
-    setHeaderHidden(true);
+    setColumnCount(2);
+    setHeaderLabels({ QCoreApplication::translate("isoTreeWidget", "Name"),
+                      QCoreApplication::translate("isoTreeWidget", "Size") });
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(NameColumn, QHeaderView::Stretch);
+    header()->setSectionResizeMode(SizeColumn, QHeaderView::ResizeToContents);
     setAcceptDrops(true);
 }
 
@@ -24,25 +66,77 @@ QTreeWidgetItem *isoTreeWidget::makeRow(const IsoRow &row) const
 {
     const bool folder = row.kind == IsoRow::Kind::Folder;
     auto *item = new QTreeWidgetItem(QTreeWidgetItem::Type);
-    item->setText(0, row.name);
-    item->setIcon(0, folder ? folderIcon : isoIcon);
-    item->setToolTip(0, row.isSplit()
-                            ? row.name + QCoreApplication::translate("discShelf", " (Split file)")
-                            : row.name);
-    item->setData(0, KindRole, folder ? FolderRow : ImageRow);
-    item->setData(0, PathRole, row.devicePath);
+    item->setText(NameColumn, row.displayName());
+    item->setData(NameColumn, KindRole, folder ? FolderRow : ImageRow);
+    item->setData(NameColumn, PathRole, row.devicePath);
+    if (folder) {
+        item->setIcon(NameColumn, folderIcon);
+        item->setToolTip(NameColumn, row.name);
+        return item;
+    }
+    item->setText(SizeColumn, sizeText(row.size));
+    item->setTextAlignment(SizeColumn, Qt::AlignRight | Qt::AlignVCenter);
+    QStringList tip { row.displayName() };
+    if (row.isSplit())
+        tip << QCoreApplication::translate("isoTreeWidget", "Split file: %n parts", nullptr, row.parts);
+    if (row.info.iso9660) {
+        if (!row.info.label.isEmpty())
+            tip << QCoreApplication::translate("isoTreeWidget", "Volume label: %1").arg(row.info.label);
+        if (row.info.created.isValid())
+            tip << QCoreApplication::translate("isoTreeWidget", "Made: %1")
+                       .arg(QLocale().toString(row.info.created.date(), QLocale::ShortFormat));
+    }
+    if (!row.info.bootable)
+        tip << QCoreApplication::translate("isoTreeWidget", "Will not boot");
+    item->setData(NameColumn, TipRole, tip.join(QLatin1Char('\n')));
+    item->setData(NameColumn, BootPathRole, row.imagePath());
     return item;
 }
 
-void isoTreeWidget::showRows(const QList<IsoRow> &rows)
+void isoTreeWidget::styleImageRow(QTreeWidgetItem *item, bool boots) const
 {
+    QFont font = item->font(NameColumn);
+    font.setBold(boots);
+    item->setFont(NameColumn, font);
+    item->setIcon(NameColumn, boots ? bootIcon : isoIcon);
+    const QString tip = item->data(NameColumn, TipRole).toString();
+    item->setToolTip(NameColumn,
+                     boots ? tip + QLatin1Char('\n')
+                                 + QCoreApplication::translate("isoTreeWidget",
+                                                               "Loads when the discwand boots")
+                           : tip);
+}
+
+void isoTreeWidget::markBootImage(const QString &bootImage)
+{
+    forEachRow(invisibleRootItem(), [&](QTreeWidgetItem *item) {
+        if (isImageRow(item))
+            styleImageRow(item, item->data(NameColumn, BootPathRole).toString() == bootImage);
+    });
+}
+
+void isoTreeWidget::showRows(const QList<IsoRow> &rows, const QString &bootImage)
+{
+    // Where the user was, by path, so that a new listing does not lose it.
+    QSet<QString> open;
+    const QString selected = selectedPath();
+    const int scrolled = verticalScrollBar()->value();
+    if (listed)
+        forEachRow(invisibleRootItem(), [&](QTreeWidgetItem *item) {
+            if (item->isExpanded())
+                open.insert(item->data(NameColumn, PathRole).toString());
+        });
+
     clear();
     // Rows are put together off the tree and shown in one go: every row added to a live tree
     // costs a round of model and view notifications.
     QList<QTreeWidgetItem *> topLevel;
     QList<QTreeWidgetItem *> parents; // the folder row at each depth above the current row
+    QTreeWidgetItem *select = nullptr;
     for (const IsoRow &row : rows) {
         QTreeWidgetItem *item = makeRow(row);
+        if (row.kind == IsoRow::Kind::Image)
+            styleImageRow(item, row.imagePath() == bootImage);
         parents.resize(row.depth);
         if (parents.isEmpty())
             topLevel.append(item);
@@ -50,19 +144,30 @@ void isoTreeWidget::showRows(const QList<IsoRow> &rows)
             parents.last()->addChild(item);
         if (row.kind == IsoRow::Kind::Folder)
             parents.append(item);
+        if (!selected.isEmpty() && row.devicePath == selected)
+            select = item;
     }
     addTopLevelItems(topLevel);
+    listed = true;
+    if (!open.isEmpty())
+        forEachRow(invisibleRootItem(), [&](QTreeWidgetItem *item) {
+            item->setExpanded(open.contains(item->data(NameColumn, PathRole).toString()));
+        });
+    if (select)
+        setCurrentItem(select);
+    verticalScrollBar()->setValue(scrolled);
 }
 
 void isoTreeWidget::showPlaceholder(const QString &text)
 {
     clear();
+    listed = false;
     addTopLevelItem(new QTreeWidgetItem(QStringList(text)));
 }
 
 bool isoTreeWidget::isImageRow(const QTreeWidgetItem *row)
 {
-    return row && row->data(0, KindRole) == QVariant(ImageRow);
+    return row && row->data(NameColumn, KindRole) == QVariant(ImageRow);
 }
 
 QString isoTreeWidget::selectedImage() const
@@ -70,7 +175,13 @@ QString isoTreeWidget::selectedImage() const
     const QList<QTreeWidgetItem *> rows = selectedItems();
     if (rows.isEmpty() || !isImageRow(rows.first()))
         return {};
-    return rows.first()->data(0, PathRole).toString();
+    return rows.first()->data(NameColumn, PathRole).toString();
+}
+
+QString isoTreeWidget::selectedPath() const
+{
+    const QList<QTreeWidgetItem *> rows = selectedItems();
+    return rows.isEmpty() ? QString() : rows.first()->data(NameColumn, PathRole).toString();
 }
 
 QStringList isoTreeWidget::mimeTypes() const
@@ -94,8 +205,9 @@ bool isoTreeWidget::dropMimeData(QTreeWidgetItem *parent, int index, const QMime
     QTreeWidgetItem *row = parent;
     if (isImageRow(row))
         row = row->parent();
-    const bool folder = row && row->data(0, KindRole) == QVariant(FolderRow);
-    const QString destDir = DeviceFolder(folder ? row->data(0, PathRole).toString() : QString()).path();
+    const bool folder = row && row->data(NameColumn, KindRole) == QVariant(FolderRow);
+    const QString destDir
+        = DeviceFolder(folder ? row->data(NameColumn, PathRole).toString() : QString()).path();
 
     qCDebug(lcUi) << "Putting the following in" << destDir << ":";
     QStringList filenames;

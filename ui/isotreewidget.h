@@ -1,4 +1,6 @@
 // The device's folders and images as a tree that takes file drops and names their destination.
+// It marks the image the device boots and keeps its expanded folders, selection and scroll
+// position when the rows are listed anew.
 #pragma once
 
 #include "library/isolisting.h"
@@ -16,18 +18,24 @@ public:
         PathRole,                // the row's path from the device root, "/linux/a.iso"
     };
     enum RowKind { FolderRow = 0, ImageRow = 1 };
+    enum Column { NameColumn, SizeColumn };
 
     explicit isoTreeWidget(QWidget *parent);
     ~isoTreeWidget() override;
 
-    // Replaces every row: the listing's rows, or one placeholder row that is no place on the
-    // device.
-    void showRows(const QList<IsoRow> &rows);
+    // Replaces every row with the listing's, marking the image bootImage names ("/linux/a.iso",
+    // a split image without ".0"); folders open, the selection and the scroll position stay
+    // where they were, by path.
+    void showRows(const QList<IsoRow> &rows, const QString &bootImage = {});
+    // One row that is no place on the device.
     void showPlaceholder(const QString &text);
+    void markBootImage(const QString &bootImage);
 
     static bool isImageRow(const QTreeWidgetItem *row);
     // The selected image's path on the device; empty when no image row is selected.
     QString selectedImage() const;
+    // The selected row's path, or "" (folders and images alike).
+    QString selectedPath() const;
 
 signals:
     void copyFiles(QString destDir, QStringList filenames);
@@ -40,7 +48,10 @@ protected:
 
 private:
     QTreeWidgetItem *makeRow(const IsoRow &row) const;
+    void styleImageRow(QTreeWidgetItem *item, bool boots) const;
 
     QIcon isoIcon;
+    QIcon bootIcon;
     QIcon folderIcon;
+    bool listed = false; // rows of a listing, not a placeholder, are shown
 };

@@ -45,8 +45,8 @@ void TestE2eLibrary::plugWhileRunning()
     QCOMPARE(app.rows(), QStringList{QStringLiteral("/<Waiting for an discwand to appear>")});
 
     QVERIFY2(stick.plug(), qPrintable(stick.error()));
-    const QStringList expected{QStringLiteral("/big.iso.0"),
-                               QStringLiteral("/config"),
+    // The device's own config folder is no place for images and gets no row.
+    const QStringList expected{QStringLiteral("/big.iso"),
                                QStringLiteral("/linux"),
                                QStringLiteral("/linux/debian-12-netinst.iso"),
                                QStringLiteral("/linux/ubuntu-24.04-desktop.iso"),
@@ -75,7 +75,7 @@ void TestE2eLibrary::loadIso_data()
     QTest::addColumn<bool>("doubleClick");
     QTest::addColumn<bool>("readOnly");
     QTest::addColumn<QByteArray>("expected"); // null: the file must not exist
-    QTest::newRow("split image, button") << "/big.iso.0" << false << false << QByteArray("/big.iso");
+    QTest::newRow("split image, button") << "/big.iso" << false << false << QByteArray("/big.iso");
     QTest::newRow("nested image, button")
         << "/linux/tools/memtest86.iso" << false << false << QByteArray("/linux/tools/memtest86.iso");
     QTest::newRow("image, double-click")

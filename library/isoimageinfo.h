@@ -1,0 +1,18 @@
+// What an image file says of itself: an ISO 9660 volume (its label and creation date, from the
+// primary volume descriptor) and whether it carries an El Torito boot record, so a machine can
+// start from it. Only the image's first 36 KiB are read, so part 0 of a split image will do.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+struct IsoImageInfo {
+    bool iso9660 = false;
+    bool bootable = false;
+    QString label;
+    QDateTime created;
+
+    static IsoImageInfo read(const QString &path);
+    // The same from the image's first bytes (from offset 0).
+    static IsoImageInfo parse(const QByteArray &head);
+};

@@ -1,0 +1,31 @@
+// The stick's problems, found from a listing and its status, each with its repair where one is
+// safe: leftovers of interrupted copies, split images with parts missing or of odd sizes, a
+// boot choice naming an image that is not there, images that will not boot, a missing selector
+// program. Nothing is repaired unless asked.
+#pragma once
+
+#include "library/isolisting.h"
+#include "library/stickstatus.h"
+
+#include <QList>
+#include <QString>
+
+struct StickProblem {
+    enum class Kind { Leftover, BrokenImage, BootImageMissing, WillNotBoot, SelectorMissing };
+    Kind kind;
+    QString path;    // from the device root: the leftover, the image or the boot choice
+    QString text;    // for people
+    qint64 size = 0; // what a removal frees
+
+    // Removal of what is left or broken: the repairs that need only the user's yes.
+    bool canRemove() const { return kind == Kind::Leftover || kind == Kind::BrokenImage; }
+};
+
+class StickCheck
+{
+public:
+    static QList<StickProblem> find(const IsoListing &listing, const StickStatus &status);
+    // Removes a leftover (a copy whose journal was written is seen through instead) or every
+    // file of a broken image. False when something could not go.
+    static bool remove(const QString &deviceRoot, const StickProblem &problem);
+};
