@@ -2,6 +2,7 @@
 // process() would exit with 1, a status that means a failed operation here.
 #include "cli/dispatcher.h"
 
+#include "cli/checkcommand.h"
 #include "cli/clioutput.h"
 #include "cli/copycommand.h"
 #include "cli/getselectorcommand.h"
@@ -18,6 +19,7 @@ Dispatcher::Dispatcher()
     commands.push_back(std::make_unique<ListCommand>());
     commands.push_back(std::make_unique<LoadCommand>());
     commands.push_back(std::make_unique<CopyCommand>());
+    commands.push_back(std::make_unique<CheckCommand>());
     commands.push_back(std::make_unique<GetSelectorCommand>());
     commands.push_back(std::make_unique<WaitCommand>());
 }
@@ -49,6 +51,7 @@ QString Dispatcher::helpText(const QString &optionsHelp) const
         { 7,
           tr("something was left out: no ISO image, too large, already on the discwand, "
              "a name the discwand cannot be told") },
+        { 8, tr("check found problems (with --repair: problems that are left)") },
         { 130, tr("stopped by Ctrl+C (143: by a stop request); the discwand keeps what it had") },
     };
     text += QLatin1Char('\n') + tr("Exit status:") + QLatin1Char('\n');

@@ -17,5 +17,7 @@ public:
     void describe(QCommandLineParser &parser) const override;
     ExitStatus run(const QCommandLineParser &parser, const QStringList &args) override;
 
-    static QJsonArray toJson(const QList<IsoRow> &rows);
+    static QJsonArray toJson(const QList<IsoRow> &rows, const QString &bootImage);
+    // A row for people: boot mark, path, size, parts, the image's own label.
+    static QString line(const IsoRow &row, const QString &bootImage);
 };

@@ -30,7 +30,7 @@ QString LoadCommand::findImage(const QList<IsoRow> &rows, const QString &path)
     for (const IsoRow &row : rows) {
         if (row.kind == IsoRow::Kind::Image
             && (row.devicePath.toCaseFolded() == wanted
-                || ImageChoice::bootName(row.devicePath).toCaseFolded() == wanted))
+                || row.imagePath().toCaseFolded() == wanted))
             return row.devicePath;
     }
     return {};
@@ -43,7 +43,7 @@ ExitStatus LoadCommand::run(const QCommandLineParser &, const QStringList &args)
     StickSession stick;
     if (const ExitStatus found = stick.find(); found != ExitStatus::Done)
         return found;
-    const QString image = findImage(IsoListing::read(stick.root()), args.first());
+    const QString image = findImage(IsoListing::read(stick.root()).rows, args.first());
     if (image.isEmpty()) {
         CliOutput::error(
             tr("There is no image %1 on the discwand ('list' shows them).").arg(args.first()));

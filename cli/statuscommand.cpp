@@ -3,9 +3,9 @@
 #include "cli/statuscommand.h"
 
 #include "cli/clioutput.h"
+#include "cli/progressline.h"
 #include "cli/sticksession.h"
-#include "detect/scsidrivedetector.h"
-#include "library/wandmenufetch.h"
+#include "library/stickstatus.h"
 
 #include <QCommandLineParser>
 #include <QJsonDocument>
@@ -25,30 +25,43 @@ void StatusCommand::describe(QCommandLineParser &parser) const
 
 QJsonObject StatusCommand::facts(StickSession &stick)
 {
-    QString mountPoint = stick.root();
+    const StickStatus status = StickStatus::read(stick.detector());
+    QString mountPoint = status.root;
     mountPoint.chop(1);
-    const bool writable = stick.detector().isWritable();
     return {
-        { QStringLiteral("present"), true },
+        { QStringLiteral("present"), status.present },
         { QStringLiteral("mountPoint"), mountPoint },
-        { QStringLiteral("readOnly"), !writable },
-        { QStringLiteral("selector"), !WandmenuFetch(stick.detector()).isMissing() },
+        { QStringLiteral("label"), status.label },
+        { QStringLiteral("fileSystem"), status.fileSystem },
+        { QStringLiteral("capacity"), status.capacity },
+        { QStringLiteral("free"), status.freeBytes },
+        { QStringLiteral("readOnly"), status.readOnly },
+        { QStringLiteral("bootImage"), status.bootImage },
+        { QStringLiteral("selector"), status.selectorPresent },
     };
 }
 
 void StatusCommand::show(const QJsonObject &facts)
 {
-    const auto row = [](const QString &label, const QString &value) {
-        CliOutput::data(label.leftJustified(16) + value);
+    const auto value = [&](const char *key) { return facts.value(QLatin1String(key)); };
+    const auto row = [](const QString &label, const QString &text) {
+        CliOutput::data(label.leftJustified(16) + text);
     };
-    row(tr("Discwand:"), facts.value(QStringLiteral("mountPoint")).toString());
+    row(tr("Discwand:"), value("mountPoint").toString());
+    row(tr("Label:"), value("label").toString());
+    row(tr("File system:"), value("fileSystem").toString());
+    // A volume that tells no size (some FUSE file systems) shows none rather than 0 bytes.
+    const bool sized = value("capacity").toInteger() > 0;
+    row(tr("Capacity:"), sized ? ProgressLine::size(value("capacity").toInteger()) : tr("unknown"));
+    row(tr("Free:"), sized ? ProgressLine::size(value("free").toInteger()) : tr("unknown"));
     row(tr("Read-only:"),
-        facts.value(QStringLiteral("readOnly")).toBool() ? tr("yes (the read-only switch is set)")
-                                                         : tr("no"));
+        value("readOnly").toBool() ? tr("yes (the read-only switch is set)") : tr("no"));
+    row(tr("Boot image:"),
+        value("bootImage").toString().isEmpty() ? tr("none chosen")
+                                                : value("bootImage").toString());
     row(tr("Selector:"),
-        facts.value(QStringLiteral("selector")).toBool()
-            ? tr("config/wandmenu.bin present")
-            : tr("missing ('get-selector' fetches it)"));
+        value("selector").toBool() ? tr("config/wandmenu.bin present")
+                                   : tr("missing ('get-selector' fetches it)"));
 }
 
 ExitStatus StatusCommand::run(const QCommandLineParser &parser, const QStringList &args)
@@ -66,6 +79,12 @@ ExitStatus StatusCommand::run(const QCommandLineParser &parser, const QStringLis
         return found;
     }
     const QJsonObject all = facts(stick);
+    // Gone between the detection pass and the look at its volume.
+    if (!all.value(QStringLiteral("present")).toBool()) {
+        if (json)
+            CliOutput::json(QJsonDocument(QJsonObject { { QStringLiteral("present"), false } }));
+        return json ? ExitStatus::NoDiscwand : StickSession::missing();
+    }
     if (json)
         CliOutput::json(QJsonDocument(all));
     else

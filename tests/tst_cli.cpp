@@ -2,6 +2,7 @@
 // and exit status, its JSON read back, copies checked byte for byte, the selector download from
 // a local server and a wait that ends when the stick is mounted.
 #include "common/httptestserver.h"
+#include "common/isohead.h"
 #include "common/sysfixture.h"
 
 #include <QDir>
@@ -71,6 +72,7 @@ QString makeStick(SysFixture &sys, const QString &state)
     put(root + QStringLiteral("linux/\u03A9mega.iso"), "omega");
     put(root + "big.iso.0", "part 0");
     put(root + "big.iso.1", "part 1");
+    put(root + "config/iso_filename.txt", "/linux/a.iso");
     return root;
 }
 
@@ -85,6 +87,8 @@ private slots:
     void commands();
     void json();
     void copies();
+    void check_data();
+    void check();
     void getSelector_data();
     void getSelector();
     void waitsForPlug();
@@ -107,7 +111,7 @@ void TestCli::commands_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("out"); // the whole of stdout, as a pattern
     QTest::addColumn<QString>("err"); // a pattern found in stderr
-    QTest::addColumn<QString>("chosen"); // config/iso_filename.txt afterwards
+    QTest::addColumn<QString>("chosen"); // config/iso_filename.txt afterwards, if it changed
 
     const auto row = [](const char *name, QStringList args, const char *stick, int status,
                         const char *out, const char *err, const QString &chosen = QString()) {
@@ -129,15 +133,19 @@ void TestCli::commands_data()
     row("wait: none in time", { "wait", "--timeout", "0.3" }, "none", 3, "", "within 0.3 seconds");
     row("wait: there already", { "wait" }, "rw", 0, "/\\S+\n", "^$");
     row("status", { "status" }, "ro bare", 0,
-        "Discwand: +/\\S+\nRead-only: +yes.*\nSelector: +missing.*\n", "^$");
+        "Discwand: +/\\S+\n.*Read-only: +yes.*\nBoot image: +/linux/a.iso\nSelector: +missing.*\n",
+        "^$");
     row("list", { "list" }, "rw", 0,
-        "/config/\n/linux/\n/linux/a.iso\n/linux/\u03A9mega.iso\n/big.iso.0  \\(split\\)\n", "^$");
+        "  /linux/\n\\* /linux/a.iso +5 bytes\n  /linux/\u03A9mega.iso +5 bytes\n"
+        "  /big.iso +12 bytes  2 parts\n",
+        "^$");
     row("load: no such image", { "load", "/linux/b.iso" }, "rw", 6, "", "no image /linux/b.iso");
     row("load: read-only", { "load", "/linux/a.iso" }, "ro", 4, "", "read-only");
     row("load: not Latin-1", { "load", "linux/\u03A9mega.iso" }, "rw", 7, "", "Latin-1");
     row("load: split, any case", { "load", "BIG.ISO" }, "rw", 0, "", "will boot /big.iso",
         "/big.iso");
-    row("load", { "load", "/linux/a.iso" }, "rw", 0, "", "will boot", "/linux/a.iso");
+    row("load: split by its part", { "load", "/big.iso.0" }, "rw", 0, "", "will boot /big.iso",
+        "/big.iso");
     row("copy: no such file", { "copy", "SRC/nothing.iso" }, "rw", 6, "", "no such file");
     row("copy: read-only", { "copy", "SRC/new.iso" }, "ro", 4, "", "read-only");
     row("copy: no image", { "copy", "SRC/notes.txt" }, "rw", 7, "", "notes.txt is left out");
@@ -169,11 +177,11 @@ void TestCli::commands()
     QVERIFY2(
         got.err.contains(QRegularExpression(err, QRegularExpression::DotMatchesEverythingOption)),
         qPrintable(got.err));
-    if (!root.isEmpty())
-        QCOMPARE(read(root + "config/iso_filename.txt"),
-                 chosen.isNull() ? "<none>" : chosen.toLatin1());
-    if (!root.isEmpty())
-        QCOMPARE(read(root + "linux/a.iso"), QByteArray("old a"));
+    if (root.isEmpty())
+        return;
+    QCOMPARE(read(root + "config/iso_filename.txt"),
+             chosen.isNull() ? QByteArray("/linux/a.iso") : chosen.toLatin1());
+    QCOMPARE(read(root + "linux/a.iso"), QByteArray("old a"));
 }
 
 void TestCli::json()
@@ -189,6 +197,8 @@ void TestCli::json()
     QCOMPARE(facts.value("mountPoint").toString() + '/', root);
     QCOMPARE(facts.value("readOnly"), QJsonValue(false));
     QCOMPARE(facts.value("selector"), QJsonValue(true));
+    QCOMPARE(facts.value("bootImage"), QJsonValue("/linux/a.iso"));
+    QCOMPARE(facts.value("fileSystem"), QJsonValue("FAT32"));
 
     const Outcome list = runCli({ "list", "--json" });
     QCOMPARE(list.status, 0);
@@ -197,14 +207,19 @@ void TestCli::json()
     QStringList seen;
     for (const QJsonValue &entry : entries) {
         const QJsonObject e = entry.toObject();
-        seen << QStringLiteral("%1 %2 %3 %4")
-                    .arg(e.value("kind").toString(), e.value("path").toString())
-                    .arg(e.value("depth").toInt())
-                    .arg(e.value("split").toBool());
+        QString text = e.value("kind").toString() + ' ' + e.value("path").toString() + ' '
+            + QString::number(e.value("depth").toInt());
+        if (e.value("kind") == "image")
+            text += QStringLiteral(" %1 bytes, %2 parts, boot %3")
+                        .arg(e.value("size").toInteger())
+                        .arg(e.value("parts").toInt())
+                        .arg(e.value("boot").toBool());
+        seen << text;
     }
     QCOMPARE(seen,
-             QStringList({ "folder /config 0 0", "folder /linux 0 0", "image /linux/a.iso 1 0",
-                           "image /linux/\u03A9mega.iso 1 0", "image /big.iso.0 0 1" }));
+             QStringList({ "folder /linux 0", "image /linux/a.iso 1 5 bytes, 1 parts, boot 1",
+                           "image /linux/\u03A9mega.iso 1 5 bytes, 1 parts, boot 0",
+                           "image /big.iso 0 12 bytes, 2 parts, boot 0" }));
 }
 
 void TestCli::copies()
@@ -233,6 +248,56 @@ void TestCli::copies()
                  && got.err.contains("SHA256SUMS is no ISO image; passed over")
                  && !got.err.contains('\r'),
              qPrintable(got.err));
+}
+
+void TestCli::check_data()
+{
+    QTest::addColumn<QStringList>("files"); // on the stick besides a bootable /a.iso
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out"); // a pattern found in stdout
+    QTest::addColumn<QStringList>("gone"); // files the command removed
+
+    const QStringList left { "linux/.discshelf-1a2b3c4d.0", "linux/b.iso.0", "linux/b.iso.2" };
+    QTest::newRow("sound") << QStringList() << QStringList { "check" } << 0 << "^$"
+                           << QStringList();
+    QTest::newRow("problems") << left << QStringList { "check" } << 8
+                              << "interrupted copy\n.*b.iso has parts missing" << QStringList();
+    QTest::newRow("repaired") << left << QStringList { "check", "--repair" } << 0
+                              << "repaired: .*interrupted.*\nrepaired: .*b.iso" << left;
+    QTest::newRow("read-only") << (left + QStringList { "ro" })
+                               << QStringList { "check", "--repair" } << 4 << "^$" << QStringList();
+    QTest::newRow("no repair for a lost boot image")
+        << QStringList { "boot:/gone.iso" } << QStringList { "check", "--repair" } << 8
+        << "set to boot /gone.iso" << QStringList();
+}
+
+void TestCli::check()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QStringList, gone);
+    SysFixture sys;
+    const QString root = sys.addDiscwand(QStringLiteral("sdb"), files.removeAll("ro") > 0);
+    put(root + "config/wandmenu.bin", "selector");
+    put(root + "a.iso", IsoHead::bootable("A"));
+    put(root + "config/iso_filename.txt", "/a.iso");
+    for (const QString &file : std::as_const(files)) {
+        if (file.startsWith("boot:"))
+            put(root + "config/iso_filename.txt", file.mid(5).toLatin1());
+        else
+            put(root + file, IsoHead::bootable("B"));
+    }
+    const Outcome got = runCli(args);
+    QVERIFY2(got.status == status, qPrintable(QString::number(got.status) + ": " + got.err));
+    QVERIFY2(
+        got.out.contains(QRegularExpression(out, QRegularExpression::DotMatchesEverythingOption)),
+        qPrintable(got.out));
+    for (const QString &file : std::as_const(files))
+        if (!file.startsWith("boot:"))
+            QCOMPARE(QFile::exists(root + file), !gone.contains(file));
 }
 
 void TestCli::getSelector_data()

@@ -1,6 +1,7 @@
 // The command-line program end to end on a simulated discwand: the README's script run as it
-// stands (wait, copy with verification, load), and Ctrl+C in the middle of a copy; each volume
-// then checked unplugged with fsck.fat and mtools.
+// stands (wait, copy with verification, load, status, check), and Ctrl+C in the middle of a copy;
+// each volume then checked unplugged with fsck.fat and mtools.
+#include "common/isohead.h"
 #include "e2echecks.h"
 
 #include <QFile>
@@ -16,11 +17,13 @@
 
 namespace {
 
-QByteArray writeSource(const QString &path, int size)
+// Random bytes after the given head.
+QByteArray writeSource(const QString &path, int size, const QByteArray &head = {})
 {
     QByteArray bytes(size, Qt::Uninitialized);
     for (char &c : bytes)
         c = char(QRandomGenerator::global()->generate());
+    bytes.replace(0, head.size(), head);
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == size ? bytes : QByteArray();
 }
@@ -70,8 +73,9 @@ void TestE2eCli::readmeScript()
     QVERIFY2(script.contains("discshelf-cli wait"),
              "no script after <!-- cli-script --> in README");
     const QString image = sources.filePath("rescue-2.0.iso");
-    const QByteArray bytes = writeSource(image, 3000000);
-    SimStick stick;
+    const QByteArray bytes = writeSource(image, 3000000, IsoHead::bootable("RESCUE"));
+    // Nothing on it that check would find fault with.
+    SimStick stick(SimStick::Options { 64, true, false });
     REQUIRE_STICK(stick);
 
     QProcess run;
@@ -88,6 +92,7 @@ void TestE2eCli::readmeScript()
     QVERIFY2(err.contains("rescue-2.0.iso: copied and verified."), qPrintable(err));
     const QJsonObject status = QJsonDocument::fromJson(run.readAllStandardOutput()).object();
     QCOMPARE(status.value("mountPoint").toString() + '/', stick.deviceRoot());
+    QCOMPARE(status.value("bootImage").toString(), "/linux/tools/rescue-2.0.iso");
 
     QVERIFY(stick.unplug());
     VERIFY_CLEAN(stick);
