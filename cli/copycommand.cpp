@@ -24,8 +24,10 @@ void CopyCommand::describe(QCommandLineParser &parser) const
         summary() + QLatin1Char('\n')
         + tr("Images above 4,096,000,000 bytes are split into numbered parts. A copy replaces an "
              "image only once it is whole; Ctrl+C stops it and leaves the stick as it was. "
-             "Files that are no ISO images are left out. The path of each image copied is "
-             "printed on standard output."));
+             "Files that are no ISO images are left out, and so are images that do not fit in "
+             "the room left (the others are copied, exit status 5). With --overwrite, an image "
+             "without room beside its old one is written after the old one is removed. The "
+             "path of each image copied is printed on standard output."));
     parser.addPositionalArgument(QStringLiteral("FILE"), tr("ISO images or folders holding them."),
                                  QStringLiteral("FILE..."));
     parser.addOption({ QStringLiteral("to"),
@@ -68,7 +70,7 @@ ExitStatus CopyCommand::run(const QCommandLineParser &parser, const QStringList 
     // A file found in a folder that is no image is passed over; one named is refused.
     const QSet<QString> named(files.cbegin(), files.cend());
     int refused = 0;
-    for (const DropAdmission::Item &item : plan) {
+    for (const DropAdmission::Item &item : plan.items) {
         if (item.kind != DropAdmission::Item::Kind::NotImage)
             continue;
         if (named.contains(item.sourceFile)) {
@@ -89,8 +91,12 @@ ExitStatus CopyCommand::run(const QCommandLineParser &parser, const QStringList 
     if (!accepted.isEmpty()) {
         CopyRun batch(stick.detector(), !parser.isSet(QStringLiteral("no-verify")));
         status = batch.exec(accepted);
-    } else if (refused == 0) {
+    } else if (refused == 0 && prompts.withoutRoom() == 0) {
         CliOutput::note(tr("Nothing to copy."));
     }
-    return status == ExitStatus::Done && refused > 0 ? ExitStatus::Refused : status;
+    if (status != ExitStatus::Done)
+        return status;
+    return prompts.withoutRoom() > 0 ? ExitStatus::NoRoom
+        : refused > 0                 ? ExitStatus::Refused
+                                      : ExitStatus::Done;
 }

@@ -5,6 +5,7 @@
 #include "cli/checkcommand.h"
 #include "cli/clioutput.h"
 #include "cli/copycommand.h"
+#include "cli/ejectcommand.h"
 #include "cli/getselectorcommand.h"
 #include "cli/listcommand.h"
 #include "cli/loadcommand.h"
@@ -22,6 +23,7 @@ Dispatcher::Dispatcher()
     commands.push_back(std::make_unique<CheckCommand>());
     commands.push_back(std::make_unique<GetSelectorCommand>());
     commands.push_back(std::make_unique<WaitCommand>());
+    commands.push_back(std::make_unique<EjectCommand>());
 }
 
 Dispatcher::~Dispatcher() = default;

@@ -2,6 +2,7 @@
 #include "cli/flagprompts.h"
 
 #include "cli/clioutput.h"
+#include "copy/copyprogress.h"
 #include "copy/dropadmission.h"
 
 #include <QLocale>
@@ -20,10 +21,14 @@ void FlagPrompts::notRegular(const QString &fileName)
         tr("%1 is left out: it is no ordinary file (a pipe or a device).").arg(fileName));
 }
 
-bool FlagPrompts::overwrite(const QString &fileName)
+bool FlagPrompts::overwrite(const QString &fileName, bool removeFirst)
 {
     switch (existing) {
     case Existing::Overwrite:
+        if (removeFirst)
+            CliOutput::note(tr("%1: there is no room for both, so the old image goes before the "
+                               "new one is written; stopping the copy leaves neither.")
+                                .arg(fileName));
         return true;
     case Existing::Skip:
         CliOutput::note(tr("%1 is on the discwand already; skipped.").arg(fileName));
@@ -36,4 +41,13 @@ bool FlagPrompts::overwrite(const QString &fileName)
                         "--skip-existing passes over it).")
                          .arg(fileName));
     return false;
+}
+
+bool FlagPrompts::copyWhatFits(const QStringList &fileNames, qint64 freeBytes)
+{
+    noRoom += int(fileNames.size());
+    for (const QString &fileName : fileNames)
+        CliOutput::error(tr("%1 is left out: it does not fit in the %2 left on the discwand.")
+                             .arg(fileName, CopyProgress::sizeText(freeBytes)));
+    return true;
 }

@@ -1,6 +1,7 @@
 // The questions of a copy answered from the command line's flags instead of boxes: images
-// already on the stick per --overwrite / --skip-existing, everything else left out with a
-// message. It counts what it left out, for the exit status.
+// already on the stick per --overwrite / --skip-existing, images without room left out and the
+// others copied, everything else left out with a message. It counts what it left out, for the
+// exit status.
 #pragma once
 
 #include "copy/admissionprompts.h"
@@ -19,13 +20,16 @@ public:
 
     void tooLarge(const QString &fileName) override;
     void notRegular(const QString &fileName) override;
-    bool overwrite(const QString &fileName) override;
+    bool overwrite(const QString &fileName, bool removeFirst) override;
+    bool copyWhatFits(const QStringList &fileNames, qint64 freeBytes) override;
     // The caller names the files that are no images; the images go on.
     bool imagesOnly() override { return true; }
 
     int refusals() const { return refused; }
+    int withoutRoom() const { return noRoom; }
 
 private:
     Existing existing;
     int refused = 0;
+    int noRoom = 0;
 };

@@ -3,8 +3,8 @@
 #include "cli/listcommand.h"
 
 #include "cli/clioutput.h"
-#include "cli/progressline.h"
 #include "cli/sticksession.h"
+#include "copy/copyprogress.h"
 #include "library/isolisting.h"
 #include "library/stickstatus.h"
 
@@ -58,7 +58,7 @@ QString ListCommand::line(const IsoRow &row, const QString &bootImage)
         return QStringLiteral("  ") + row.devicePath + QLatin1Char('/');
     QString text = (row.imagePath() == bootImage ? QStringLiteral("* ") : QStringLiteral("  "))
         + row.imagePath().leftJustified(40) + QLatin1Char(' ')
-        + ProgressLine::size(row.size).rightJustified(9);
+        + CopyProgress::sizeText(row.size).rightJustified(9);
     if (row.parts > 1)
         text += QStringLiteral("  ") + tr("%n parts", nullptr, row.parts);
     if (row.partsBroken)

@@ -1,10 +1,7 @@
-// Speed is the average since the file began: steadier than the last chunk's, and a stick's
-// write cache makes the first seconds look faster than the rest anyway.
+// The words and the speed are the window's (CopyProgress); only the drawing is the terminal's.
 #include "cli/progressline.h"
 
 #include "cli/clioutput.h"
-
-#include <QLocale>
 
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -12,16 +9,6 @@
 namespace {
 
 constexpr int redrawMs = 200;
-
-QString duration(qint64 seconds)
-{
-    const auto two = [](qint64 n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
-    if (seconds >= 3600)
-        return QStringLiteral("%1:%2:%3")
-            .arg(seconds / 3600)
-            .arg(two(seconds / 60 % 60), two(seconds % 60));
-    return QStringLiteral("%1:%2").arg(seconds / 60).arg(two(seconds % 60));
-}
 
 int terminalWidth()
 {
@@ -37,38 +24,32 @@ ProgressLine::ProgressLine()
     : terminal(CliOutput::messagesOnTerminal())
 { }
 
-QString ProgressLine::size(qint64 bytes)
-{
-    return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
-}
-
 void ProgressLine::start(const QString &fileName)
 {
     name = fileName;
     lastStep = -1;
     clock.start();
+    progress.start(0, 0);
     sinceDrawn.invalidate();
 }
 
 void ProgressLine::bytes(qint64 done, qint64 total)
 {
-    const qint64 ms = clock.elapsed();
-    const qint64 perSecond = ms > 0 ? done * 1000 / ms : 0;
-    QString text = name + QStringLiteral("  ") + size(done);
-    if (total >= 0)
-        text += tr(" of %1").arg(size(total));
-    if (perSecond > 0) {
-        text += QStringLiteral("  ") + tr("%1/s").arg(size(perSecond));
-        if (total > done)
-            text += QStringLiteral("  ") + tr("%1 left").arg(duration((total - done) / perSecond));
+    // A download of unknown length has no total to measure against.
+    if (total < 0) {
+        show(tr("%1: %2").arg(name, CopyProgress::sizeText(done)), -1, false);
+        return;
     }
+    if (done == 0 || total != progress.total())
+        progress.start(total, clock.elapsed());
+    progress.update(done, clock.elapsed());
     const int step = total > 0 ? int(done * 10 / total) : -1;
-    show(text, step, total >= 0 && done >= total);
+    show(tr("%1: %2").arg(name, progress.text()), step, done >= total);
 }
 
 void ProgressLine::verifying(int percent)
 {
-    show(name + QStringLiteral("  ") + tr("verifying %1%").arg(percent), 11 + percent / 10,
+    show(tr("%1: checking the copy, %2%").arg(name).arg(percent), 11 + percent / 10,
          percent >= 100);
 }
 

@@ -1,6 +1,9 @@
 // Progress of one transfer for people: on a terminal one line rewritten in place (name, bytes,
-// speed, time left), elsewhere a plain line at every tenth, so that a log stays readable.
+// speed, time left, in the window's words), elsewhere a plain line at every tenth, so that a
+// log stays readable.
 #pragma once
+
+#include "copy/copyprogress.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -23,15 +26,13 @@ public:
     // Ends the line with its outcome; empty clears it.
     void finish(const QString &outcome);
 
-    // "4.1 GB", as the lines and listings show sizes.
-    static QString size(qint64 bytes);
-
 private:
     void show(const QString &text, int step, bool force);
 
     bool terminal;
     bool drawn = false;
     QString name;
+    CopyProgress progress;
     QElapsedTimer clock;
     QElapsedTimer sinceDrawn;
     int lastStep = -1;

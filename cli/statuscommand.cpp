@@ -3,8 +3,8 @@
 #include "cli/statuscommand.h"
 
 #include "cli/clioutput.h"
-#include "cli/progressline.h"
 #include "cli/sticksession.h"
+#include "copy/copyprogress.h"
 #include "library/stickstatus.h"
 
 #include <QCommandLineParser>
@@ -52,8 +52,8 @@ void StatusCommand::show(const QJsonObject &facts)
     row(tr("File system:"), value("fileSystem").toString());
     // A volume that tells no size (some FUSE file systems) shows none rather than 0 bytes.
     const bool sized = value("capacity").toInteger() > 0;
-    row(tr("Capacity:"), sized ? ProgressLine::size(value("capacity").toInteger()) : tr("unknown"));
-    row(tr("Free:"), sized ? ProgressLine::size(value("free").toInteger()) : tr("unknown"));
+    row(tr("Capacity:"), sized ? CopyProgress::sizeText(value("capacity").toInteger()) : tr("unknown"));
+    row(tr("Free:"), sized ? CopyProgress::sizeText(value("free").toInteger()) : tr("unknown"));
     row(tr("Read-only:"),
         value("readOnly").toBool() ? tr("yes (the read-only switch is set)") : tr("no"));
     row(tr("Boot image:"),

@@ -14,8 +14,11 @@ public:
     // A source that is no ordinary file (a pipe, a device) could hold a copy up for ever; it is
     // left out and the user told so.
     virtual void notRegular(const QString &fileName) = 0;
-    // An image of this name is on the device already: true replaces it.
-    virtual bool overwrite(const QString &fileName) = 0;
+    // An image of this name is on the device already: true replaces it. removeFirst: there is
+    // no room for both, so the old image would go before the new one is written.
+    virtual bool overwrite(const QString &fileName, bool removeFirst) = 0;
+    // These images do not fit in the room left: true copies the others, false nothing.
+    virtual bool copyWhatFits(const QStringList &fileNames, qint64 freeBytes) = 0;
     // The drop holds files that are no images: true copies the images alone, false nothing of
     // the drop. Asked at most once per drop.
     virtual bool imagesOnly() = 0;

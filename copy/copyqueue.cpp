@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QThread>
 
@@ -22,6 +23,10 @@ CopyQueue::CopyQueue(const ScsiDriveDetector *detector, QObject *parent)
     connect(worker, &isoCopyWorker::progressUpdate, this, &CopyQueue::progressUpdate);
     connect(worker, &isoCopyWorker::transferred, this, &CopyQueue::transferred);
     connect(worker, &isoCopyWorker::verifyProgress, this, &CopyQueue::verifyProgress);
+    connect(worker, &isoCopyWorker::copied, this, [this](qint64 bytes) {
+        ++batchImages;
+        batchBytes += bytes;
+    });
     connect(worker, &isoCopyWorker::finished, this, &CopyQueue::finished);
     connect(worker, &isoCopyWorker::failed, this, &CopyQueue::noteFailure);
     connect(detector, &ScsiDriveDetector::refreshComplete, this, &CopyQueue::sweepLeftovers);
@@ -57,6 +62,9 @@ void CopyQueue::add(const QList<CopyEntry> &entries)
     queue.append(entries);
     if (wasIdle && !queue.isEmpty()) {
         current = 0;
+        batchImages = 0;
+        batchBytes = 0;
+        batchStart = QDateTime::currentMSecsSinceEpoch();
         // A copy of a dropped batch is still under way: its report starts this one.
         if (!copying.isEmpty())
             startDeferred = true;
@@ -87,8 +95,24 @@ void CopyQueue::next()
         startNext();
     } else {
         queue.clear();
+        if (batchImages > 0)
+            emit batchCopied(batchImages, batchBytes, QDateTime::currentMSecsSinceEpoch() - batchStart);
+        batchImages = 0;
     }
     emit changed();
+}
+
+qint64 CopyQueue::pendingBytes() const
+{
+    qint64 bytes = 0;
+    for (int i = qMax(current, 0); i < queue.size(); ++i)
+        bytes += QFileInfo(queue.at(i).sourceFile).size();
+    return bytes;
+}
+
+void CopyQueue::setVerify(bool on)
+{
+    worker->setVerify(on);
 }
 
 void CopyQueue::startNext()
@@ -127,11 +151,6 @@ void CopyQueue::startNext()
 void CopyQueue::cancelCurrent()
 {
     worker->cancel();
-}
-
-void CopyQueue::setVerify(bool on)
-{
-    worker->setVerify(on);
 }
 
 void CopyQueue::cancelAll()

@@ -37,15 +37,16 @@ public:
     // failure shown): the next file starts, or the batch ends.
     void next();
     void cancelCurrent();
-    // Whether each copy is read back from the device and compared with its source; from the
-    // next copy on.
-    void setVerify(bool on);
     // Drops the batch; the running copy stops and still reports.
     void cancelAll();
 
     int index() const { return current; }
-    // Where the running copy and those after it go on the device ("/linux/a.iso").
+    // Where the running copy and those after it go on the device ("/linux/a.iso"), and how
+    // many bytes they bring.
     QStringList pendingPaths() const;
+    qint64 pendingBytes() const;
+    // Whether copies are read back and compared; from the next copy on.
+    void setVerify(bool on);
     int count() const { return int(queue.size()); }
     // The file handed to the worker and not yet reported; kept after the queue is emptied.
     QString copyingName() const { return copyingFile; }
@@ -58,10 +59,10 @@ signals:
     void fileStarted(QString name);
     // The worker's reports, passed on once the queue has taken note of them.
     void progressUpdate(int value, int total);
-    // Bytes of the running copy on the device so far, and its source's size.
     void transferred(qint64 done, qint64 total);
-    // Percent of the running copy read back and compared.
     void verifyProgress(int value, int total);
+    // A batch ended with these images whole on the device.
+    void batchCopied(int images, qint64 bytes, qint64 ms);
     void finished();
     void failed(int code);
     // The batch was dropped: its next file could not start.
@@ -86,6 +87,10 @@ private:
     // The copy at the worker: its folder on the device and its file name.
     QString copying;
     QString copyingFile;
+    // What the batch has copied so far, and since when.
+    int batchImages = 0;
+    qint64 batchBytes = 0;
+    qint64 batchStart = 0;
     // Folders of copies that failed, perhaps on a volume that vanished before their hidden
     // parts could go; each time the device is found or a file is done they are tidied again.
     QSet<QString> leftovers;

@@ -1,12 +1,15 @@
 #include "copy/dropadmission.h"
 
 #include "copy/admissionprompts.h"
+#include "copy/copycommit.h"
+#include "copy/isocopyworker.h"
 #include "copy/log.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSet>
+#include <QStorageInfo>
 #include <QThread>
 
 namespace {
@@ -19,6 +22,11 @@ struct Pending {
 
 // Reporting every path would flood the GUI thread on a folder of ten thousand files.
 constexpr int reportEveryMs = 100;
+
+qint64 roundUp(qint64 bytes, qint64 unit)
+{
+    return (bytes + unit - 1) / unit * unit;
+}
 
 } // namespace
 
@@ -37,13 +45,14 @@ DropAdmission::~DropAdmission()
 }
 
 void DropAdmission::examine(const QString &deviceRoot, const DeviceFolder &dest,
-                            const QStringList &files, const QStringList &queued)
+                            const QStringList &files, const QStringList &queued,
+                            qint64 queuedBytes)
 {
     if (thread)
         return;
     stop = false;
     result.reset();
-    thread = QThread::create([this, deviceRoot, dest, files, queued] {
+    thread = QThread::create([this, deviceRoot, dest, files, queued, queuedBytes] {
         QElapsedTimer sinceReport;
         const auto seen = [&](const QString &path) {
             if (!sinceReport.isValid() || sinceReport.elapsed() >= reportEveryMs) {
@@ -51,7 +60,7 @@ void DropAdmission::examine(const QString &deviceRoot, const DeviceFolder &dest,
                 emit examining(path);
             }
         };
-        result = plan(deviceRoot, dest, files, stop, seen, queued);
+        result = plan(deviceRoot, dest, files, stop, seen, queued, queuedBytes);
     });
     connect(thread, &QThread::finished, this, [this] {
         thread->deleteLater();
@@ -67,9 +76,17 @@ void DropAdmission::examine(const QString &deviceRoot, const DeviceFolder &dest,
 std::optional<DropAdmission::Plan> DropAdmission::plan(
     const QString &deviceRoot, const DeviceFolder &dest, const QStringList &files,
     const std::atomic<bool> &abort, const std::function<void(const QString &)> &seen,
-    const QStringList &queued)
+    const QStringList &queued, qint64 queuedBytes)
 {
     Plan planned;
+    if (!deviceRoot.isEmpty()) {
+        const QStorageInfo room(deviceRoot);
+        // Some FUSE file systems report no sizes at all: then the room is not known.
+        if (room.isValid() && room.isReady() && room.bytesTotal() > 0) {
+            planned.freeBytes = qMax<qint64>(0, room.bytesAvailable() - queuedBytes);
+            planned.cluster = qMax(1, room.blockSize());
+        }
+    }
     QList<Pending> items;
     QList<Pending> folders;
     QSet<QString> expanded;
@@ -145,7 +162,13 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
                 if (kind == Item::Kind::Image || kind == Item::Kind::Present)
                     taken.insert(folder.filePath(info.fileName()).toCaseFolded());
             }
-            planned.append({ item.path, folder, kind });
+            qint64 replaces = 0;
+            if (kind == Item::Kind::Present && !deviceRoot.isEmpty()) {
+                const QString dir = folder.under(deviceRoot);
+                for (const QString &old : CopyCommit::imageFiles(dir, info.fileName()))
+                    replaces += roundUp(QFileInfo(dir + old).size(), planned.cluster);
+            }
+            planned.items.append({ item.path, folder, kind, info.size(), replaces });
         }
     }
     return planned;
@@ -154,9 +177,13 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
 std::optional<QList<CopyEntry>> DropAdmission::decide(const Plan &plan, AdmissionPrompts &prompts)
 {
     QList<CopyEntry> accepted;
+    QStringList left;
+    qint64 free = plan.freeBytes;
+    const bool counted = free >= 0;
     bool nonImagesAsked = false;
-    for (const Item &item : plan) {
+    for (const Item &item : plan.items) {
         const QString name = QFileInfo(item.sourceFile).fileName();
+        const qint64 need = isoCopyWorker::roomFor(item.size, plan.cluster);
         switch (item.kind) {
         case Item::Kind::TooLarge:
             prompts.tooLarge(name);
@@ -164,12 +191,25 @@ std::optional<QList<CopyEntry>> DropAdmission::decide(const Plan &plan, Admissio
         case Item::Kind::NotRegular:
             prompts.notRegular(name);
             break;
-        case Item::Kind::Present:
-            if (prompts.overwrite(name))
-                accepted.append({ item.folder, item.sourceFile });
+        case Item::Kind::Present: {
+            const bool removeFirst = counted && free < need && free + item.replaces >= need;
+            if (!prompts.overwrite(name, removeFirst))
+                break;
+            if (counted && free + item.replaces < need) {
+                left << name;
+                break;
+            }
+            accepted.append({ item.folder, item.sourceFile, removeFirst });
+            free += item.replaces - need;
             break;
+        }
         case Item::Kind::Image:
+            if (counted && free < need) {
+                left << name;
+                break;
+            }
             accepted.append({ item.folder, item.sourceFile });
+            free -= need;
             break;
         case Item::Kind::NotImage:
             if (nonImagesAsked)
@@ -180,5 +220,7 @@ std::optional<QList<CopyEntry>> DropAdmission::decide(const Plan &plan, Admissio
             break;
         }
     }
+    if (!left.isEmpty() && !prompts.copyWhatFits(left, qMax<qint64>(0, plan.freeBytes)))
+        return std::nullopt;
     return accepted;
 }

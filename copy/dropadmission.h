@@ -26,8 +26,14 @@ public:
         QString sourceFile;
         DeviceFolder folder;
         Kind kind;
+        qint64 size = 0;     // the source's
+        qint64 replaces = 0; // room the image of that name takes on the device now
     };
-    using Plan = QList<Item>;
+    struct Plan {
+        QList<Item> items;
+        qint64 freeBytes = -1; // on the device, less what queued copies take; -1: unknown
+        qint64 cluster = 1;    // the volume's allocation unit
+    };
 
     // Ten parts of the worker's part limit: the most its cleanup knows how to remove.
     static constexpr qint64 largestImage = 40960000000LL;
@@ -36,9 +42,10 @@ public:
     ~DropAdmission() override;
 
     // Examines one drop on a thread of its own; examined() or aborted() follows. One drop at a
-    // time: a call while busy is ignored. queued: the device paths of the copies still to come.
+    // time: a call while busy is ignored. queued: the device paths of the copies still to come,
+    // queuedBytes the room they will take.
     void examine(const QString &deviceRoot, const DeviceFolder &dest, const QStringList &files,
-                 const QStringList &queued = {});
+                 const QStringList &queued = {}, qint64 queuedBytes = 0);
     bool isBusy() const { return thread != nullptr; }
     // Ends the running examination soon; may be called from any thread.
     void abort() { stop = true; }
@@ -52,10 +59,13 @@ public:
     static std::optional<Plan> plan(const QString &deviceRoot, const DeviceFolder &dest,
                                     const QStringList &files, const std::atomic<bool> &abort,
                                     const std::function<void(const QString &)> &seen = {},
-                                    const QStringList &queued = {});
+                                    const QStringList &queued = {}, qint64 queuedBytes = 0);
 
     // Asks what the plan leaves open, in its order, and gives the entries to copy; nothing when
-    // the user would rather copy nothing of the drop.
+    // the user would rather copy nothing of the drop. Room is counted as the copies will use
+    // it, one after the other: each image in whole clusters, an overwritten image's room given
+    // back once its replacement is whole, or before it is written when there is no room for
+    // both. What still does not fit is named in one question.
     static std::optional<QList<CopyEntry>> decide(const Plan &plan, AdmissionPrompts &prompts);
 
 signals:

@@ -46,6 +46,15 @@ int percentOf(qint64 done, qint64 size)
 
 } // namespace
 
+qint64 isoCopyWorker::roomFor(qint64 size, qint64 cluster)
+{
+    // Parts hold whole chunks up to the part limit, and each part fills whole clusters.
+    const qint64 fullPart = partLimit / 6291456 * 6291456;
+    const auto rounded = [cluster](qint64 bytes) { return (bytes + cluster - 1) / cluster * cluster; };
+    const qint64 parts = size > partLimit ? size / fullPart : 0;
+    return parts * rounded(fullPart) + rounded(size - parts * fullPart);
+}
+
 isoCopyWorker::isoCopyWorker() = default;
 
 isoCopyWorker::~isoCopyWorker()
@@ -146,6 +155,7 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
         emit failed(int(CopyError::RenameTemporary));
         return;
     }
+    emit copied(source.size());
     emit finished();
 }
 

@@ -26,9 +26,13 @@ public:
     void shutDown();
     // Whether each copy is read back from the device and compared with its source.
     void setVerify(bool on) { verify = on; }
+    // The room a copy of `size` bytes takes on a volume of that allocation unit, parts included.
+    static qint64 roomFor(qint64 size, qint64 cluster);
 
 signals:
     void finished();
+    // Right before finished(), when the copy is whole in its place (not cancelled).
+    void copied(qint64 bytes);
     void failed(int code);
     // Percent of the source copied, as each chunk is handed on.
     void progressUpdate(int value, int total);

@@ -12,7 +12,7 @@ struct StickStatus {
     QString root;         // the device root, ending in "/"
     QString label;
     QString fileSystem;
-    qint64 capacity = 0;  // bytes
+    qint64 capacity = 0;  // bytes; 0 where the volume does not tell
     qint64 freeBytes = 0; // what a copy may fill
     bool readOnly = false;
     QString bootImage;    // as config/iso_filename.txt names it; "" when it names none

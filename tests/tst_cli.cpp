@@ -117,8 +117,8 @@ void TestCli::commands_data()
                         const char *out, const char *err, const QString &chosen = QString()) {
         QTest::newRow(name) << args << stick << status << out << err << chosen;
     };
-    row("help", { "--help" }, "none", 0, "Usage: .*Commands:.*copy.*Exit status:.*  5  no room.*",
-        "^$");
+    row("help", { "--help" }, "none", 0,
+        "Usage: .*Commands:.*copy.*check.*eject.*Exit status:.*  5  no room.*  8  check.*", "^$");
     row("version", { "--version" }, "none", 0, "discshelf-cli 39\n", "^$");
     row("no command", {}, "none", 2, "", "Usage: .*Exit status:");
     row("unknown command", { "frob" }, "rw", 2, "", "no command 'frob'");
@@ -153,6 +153,10 @@ void TestCli::commands_data()
         "a.iso is on the discwand already; left out");
     row("copy: skip existing", { "copy", "--to", "linux", "--skip-existing", "SRC/a.iso" }, "rw", 0,
         "", "skipped");
+    row("copy: unverified", { "copy", "--no-verify", "SRC/new.iso" }, "rw", 0, "/new.iso\n",
+        "^(?!.*checking the copy).*new.iso: copied\\.\n");
+    row("eject", { "eject" }, "rw", 0, "", "written.*umount '/\\S+'");
+    row("eject: none", { "eject" }, "none", 3, "", "No discwand found");
     row("get-selector: present", { "get-selector" }, "rw", 0, "", "already");
     row("get-selector: read-only", { "get-selector" }, "ro bare", 4, "", "read-only");
 }
@@ -244,7 +248,9 @@ void TestCli::copies()
     QVERIFY(!QFile::exists(root + "linux/distro/SHA256SUMS"));
     // Not a terminal: plain progress lines, never rewritten in place.
     QVERIFY2(got.err.contains("new.iso: copied and verified.\n")
-                 && got.err.contains(QRegularExpression("new.iso  300.0 kB of 300.0 kB"))
+                 && got.err.contains("new.iso: 300.0 kB of 300.0 kB")
+                 && got.err.contains("new.iso: checking the copy, 100%")
+                 && got.err.contains("Copied 3 image")
                  && got.err.contains("SHA256SUMS is no ISO image; passed over")
                  && !got.err.contains('\r'),
              qPrintable(got.err));

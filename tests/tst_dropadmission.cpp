@@ -17,7 +17,7 @@ QStringList describe(const DropAdmission::Plan &plan)
 {
     static const char *const kinds[] = { "image", "present", "too large", "other", "not a file" };
     QStringList out;
-    for (const DropAdmission::Item &item : plan)
+    for (const DropAdmission::Item &item : plan.items)
         out << QStringLiteral("%1 %2%3")
                    .arg(QLatin1String(kinds[int(item.kind)]), item.folder.path(),
                         QFileInfo(item.sourceFile).fileName());
@@ -31,7 +31,14 @@ public:
     explicit ScriptedPrompts(QList<bool> answers) : answers(std::move(answers)) {}
     void tooLarge(const QString &name) override { asked << "large " + name; }
     void notRegular(const QString &name) override { asked << "not a file " + name; }
-    bool overwrite(const QString &name) override { return next("exists " + name); }
+    bool overwrite(const QString &name, bool removeFirst) override
+    {
+        return next("exists " + name + (removeFirst ? " (old goes first)" : ""));
+    }
+    bool copyWhatFits(const QStringList &names, qint64 free) override
+    {
+        return next(QStringLiteral("no room in %1 for ").arg(free) + names.join(','));
+    }
     bool imagesOnly() override { return next(QStringLiteral("others")); }
     QStringList asked;
 
@@ -142,38 +149,58 @@ void TestDropAdmission::plan()
 void TestDropAdmission::decide_data()
 {
     QTest::addColumn<QList<int>>("kinds"); // of x0.iso, x1.iso, ...
+    QTest::addColumn<int>("free"); // bytes on the device in clusters of 10; -1: not known
     QTest::addColumn<QList<bool>>("answers");
     QTest::addColumn<QStringList>("asked");
     QTest::addColumn<QStringList>("accepted"); // "none": the drop is abandoned
     using K = DropAdmission::Item::Kind;
     const int image = int(K::Image), present = int(K::Present), large = int(K::TooLarge),
               other = int(K::NotImage), pipe = int(K::NotRegular);
-    QTest::newRow("images") << QList<int> { image, image } << QList<bool> {} << QStringList {}
+    QTest::newRow("images") << QList<int> { image, image } << -1 << QList<bool> {} << QStringList {}
                             << QStringList { "x0.iso", "x1.iso" };
     QTest::newRow("overwrite yes and no")
-        << QList<int> { present, present } << QList<bool> { true, false }
+        << QList<int> { present, present } << -1 << QList<bool> { true, false }
         << QStringList { "exists x0.iso", "exists x1.iso" } << QStringList { "x0.iso" };
     QTest::newRow("too large or no file: told, left out")
-        << QList<int> { large, pipe, image } << QList<bool> {}
+        << QList<int> { large, pipe, image } << -1 << QList<bool> {}
         << QStringList { "large x0.iso", "not a file x1.iso" } << QStringList { "x2.iso" };
     QTest::newRow("others asked once, images only")
-        << QList<int> { other, image, other } << QList<bool> { true } << QStringList { "others" }
+        << QList<int> { other, image, other } << -1 << QList<bool> { true } << QStringList { "others" }
         << QStringList { "x1.iso" };
     QTest::newRow("others, copy nothing")
-        << QList<int> { image, present, other, image } << QList<bool> { true, false }
+        << QList<int> { image, present, other, image } << -1 << QList<bool> { true, false }
         << QStringList { "exists x1.iso", "others" } << QStringList { "none" };
+    // Each image is 45 bytes, 50 in clusters of 10; an image present takes 50 as well.
+    QTest::newRow("room for both") << QList<int> { image, image } << 100 << QList<bool> {}
+                                   << QStringList {} << QStringList { "x0.iso", "x1.iso" };
+    QTest::newRow("one does not fit, copy the other")
+        << QList<int> { image, image, image } << 100 << QList<bool> { true }
+        << QStringList { "no room in 100 for x2.iso" } << QStringList { "x0.iso", "x1.iso" };
+    QTest::newRow("does not fit, copy nothing") << QList<int> { image, image } << 60
+                                                << QList<bool> { false }
+                                                << QStringList { "no room in 60 for x1.iso" }
+                                                << QStringList { "none" };
+    QTest::newRow("an overwrite gives its room back")
+        << QList<int> { present, image } << 60 << QList<bool> { true } << QStringList { "exists x0.iso" }
+        << QStringList { "x0.iso", "x1.iso" };
+    QTest::newRow("no room for both: the old image goes first")
+        << QList<int> { present } << 20 << QList<bool> { true }
+        << QStringList { "exists x0.iso (old goes first)" } << QStringList { "x0.iso first" };
 }
 
 void TestDropAdmission::decide()
 {
     QFETCH(QList<int>, kinds);
+    QFETCH(int, free);
     QFETCH(QList<bool>, answers);
     QFETCH(QStringList, asked);
     QFETCH(QStringList, accepted);
-    DropAdmission::Plan plan;
-    for (int i = 0; i < kinds.size(); ++i)
-        plan.append({ QStringLiteral("/src/x%1.iso").arg(i), DeviceFolder("/d"),
-                      DropAdmission::Item::Kind(kinds.at(i)) });
+    DropAdmission::Plan plan { {}, free, 10 };
+    for (int i = 0; i < kinds.size(); ++i) {
+        const auto kind = DropAdmission::Item::Kind(kinds.at(i));
+        plan.items.append({ QStringLiteral("/src/x%1.iso").arg(i), DeviceFolder("/d"), kind, 45,
+                            kind == DropAdmission::Item::Kind::Present ? 50 : 0 });
+    }
     ScriptedPrompts prompts(answers);
     const auto entries = DropAdmission::decide(plan, prompts);
     QCOMPARE(prompts.asked, asked);
@@ -182,7 +209,7 @@ void TestDropAdmission::decide()
         names << "none";
     for (const CopyEntry &entry : entries.value_or(QList<CopyEntry> {})) {
         QCOMPARE(entry.folder.path(), QStringLiteral("/d/"));
-        names << QFileInfo(entry.sourceFile).fileName();
+        names << QFileInfo(entry.sourceFile).fileName() + (entry.replaceFirst ? " first" : "");
     }
     QCOMPARE(names, accepted);
 }

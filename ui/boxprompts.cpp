@@ -1,5 +1,6 @@
 #include "ui/boxprompts.h"
 
+#include "copy/copyprogress.h"
 #include "detect/constants.h"
 
 #include <QCoreApplication>
@@ -29,14 +30,32 @@ void BoxPrompts::tooLarge(const QString &fileName)
         QMessageBox::Ok);
 }
 
-bool BoxPrompts::overwrite(const QString &fileName)
+bool BoxPrompts::overwrite(const QString &fileName, bool removeFirst)
 {
+    QString text = QCoreApplication::translate("discShelf",
+                                               "The file '%1' already exists on your discwand. "
+                                               "Overwrite?")
+                       .arg(fileName);
+    if (removeFirst)
+        text += QLatin1String("\n\n")
+            + QCoreApplication::translate("discShelf",
+                                          "There is no room for both: the old image is removed "
+                                          "before the new one is copied, so stopping the copy "
+                                          "leaves neither.");
     return ask(window, QMessageBox::Question, QCoreApplication::translate("discShelf", "File exists!"),
+               text, QMessageBox::No | QMessageBox::Yes)
+        == QMessageBox::Yes;
+}
+
+bool BoxPrompts::copyWhatFits(const QStringList &fileNames, qint64 freeBytes)
+{
+    return ask(window, QMessageBox::Warning,
+               QCoreApplication::translate("discShelf", "Not enough room!"),
                QCoreApplication::translate("discShelf",
-                                           "The file '%1' already exists on your discwand. "
-                                           "Overwrite?")
-                   .arg(fileName),
-               QMessageBox::No | QMessageBox::Yes)
+                                           "These images do not fit in the %1 left on your "
+                                           "discwand:\n%2\n\nCopy the others?")
+                   .arg(CopyProgress::sizeText(freeBytes), fileNames.join(QLatin1Char('\n'))),
+               QMessageBox::Yes | QMessageBox::No)
         == QMessageBox::Yes;
 }
 

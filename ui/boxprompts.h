@@ -12,7 +12,8 @@ public:
     BoxPrompts(QWidget *window, QMessageBox *nonImages) : window(window), nonImages(nonImages) {}
 
     void tooLarge(const QString &fileName) override;
-    bool overwrite(const QString &fileName) override;
+    bool overwrite(const QString &fileName, bool removeFirst) override;
+    bool copyWhatFits(const QStringList &fileNames, qint64 freeBytes) override;
     bool imagesOnly() override;
     void notRegular(const QString &fileName) override;
 

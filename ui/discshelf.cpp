@@ -7,11 +7,16 @@
 #include "detect/scsidrivedetector.h"
 #include "library/stickstatus.h"
 #include "library/wandmenufetch.h"
+#include "library/stickcheck.h"
 #include "ui/boxprompts.h"
+#include "ui/copystatus.h"
 #include "ui/isotreewidget.h"
 #include "ui/scancycle.h"
+#include "ui/stickoverview.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QStatusBar>
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QNetworkReply>
@@ -127,6 +132,22 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
     ui.lblCurrentFile->setTextFormat(Qt::PlainText);
     ui.lblScanning->setTextFormat(Qt::PlainText);
 
+    // The verify setting, remembered; on unless the user turned it off.
+    ui.chkVerify->setChecked(QSettings().value(QStringLiteral("verify"), true).toBool());
+    copies->setVerify(ui.chkVerify->isChecked());
+    connect(ui.chkVerify, &QCheckBox::toggled, this, [this](bool on) {
+        QSettings().setValue(QStringLiteral("verify"), on);
+        copies->setVerify(on);
+    });
+
+    overview = new StickOverview(ui.lblStick, ui.btnProblems, detector, this);
+    connect(overview, &StickOverview::relistWanted, this, &discShelf::buildIsoList);
+    connect(overview, &StickOverview::downloadWanted, this, &discShelf::startSelectorDownload);
+    new CopyStatus(ui.lblCopyStatus, copies);
+    // A new stick may be asked about its selector program again.
+    connect(detector, &ScsiDriveDetector::driveDisappeared, this, [this] { selectorAsked = false; });
+    connect(detector, &ScsiDriveDetector::driveStateChanged, this, [this] { selectorAsked = false; });
+
     wireCopies();
     wireScanCycle();
     cycle->start();
@@ -220,9 +241,13 @@ void discShelf::buildIsoList()
     const QString root = detector->drivePath();
     if (root.isEmpty()) {
         isoTree->showPlaceholder(tr("<Waiting for an discwand to appear>"));
+        stick = StickStatus();
+        overview->show(stick, {});
     } else {
         const IsoListing listing = IsoListing::read(root);
-        isoTree->showRows(listing.rows, StickStatus::readBootImage(root));
+        stick = StickStatus::read(*detector);
+        isoTree->showRows(listing.rows, stick.bootImage);
+        overview->show(stick, StickCheck::find(listing, stick));
     }
     emit listingComplete();
 }
@@ -246,6 +271,14 @@ void discShelf::loadSelectedISO()
     if (image.isEmpty())
         return;
     switch (choice.choose(image)) {
+    case ImageChoice::Result::Written:
+        isoTree->markBootImage(ImageChoice::bootName(image));
+        statusBar()->showMessage(tr("The discwand will boot %1 from now on.")
+                                     .arg(ImageChoice::bootName(image).section(QLatin1Char('/'), -1)),
+                                 10000);
+        if (cycle->isReady())
+            buildIsoList();
+        break;
     case ImageChoice::Result::NotWritable:
     case ImageChoice::Result::WriteFailed:
         showOnce(writeFailedBox);
@@ -259,7 +292,6 @@ void discShelf::loadSelectedISO()
                     "(Latin-1) only, and \"%1\" has other characters. Rename it to load it.")
                      .arg(ImageChoice::bootName(image).section(QLatin1Char('/'), -1)));
         break;
-    case ImageChoice::Result::Written:
     case ImageChoice::Result::NoDevice:
         break;
     }
@@ -274,27 +306,30 @@ void discShelf::showDownloadRow(bool shown)
 
 void discShelf::checkWandmenu()
 {
-    if (!fetch->isMissing() || fetch->isRunning()) {
+    // Asked once for each plug: after a No the problems list offers the download.
+    if (!fetch->isMissing() || fetch->isRunning() || selectorAsked) {
         emit wandmenuDownloaded();
         return;
     }
+    selectorAsked = true;
     const QMessageBox::StandardButton answer = QMessageBox::question(
         this, tr("wandmenu is missing!"),
         tr("It looks like you haven't installed wandmenu yet,\nwould you like me to download it "
            "for you?\n\nYou can also download it from ")
             + Discshelf::manualDownloadAddress + tr("\nand place it in the /config directory."),
         QMessageBox::Yes | QMessageBox::No);
-    if (answer != QMessageBox::Yes) {
-        emit wandmenuDownloaded();
-        return;
-    }
+    if (answer == QMessageBox::Yes)
+        startSelectorDownload();
+    emit wandmenuDownloaded();
+}
 
+void discShelf::startSelectorDownload()
+{
     // The download runs beside the copies and the rest of the cycle, which need not wait for it.
     showDownloadRow(true);
     // Until the headers arrive the size is unknown.
     showProgress(ui.progressBarDownload, 0, -1);
     fetch->start();
-    emit wandmenuDownloaded();
 }
 
 void discShelf::namFinished(QNetworkReply *reply)
@@ -319,6 +354,8 @@ void discShelf::namFinished(QNetworkReply *reply)
                 break;
         }
     }
+    if (cycle->isReady())
+        buildIsoList();
 }
 
 void discShelf::cancelScan()
@@ -331,6 +368,12 @@ void discShelf::queueFilesToCopy(QString destDir, QStringList filenames)
 {
     if (filenames.isEmpty())
         return;
+    // Nothing is examined for a stick that takes no writes.
+    if (!detector->drivePath().isEmpty() && !detector->isWritable()) {
+        overview->showReadOnly(true);
+        showOnce(writeFailedBox);
+        return;
+    }
     drops.append({ DeviceFolder(destDir), filenames });
     examineNextDrop();
 }
@@ -347,7 +390,8 @@ void discShelf::examineNextDrop()
     const Drop drop = drops.takeFirst();
     ui.lblScanning->show();
     ui.btnAbort->show();
-    admission->examine(detector->drivePath(), drop.dest, drop.files, copies->pendingPaths());
+    admission->examine(detector->drivePath(), drop.dest, drop.files, copies->pendingPaths(),
+                       copies->pendingBytes());
 }
 
 void discShelf::dropExamined(const DropAdmission::Plan &plan)

@@ -5,6 +5,7 @@
 #include "copy/copyqueue.h"
 #include "copy/dropadmission.h"
 #include "library/imagechoice.h"
+#include "library/stickstatus.h"
 #include "ui_discshelf.h"
 
 #include <QList>
@@ -18,6 +19,7 @@ class QProgressBar;
 class QStateMachine;
 class QTreeWidgetItem;
 class ScanCycle;
+class StickOverview;
 class ScsiDriveDetector;
 class WandmenuFetch;
 class isoTreeWidget;
@@ -65,6 +67,7 @@ private:
     };
 
     void makeBoxes();
+    void startSelectorDownload();
     void wireScanCycle();
     void wireCopies();
     void examineNextDrop();
@@ -94,4 +97,9 @@ private:
     QList<Drop> drops;
     // The questions of an examined drop are being asked.
     bool deciding = false;
+    StickOverview *overview = nullptr;
+    // The stick as last listed.
+    StickStatus stick;
+    // The question about the missing selector program was asked for the stick plugged now.
+    bool selectorAsked = false;
 };

@@ -1,6 +1,6 @@
 // The command-line program end to end on a simulated discwand: the README's script run as it
-// stands (wait, copy with verification, load, status, check), and Ctrl+C in the middle of a copy;
-// each volume then checked unplugged with fsck.fat and mtools.
+// stands (wait, copy with verification, load, status, check), an image larger than the stick,
+// and Ctrl+C in the middle of a copy; each volume then checked unplugged with fsck.fat and mtools.
 #include "common/isohead.h"
 #include "e2echecks.h"
 
@@ -55,7 +55,7 @@ private slots:
     void initTestCase();
     void cleanup() { qunsetenv("DISCSHELF_SYSROOT"); }
     void readmeScript();
-    void interruptedCopy();
+    void noRoomThenInterrupted();
 
 private:
     QTemporaryDir sources;
@@ -101,13 +101,26 @@ void TestE2eCli::readmeScript()
     QCOMPARE(fat.type("/config/iso_filename.txt"), QByteArray("/linux/tools/rescue-2.0.iso"));
 }
 
-void TestE2eCli::interruptedCopy()
+void TestE2eCli::noRoomThenInterrupted()
 {
     const QString image = sources.filePath("debian-12-netinst.iso");
     QVERIFY(!writeSource(image, 24 * 1024 * 1024).isEmpty());
     SimStick stick;
     REQUIRE_STICK(stick);
     QVERIFY(stick.plug());
+
+    // Larger than the whole stick (sparse, so cheap to make). fusefat tells no sizes, so the
+    // room is not known beforehand here: the copy runs until the stick is full, then goes.
+    const QString huge = sources.filePath("huge.iso");
+    QFile hugeFile(huge);
+    QVERIFY(hugeFile.open(QIODevice::WriteOnly) && hugeFile.resize(70 * 1024 * 1024));
+    hugeFile.close();
+    QProcess full;
+    full.start(DISCSHELF_CLI, { "copy", huge });
+    QVERIFY(finished(full));
+    const QByteArray fullErr = full.readAllStandardError();
+    QVERIFY2(full.exitCode() == 5 && fullErr.contains("discwand is full"), fullErr.constData());
+    QCOMPARE(full.readAllStandardOutput(), QByteArray());
 
     QProcess copy;
     copy.start(DISCSHELF_CLI, { "copy", "--overwrite", "--to", "linux", image });
@@ -130,7 +143,8 @@ void TestE2eCli::interruptedCopy()
     VERIFY_CLEAN(stick);
     FatImage fat(stick.image());
     const QStringList entries = fat.entries();
-    QVERIFY2(!entries.join(' ').contains(".discshelf-"), qPrintable(entries.join(' ')));
+    QVERIFY2(!entries.join(' ').contains(".discshelf-") && !entries.join(' ').contains("huge"),
+             qPrintable(entries.join(' ')));
     // The simulator's sample image, as it was before the copy began.
     const QByteArray kept = fat.read("/linux/debian-12-netinst.iso");
     QCOMPARE(kept.size(), 786432);

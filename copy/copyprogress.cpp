@@ -1,0 +1,87 @@
+#include "copy/copyprogress.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+
+namespace {
+
+// Long enough to ride out a stick's bursts and stalls, short enough to follow a real change.
+constexpr qint64 windowMs = 5000;
+
+QString tr(const char *text, int n = -1)
+{
+    return QCoreApplication::translate("CopyProgress", text, nullptr, n);
+}
+
+} // namespace
+
+void CopyProgress::start(qint64 total, qint64 atMs)
+{
+    bytesTotal = total;
+    bytesDone = 0;
+    samples = { { atMs, 0 } };
+}
+
+void CopyProgress::update(qint64 done, qint64 atMs)
+{
+    bytesDone = done;
+    samples.append({ atMs, done });
+    while (samples.size() > 2 && samples.at(1).first <= atMs - windowMs)
+        samples.removeFirst();
+}
+
+double CopyProgress::speed() const
+{
+    if (samples.size() < 2)
+        return 0;
+    const qint64 ms = samples.last().first - samples.first().first;
+    // Under half a second says more about the chunk size than about the stick.
+    if (ms < 500)
+        return 0;
+    return (samples.last().second - samples.first().second) * 1000.0 / ms;
+}
+
+qint64 CopyProgress::secondsLeft() const
+{
+    const double bytesPerSecond = speed();
+    if (bytesPerSecond <= 0)
+        return -1;
+    return qint64((bytesTotal - bytesDone) / bytesPerSecond + 0.5);
+}
+
+QString CopyProgress::sizeText(qint64 bytes)
+{
+    return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
+}
+
+QString CopyProgress::durationText(qint64 seconds)
+{
+    if (seconds < 10)
+        return tr("a few seconds");
+    if (seconds < 60)
+        return tr("about %1 s").arg((seconds + 2) / 5 * 5);
+    const qint64 minutes = (seconds + 30) / 60;
+    if (minutes < 60)
+        return tr("about %1 min").arg(minutes);
+    const qint64 fives = (minutes + 2) / 5 * 5;
+    return fives % 60 == 0 ? tr("about %1 h").arg(fives / 60)
+                           : tr("about %1 h %2 min").arg(fives / 60).arg(fives % 60);
+}
+
+QString CopyProgress::text() const
+{
+    QString line = tr("%1 of %2").arg(sizeText(bytesDone), sizeText(bytesTotal));
+    const double bytesPerSecond = speed();
+    if (bytesPerSecond > 0)
+        line += tr(", %1/s, %2 left")
+                    .arg(sizeText(qint64(bytesPerSecond)), durationText(secondsLeft()));
+    return line;
+}
+
+QString CopyProgress::summary(int images, qint64 bytes, qint64 ms)
+{
+    const qint64 seconds = (ms + 500) / 1000;
+    const QString took = seconds < 60 ? tr("%1 s").arg(seconds)
+                                      : tr("%1 min").arg((seconds + 30) / 60);
+    return tr("Copied %n image(s) (%1) in %2", images).arg(sizeText(bytes), took);
+}

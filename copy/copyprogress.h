@@ -1,0 +1,35 @@
+// How a copy is doing in words people read: bytes done, speed smoothed over several seconds,
+// time left rounded as people say it, and what a finished batch did.
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+
+class CopyProgress
+{
+public:
+    // A new file of total bytes begins at atMs (any clock in milliseconds).
+    void start(qint64 total, qint64 atMs);
+    void update(qint64 done, qint64 atMs);
+
+    qint64 done() const { return bytesDone; }
+    qint64 total() const { return bytesTotal; }
+    // Bytes per second over the last few seconds; 0 until two reports a moment apart.
+    double speed() const;
+    // -1 while the speed is not known.
+    qint64 secondsLeft() const;
+    // "1.2 GB of 2.1 GB, 23 MB/s, about 40 s left"
+    QString text() const;
+
+    static QString sizeText(qint64 bytes);
+    // "a few seconds", "about 40 s", "about 4 min", "about 1 h 20 min"
+    static QString durationText(qint64 seconds);
+    // "Copied 3 images (5.1 GB) in 4 min"
+    static QString summary(int images, qint64 bytes, qint64 ms);
+
+private:
+    qint64 bytesTotal = 0;
+    qint64 bytesDone = 0;
+    QList<QPair<qint64, qint64>> samples; // (ms, bytes done), the last few seconds
+};

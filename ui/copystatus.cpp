@@ -1,0 +1,57 @@
+#include "ui/copystatus.h"
+
+#include "copy/copyqueue.h"
+
+#include <QLabel>
+
+CopyStatus::CopyStatus(QLabel *line, CopyQueue *queue)
+    : QObject(line)
+    , line(line)
+{
+    clock.start();
+    fade.setSingleShot(true);
+    fade.setInterval(15000);
+    connect(&fade, &QTimer::timeout, line, &QWidget::hide);
+    line->hide();
+    connect(queue, &CopyQueue::fileStarted, this, &CopyStatus::started);
+    connect(queue, &CopyQueue::transferred, this, &CopyStatus::transferred);
+    connect(queue, &CopyQueue::verifyProgress, this, &CopyStatus::verifying);
+    connect(queue, &CopyQueue::batchCopied, this, [this](int images, qint64 bytes, qint64 ms) {
+        say(CopyProgress::summary(images, bytes, ms));
+        fade.start();
+    });
+    connect(queue, &CopyQueue::changed, this, [this, queue] {
+        if (queue->count() == 0 && !fade.isActive())
+            this->line->hide();
+    });
+}
+
+void CopyStatus::started(const QString &file)
+{
+    name = file;
+    progress.start(0, clock.elapsed());
+    fade.stop();
+}
+
+void CopyStatus::transferred(qint64 done, qint64 total)
+{
+    if (done == 0)
+        progress.start(total, clock.elapsed());
+    else
+        progress.update(done, clock.elapsed());
+    say(tr("%1: %2").arg(name, progress.text()));
+}
+
+void CopyStatus::verifying(int value)
+{
+    say(tr("%1: checking the copy, %2%").arg(name).arg(value));
+}
+
+void CopyStatus::say(const QString &text)
+{
+    // A long name gives way in its middle, where names differ least.
+    const int room = qMax(80, line->width());
+    line->setText(line->fontMetrics().elidedText(text, Qt::ElideMiddle, room));
+    line->setToolTip(text);
+    line->show();
+}

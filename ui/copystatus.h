@@ -1,0 +1,31 @@
+// The line under the copy bars: the file being copied with its bytes, speed and time left, the
+// check of the copy once it is written, and, for a while after a batch, what the batch did.
+#pragma once
+
+#include "copy/copyprogress.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+class CopyQueue;
+class QLabel;
+
+class CopyStatus : public QObject
+{
+    Q_OBJECT
+public:
+    CopyStatus(QLabel *line, CopyQueue *queue);
+
+private:
+    void started(const QString &name);
+    void transferred(qint64 done, qint64 total);
+    void verifying(int value);
+    void say(const QString &text);
+
+    QLabel *line;
+    QString name;
+    CopyProgress progress;
+    QElapsedTimer clock;
+    QTimer fade; // a finished batch's summary stays a while
+};

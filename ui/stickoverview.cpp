@@ -1,0 +1,114 @@
+#include "ui/stickoverview.h"
+
+#include "copy/copyprogress.h"
+#include "detect/scsidrivedetector.h"
+#include "ui/boxprompts.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QStyle>
+#include <QToolButton>
+
+StickOverview::StickOverview(QLabel *summary, QToolButton *problems,
+                             const ScsiDriveDetector *detector, QWidget *window)
+    : QObject(window)
+    , summary(summary)
+    , problems(problems)
+    , detector(detector)
+    , window(window)
+{
+    problems->setMenu(new QMenu(problems));
+    problems->setIcon(window->style()->standardIcon(QStyle::SP_MessageBoxWarning));
+    problems->hide();
+    summary->hide();
+    switchWatch.setInterval(1000);
+    connect(&switchWatch, &QTimer::timeout, this, &StickOverview::checkSwitch);
+}
+
+void StickOverview::show(const StickStatus &now, const QList<StickProblem> &found)
+{
+    status = now;
+    updateLine();
+    if (status.present)
+        switchWatch.start();
+    else
+        switchWatch.stop();
+
+    QMenu *menu = problems->menu();
+    menu->clear();
+    for (const StickProblem &problem : found) {
+        QAction *action = menu->addAction(problem.text);
+        const bool repairable = problem.canRemove()
+            || problem.kind == StickProblem::Kind::SelectorMissing
+            || problem.kind == StickProblem::Kind::BootImageMissing;
+        action->setEnabled(repairable);
+        connect(action, &QAction::triggered, this, [this, problem] { repair(problem); });
+    }
+    problems->setText(tr("%n problem(s)", nullptr, int(found.size())));
+    problems->setVisible(!found.isEmpty());
+}
+
+void StickOverview::showReadOnly(bool readOnly)
+{
+    status.readOnly = readOnly;
+    updateLine();
+}
+
+void StickOverview::updateLine()
+{
+    if (!status.present) {
+        summary->hide();
+        return;
+    }
+    QStringList parts;
+    if (!status.label.isEmpty())
+        parts << status.label;
+    if (!status.fileSystem.isEmpty())
+        parts << status.fileSystem;
+    if (status.capacity > 0)
+        parts << tr("%1, %2 free")
+                     .arg(CopyProgress::sizeText(status.capacity),
+                          CopyProgress::sizeText(status.freeBytes));
+    parts << (status.readOnly ? tr("read-only switch set") : tr("writable"));
+    summary->setText(parts.join(QStringLiteral(" · ")));
+    summary->setToolTip(status.root);
+    summary->show();
+}
+
+void StickOverview::checkSwitch()
+{
+    if (!window->isVisible() || detector->drivePath().isEmpty())
+        return;
+    const bool readOnly = !detector->isWritable();
+    if (readOnly != status.readOnly)
+        showReadOnly(readOnly);
+}
+
+void StickOverview::repair(const StickProblem &problem)
+{
+    switch (problem.kind) {
+    case StickProblem::Kind::SelectorMissing:
+        emit downloadWanted();
+        return;
+    case StickProblem::Kind::BootImageMissing:
+        BoxPrompts::ask(window, QMessageBox::Information, tr("Choose an image to boot"),
+                        tr("Select the image the discwand should boot and click Load ISO."),
+                        QMessageBox::Ok);
+        return;
+    case StickProblem::Kind::WillNotBoot:
+        return;
+    case StickProblem::Kind::Leftover:
+    case StickProblem::Kind::BrokenImage:
+        break;
+    }
+    if (BoxPrompts::ask(window, QMessageBox::Question, tr("Remove it?"),
+                        tr("%1\nRemove it from the discwand? This frees %2.")
+                            .arg(problem.text, CopyProgress::sizeText(problem.size)),
+                        QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        != QMessageBox::Yes)
+        return;
+    if (!StickCheck::remove(status.root, problem))
+        BoxPrompts::ask(window, QMessageBox::Warning, tr("Not removed"),
+                        tr("%1 could not be removed entirely.").arg(problem.path), QMessageBox::Ok);
+    emit relistWanted();
+}

@@ -1,0 +1,44 @@
+// The stick at a glance above its tree: its label, file system, capacity, free room and
+// read-only state on one line, kept up to date with the read-only switch, and its problems in a
+// menu that offers each one's repair.
+#pragma once
+
+#include "library/stickcheck.h"
+#include "library/stickstatus.h"
+
+#include <QObject>
+#include <QTimer>
+
+class QLabel;
+class QToolButton;
+class QWidget;
+class ScsiDriveDetector;
+
+class StickOverview : public QObject
+{
+    Q_OBJECT
+public:
+    StickOverview(QLabel *summary, QToolButton *problems, const ScsiDriveDetector *detector,
+                  QWidget *window);
+
+    void show(const StickStatus &status, const QList<StickProblem> &problems);
+    void showReadOnly(bool readOnly);
+
+signals:
+    // A repair changed the stick: it wants listing again.
+    void relistWanted();
+    void downloadWanted();
+
+private:
+    void updateLine();
+    void repair(const StickProblem &problem);
+    void checkSwitch();
+
+    QLabel *summary;
+    QToolButton *problems;
+    const ScsiDriveDetector *detector;
+    QWidget *window;
+    StickStatus status;
+    // The read-only switch can change at any time; it is looked at once a second.
+    QTimer switchWatch;
+};
