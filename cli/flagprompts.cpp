@@ -21,6 +21,17 @@ void FlagPrompts::notRegular(const QString &fileName)
         tr("%1 is left out: it is no ordinary file (a pipe or a device).").arg(fileName));
 }
 
+bool FlagPrompts::willNotBoot(const QString &fileName, bool iso9660)
+{
+    CliOutput::note(iso9660 ? tr("%1 has no boot record: the discwand cannot start a computer "
+                                 "from it. Copied all the same.")
+                                  .arg(fileName)
+                            : tr("%1 is no ISO 9660 image: the discwand cannot start a computer "
+                                 "from it. Copied all the same.")
+                                  .arg(fileName));
+    return true;
+}
+
 bool FlagPrompts::overwrite(const QString &fileName, bool removeFirst)
 {
     switch (existing) {

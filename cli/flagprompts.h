@@ -20,6 +20,9 @@ public:
 
     void tooLarge(const QString &fileName) override;
     void notRegular(const QString &fileName) override;
+    // Copied with a warning: a script names the files it means, and a data image may be
+    // meant for something other than booting.
+    bool willNotBoot(const QString &fileName, bool iso9660) override;
     bool overwrite(const QString &fileName, bool removeFirst) override;
     bool copyWhatFits(const QStringList &fileNames, qint64 freeBytes) override;
     // The caller names the files that are no images; the images go on.

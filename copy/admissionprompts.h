@@ -14,6 +14,9 @@ public:
     // A source that is no ordinary file (a pipe, a device) could hold a copy up for ever; it is
     // left out and the user told so.
     virtual void notRegular(const QString &fileName) = 0;
+    // The image has no boot record, or is no ISO 9660 image at all: the stick cannot start a
+    // computer from it. True copies it all the same.
+    virtual bool willNotBoot(const QString &fileName, bool iso9660) = 0;
     // An image of this name is on the device already: true replaces it. removeFirst: there is
     // no room for both, so the old image would go before the new one is written.
     virtual bool overwrite(const QString &fileName, bool removeFirst) = 0;

@@ -8,9 +8,9 @@ namespace {
 // Long enough to ride out a stick's bursts and stalls, short enough to follow a real change.
 constexpr qint64 windowMs = 5000;
 
-QString tr(const char *text, int n = -1)
+QString tr(const char *text)
 {
-    return QCoreApplication::translate("CopyProgress", text, nullptr, n);
+    return QCoreApplication::translate("CopyProgress", text);
 }
 
 } // namespace
@@ -83,5 +83,5 @@ QString CopyProgress::summary(int images, qint64 bytes, qint64 ms)
     const qint64 seconds = (ms + 500) / 1000;
     const QString took = seconds < 60 ? tr("%1 s").arg(seconds)
                                       : tr("%1 min").arg((seconds + 30) / 60);
-    return tr("Copied %n image(s) (%1) in %2", images).arg(sizeText(bytes), took);
+    return QCoreApplication::translate("CopyProgress", "Copied %n image(s) (%1) in %2", nullptr, images).arg(sizeText(bytes), took);
 }

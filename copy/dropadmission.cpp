@@ -2,6 +2,7 @@
 
 #include "copy/admissionprompts.h"
 #include "copy/copycommit.h"
+#include "copy/isoimageinfo.h"
 #include "copy/isocopyworker.h"
 #include "copy/log.h"
 
@@ -168,7 +169,13 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
                 for (const QString &old : CopyCommit::imageFiles(dir, info.fileName()))
                     replaces += roundUp(QFileInfo(dir + old).size(), planned.cluster);
             }
-            planned.items.append({ item.path, folder, kind, info.size(), replaces });
+            Item entry { item.path, folder, kind, info.size(), replaces };
+            if (kind == Item::Kind::Image || kind == Item::Kind::Present) {
+                const IsoImageInfo header = IsoImageInfo::read(item.path);
+                entry.willBoot = header.bootable;
+                entry.iso9660 = header.iso9660;
+            }
+            planned.items.append(entry);
         }
     }
     return planned;
@@ -184,6 +191,9 @@ std::optional<QList<CopyEntry>> DropAdmission::decide(const Plan &plan, Admissio
     for (const Item &item : plan.items) {
         const QString name = QFileInfo(item.sourceFile).fileName();
         const qint64 need = isoCopyWorker::roomFor(item.size, plan.cluster);
+        const bool image = item.kind == Item::Kind::Image || item.kind == Item::Kind::Present;
+        if (image && !item.willBoot && !prompts.willNotBoot(name, item.iso9660))
+            continue;
         switch (item.kind) {
         case Item::Kind::TooLarge:
             prompts.tooLarge(name);

@@ -28,6 +28,8 @@ public:
         Kind kind;
         qint64 size = 0;     // the source's
         qint64 replaces = 0; // room the image of that name takes on the device now
+        bool willBoot = true;  // an ISO 9660 image with a boot record
+        bool iso9660 = true;
     };
     struct Plan {
         QList<Item> items;

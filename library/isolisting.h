@@ -3,7 +3,7 @@
 // also finds what interrupted copies left behind.
 #pragma once
 
-#include "library/isoimageinfo.h"
+#include "copy/isoimageinfo.h"
 
 #include <QList>
 #include <QString>

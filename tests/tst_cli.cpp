@@ -2,8 +2,8 @@
 // and exit status, its JSON read back, copies checked byte for byte, the selector download from
 // a local server and a wait that ends when the stick is mounted.
 #include "common/httptestserver.h"
-#include "common/isohead.h"
 #include "common/sysfixture.h"
+#include "common/testenv.h"
 
 #include <QDir>
 #include <QFile>
@@ -288,13 +288,15 @@ void TestCli::check()
     SysFixture sys;
     const QString root = sys.addDiscwand(QStringLiteral("sdb"), files.removeAll("ro") > 0);
     put(root + "config/wandmenu.bin", "selector");
-    put(root + "a.iso", IsoHead::bootable("A"));
+    QByteArray bootable(19 * 2048, '\0');
+    TestEnv::stampBootable(bootable);
+    put(root + "a.iso", bootable);
     put(root + "config/iso_filename.txt", "/a.iso");
     for (const QString &file : std::as_const(files)) {
         if (file.startsWith("boot:"))
             put(root + "config/iso_filename.txt", file.mid(5).toLatin1());
         else
-            put(root + file, IsoHead::bootable("B"));
+            put(root + file, bootable);
     }
     const Outcome got = runCli(args);
     QVERIFY2(got.status == status, qPrintable(QString::number(got.status) + ": " + got.err));

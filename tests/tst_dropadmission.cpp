@@ -1,5 +1,6 @@
 // Examining a drop: what each dropped or found file is, where it goes on the device, in which
 // order, and which questions follow with what answers queued.
+#include "common/testenv.h"
 #include "common/treerows.h"
 #include "copy/admissionprompts.h"
 #include "copy/dropadmission.h"
@@ -20,7 +21,8 @@ QStringList describe(const DropAdmission::Plan &plan)
     for (const DropAdmission::Item &item : plan.items)
         out << QStringLiteral("%1 %2%3")
                    .arg(QLatin1String(kinds[int(item.kind)]), item.folder.path(),
-                        QFileInfo(item.sourceFile).fileName());
+                        QFileInfo(item.sourceFile).fileName())
+                   + (item.willBoot && item.kind <= DropAdmission::Item::Kind::Present ? " (boots)" : "");
     return out;
 }
 
@@ -31,6 +33,10 @@ public:
     explicit ScriptedPrompts(QList<bool> answers) : answers(std::move(answers)) {}
     void tooLarge(const QString &name) override { asked << "large " + name; }
     void notRegular(const QString &name) override { asked << "not a file " + name; }
+    bool willNotBoot(const QString &name, bool iso9660) override
+    {
+        return next((iso9660 ? "no boot record " : "no ISO ") + name);
+    }
     bool overwrite(const QString &name, bool removeFirst) override
     {
         return next("exists " + name + (removeFirst ? " (old goes first)" : ""));
@@ -101,6 +107,9 @@ void TestDropAdmission::plan_data()
                                 << QStringList { "at.iso", "over.iso" } << "/"
                                 << QStringList { "over.iso" }
                                 << QStringList { "too large /over.iso", "image /at.iso" };
+    QTest::newRow("boot records read") << QStringList { "b.iso=boot", "c.iso" }
+                                       << QStringList { "b.iso", "c.iso" } << "/" << QStringList {}
+                                       << QStringList { "image /c.iso", "image /b.iso (boots)" };
     // A pipe would hold the copy up for ever; only ordinary files are images.
     QTest::newRow("pipe named like an image") << QStringList { "p.iso|fifo", "q.iso" }
                                               << QStringList { "p.iso", "q.iso" } << "/"
@@ -122,7 +131,12 @@ void TestDropAdmission::plan()
     for (const QString &entry : source) {
         const QString name = entry.section(QLatin1Char('='), 0, 0);
         QVERIFY(TreeRows::lay(src.path(), { name }));
-        if (entry.contains(QLatin1Char('=')))
+        if (entry.endsWith("=boot")) {
+            QByteArray bytes(19 * 2048, 0);
+            TestEnv::stampBootable(bytes);
+            QFile file(src.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        } else if (entry.contains(QLatin1Char('=')))
             QVERIFY(QFile::resize(src.filePath(name), entry.section(QLatin1Char('='), 1).toLongLong()));
     }
     // "QUEUED" stands for the copies waiting in the queue.
@@ -161,6 +175,9 @@ void TestDropAdmission::decide_data()
     QTest::newRow("overwrite yes and no")
         << QList<int> { present, present } << -1 << QList<bool> { true, false }
         << QStringList { "exists x0.iso", "exists x1.iso" } << QStringList { "x0.iso" };
+    QTest::newRow("will not boot: asked first, yes and no")
+        << QList<int> { 100 + image, 100 + present, image } << -1 << QList<bool> { true, false }
+        << QStringList { "no ISO x0.iso", "no boot record x1.iso" } << QStringList { "x0.iso", "x2.iso" };
     QTest::newRow("too large or no file: told, left out")
         << QList<int> { large, pipe, image } << -1 << QList<bool> {}
         << QStringList { "large x0.iso", "not a file x1.iso" } << QStringList { "x2.iso" };
@@ -197,9 +214,11 @@ void TestDropAdmission::decide()
     QFETCH(QStringList, accepted);
     DropAdmission::Plan plan { {}, free, 10 };
     for (int i = 0; i < kinds.size(); ++i) {
-        const auto kind = DropAdmission::Item::Kind(kinds.at(i));
+        // Kinds from 100 on are images that will not boot; the first of them is no ISO at all.
+        const auto kind = DropAdmission::Item::Kind(kinds.at(i) % 100);
         plan.items.append({ QStringLiteral("/src/x%1.iso").arg(i), DeviceFolder("/d"), kind, 45,
-                            kind == DropAdmission::Item::Kind::Present ? 50 : 0 });
+                            kind == DropAdmission::Item::Kind::Present ? 50 : 0, kinds.at(i) < 100,
+                            i > 0 });
     }
     ScriptedPrompts prompts(answers);
     const auto entries = DropAdmission::decide(plan, prompts);

@@ -13,18 +13,6 @@
 
 Q_DECLARE_METATYPE(ImageChoice::Result)
 
-namespace {
-
-const QByteArray oldChoice = "/an/older/and/much/longer/choice/of/image.iso\r\n";
-
-QByteArray readChoice(const QString &root)
-{
-    QFile f(root + "config/iso_filename.txt");
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
-}
-
-} // namespace
-
 class TestImageChoice : public QObject
 {
     Q_OBJECT
@@ -33,9 +21,11 @@ private slots:
     void choose();
 };
 
+static const QByteArray oldChoice = "/an/older/and/much/longer/choice/of/image.iso\r\n";
+
 void TestImageChoice::choose_data()
 {
-    QTest::addColumn<QString>("device"); // "", "no config", "read-only" or "none"
+    QTest::addColumn<QString>("device");
     QTest::addColumn<QString>("image");
     QTest::addColumn<ImageChoice::Result>("result");
     QTest::addColumn<QByteArray>("bytes");
@@ -44,32 +34,31 @@ void TestImageChoice::choose_data()
     QTest::newRow("nested, no config folder")
         << "no config" << "/linux/tools/c.iso" << R::Written << QByteArray("/linux/tools/c.iso");
     QTest::newRow("split") << "" << "/y/x/part.ISO.0" << R::Written << QByteArray("/y/x/part.ISO");
-    QTest::newRow("folder ending in .0") << "" << "/v1.0/d.iso" << R::Written
-                                         << QByteArray("/v1.0/d.iso");
+    QTest::newRow("folder ending in .0")
+        << "" << "/v1.0/d.iso" << R::Written << QByteArray("/v1.0/d.iso");
     QTest::newRow("latin-1") << "" << "/café.iso" << R::Written << QByteArray("/caf\xE9.iso");
     // The device could not be told such a name: refused, the previous choice kept.
     QTest::newRow("beyond latin-1") << "" << "/Ωmega.iso" << R::NotLatin1 << oldChoice;
     QTest::newRow("read-only") << "read-only" << "/a.iso" << R::NotWritable << oldChoice;
     QTest::newRow("full stick") << "full" << "/a.iso" << R::WriteFailed << oldChoice;
-    QTest::newRow("another volume in its place") << "swapped" << "/a.iso" << R::DeviceGone << oldChoice;
+    QTest::newRow("another volume in its place")
+        << "swapped" << "/a.iso" << R::DeviceGone << oldChoice;
     QTest::newRow("no device") << "none" << "/a.iso" << R::NoDevice << oldChoice;
 }
 
 void TestImageChoice::choose()
 {
     QFETCH(QString, device);
-    QFETCH(QString, image);
-    QFETCH(ImageChoice::Result, result);
-    QFETCH(QByteArray, bytes);
     SysFixture sys;
     const QString root = sys.addDiscwand(QStringLiteral("sdb"), device == "read-only");
-    QVERIFY(QDir(root).mkpath("config"));
-    QFile old(root + "config/iso_filename.txt");
-    QVERIFY(old.open(QIODevice::WriteOnly) && old.write(oldChoice) == oldChoice.size());
-    old.close();
+    QFile choice(root + "config/iso_filename.txt");
+    QVERIFY(QDir(root).mkpath("config") && choice.open(QIODevice::WriteOnly)
+            && choice.write(oldChoice) > 0);
+    choice.close();
     if (device == "no config")
         QVERIFY(QDir(root + "config").removeRecursively());
-    ScsiDriveDetector detector(QStringLiteral("QUELLOR"), QStringLiteral("DISCWAND FLASH"), nullptr);
+    ScsiDriveDetector detector(QStringLiteral("QUELLOR"), QStringLiteral("DISCWAND FLASH"),
+                               nullptr);
     if (device != "none")
         detector.forceRefresh();
     if (device == "swapped") {
@@ -83,16 +72,17 @@ void TestImageChoice::choose()
     const auto lift = qScopeGuard([&saved] { setrlimit(RLIMIT_FSIZE, &saved); });
     if (device == "full") { // writes stop after three bytes, as on a stick with no room left
         std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = saved;
-        lowered.rlim_cur = 3;
+        const rlimit lowered { 3, saved.rlim_max };
         setrlimit(RLIMIT_FSIZE, &lowered);
     }
-    QCOMPARE(ImageChoice(detector).choose(image), result);
+    QFETCH(QString, image);
+    QTEST(ImageChoice(detector).choose(image), "result");
     setrlimit(RLIMIT_FSIZE, &saved);
     // The old, longer content is gone entirely and no line ending is added; nothing else stays.
-    QCOMPARE(readChoice(root), bytes);
-    if (device != "no config")
-        QCOMPARE(QDir(root + "config").entryList(QDir::Files | QDir::Hidden), QStringList { "iso_filename.txt" });
+    QVERIFY(choice.open(QIODevice::ReadOnly));
+    QTEST(choice.readAll(), "bytes");
+    QCOMPARE(QDir(root + "config").entryList(QDir::Files | QDir::Hidden),
+             QStringList { "iso_filename.txt" });
 }
 
 QTEST_GUILESS_MAIN(TestImageChoice)

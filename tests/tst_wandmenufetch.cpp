@@ -38,25 +38,31 @@ QByteArray readFile(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
 }
 
-struct Rig {
+struct Rig
+{
     SysFixture sys;
     QString root = sys.addDiscwand();
     HttpTestServer server;
     ScsiDriveDetector detector { QStringLiteral("QUELLOR"), QStringLiteral("DISCWAND FLASH"),
                                  nullptr };
     WandmenuFetch fetch { detector };
+    QList<QNetworkReply *> finished;
+    QMetaObject::Connection noted = QObject::connect(
+        &fetch, &WandmenuFetch::replyFinished, [this](QNetworkReply *r) { finished << r; });
     QString file() const { return root + "config/wandmenu.bin"; }
 
-    // Fetches and takes the reply.
-    bool fetchOnce(const QUrl &url)
+    // Fetches and takes the reply, cancelling once the server holds it when asked to.
+    bool fetchOnce(const QUrl &url, bool cancel = false)
     {
-        QNetworkReply *reply = nullptr;
-        QObject ctx;
-        QObject::connect(&fetch, &WandmenuFetch::replyFinished, &ctx,
-                         [&](QNetworkReply *r) { reply = r; });
         fetch.setUrl(url);
         fetch.start();
-        return QTest::qWaitFor([&] { return reply != nullptr; }, 10000) && fetch.take(reply);
+        if (!fetch.isRunning()
+            || (cancel && !QTest::qWaitFor([&] { return server.heldCount() == 1; })))
+            return false;
+        if (cancel)
+            fetch.cancel();
+        return QTest::qWaitFor([&] { return !finished.isEmpty(); }, 10000)
+            && fetch.take(finished.first());
     }
 };
 
@@ -66,42 +72,11 @@ class TestWandmenuFetch : public QObject
 {
     Q_OBJECT
 private slots:
-    void missing_data();
-    void missing();
     void replies_data();
     void replies();
     void storeFaults_data();
     void storeFaults();
-    void stalledOrCancelled_data();
-    void stalledOrCancelled();
 };
-
-void TestWandmenuFetch::missing_data()
-{
-    QTest::addColumn<bool>("device");
-    QTest::addColumn<QByteArray>("present"); // null: no file
-    QTest::addColumn<bool>("missing");
-    QTest::newRow("no device") << false << QByteArray() << false;
-    QTest::newRow("absent") << true << QByteArray() << true;
-    QTest::newRow("present") << true << QByteArray("old") << false;
-    QTest::newRow("zero-length counts") << true << QByteArray("") << false;
-}
-
-void TestWandmenuFetch::missing()
-{
-    QFETCH(bool, device);
-    QFETCH(QByteArray, present);
-    QFETCH(bool, missing);
-    Rig rig;
-    if (!present.isNull()) {
-        QVERIFY(QDir(rig.root).mkpath("config"));
-        QFile f(rig.file());
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(present) == present.size());
-    }
-    if (device)
-        rig.detector.forceRefresh();
-    QCOMPARE(rig.fetch.isMissing(), missing);
-}
 
 void TestWandmenuFetch::replies_data()
 {
@@ -110,10 +85,15 @@ void TestWandmenuFetch::replies_data()
     const QByteArray body = pattern(3 * 1024 * 1024 + 17);
     QTest::newRow("few MiB") << Response { 200, body } << "";
     QTest::newRow("unknown length") << Response { 200, body, -2 } << "";
+    QTest::newRow("empty, which counts as present") << Response { 200, {} } << "";
     QTest::newRow("404") << Response { 404, "<html>no</html>" } << "Not Found";
     QTest::newRow("500") << Response { 500, "oops" } << "server replied";
     QTest::newRow("connection refused") << Response { -1, {} } << "refused";
     QTest::newRow("cut short") << Response { 200, pattern(30000), 100000 } << "closed";
+    // A download that hangs ends by itself after a while without data, or at once when cancelled.
+    QTest::newRow("server stalls")
+        << Response { 200, pattern(1000), -1, 10 } << "The server sent nothing for 0.3 seconds.";
+    QTest::newRow("cancelled") << Response { 200, pattern(1000), -1, 10 } << "canceled";
 }
 
 void TestWandmenuFetch::replies()
@@ -121,12 +101,20 @@ void TestWandmenuFetch::replies()
     QFETCH(Response, response);
     QFETCH(QString, reason);
     Rig rig;
+    QVERIFY(!rig.fetch.isMissing()); // no device known yet
     rig.detector.forceRefresh();
+    QVERIFY(rig.fetch.isMissing());
     rig.server.setResponse(response);
+    rig.fetch.setStallTimeout(reason.startsWith("The server sent nothing") ? 300 : 60000);
     QSignalSpy progress(&rig.fetch, &WandmenuFetch::progress);
-    const bool taken
-        = rig.fetchOnce(response.status < 0 ? HttpTestServer::refusedUrl() : rig.server.url());
+    const bool cancel = reason == "canceled";
+    const bool taken = rig.fetchOnce(
+        response.status < 0 ? HttpTestServer::refusedUrl() : rig.server.url(), cancel);
+    rig.server.release();
     QCOMPARE(taken, reason.isEmpty());
+    QCOMPARE(rig.finished.count(), 1);
+    QVERIFY(!rig.fetch.isRunning());
+    QCOMPARE(rig.fetch.wasCancelled(), cancel);
     QVERIFY2(rig.fetch.errorString().contains(reason, Qt::CaseInsensitive),
              qPrintable(rig.fetch.errorString()));
     if (response.status > 0)
@@ -134,10 +122,9 @@ void TestWandmenuFetch::replies()
     // Only a reply that was taken is stored, in a config folder made for it.
     QCOMPARE(rig.fetch.store(), taken);
     QCOMPARE(readFile(rig.file()), taken ? response.body : QByteArray("<none>"));
-    if (taken) {
-        QVERIFY(!progress.isEmpty());
-        QCOMPARE(progress.last().at(0).toLongLong(), qint64(response.body.size()));
-    }
+    QCOMPARE(rig.fetch.isMissing(), !taken);
+    if (taken) // progress up to the whole body
+        QCOMPARE(progress.value(progress.size() - 1).value(0).toLongLong(), response.body.size());
 }
 
 void TestWandmenuFetch::storeFaults_data()
@@ -181,6 +168,7 @@ void TestWandmenuFetch::storeFaults()
     }
     QVERIFY(!rig.fetch.store());
     QVERIFY(!QFile::exists(rig.file()));
+    QCOMPARE(rig.fetch.isMissing(), fault != "gone"); // missing only where there is a device
 
     setrlimit(RLIMIT_FSIZE, &saved);
     rig.sys.setDeviceReadOnly("sdb1", false);
@@ -189,39 +177,6 @@ void TestWandmenuFetch::storeFaults()
     QCOMPARE(readFile(rig.file()) == body, mended);
     if (!other.isEmpty())
         QVERIFY(!QFile::exists(other + "config/wandmenu.bin"));
-}
-
-void TestWandmenuFetch::stalledOrCancelled_data()
-{
-    QTest::addColumn<bool>("cancel");
-    QTest::newRow("server stalls") << false;
-    QTest::newRow("cancelled") << true;
-}
-
-// A download that hangs ends by itself after a while without data, or at once when cancelled.
-void TestWandmenuFetch::stalledOrCancelled()
-{
-    QFETCH(bool, cancel);
-    Rig rig;
-    rig.detector.forceRefresh();
-    rig.server.setResponse({ 200, pattern(1000), -1, 10 });
-    rig.fetch.setStallTimeout(cancel ? 60000 : 300);
-    QNetworkReply *reply = nullptr;
-    connect(&rig.fetch, &WandmenuFetch::replyFinished, this, [&](QNetworkReply *r) { reply = r; });
-    rig.fetch.setUrl(rig.server.url());
-    rig.fetch.start();
-    QVERIFY(rig.fetch.isRunning());
-    QTRY_COMPARE(rig.server.heldCount(), 1);
-    if (cancel)
-        rig.fetch.cancel();
-    QTRY_VERIFY_WITH_TIMEOUT(reply, 5000);
-    QVERIFY(!rig.fetch.take(reply));
-    QVERIFY(!rig.fetch.isRunning());
-    QCOMPARE(rig.fetch.wasCancelled(), cancel);
-    if (!cancel)
-        QCOMPARE(rig.fetch.errorString(), QStringLiteral("The server sent nothing for 0.3 seconds."));
-    QVERIFY(!rig.fetch.store());
-    rig.server.release();
 }
 
 QTEST_GUILESS_MAIN(TestWandmenuFetch)

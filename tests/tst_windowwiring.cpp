@@ -68,9 +68,14 @@ struct Rig {
         gates[name] = std::make_unique<FifoGate>(src.filePath(name));
         return src.filePath(name);
     }
+    // An image that boots (the drop would ask about any other).
     QString plain(const QString &name)
     {
-        TreeRows::lay(src.path(), { name });
+        QByteArray bytes(19 * 2048, 'x');
+        TestEnv::stampBootable(bytes);
+        QFile file(src.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            return {};
         return src.filePath(name);
     }
     void drop(const QString &destDir, const QStringList &paths)
@@ -226,6 +231,11 @@ void TestWindowWiring::dropQuestions_data()
     QTest::newRow("others, abort") << QStringList { "a.iso", "b.txt" } << int(QMessageBox::Abort)
                                    << QStringList { "Ignoring non-ISO files!" } << ""
                                    << QStringList {};
+    QTest::newRow("will not boot, no") << QStringList { "data.iso" } << int(QMessageBox::No)
+                                       << QStringList { "Image will not boot" }
+                                       << "'data.iso' is no ISO 9660 image. The discwand cannot "
+                                          "start a computer from it.\n\nCopy it anyway?"
+                                       << QStringList {};
     QTest::newRow("too large") << QStringList { "big.iso" } << int(QMessageBox::Ok)
                                << QStringList { "File too large!" }
                                << "The file 'big.iso' is over the maximum limit of ~38GiB,\nit "
@@ -247,8 +257,10 @@ void TestWindowWiring::dropQuestions()
     QStringList paths;
     for (const QString &name : dropped)
         paths << r.plain(name);
-    QVERIFY(QFile::resize(r.src.filePath(dropped.first()),
-                          dropped.first() == "big.iso" ? 40960000001LL : 5));
+    if (dropped.first() == "big.iso")
+        QVERIFY(QFile::resize(r.src.filePath("big.iso"), 40960000001LL));
+    if (dropped.first() == "data.iso")
+        QVERIFY(QFile::resize(r.src.filePath("data.iso"), 5));
     QSignalSpy starts(r.w.get(), &discShelf::startFileCopy);
     r.boxes.answer(QMessageBox::StandardButton(answer));
     r.drop("/", paths);

@@ -50,6 +50,10 @@
         <translation>ISO-Abbilder (oder Ordner mit ihnen) auf den discwand kopieren, zurückgelesen und verglichen.</translation>
     </message>
     <message>
+        <source>Images above 4,096,000,000 bytes are split into numbered parts. A copy replaces an image only once it is whole; Ctrl+C stops it and leaves the stick as it was. Files that are no ISO images are left out, and so are images that do not fit in the room left (the others are copied, exit status 5). With --overwrite, an image without room beside its old one is written after the old one is removed. The path of each image copied is printed on standard output.</source>
+        <translation>Abbilder über 4.096.000.000 Bytes werden in nummerierte Teile geteilt. Eine Kopie ersetzt ein Abbild erst, wenn sie vollständig ist; Strg+C hält sie an und lässt den Stick, wie er war. Dateien, die keine ISO-Abbilder sind, werden ausgelassen, ebenso Abbilder, die nicht in den freien Platz passen (die anderen werden kopiert, Exit-Status 5). Mit --overwrite wird ein Abbild, für das neben dem alten kein Platz ist, geschrieben, nachdem das alte entfernt wurde. Der Pfad jedes kopierten Abbilds wird auf die Standardausgabe geschrieben.</translation>
+    </message>
+    <message>
         <source>ISO images or folders holding them.</source>
         <translation>ISO-Abbilder oder Ordner mit ihnen.</translation>
     </message>
@@ -97,52 +101,51 @@
         <source>Nothing to copy.</source>
         <translation>Nichts zu kopieren.</translation>
     </message>
-    <message>
-        <source>Images above 4,096,000,000 bytes are split into numbered parts. A copy replaces an image only once it is whole; Ctrl+C stops it and leaves the stick as it was. Files that are no ISO images are left out, and so are images that do not fit in the room left (the others are copied, exit status 5). With --overwrite, an image without room beside its old one is written after the old one is removed. The path of each image copied is printed on standard output.</source>
-        <translation>Abbilder über 4.096.000.000 Bytes werden in nummerierte Teile geteilt. Eine Kopie ersetzt ein Abbild erst, wenn sie vollständig ist; Strg+C hält sie an und lässt den Stick, wie er war. Dateien, die keine ISO-Abbilder sind, werden ausgelassen, ebenso Abbilder, die nicht in den freien Platz passen (die anderen werden kopiert, Exit-Status 5). Mit --overwrite wird ein Abbild, für das neben dem alten kein Platz ist, geschrieben, nachdem das alte entfernt wurde. Der Pfad jedes kopierten Abbilds wird auf die Standardausgabe geschrieben.</translation>
-    </message>
 </context>
 <context>
     <name>CopyProgress</name>
     <message>
         <source>a few seconds</source>
-        <translation type="unfinished"></translation>
+        <translation>ein paar Sekunden</translation>
     </message>
     <message>
         <source>about %1 s</source>
-        <translation type="unfinished"></translation>
+        <translation>etwa %1 s</translation>
     </message>
     <message>
         <source>about %1 min</source>
-        <translation type="unfinished"></translation>
+        <translation>etwa %1 min</translation>
     </message>
     <message>
         <source>about %1 h</source>
-        <translation type="unfinished"></translation>
+        <translation>etwa %1 h</translation>
     </message>
     <message>
         <source>about %1 h %2 min</source>
-        <translation type="unfinished"></translation>
+        <translation>etwa %1 h %2 min</translation>
     </message>
     <message>
         <source>%1 of %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 von %2</translation>
     </message>
     <message>
         <source>, %1/s, %2 left</source>
-        <translation type="unfinished"></translation>
+        <translation>, %1/s, noch %2</translation>
     </message>
     <message>
         <source>%1 s</source>
-        <translation type="unfinished">%1/s {1 ?}</translation>
+        <translation>%1 s</translation>
     </message>
     <message>
         <source>%1 min</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 min</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>Copied %n image(s) (%1) in %2</source>
-        <translation type="unfinished"></translation>
+        <translation>
+            <numerusform>%n Abbild (%1) in %2 kopiert</numerusform>
+            <numerusform>%n Abbilder (%1) in %2 kopiert</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -180,11 +183,11 @@
     <name>CopyStatus</name>
     <message>
         <source>%1: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: %2</translation>
     </message>
     <message>
         <source>%1: checking the copy, %2%</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: Kopie wird geprüft, %2 %</translation>
     </message>
 </context>
 <context>
@@ -226,6 +229,10 @@
         <translation>etwas wurde ausgelassen: kein ISO-Abbild, zu groß, schon auf dem discwand, ein Name, den der discwand nicht versteht</translation>
     </message>
     <message>
+        <source>check found problems (with --repair: problems that are left)</source>
+        <translation>check hat Probleme gefunden (mit --repair: Probleme, die bleiben)</translation>
+    </message>
+    <message>
         <source>stopped by Ctrl+C (143: by a stop request); the discwand keeps what it had</source>
         <translation>mit Strg+C angehalten (143: durch eine Aufforderung zum Beenden); auf dem discwand bleibt alles, wie es war</translation>
     </message>
@@ -263,10 +270,6 @@ Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</t
         <source>Try &apos;%1 %2 --help&apos;.</source>
         <translation>Mehr dazu: „%1 %2 --help“.</translation>
     </message>
-    <message>
-        <source>check found problems (with --repair: problems that are left)</source>
-        <translation>check hat Probleme gefunden (mit --repair: Probleme, die bleiben)</translation>
-    </message>
 </context>
 <context>
     <name>EjectCommand</name>
@@ -294,16 +297,24 @@ Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</t
         <translation>%1 wird ausgelassen: Es ist keine gewöhnliche Datei (eine Pipe oder ein Gerät).</translation>
     </message>
     <message>
+        <source>%1 has no boot record: the discwand cannot start a computer from it. Copied all the same.</source>
+        <translation>%1 hat keinen Starteintrag: Der discwand kann keinen Computer davon starten. Trotzdem kopiert.</translation>
+    </message>
+    <message>
+        <source>%1 is no ISO 9660 image: the discwand cannot start a computer from it. Copied all the same.</source>
+        <translation>%1 ist kein ISO-9660-Abbild: Der discwand kann keinen Computer davon starten. Trotzdem kopiert.</translation>
+    </message>
+    <message>
+        <source>%1: there is no room for both, so the old image goes before the new one is written; stopping the copy leaves neither.</source>
+        <translation>%1: Für beide ist kein Platz, daher wird das alte Abbild entfernt, bevor das neue geschrieben wird; wird die Kopie angehalten, bleibt keines.</translation>
+    </message>
+    <message>
         <source>%1 is on the discwand already; skipped.</source>
         <translation>%1 ist schon auf dem discwand; übergangen.</translation>
     </message>
     <message>
         <source>%1 is on the discwand already; left out (--overwrite replaces it, --skip-existing passes over it).</source>
         <translation>%1 ist schon auf dem discwand; ausgelassen (--overwrite ersetzt es, --skip-existing übergeht es).</translation>
-    </message>
-    <message>
-        <source>%1: there is no room for both, so the old image goes before the new one is written; stopping the copy leaves neither.</source>
-        <translation>%1: Für beide ist kein Platz, daher wird das alte Abbild entfernt, bevor das neue geschrieben wird; wird die Kopie angehalten, bleibt keines.</translation>
     </message>
     <message>
         <source>%1 is left out: it does not fit in the %2 left on the discwand.</source>
@@ -356,16 +367,12 @@ Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</t
         <translation>Die Ordner und Abbilder auf dem discwand auflisten.</translation>
     </message>
     <message>
-        <source>Print the list as JSON.</source>
-        <translation>Die Liste als JSON ausgeben.</translation>
-    </message>
-    <message>
-        <source>list takes no arguments.</source>
-        <translation>list nimmt keine Argumente.</translation>
-    </message>
-    <message>
         <source>One path a line: folders end in /, the image the discwand boots is marked with *, a split image is listed once with the number of its parts.</source>
         <translation>Ein Pfad je Zeile: Ordner enden auf /, das Abbild, das der discwand startet, ist mit * markiert, ein geteiltes Abbild steht einmal mit der Zahl seiner Teile da.</translation>
+    </message>
+    <message>
+        <source>Print the list as JSON.</source>
+        <translation>Die Liste als JSON ausgeben.</translation>
     </message>
     <message numerus="yes">
         <source>%n parts</source>
@@ -377,6 +384,10 @@ Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</t
     <message>
         <source>(broken)</source>
         <translation>(beschädigt)</translation>
+    </message>
+    <message>
+        <source>list takes no arguments.</source>
+        <translation>list nimmt keine Argumente.</translation>
     </message>
 </context>
 <context>
@@ -411,7 +422,7 @@ Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</t
     </message>
     <message>
         <source>The discwand is told which image to load in Western European letters (Latin-1) only, and &quot;%1&quot; has other characters. Rename it to load it.</source>
-        <translation>Dem discwand wird das zu ladende Abbild nur in westeuropäischen Buchstaben (Latin-1) genannt, und „%1“ enthält andere Zeichen. Benennen Sie es um, um es zu laden.</translation>
+        <translation>Der Discwand versteht den Namen des zu ladenden Abbilds nur in westeuropäischen Buchstaben (Latin-1), und „%1“ enthält andere Zeichen. Benennen Sie es um, um es zu laden.</translation>
     </message>
 </context>
 <context>
@@ -463,34 +474,6 @@ Wenn das Problem bestehen bleibt, wenden Sie sich bitte an </translation>
         <translation>discwand:</translation>
     </message>
     <message>
-        <source>Read-only:</source>
-        <translation>Schreibschutz:</translation>
-    </message>
-    <message>
-        <source>yes (the read-only switch is set)</source>
-        <translation>ja (der Schreibschutzschalter ist gesetzt)</translation>
-    </message>
-    <message>
-        <source>no</source>
-        <translation>nein</translation>
-    </message>
-    <message>
-        <source>Selector:</source>
-        <translation>Auswahl:</translation>
-    </message>
-    <message>
-        <source>config/wandmenu.bin present</source>
-        <translation>config/wandmenu.bin vorhanden</translation>
-    </message>
-    <message>
-        <source>missing (&apos;get-selector&apos; fetches it)</source>
-        <translation>fehlt („get-selector“ holt es)</translation>
-    </message>
-    <message>
-        <source>status takes no arguments.</source>
-        <translation>status nimmt keine Argumente.</translation>
-    </message>
-    <message>
         <source>Label:</source>
         <translation>Bezeichnung:</translation>
     </message>
@@ -511,6 +494,18 @@ Wenn das Problem bestehen bleibt, wenden Sie sich bitte an </translation>
         <translation>Frei:</translation>
     </message>
     <message>
+        <source>Read-only:</source>
+        <translation>Schreibschutz:</translation>
+    </message>
+    <message>
+        <source>yes (the read-only switch is set)</source>
+        <translation>ja (der Schreibschutzschalter ist gesetzt)</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>nein</translation>
+    </message>
+    <message>
         <source>Boot image:</source>
         <translation>Startabbild:</translation>
     </message>
@@ -518,79 +513,96 @@ Wenn das Problem bestehen bleibt, wenden Sie sich bitte an </translation>
         <source>none chosen</source>
         <translation>keines gewählt</translation>
     </message>
+    <message>
+        <source>Selector:</source>
+        <translation>Auswahl:</translation>
+    </message>
+    <message>
+        <source>config/wandmenu.bin present</source>
+        <translation>config/wandmenu.bin vorhanden</translation>
+    </message>
+    <message>
+        <source>missing (&apos;get-selector&apos; fetches it)</source>
+        <translation>fehlt („get-selector“ holt es)</translation>
+    </message>
+    <message>
+        <source>status takes no arguments.</source>
+        <translation>status nimmt keine Argumente.</translation>
+    </message>
 </context>
 <context>
     <name>StickCheck</name>
     <message>
         <source>%1 was left by an interrupted copy</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 blieb von einer abgebrochenen Kopie übrig</translation>
     </message>
     <message>
         <source>%1 has parts missing or of the wrong size</source>
-        <translation type="unfinished"></translation>
+        <translation>Bei %1 fehlen Teile oder sind falsch groß</translation>
     </message>
     <message>
         <source>%1 has no boot record: it will not boot</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 hat keinen Boot-Eintrag: es startet nicht</translation>
     </message>
     <message>
         <source>%1 is no ISO 9660 image: it will not boot</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ist kein ISO-9660-Abbild: es startet nicht</translation>
     </message>
     <message>
         <source>The discwand is set to boot %1, which is not on it</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Discwand soll %1 starten, das nicht auf ihm liegt</translation>
     </message>
     <message>
         <source>The selector program config/wandmenu.bin is missing</source>
-        <translation type="unfinished"></translation>
+        <translation>Das Auswahlprogramm config/wandmenu.bin fehlt</translation>
     </message>
 </context>
 <context>
     <name>StickOverview</name>
     <message numerus="yes">
         <source>%n problem(s)</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>%n Problem</numerusform>
+            <numerusform>%n Probleme</numerusform>
         </translation>
     </message>
     <message>
         <source>%1, %2 free</source>
-        <translation type="unfinished"></translation>
+        <translation>%1, %2 frei</translation>
     </message>
     <message>
         <source>read-only switch set</source>
-        <translation type="unfinished"></translation>
+        <translation>Schreibschutz an</translation>
     </message>
     <message>
         <source>writable</source>
-        <translation type="unfinished"></translation>
+        <translation>beschreibbar</translation>
     </message>
     <message>
         <source>Choose an image to boot</source>
-        <translation type="unfinished"></translation>
+        <translation>Startabbild wählen</translation>
     </message>
     <message>
         <source>Select the image the discwand should boot and click Load ISO.</source>
-        <translation type="unfinished"></translation>
+        <translation>Wählen Sie das Abbild, das der Discwand starten soll, und klicken Sie auf ISO laden.</translation>
     </message>
     <message>
         <source>Remove it?</source>
-        <translation type="unfinished"></translation>
+        <translation>Entfernen?</translation>
     </message>
     <message>
         <source>%1
 Remove it from the discwand? This frees %2.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1
+Vom Discwand entfernen? Das gibt %2 frei.</translation>
     </message>
     <message>
         <source>Not removed</source>
-        <translation type="unfinished"></translation>
+        <translation>Nicht entfernt</translation>
     </message>
     <message>
         <source>%1 could not be removed entirely.</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 konnte nicht vollständig entfernt werden.</translation>
     </message>
 </context>
 <context>
@@ -647,7 +659,7 @@ Remove it from the discwand? This frees %2.</source>
     <name>WandmenuFetch</name>
     <message>
         <source>The server sent nothing for %1 seconds.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Server hat %1 Sekunden lang nichts gesendet.</translation>
     </message>
 </context>
 <context>
@@ -839,56 +851,80 @@ Wenn Sie diese Meldung für einen Irrtum halten, wenden Sie sich bitte an </tran
         <translation>Der discwand ist voll.</translation>
     </message>
     <message>
+        <source>&apos;%1&apos; has no boot record.</source>
+        <translation>„%1“ hat keinen Boot-Eintrag.</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is no ISO 9660 image.</source>
+        <translation>„%1“ ist kein ISO-9660-Abbild.</translation>
+    </message>
+    <message>
+        <source>Image will not boot</source>
+        <translation>Abbild startet nicht</translation>
+    </message>
+    <message>
+        <source>The discwand cannot start a computer from it.
+
+Copy it anyway?</source>
+        <translation>Der Discwand kann keinen Rechner davon starten.
+
+Trotzdem kopieren?</translation>
+    </message>
+    <message>
         <source>There is no room for both: the old image is removed before the new one is copied, so stopping the copy leaves neither.</source>
-        <translation type="unfinished"></translation>
+        <translation>Für beide ist kein Platz: Das alte Abbild wird entfernt, bevor das neue kopiert wird; wer die Kopie abbricht, behält keines von beiden.</translation>
     </message>
     <message>
         <source>Not enough room!</source>
-        <translation type="unfinished"></translation>
+        <translation>Nicht genug Platz!</translation>
     </message>
     <message>
         <source>These images do not fit in the %1 left on your discwand:
 %2
 
 Copy the others?</source>
-        <translation type="unfinished"></translation>
+        <translation>Diese Abbilder passen nicht in die %1, die auf Ihrem Discwand frei sind:
+%2
+
+Die anderen kopieren?</translation>
     </message>
     <message>
         <source>Not a file!</source>
-        <translation type="unfinished"></translation>
+        <translation>Keine Datei!</translation>
     </message>
     <message>
         <source>&apos;%1&apos; is not an ordinary file (it may be a pipe or a device) and will not be copied.</source>
-        <translation type="unfinished"></translation>
+        <translation>„%1“ ist keine gewöhnliche Datei (vielleicht eine Pipe oder ein Gerät) und wird nicht kopiert.</translation>
     </message>
     <message>
         <source>The discwand will boot %1 from now on.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Discwand startet ab jetzt %1.</translation>
     </message>
     <message>
         <source>Can&apos;t load this image</source>
-        <translation type="unfinished"></translation>
+        <translation>Dieses Abbild kann nicht geladen werden</translation>
     </message>
     <message>
         <source>The discwand is told which image to load in Western European letters (Latin-1) only, and &quot;%1&quot; has other characters. Rename it to load it.</source>
-        <translation type="unfinished">Dem discwand wird das zu ladende Abbild nur in westeuropäischen Buchstaben (Latin-1) genannt, und „%1“ enthält andere Zeichen. Benennen Sie es um, um es zu laden.</translation>
+        <translation>Der Discwand versteht den Namen des zu ladenden Abbilds nur in westeuropäischen Buchstaben (Latin-1), und „%1“ enthält andere Zeichen. Benennen Sie es um, um es zu laden.</translation>
     </message>
     <message>
         <source>Stop copying?</source>
-        <translation type="unfinished"></translation>
+        <translation>Kopieren abbrechen?</translation>
     </message>
     <message>
         <source>&quot;%1&quot; is being copied to your discwand. Stop the copy and quit?
 The images already on the discwand stay as they are.</source>
-        <translation type="unfinished"></translation>
+        <translation>„%1“ wird auf Ihren Discwand kopiert. Kopie abbrechen und beenden?
+Die Abbilder, die schon auf dem Discwand sind, bleiben, wie sie sind.</translation>
     </message>
     <message>
         <source>Copy not stopped</source>
-        <translation type="unfinished"></translation>
+        <translation>Kopie nicht abgebrochen</translation>
     </message>
     <message>
         <source>The copy of &quot;%1&quot; could not be stopped: its source does not answer. Discshelf quits anyway; what the copy wrote so far stays hidden on the discwand and never takes the place of an image.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Kopie von „%1“ ließ sich nicht abbrechen: Ihre Quelle antwortet nicht. Discshelf wird trotzdem beendet; was die Kopie bisher geschrieben hat, bleibt verborgen auf dem Discwand und ersetzt nie ein Abbild.</translation>
     </message>
 </context>
 <context>
@@ -935,53 +971,53 @@ The images already on the discwand stay as they are.</source>
     </message>
     <message>
         <source>&amp;Verify copies</source>
-        <translation type="unfinished"></translation>
+        <translation>Kopien &amp;prüfen</translation>
     </message>
     <message>
         <source>Read each copy back from the discwand and compare it with its file</source>
-        <translation type="unfinished"></translation>
+        <translation>Jede Kopie vom Discwand zurücklesen und mit ihrer Datei vergleichen</translation>
     </message>
     <message>
         <source>wandmenu.bin</source>
-        <translation type="unfinished"></translation>
+        <translation>wandmenu.bin</translation>
     </message>
     <message>
         <source>S&amp;top</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Stopp</translation>
     </message>
 </context>
 <context>
     <name>isoTreeWidget</name>
     <message>
         <source>Name</source>
-        <translation type="unfinished"></translation>
+        <translation>Name</translation>
     </message>
     <message>
         <source>Size</source>
-        <translation type="unfinished"></translation>
+        <translation>Größe</translation>
     </message>
     <message numerus="yes">
         <source>Split file: %n parts</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>Geteilte Datei: %n Teil</numerusform>
+            <numerusform>Geteilte Datei: %n Teile</numerusform>
         </translation>
     </message>
     <message>
         <source>Volume label: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Datenträgername: %1</translation>
     </message>
     <message>
         <source>Made: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Erstellt: %1</translation>
     </message>
     <message>
         <source>Will not boot</source>
-        <translation type="unfinished"></translation>
+        <translation>Startet nicht</translation>
     </message>
     <message>
         <source>Loads when the discwand boots</source>
-        <translation type="unfinished"></translation>
+        <translation>Wird geladen, wenn der Discwand startet</translation>
     </message>
 </context>
 <context>

@@ -30,6 +30,21 @@ void BoxPrompts::tooLarge(const QString &fileName)
         QMessageBox::Ok);
 }
 
+bool BoxPrompts::willNotBoot(const QString &fileName, bool iso9660)
+{
+    const QString why = iso9660
+        ? QCoreApplication::translate("discShelf", "'%1' has no boot record.")
+        : QCoreApplication::translate("discShelf", "'%1' is no ISO 9660 image.");
+    return ask(window, QMessageBox::Question,
+               QCoreApplication::translate("discShelf", "Image will not boot"),
+               why.arg(fileName) + QLatin1Char(' ')
+                   + QCoreApplication::translate("discShelf",
+                                                 "The discwand cannot start a computer from "
+                                                 "it.\n\nCopy it anyway?"),
+               QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
 bool BoxPrompts::overwrite(const QString &fileName, bool removeFirst)
 {
     QString text = QCoreApplication::translate("discShelf",

@@ -1,10 +1,8 @@
 // A tiny HTTP server on 127.0.0.1 for network tests: answers every GET with one configured
-// response, which can be an error status, cut short, delayed or held half-way until released.
+// response, which can be an error status, cut short or held half-way until released.
 #pragma once
 
-#include <QByteArray>
 #include <QList>
-#include <QObject>
 #include <QPointer>
 #include <QStringList>
 #include <QTcpServer>
@@ -24,39 +22,27 @@ public:
         qint64 contentLength = -1;
         // Send the headers and this many body bytes, then wait for release() (-1: no hold).
         qint64 holdAt = -1;
-        // Wait this long before answering at all.
-        int delayMs = 0;
     };
 
     HttpTestServer();
 
     void setResponse(const Response &response) { reply = response; }
-    // Sends the next `bytes` body bytes of held responses; they stay held.
-    void sendMore(qint64 bytes);
     // Sends what held responses still owe, then closes their connections.
     void release();
 
-    QUrl url(const QString &path = QStringLiteral("/wandmenu.bin")) const;
+    QUrl url() const;
     // Request lines ("GET /path HTTP/1.1") received so far.
     const QStringList &requests() const { return requestLines; }
     // Responses sent up to their hold point and waiting for release().
     int heldCount() const { return int(held.size()); }
-
     // An address on which nothing listens: connecting to it is refused.
     static QUrl refusedUrl();
 
 private:
-    struct Held
-    {
-        QPointer<QTcpSocket> socket;
-        QByteArray rest;
-    };
-    void onConnection();
-    void onReadyRead(QTcpSocket *socket, QByteArray *buffer);
     void answer(QTcpSocket *socket);
 
     QTcpServer server;
     Response reply;
     QStringList requestLines;
-    QList<Held> held;
+    QList<QPair<QPointer<QTcpSocket>, QByteArray>> held; // socket, what it is still owed
 };

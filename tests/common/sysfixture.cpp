@@ -6,11 +6,10 @@
 
 SysFixture::SysFixture()
 {
-    QDir(sysroot.path()).mkpath(QStringLiteral("sys/block"));
-    QDir(sysroot.path()).mkpath(QStringLiteral("run/udev/data"));
-    QDir(sysroot.path()).mkpath(QStringLiteral("proc/self"));
-    addPseudoMount(QStringLiteral("/proc"), QStringLiteral("proc"));
-    qputenv("DISCSHELF_SYSROOT", sysroot.path().toLocal8Bit());
+    for (const char *dir : { "sys/block", "run/udev/data", "proc/self" })
+        QDir(root()).mkpath(QLatin1String(dir));
+    mount({}, QStringLiteral("/proc"));
+    qputenv("DISCSHELF_SYSROOT", QFile::encodeName(root()));
 }
 
 SysFixture::~SysFixture()
@@ -18,84 +17,70 @@ SysFixture::~SysFixture()
     qunsetenv("DISCSHELF_SYSROOT");
 }
 
-void SysFixture::writeFile(const QString &path, const QByteArray &content)
+// Relative paths are taken from the root; directories on the way are made.
+void SysFixture::writeFile(const QString &path, const QByteArray &content) const
 {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
+    const QString at = QDir(root()).filePath(path);
+    QDir().mkpath(QFileInfo(at).path());
+    QFile f(at);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(content);
+        f.write(content + '\n');
 }
 
 QString SysFixture::devDir(const QString &dev) const
 {
     const QString disk = parentDisk.value(dev);
-    const QString block = sysroot.path() + QStringLiteral("/sys/block/");
-    return disk.isEmpty() ? block + dev : block + disk + QLatin1Char('/') + dev;
+    return QStringLiteral("sys/block/") + (disk.isEmpty() ? dev : disk + QLatin1Char('/') + dev);
 }
 
-QString SysFixture::devNumber(const QString &dev)
+QByteArray SysFixture::devNumber(const QString &dev)
 {
     if (!minors.contains(dev))
-        minors.insert(dev, nextMinor++);
-    return QStringLiteral("8:%1").arg(minors.value(dev));
+        minors.insert(dev, int(minors.size()));
+    return "8:" + QByteArray::number(minors.value(dev));
 }
 
 void SysFixture::addDisk(const QString &name, const QString &vendor, const QString &model)
 {
-    const QString dir = devDir(name);
-    writeFile(dir + QStringLiteral("/device/vendor"), vendor.leftJustified(8).toLatin1() + '\n');
-    writeFile(dir + QStringLiteral("/device/model"), model.leftJustified(16).toLatin1() + '\n');
-    writeFile(dir + QStringLiteral("/dev"), devNumber(name).toLatin1() + '\n');
-    writeFile(dir + QStringLiteral("/ro"), "0\n");
+    writeFile(devDir(name) + "/device/vendor", vendor.leftJustified(8).toLatin1());
+    writeFile(devDir(name) + "/device/model", model.leftJustified(16).toLatin1());
+    writeFile(devDir(name) + "/dev", devNumber(name));
+    setDeviceReadOnly(name, false);
 }
 
 void SysFixture::addPartition(const QString &disk, const QString &part)
 {
     parentDisk.insert(part, disk);
-    const QString dir = devDir(part);
-    const int number = QDir(devDir(disk)).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
-    writeFile(dir + QStringLiteral("/partition"), QByteArray::number(number) + '\n');
-    writeFile(dir + QStringLiteral("/dev"), devNumber(part).toLatin1() + '\n');
-    writeFile(dir + QStringLiteral("/ro"), "0\n");
+    writeFile(devDir(part) + "/partition", QByteArray::number(parentDisk.keys(disk).size()));
+    writeFile(devDir(part) + "/dev", devNumber(part));
+    setDeviceReadOnly(part, false);
 }
 
 void SysFixture::setFilesystem(const QString &dev, const QString &type, const QString &version)
 {
-    QByteArray data = "E:ID_FS_TYPE=" + type.toLatin1() + '\n';
+    QByteArray data = "E:ID_FS_TYPE=" + type.toLatin1();
     if (!version.isEmpty())
-        data += "E:ID_FS_VERSION=" + version.toLatin1() + '\n';
-    writeFile(sysroot.path() + QStringLiteral("/run/udev/data/b") + devNumber(dev), data);
+        data += "\nE:ID_FS_VERSION=" + version.toLatin1();
+    writeFile("run/udev/data/b" + devNumber(dev), data);
 }
 
 void SysFixture::setDeviceReadOnly(const QString &dev, bool readOnly)
 {
-    writeFile(devDir(dev) + QStringLiteral("/ro"), readOnly ? "1\n" : "0\n");
+    writeFile(devDir(dev) + QStringLiteral("/ro"), readOnly ? "1" : "0");
 }
 
-QString SysFixture::mount(const QString &dev, const QString &mountPoint, bool readOnly,
-                          const QString &fsType)
+QString SysFixture::mount(const QString &dev, const QString &mountPoint, bool readOnly)
 {
-    QString where = mountPoint;
-    if (where.isEmpty())
-        where = makeDir(QStringLiteral("mnt-") + dev);
+    const QString where = mountPoint.isEmpty() ? makeDir(QStringLiteral("mnt-") + dev) : mountPoint;
     QDir().mkpath(where);
-    devNumber(dev);
-    mountTable.append({dev, where, readOnly, fsType});
+    mountTable.append({ dev, where, readOnly });
     writeMountTable();
     return where;
 }
 
 void SysFixture::unmount(const QString &mountPoint)
 {
-    for (int i = mountTable.size() - 1; i >= 0; --i)
-        if (mountTable.at(i).mountPoint == mountPoint)
-            mountTable.removeAt(i);
-    writeMountTable();
-}
-
-void SysFixture::addPseudoMount(const QString &mountPoint, const QString &fsType)
-{
-    mountTable.append({QString(), mountPoint, false, fsType});
+    mountTable.removeIf([&](const Mount &m) { return m.mountPoint == mountPoint; });
     writeMountTable();
 }
 
@@ -110,51 +95,38 @@ QString SysFixture::addDiscwand(const QString &disk, bool readOnly)
 
 void SysFixture::vanish(const QString &relativePath)
 {
-    const QString path = sysroot.path() + QLatin1Char('/') + relativePath;
-    if (QFileInfo(path).isDir())
-        QDir(path).removeRecursively();
-    else
-        QFile::remove(path);
+    const QString path = root() + QLatin1Char('/') + relativePath;
+    QDir(path).removeRecursively(); // does nothing to a file
+    QFile::remove(path);
 }
 
 QString SysFixture::makeDir(const QString &name)
 {
-    QString path = mounts.path() + QLatin1Char('/') + name;
+    QString path = mounts.filePath(name);
     for (int n = 2; QFileInfo::exists(path); ++n)
-        path = mounts.path() + QLatin1Char('/') + name + QString::number(n);
+        path = mounts.filePath(name + QString::number(n));
     QDir().mkpath(path);
     return path;
 }
 
-namespace {
-
-// The kernel escapes blanks, tabs, newlines and backslashes in mount-table paths.
-QByteArray escapeMountPath(const QString &path)
-{
-    QByteArray out;
-    for (char c : path.toUtf8()) {
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\\')
-            out += '\\' + QByteArray::number(static_cast<unsigned char>(c), 8).rightJustified(3, '0');
-        else
-            out += c;
-    }
-    return out;
-}
-
-} // namespace
-
-void SysFixture::writeMountTable() const
+// The kernel escapes blanks, tabs, newlines and backslashes in paths, and writes the options
+// "ro"/"rw" first in both option fields.
+void SysFixture::writeMountTable()
 {
     QByteArray table;
     int id = 20;
-    for (const Mount &m : mountTable) {
+    for (const Mount &m : std::as_const(mountTable)) {
+        QByteArray path;
+        for (char c : m.mountPoint.toUtf8())
+            path += QByteArray(" \t\n\\").contains(c)
+                ? "\\" + QByteArray::number(uchar(c), 8).rightJustified(3, '0')
+                : QByteArray(1, c);
         const bool block = !m.dev.isEmpty();
-        const QByteArray number =
-            block ? QStringLiteral("8:%1").arg(minors.value(m.dev)).toLatin1() : "0:5";
-        const QByteArray source = block ? "/dev/" + m.dev.toLatin1() : m.fsType.toLatin1();
-        table += QByteArray::number(id++) + " 1 " + number + " / " + escapeMountPath(m.mountPoint)
-            + (m.readOnly ? " ro" : " rw") + ",relatime shared:1 - " + m.fsType.toLatin1() + ' '
-            + source + (m.readOnly ? " ro" : " rw") + '\n';
+        const QByteArray ro = m.readOnly ? " ro," : " rw,";
+        table += QByteArray::number(id++) + " 1 " + (block ? devNumber(m.dev) : "0:5") + " / "
+            + path + ro + "relatime shared:1 - "
+            + (block ? "vfat /dev/" + m.dev.toLatin1() : "tmpfs tmpfs") + ro
+            + "errors=remount-ro\n";
     }
-    writeFile(sysroot.path() + QStringLiteral("/proc/self/mountinfo"), table);
+    writeFile(QStringLiteral("proc/self/mountinfo"), table.chopped(1));
 }

@@ -31,4 +31,16 @@ bool waitForReady(const QStateMachine &machine, int timeoutMs)
                            timeoutMs);
 }
 
+void stampBootable(QByteArray &bytes)
+{
+    Q_ASSERT(bytes.size() >= 19 * 2048);
+    const auto descriptor = [&](int sector, char type, const QByteArray &rest) {
+        const QByteArray head = type + QByteArray("CD001\x01") + rest;
+        bytes.replace(sector * 2048, head.size(), head);
+    };
+    descriptor(16, 1, {});
+    descriptor(17, 0, "EL TORITO SPECIFICATION");
+    descriptor(18, char(255), {});
+}
+
 } // namespace TestEnv

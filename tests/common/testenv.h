@@ -20,4 +20,8 @@ QSet<QString> activeStates(const QStateMachine &machine);
 // Runs the event loop until the cycle rests in readyState (or the timeout passes).
 bool waitForReady(const QStateMachine &machine, int timeoutMs = 5000);
 
+// Writes the volume descriptors of a bootable ISO 9660 image (primary, El Torito boot record,
+// terminator) over bytes, which must hold at least 19 sectors of 2048 bytes.
+void stampBootable(QByteArray &bytes);
+
 } // namespace TestEnv

@@ -69,14 +69,6 @@ QByteArray FatImage::read(const QString &file)
     return out.isNull() ? QByteArray("") : out;
 }
 
-QByteArray FatImage::type(const QString &file)
-{
-    QByteArray out;
-    if (!tool(QStringLiteral("mtype"), {QStringLiteral("-i"), path, QStringLiteral("::") + file}, &out))
-        return {};
-    return out.isNull() ? QByteArray("") : out;
-}
-
 bool FatImage::write(const QString &file, const QByteArray &content)
 {
     QTemporaryFile source;

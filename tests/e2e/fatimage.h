@@ -20,8 +20,6 @@ public:
     bool contains(const QString &entry) { return entries().contains(entry); }
     // A file's bytes (mcopy), or a null array when it cannot be read.
     QByteArray read(const QString &file);
-    // A text file as mtype prints it.
-    QByteArray type(const QString &file);
     // Puts a file on the volume (mcopy); the volume must not be mounted.
     bool write(const QString &file, const QByteArray &content);
     qint64 freeBytes();

@@ -3,7 +3,6 @@
 // with fsck.fat and mtools.
 #include "common/boxanswerer.h"
 #include "e2echecks.h"
-#include "common/testenv.h"
 #include "fatimage.h"
 #include "simstick.h"
 #include "ui/discshelf.h"
@@ -11,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,6 +27,7 @@ private slots:
     void unplugDuringCopy_data();
     void unplugDuringCopy();
     void fullVolume();
+    void overwriteCancelled();
 
 private:
     QByteArray makeSource(const QString &relPath, int size);
@@ -40,13 +41,15 @@ void TestE2eCopy::initTestCase()
     QVERIFY(sources.isValid());
 }
 
-// Random bytes, so that a misplaced or repeated chunk cannot go unnoticed.
+// Random bytes behind a boot record, so that a misplaced or repeated chunk cannot go unnoticed.
 QByteArray TestE2eCopy::makeSource(const QString &relPath, int size)
 {
     QByteArray bytes(size, Qt::Uninitialized);
     QRandomGenerator gen(quint32(qHash(relPath)));
     for (int i = 0; i < size; ++i)
         bytes[i] = char(gen.bounded(256));
+    if (relPath.endsWith(QLatin1String(".iso"), Qt::CaseInsensitive))
+        TestEnv::stampBootable(bytes);
     const QString path = sources.filePath(relPath);
     QDir().mkpath(QFileInfo(path).path());
     QFile f(path);
@@ -243,6 +246,41 @@ void TestE2eCopy::fullVolume()
     FatImage fat(stick.image());
     QCOMPARE(fat.entries(), QStringList({QStringLiteral("/config/"), QStringLiteral("/config/wandmenu.bin"),
                                          QStringLiteral("/filler.bin")}));
+    VERIFY_CLEAN(stick);
+    VERIFY_NO_STRAY_BOX(app);
+}
+
+void TestE2eCopy::overwriteCancelled()
+{
+    const QString image = QStringLiteral("/linux/debian-12-netinst.iso");
+    makeSource(QStringLiteral("new/debian-12-netinst.iso"), 30000000);
+    SimStick stick;
+    REQUIRE_STICK(stick);
+    QVERIFY(stick.plug());
+    QFile old(stick.deviceRoot() + image.mid(1));
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    const QByteArray oldBytes = old.readAll();
+    old.close();
+    BoxAnswerer boxes;
+    discShelf w;
+    w.show();
+    WindowDriver app(w);
+    QVERIFY(app.waitForRows({image}));
+    QVERIFY(app.waitForReady());
+
+    boxes.answer(QMessageBox::Yes);
+    app.drop(QStringLiteral("/linux"), {sources.filePath(QStringLiteral("new/debian-12-netinst.iso"))});
+    QVERIFY(QTest::qWaitFor([&] {
+        return !QDir(stick.deviceRoot() + "linux").entryList({".discshelf-*"}, QDir::Files | QDir::Hidden).isEmpty();
+    }, 20000));
+    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("btnCancelCurrentFile")), Qt::LeftButton);
+    QVERIFY(app.waitForBatchEnd());
+    QCOMPARE(boxes.titles(), QStringList{QStringLiteral("File exists!")});
+
+    QVERIFY2(stick.unplug(), qPrintable(stick.error()));
+    FatImage fat(stick.image());
+    QCOMPARE(tempOrParts(fat.entries()), QStringList({QStringLiteral("/big.iso.0"), QStringLiteral("/big.iso.1")}));
+    QVERIFY(fat.read(image) == oldBytes);
     VERIFY_CLEAN(stick);
     VERIFY_NO_STRAY_BOX(app);
 }

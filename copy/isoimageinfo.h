@@ -1,6 +1,6 @@
 // What an image file says of itself: an ISO 9660 volume (its label and creation date, from the
 // primary volume descriptor) and whether it carries an El Torito boot record, so a machine can
-// start from it. Only the image's first 36 KiB are read, so part 0 of a split image will do.
+// start from it. Only two sectors 32 KiB in are read, so part 0 of a split image will do.
 #pragma once
 
 #include <QDateTime>

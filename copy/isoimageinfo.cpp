@@ -1,0 +1,58 @@
+#include "copy/isoimageinfo.h"
+
+#include <QFile>
+
+namespace {
+
+constexpr int sector = 2048;
+constexpr int primarySector = 16;
+constexpr int bootSector = 17;
+
+bool isDescriptor(const QByteArray &data, int at, char type)
+{
+    return data.size() >= at + sector && data.at(at) == type && data.mid(at + 1, 5) == "CD001";
+}
+
+// "YYYYMMDDHHMMSScc" followed by the offset from GMT in 15-minute steps.
+QDateTime readDate(const QByteArray &field)
+{
+    const QDateTime local = QDateTime::fromString(QString::fromLatin1(field.left(14)),
+                                                  QStringLiteral("yyyyMMddHHmmss"));
+    if (!local.isValid())
+        return {};
+    const int quarters = static_cast<signed char>(field.at(16));
+    return QDateTime(local.date(), local.time(), Qt::OffsetFromUTC, quarters * 15 * 60);
+}
+
+// descriptors: the image from sector 16 on, where its volume descriptors begin.
+IsoImageInfo parseDescriptors(const QByteArray &descriptors)
+{
+    IsoImageInfo info;
+    if (!isDescriptor(descriptors, 0, 1))
+        return info;
+    info.iso9660 = true;
+    info.label = QString::fromLatin1(descriptors.mid(40, 32)).trimmed();
+    info.created = readDate(descriptors.mid(813, 17));
+    // The boot record sits among the descriptors after the primary one; El Torito puts it at
+    // sector 17.
+    const int boot = (bootSector - primarySector) * sector;
+    info.bootable = isDescriptor(descriptors, boot, 0)
+        && descriptors.mid(boot + 7, 23) == "EL TORITO SPECIFICATION";
+    return info;
+}
+
+} // namespace
+
+IsoImageInfo IsoImageInfo::parse(const QByteArray &head)
+{
+    return parseDescriptors(head.mid(primarySector * sector));
+}
+
+IsoImageInfo IsoImageInfo::read(const QString &path)
+{
+    // Two sectors only: a drop of thousands of images reads each one's header.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(primarySector * sector))
+        return {};
+    return parseDescriptors(file.read((bootSector - primarySector + 1) * sector));
+}

@@ -1,0 +1,186 @@
+// What images say of themselves and what is wrong with a stick: real ISO 9660 images made by
+// xorriso, with and without a boot record, among leftovers, broken split images and a boot
+// choice naming an image that is gone; and the repairs that remove what is left or broken.
+#include "common/treerows.h"
+#include "copy/isoimageinfo.h"
+#include "library/isolisting.h"
+#include "library/stickcheck.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestStickCheck : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void imageInfo_data();
+    void imageInfo();
+    void problems_data();
+    void problems();
+    void repairs_data();
+    void repairs();
+
+private:
+    // Lays entries below root; "name.iso=boot" and "name.iso=plain" copy the images made here.
+    bool lay(const QString &root, const QStringList &entries);
+
+    QTemporaryDir made;
+};
+
+void TestStickCheck::initTestCase()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("xorriso")).isEmpty())
+        QSKIP("xorriso is not installed (tools/ensure-packages.sh installs it)");
+    const QString tree = made.filePath(QStringLiteral("tree"));
+    QVERIFY(TreeRows::lay(tree, { "boot.img", "readme.txt" }));
+    QFile loader(tree + "/boot.img");
+    QVERIFY(loader.open(QIODevice::WriteOnly));
+    loader.write(QByteArray(2048, '\xeb'));
+    loader.close();
+    const auto make = [&](const QString &out, const QStringList &extra) {
+        QProcess p;
+        p.start(QStringLiteral("xorriso"),
+                QStringList { "-as", "mkisofs", "-quiet", "-o", made.filePath(out) } + extra
+                    + QStringList { tree });
+        return p.waitForFinished(60000) && p.exitCode() == 0;
+    };
+    QVERIFY(make("boot.iso", { "-V", "INSTALL_2026", "-b", "boot.img", "-no-emul-boot" }));
+    QVERIFY(make("plain.iso", { "-V", "Just Data" }));
+}
+
+bool TestStickCheck::lay(const QString &root, const QStringList &entries)
+{
+    QStringList plain;
+    for (const QString &entry : entries) {
+        if (!entry.contains('=')) {
+            plain << entry;
+            continue;
+        }
+        const QString target = root + '/' + entry.section('=', 0, 0);
+        if (!QDir().mkpath(QFileInfo(target).absolutePath())
+            || !QFile::copy(made.filePath(entry.section('=', 1) + ".iso"), target))
+            return false;
+    }
+    return TreeRows::lay(root, plain);
+}
+
+void TestStickCheck::imageInfo_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<bool>("iso9660");
+    QTest::addColumn<bool>("bootable");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("boot record") << "x.iso=boot" << true << true << "INSTALL_2026";
+    QTest::newRow("no boot record") << "x.iso=plain" << true << false << "Just Data";
+    QTest::newRow("not ISO 9660") << "x.iso" << false << false << "";
+}
+
+void TestStickCheck::imageInfo()
+{
+    QFETCH(QString, entry);
+    QFETCH(bool, iso9660);
+    QFETCH(bool, bootable);
+    QFETCH(QString, label);
+    QTemporaryDir dir;
+    QVERIFY(lay(dir.path(), { entry }));
+    const IsoImageInfo info = IsoImageInfo::read(dir.filePath("x.iso"));
+    QCOMPARE(info.iso9660, iso9660);
+    QCOMPARE(info.bootable, bootable);
+    QCOMPARE(info.label, label);
+    // Made a moment ago, wherever the clock's zone is.
+    QCOMPARE(info.created.isValid(), iso9660);
+    if (iso9660)
+        QVERIFY(qAbs(info.created.secsTo(QDateTime::currentDateTimeUtc())) < 600);
+}
+
+void TestStickCheck::problems_data()
+{
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QString>("bootImage");
+    QTest::addColumn<bool>("selector");
+    QTest::addColumn<QStringList>("problems");
+    QTest::newRow("all well") << QStringList { "a.iso=boot", "d/b.iso=boot" } << "/d/b.iso" << true
+                              << QStringList();
+    QTest::newRow("no choice yet") << QStringList { "a.iso=boot" } << "" << true << QStringList();
+    QTest::newRow("will not boot")
+        << QStringList { "a.iso=plain", "empty.iso", "b.iso=boot" } << "/b.iso" << true
+        << QStringList { "will-not-boot /a.iso: /a.iso has no boot record: it will not boot",
+                         "will-not-boot /empty.iso: /empty.iso is no ISO 9660 image: it will not boot" };
+    QTest::newRow("choice gone, selector missing")
+        << QStringList { "a.iso=boot" } << "/old.iso" << false
+        << QStringList { "boot-missing /old.iso: The discwand is set to boot /old.iso, which is not on it",
+                         "selector-missing /config/wandmenu.bin: The selector program config/wandmenu.bin is missing" };
+    QTest::newRow("leftovers")
+        << QStringList { "a.iso=boot", "old.iso.temp", "d/.discshelf-0badf00d.0" } << "/a.iso" << true
+        << QStringList { "leftover /d/.discshelf-0badf00d.0: /d/.discshelf-0badf00d.0 was left by an interrupted copy",
+                         "leftover /old.iso.temp: /old.iso.temp was left by an interrupted copy" };
+    // One-byte parts: a part missing, a later one longer than the first.
+    QTest::newRow("broken split images")
+        << QStringList { "a.iso.0", "a.iso.2", "b.iso.0", "b.iso.1=boot" } << "/a.iso" << true
+        << QStringList { "broken /a.iso.0: /a.iso has parts missing or of the wrong size",
+                         "broken /b.iso.0: /b.iso has parts missing or of the wrong size" };
+}
+
+void TestStickCheck::problems()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(QString, bootImage);
+    QFETCH(bool, selector);
+    QFETCH(QStringList, problems);
+    QTemporaryDir device;
+    QVERIFY(lay(device.path(), entries));
+    StickStatus status;
+    status.present = true;
+    status.root = device.path() + '/';
+    status.bootImage = bootImage;
+    status.selectorPresent = selector;
+    static const char *const kinds[] = { "leftover", "broken", "boot-missing", "will-not-boot",
+                                         "selector-missing" };
+    QStringList found;
+    for (const StickProblem &p : StickCheck::find(IsoListing::read(status.root), status))
+        found << QStringLiteral("%1 %2: %3").arg(kinds[int(p.kind)], p.path, p.text);
+    found.sort();
+    QCOMPARE(found, problems);
+}
+
+void TestStickCheck::repairs_data()
+{
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QStringList>("left");
+    QTest::newRow("leftovers go, images stay")
+        << QStringList { "a.iso=boot", "a.iso.temp", "d/.discshelf-0badf00d.0", "d/.discshelf-0badf00d.1" }
+        << QStringList { "a.iso", "d" };
+    QTest::newRow("a broken image goes with all its parts, in any case")
+        << QStringList { "x.iso.0", "X.ISO.1", "x.iso.3", "keep.iso=boot" } << QStringList { "keep.iso" };
+    QTest::newRow("an image that will not boot stays")
+        << QStringList { "plain.iso=plain" } << QStringList { "plain.iso" };
+}
+
+void TestStickCheck::repairs()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(QStringList, left);
+    QTemporaryDir device;
+    QVERIFY(lay(device.path(), entries));
+    const QString root = device.path() + '/';
+    StickStatus status;
+    status.root = root;
+    for (const StickProblem &p : StickCheck::find(IsoListing::read(root), status))
+        QCOMPARE(StickCheck::remove(root, p), p.canRemove());
+    QStringList all;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        all << it.next().mid(root.size());
+    all.sort();
+    QCOMPARE(all, left);
+}
+
+QTEST_GUILESS_MAIN(TestStickCheck)
+#include "tst_stickcheck.moc"
