@@ -30,19 +30,16 @@ bool FifoGate::open()
     return fd >= 0;
 }
 
-bool FifoGate::readerWaiting()
-{
-    const QStringList tasks
-        = QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &task : tasks) {
-        QFile wchan(QStringLiteral("/proc/self/task/%1/wchan").arg(task));
-        if (wchan.open(QIODevice::ReadOnly) && wchan.readAll().trimmed() == "wait_for_partner")
-            return true;
-    }
-    return false;
-}
-
 bool FifoGate::waitForReader(int timeoutMs)
 {
-    return QTest::qWaitFor([] { return readerWaiting(); }, timeoutMs);
+    // Linux names what a thread waits in: its wait channel.
+    return QTest::qWaitFor([] {
+        const QDir tasks(QStringLiteral("/proc/self/task"));
+        for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile wchan(QStringLiteral("/proc/self/task/%1/wchan").arg(task));
+            if (wchan.open(QIODevice::ReadOnly) && wchan.readAll().trimmed() == "wait_for_partner")
+                return true;
+        }
+        return false;
+    }, timeoutMs);
 }
