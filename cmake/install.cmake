@@ -67,7 +67,8 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "images as a tree, chooses the image the stick presents, copies ISO files"
   "dropped onto the tree to the stick (splitting large ones into parts that"
   "FAT32 can hold) and downloads the stick's selector program when it is"
-  "missing.")
+  "missing. discshelf-cli does the same from scripts and servers, without a"
+  "display.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

@@ -2,6 +2,107 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>CheckCommand</name>
+    <message>
+        <source>Look for problems on the discwand; --repair removes what can safely go.</source>
+        <translation>Nach Problemen auf dem discwand suchen; --repair entfernt, was gefahrlos weg kann.</translation>
+    </message>
+    <message>
+        <source>Finds what interrupted copies left, split images with parts missing, a boot choice naming no image, images that will not boot and a missing selector program. --repair removes the leftovers and the broken images. Exit status 8 while problems are left.</source>
+        <translation>Findet, was abgebrochene Kopien hinterlassen haben, geteilte Abbilder mit fehlenden Teilen, eine Startauswahl ohne Abbild, Abbilder, die nicht starten, und ein fehlendes Auswahlprogramm. --repair entfernt die Reste und die beschädigten Abbilder. Rückgabewert 8, solange Probleme bleiben.</translation>
+    </message>
+    <message>
+        <source>Apply the safe repairs.</source>
+        <translation>Die gefahrlosen Reparaturen ausführen.</translation>
+    </message>
+    <message>
+        <source>Print the problems as JSON.</source>
+        <translation>Die Probleme als JSON ausgeben.</translation>
+    </message>
+    <message>
+        <source>check takes no arguments.</source>
+        <translation>check nimmt keine Argumente.</translation>
+    </message>
+    <message>
+        <source>repaired: %1</source>
+        <translation>repariert: %1</translation>
+    </message>
+    <message>
+        <source>No problems found.</source>
+        <translation>Keine Probleme gefunden.</translation>
+    </message>
+    <message>
+        <source>&apos;check --repair&apos; removes the leftovers and broken images.</source>
+        <translation>„check --repair“ entfernt die Reste und beschädigten Abbilder.</translation>
+    </message>
+</context>
+<context>
+    <name>Command</name>
+    <message>
+        <source>Try &apos;%1 %2 --help&apos;.</source>
+        <translation>Mehr dazu: „%1 %2 --help“.</translation>
+    </message>
+</context>
+<context>
+    <name>CopyCommand</name>
+    <message>
+        <source>Copy ISO images (or folders holding them) to the discwand, read back and compared.</source>
+        <translation>ISO-Abbilder (oder Ordner mit ihnen) auf den discwand kopieren, zurückgelesen und verglichen.</translation>
+    </message>
+    <message>
+        <source>Images above 4,096,000,000 bytes are split into numbered parts. A copy replaces an image only once it is whole; Ctrl+C stops it and leaves the stick as it was. Files that are no ISO images are left out, and so are images that do not fit in the room left (the others are copied, exit status 5). With --overwrite, an image without room beside its old one is written after the old one is removed. The path of each image copied is printed on standard output.</source>
+        <translation>Abbilder über 4.096.000.000 Bytes werden in nummerierte Teile geteilt. Eine Kopie ersetzt ein Abbild erst, wenn sie vollständig ist; Strg+C hält sie an und lässt den Stick, wie er war. Dateien, die keine ISO-Abbilder sind, werden ausgelassen, ebenso Abbilder, die nicht in den freien Platz passen (die anderen werden kopiert, Exit-Status 5). Mit --overwrite wird ein Abbild, für das neben dem alten kein Platz ist, geschrieben, nachdem das alte entfernt wurde. Der Pfad jedes kopierten Abbilds wird auf die Standardausgabe geschrieben.</translation>
+    </message>
+    <message>
+        <source>ISO images or folders holding them.</source>
+        <translation>ISO-Abbilder oder Ordner mit ihnen.</translation>
+    </message>
+    <message>
+        <source>The folder on the discwand to copy into (default: its top level).</source>
+        <translation>Der Ordner auf dem discwand, in den kopiert wird (Vorgabe: die oberste Ebene).</translation>
+    </message>
+    <message>
+        <source>FOLDER</source>
+        <translation>ORDNER</translation>
+    </message>
+    <message>
+        <source>Replace images already on the discwand.</source>
+        <translation>Abbilder ersetzen, die schon auf dem discwand sind.</translation>
+    </message>
+    <message>
+        <source>Pass over images already on the discwand.</source>
+        <translation>Abbilder übergehen, die schon auf dem discwand sind.</translation>
+    </message>
+    <message>
+        <source>Do not read each copy back to compare it with its source.</source>
+        <translation>Kopien nicht zurücklesen und mit ihrer Quelle vergleichen.</translation>
+    </message>
+    <message>
+        <source>Name at least one image to copy.</source>
+        <translation>Nennen Sie mindestens ein Abbild zum Kopieren.</translation>
+    </message>
+    <message>
+        <source>--overwrite and --skip-existing exclude each other.</source>
+        <translation>--overwrite und --skip-existing schließen einander aus.</translation>
+    </message>
+    <message>
+        <source>%1: no such file or folder.</source>
+        <translation>%1: Datei oder Ordner gibt es nicht.</translation>
+    </message>
+    <message>
+        <source>%1 is left out: it is no ISO image.</source>
+        <translation>%1 wird ausgelassen: Es ist kein ISO-Abbild.</translation>
+    </message>
+    <message>
+        <source>%1 is no ISO image; passed over.</source>
+        <translation>%1 ist kein ISO-Abbild; übergangen.</translation>
+    </message>
+    <message>
+        <source>Nothing to copy.</source>
+        <translation>Nichts zu kopieren.</translation>
+    </message>
+</context>
+<context>
     <name>CopyProgress</name>
     <message>
         <source>a few seconds</source>
@@ -48,6 +149,37 @@
     </message>
 </context>
 <context>
+    <name>CopyRun</name>
+    <message>
+        <source>%1: stopped; the discwand keeps what it had.</source>
+        <translation>%1: angehalten; auf dem discwand bleibt alles, wie es war.</translation>
+    </message>
+    <message>
+        <source>%1: copied and verified.</source>
+        <translation>%1: kopiert und geprüft.</translation>
+    </message>
+    <message>
+        <source>%1: copied.</source>
+        <translation>%1: kopiert.</translation>
+    </message>
+    <message>
+        <source>%1: copy failed: %2</source>
+        <translation>%1: Kopieren fehlgeschlagen: %2</translation>
+    </message>
+    <message>
+        <source>The discwand went away; the images not yet copied were left.</source>
+        <translation>Der discwand ist verschwunden; die noch nicht kopierten Abbilder wurden ausgelassen.</translation>
+    </message>
+    <message>
+        <source>The discwand became read-only; the images not yet copied were left.</source>
+        <translation>Der discwand ist schreibgeschützt geworden; die noch nicht kopierten Abbilder wurden ausgelassen.</translation>
+    </message>
+    <message>
+        <source>Stopping the copy (press Ctrl+C again to quit at once)...</source>
+        <translation>Kopieren wird angehalten (noch einmal Strg+C beendet sofort) …</translation>
+    </message>
+</context>
+<context>
     <name>CopyStatus</name>
     <message>
         <source>%1: %2</source>
@@ -56,6 +188,102 @@
     <message>
         <source>%1: checking the copy, %2%</source>
         <translation>%1: Kopie wird geprüft, %2 %</translation>
+    </message>
+</context>
+<context>
+    <name>Dispatcher</name>
+    <message>
+        <source>Commands:</source>
+        <translation>Befehle:</translation>
+    </message>
+    <message>
+        <source>done</source>
+        <translation>erledigt</translation>
+    </message>
+    <message>
+        <source>failed (a copy, a download, a write)</source>
+        <translation>fehlgeschlagen (eine Kopie, ein Herunterladen, ein Schreiben)</translation>
+    </message>
+    <message>
+        <source>the command line is wrong</source>
+        <translation>die Befehlszeile ist falsch</translation>
+    </message>
+    <message>
+        <source>no discwand is plugged in, or it went away</source>
+        <translation>kein discwand eingesteckt, oder er ist verschwunden</translation>
+    </message>
+    <message>
+        <source>the discwand is read-only (its switch is set)</source>
+        <translation>der discwand ist schreibgeschützt (sein Schalter steht auf Schreibschutz)</translation>
+    </message>
+    <message>
+        <source>no room on the discwand</source>
+        <translation>kein Platz auf dem discwand</translation>
+    </message>
+    <message>
+        <source>a file or image named does not exist</source>
+        <translation>eine genannte Datei oder ein genanntes Abbild gibt es nicht</translation>
+    </message>
+    <message>
+        <source>something was left out: no ISO image, too large, already on the discwand, a name the discwand cannot be told</source>
+        <translation>etwas wurde ausgelassen: kein ISO-Abbild, zu groß, schon auf dem discwand, ein Name, den der discwand nicht versteht</translation>
+    </message>
+    <message>
+        <source>check found problems (with --repair: problems that are left)</source>
+        <translation>check hat Probleme gefunden (mit --repair: Probleme, die bleiben)</translation>
+    </message>
+    <message>
+        <source>stopped by Ctrl+C (143: by a stop request); the discwand keeps what it had</source>
+        <translation>mit Strg+C angehalten (143: durch eine Aufforderung zum Beenden); auf dem discwand bleibt alles, wie es war</translation>
+    </message>
+    <message>
+        <source>Exit status:</source>
+        <translation>Rückgabewert:</translation>
+    </message>
+    <message>
+        <source>Manages the ISO images on a discwand USB stick from scripts and terminals.
+Data goes to standard output, messages to standard error.</source>
+        <translation>Verwaltet die ISO-Abbilder auf einem discwand-USB-Stick aus Skripten und Terminals.
+Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</translation>
+    </message>
+    <message>
+        <source>command</source>
+        <translation>befehl</translation>
+    </message>
+    <message>
+        <source>What to do (below); COMMAND --help tells more.</source>
+        <translation>Was zu tun ist (siehe unten); BEFEHL --help sagt mehr.</translation>
+    </message>
+    <message>
+        <source>COMMAND [options]</source>
+        <translation>BEFEHL [Optionen]</translation>
+    </message>
+    <message>
+        <source>There is no command &apos;%1&apos;.</source>
+        <translation>Einen Befehl „%1“ gibt es nicht.</translation>
+    </message>
+    <message>
+        <source>Try &apos;%1 --help&apos;.</source>
+        <translation>Mehr dazu: „%1 --help“.</translation>
+    </message>
+    <message>
+        <source>Try &apos;%1 %2 --help&apos;.</source>
+        <translation>Mehr dazu: „%1 %2 --help“.</translation>
+    </message>
+</context>
+<context>
+    <name>EjectCommand</name>
+    <message>
+        <source>Write out everything meant for the discwand and tell how to unplug it safely.</source>
+        <translation>Alles für den discwand Bestimmte hinausschreiben und sagen, wie er sicher abgezogen wird.</translation>
+    </message>
+    <message>
+        <source>eject takes no arguments.</source>
+        <translation>eject nimmt keine Argumente.</translation>
+    </message>
+    <message>
+        <source>Everything is written to the discwand. Unmount it before you unplug it: umount %1 (or Eject in your file manager).</source>
+        <translation>Alles ist auf den discwand geschrieben. Hängen Sie ihn aus, bevor Sie ihn abziehen: umount %1 (oder Auswerfen im Dateimanager).</translation>
     </message>
 </context>
 <context>
@@ -106,6 +334,145 @@
     </message>
 </context>
 <context>
+    <name>FlagPrompts</name>
+    <message>
+        <source>%1 is left out: the discwand takes images of up to %2 bytes.</source>
+        <translation>%1 wird ausgelassen: Der discwand nimmt Abbilder bis %2 Bytes.</translation>
+    </message>
+    <message>
+        <source>%1 is left out: it is no ordinary file (a pipe or a device).</source>
+        <translation>%1 wird ausgelassen: Es ist keine gewöhnliche Datei (eine Pipe oder ein Gerät).</translation>
+    </message>
+    <message>
+        <source>%1 has no boot record: the discwand cannot start a computer from it. Copied all the same.</source>
+        <translation>%1 hat keinen Starteintrag: Der discwand kann keinen Computer davon starten. Trotzdem kopiert.</translation>
+    </message>
+    <message>
+        <source>%1 is no ISO 9660 image: the discwand cannot start a computer from it. Copied all the same.</source>
+        <translation>%1 ist kein ISO-9660-Abbild: Der discwand kann keinen Computer davon starten. Trotzdem kopiert.</translation>
+    </message>
+    <message>
+        <source>%1: there is no room for both, so the old image goes before the new one is written; stopping the copy leaves neither.</source>
+        <translation>%1: Für beide ist kein Platz, daher wird das alte Abbild entfernt, bevor das neue geschrieben wird; wird die Kopie angehalten, bleibt keines.</translation>
+    </message>
+    <message>
+        <source>%1 is on the discwand already; skipped.</source>
+        <translation>%1 ist schon auf dem discwand; übergangen.</translation>
+    </message>
+    <message>
+        <source>%1 is on the discwand already; left out (--overwrite replaces it, --skip-existing passes over it).</source>
+        <translation>%1 ist schon auf dem discwand; ausgelassen (--overwrite ersetzt es, --skip-existing übergeht es).</translation>
+    </message>
+    <message>
+        <source>%1 is left out: it does not fit in the %2 left on the discwand.</source>
+        <translation>%1 wird ausgelassen: Es passt nicht in die %2, die auf dem discwand frei sind.</translation>
+    </message>
+</context>
+<context>
+    <name>GetSelectorCommand</name>
+    <message>
+        <source>Download the selector program config/wandmenu.bin when it is missing.</source>
+        <translation>Das Auswahlprogramm config/wandmenu.bin herunterladen, wenn es fehlt.</translation>
+    </message>
+    <message>
+        <source>Where to download it from (default: %1).</source>
+        <translation>Woher es heruntergeladen wird (Vorgabe: %1).</translation>
+    </message>
+    <message>
+        <source>URL</source>
+        <translation>URL</translation>
+    </message>
+    <message>
+        <source>get-selector takes no arguments.</source>
+        <translation>get-selector nimmt keine Argumente.</translation>
+    </message>
+    <message>
+        <source>%1 is no address to download from.</source>
+        <translation>%1 ist keine Adresse zum Herunterladen.</translation>
+    </message>
+    <message>
+        <source>The selector program is on the discwand already.</source>
+        <translation>Das Auswahlprogramm ist schon auf dem discwand.</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t download wandmenu.bin: %1</source>
+        <translation>wandmenu.bin konnte nicht heruntergeladen werden: %1</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t write config/wandmenu.bin to the discwand.</source>
+        <translation>config/wandmenu.bin konnte nicht auf den discwand geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>The selector program is on the discwand now.</source>
+        <translation>Das Auswahlprogramm ist jetzt auf dem discwand.</translation>
+    </message>
+</context>
+<context>
+    <name>ListCommand</name>
+    <message>
+        <source>List the folders and images on the discwand.</source>
+        <translation>Die Ordner und Abbilder auf dem discwand auflisten.</translation>
+    </message>
+    <message>
+        <source>One path a line: folders end in /, the image the discwand boots is marked with *, a split image is listed once with the number of its parts.</source>
+        <translation>Ein Pfad je Zeile: Ordner enden auf /, das Abbild, das der discwand startet, ist mit * markiert, ein geteiltes Abbild steht einmal mit der Zahl seiner Teile da.</translation>
+    </message>
+    <message>
+        <source>Print the list as JSON.</source>
+        <translation>Die Liste als JSON ausgeben.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n parts</source>
+        <translation>
+            <numerusform>%n Teil</numerusform>
+            <numerusform>%n Teile</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>(broken)</source>
+        <translation>(beschädigt)</translation>
+    </message>
+    <message>
+        <source>list takes no arguments.</source>
+        <translation>list nimmt keine Argumente.</translation>
+    </message>
+</context>
+<context>
+    <name>LoadCommand</name>
+    <message>
+        <source>Make an image on the discwand the one it boots.</source>
+        <translation>Ein Abbild auf dem discwand zu dem machen, das er startet.</translation>
+    </message>
+    <message>
+        <source>PATH is the image&apos;s path on the discwand as &apos;list&apos; shows it, such as /linux/tools.iso; a split image is named with or without its .0.</source>
+        <translation>PFAD ist der Pfad des Abbilds auf dem discwand, wie „list“ ihn zeigt, etwa /linux/tools.iso; ein geteiltes Abbild wird mit oder ohne sein .0 genannt.</translation>
+    </message>
+    <message>
+        <source>The image on the discwand.</source>
+        <translation>Das Abbild auf dem discwand.</translation>
+    </message>
+    <message>
+        <source>Name the one image to load.</source>
+        <translation>Nennen Sie das eine Abbild, das geladen werden soll.</translation>
+    </message>
+    <message>
+        <source>There is no image %1 on the discwand (&apos;list&apos; shows them).</source>
+        <translation>Auf dem discwand gibt es kein Abbild %1 („list“ zeigt sie).</translation>
+    </message>
+    <message>
+        <source>The discwand will boot %1.</source>
+        <translation>Der discwand startet künftig %1.</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t write the choice to the discwand.</source>
+        <translation>Die Auswahl konnte nicht auf den discwand geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>The discwand is told which image to load in Western European letters (Latin-1) only, and &quot;%1&quot; has other characters. Rename it to load it.</source>
+        <translation>Der Discwand versteht den Namen des zu ladenden Abbilds nur in westeuropäischen Buchstaben (Latin-1), und „%1“ enthält andere Zeichen. Benennen Sie es um, um es zu laden.</translation>
+    </message>
+</context>
+<context>
     <name>NewFolder</name>
     <message>
         <source>A folder needs a name.</source>
@@ -137,6 +504,17 @@
     </message>
 </context>
 <context>
+    <name>ProgressLine</name>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1: checking the copy, %2%</source>
+        <translation>%1: Kopie wird geprüft, %2 %</translation>
+    </message>
+</context>
+<context>
     <name>ScsiDriveDetector</name>
     <message>
         <source>Fatal Error</source>
@@ -153,6 +531,81 @@ Wenn das Problem bestehen bleibt, wenden Sie sich bitte an </translation>
 If this problem persists, please contact </source>
         <translation>Keine Verbindung zum lokalen WBEM-Dings. Fehlercode 0x%1
 Wenn das Problem bestehen bleibt, wenden Sie sich bitte an </translation>
+    </message>
+</context>
+<context>
+    <name>StatusCommand</name>
+    <message>
+        <source>Tell whether a discwand is plugged in, and its state.</source>
+        <translation>Sagen, ob ein discwand eingesteckt ist, und in welchem Zustand.</translation>
+    </message>
+    <message>
+        <source>Exit status 3 when there is none.</source>
+        <translation>Rückgabewert 3, wenn keiner da ist.</translation>
+    </message>
+    <message>
+        <source>Print the state as JSON.</source>
+        <translation>Den Zustand als JSON ausgeben.</translation>
+    </message>
+    <message>
+        <source>Discwand:</source>
+        <translation>discwand:</translation>
+    </message>
+    <message>
+        <source>Label:</source>
+        <translation>Bezeichnung:</translation>
+    </message>
+    <message>
+        <source>File system:</source>
+        <translation>Dateisystem:</translation>
+    </message>
+    <message>
+        <source>Capacity:</source>
+        <translation>Größe:</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>unbekannt</translation>
+    </message>
+    <message>
+        <source>Free:</source>
+        <translation>Frei:</translation>
+    </message>
+    <message>
+        <source>Read-only:</source>
+        <translation>Schreibschutz:</translation>
+    </message>
+    <message>
+        <source>yes (the read-only switch is set)</source>
+        <translation>ja (der Schreibschutzschalter ist gesetzt)</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>nein</translation>
+    </message>
+    <message>
+        <source>Boot image:</source>
+        <translation>Startabbild:</translation>
+    </message>
+    <message>
+        <source>none chosen</source>
+        <translation>keines gewählt</translation>
+    </message>
+    <message>
+        <source>Selector:</source>
+        <translation>Auswahl:</translation>
+    </message>
+    <message>
+        <source>config/wandmenu.bin present</source>
+        <translation>config/wandmenu.bin vorhanden</translation>
+    </message>
+    <message>
+        <source>missing (&apos;get-selector&apos; fetches it)</source>
+        <translation>fehlt („get-selector“ holt es)</translation>
+    </message>
+    <message>
+        <source>status takes no arguments.</source>
+        <translation>status nimmt keine Argumente.</translation>
     </message>
 </context>
 <context>
@@ -399,6 +852,56 @@ Vom Discwand entfernen? Das gibt %2 frei.</translation>
             <numerusform>%n &amp;Problem</numerusform>
             <numerusform>%n &amp;Probleme</numerusform>
         </translation>
+    </message>
+</context>
+<context>
+    <name>StickSession</name>
+    <message>
+        <source>Couldn&apos;t look for the discwand: the description of this computer&apos;s disks can&apos;t be read.</source>
+        <translation>Konnte nicht nach dem discwand suchen: Die Beschreibung der Laufwerke dieses Computers ist nicht lesbar.</translation>
+    </message>
+    <message>
+        <source>No discwand found. Plug it in (or wait for it with &apos;wait&apos;).</source>
+        <translation>Kein discwand gefunden. Stecken Sie ihn ein (oder warten Sie mit „wait“ auf ihn).</translation>
+    </message>
+    <message>
+        <source>The discwand is read-only: move its read-only switch to the read/write position and plug it in again.</source>
+        <translation>Der discwand ist schreibgeschützt: Stellen Sie seinen Schreibschutzschalter auf Lesen/Schreiben und stecken Sie ihn erneut ein.</translation>
+    </message>
+</context>
+<context>
+    <name>WaitCommand</name>
+    <message>
+        <source>Wait until a discwand is plugged in; print where it is.</source>
+        <translation>Warten, bis ein discwand eingesteckt ist; ausgeben, wo er ist.</translation>
+    </message>
+    <message>
+        <source>Returns at once when one is there already. Its mount point goes to standard output.</source>
+        <translation>Kehrt sofort zurück, wenn schon einer da ist. Sein Einhängepunkt geht auf die Standardausgabe.</translation>
+    </message>
+    <message>
+        <source>Give up after this many seconds (exit status 3).</source>
+        <translation>Nach so vielen Sekunden aufgeben (Rückgabewert 3).</translation>
+    </message>
+    <message>
+        <source>S</source>
+        <translation>S</translation>
+    </message>
+    <message>
+        <source>wait takes no arguments.</source>
+        <translation>wait nimmt keine Argumente.</translation>
+    </message>
+    <message>
+        <source>--timeout wants a number of seconds.</source>
+        <translation>--timeout erwartet eine Anzahl Sekunden.</translation>
+    </message>
+    <message>
+        <source>Waiting for a discwand...</source>
+        <translation>Warte auf einen discwand …</translation>
+    </message>
+    <message>
+        <source>No discwand appeared within %1 seconds.</source>
+        <translation>Innerhalb von %1 Sekunden ist kein discwand erschienen.</translation>
     </message>
 </context>
 <context>

@@ -1,0 +1,67 @@
+// Writes through stdio, flushed per line, so that lines from the two channels keep their order
+// on a terminal and reach a pipe as they happen.
+#include "cli/clioutput.h"
+
+#include <QCoreApplication>
+#include <QJsonDocument>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+void write(FILE *to, const QByteArray &bytes)
+{
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
+    std::fflush(to);
+}
+
+} // namespace
+
+void CliOutput::data(const QString &line)
+{
+    write(stdout, (line + QLatin1Char('\n')).toLocal8Bit());
+}
+
+void CliOutput::json(const QJsonDocument &document)
+{
+    write(stdout, document.toJson(QJsonDocument::Indented));
+}
+
+void CliOutput::note(const QString &line)
+{
+    write(stderr, (line + QLatin1Char('\n')).toLocal8Bit());
+}
+
+void CliOutput::error(const QString &line)
+{
+    note(QCoreApplication::applicationName() + QStringLiteral(": ") + line);
+}
+
+void CliOutput::raw(const QString &text)
+{
+    write(stderr, text.toLocal8Bit());
+}
+
+QString CliOutput::wrapped(const QString &text, int indent, int width)
+{
+    const QString margin(indent, QLatin1Char(' '));
+    QStringList lines;
+    for (const QString &paragraph : text.split(QLatin1Char('\n'))) {
+        QString line;
+        for (const QString &word : paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            if (!line.isEmpty() && indent + line.size() + 1 + word.size() > width) {
+                lines << line;
+                line.clear();
+            }
+            line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+        }
+        lines << line;
+    }
+    return lines.join(QLatin1Char('\n') + margin);
+}
+
+bool CliOutput::messagesOnTerminal()
+{
+    return ::isatty(STDERR_FILENO) == 1;
+}

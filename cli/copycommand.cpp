@@ -1,0 +1,102 @@
+// Admission first, all of it before anything is written: the files named must exist, and the
+// plan says what the stick takes; then the batch runs.
+#include "cli/copycommand.h"
+
+#include "cli/clioutput.h"
+#include "cli/copyrun.h"
+#include "cli/flagprompts.h"
+#include "cli/sticksession.h"
+#include "copy/dropadmission.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+QString CopyCommand::summary() const
+{
+    return tr("Copy ISO images (or folders holding them) to the discwand, read back and compared.");
+}
+
+void CopyCommand::describe(QCommandLineParser &parser) const
+{
+    parser.setApplicationDescription(
+        summary() + QLatin1Char('\n')
+        + tr("Images above 4,096,000,000 bytes are split into numbered parts. A copy replaces an "
+             "image only once it is whole; Ctrl+C stops it and leaves the stick as it was. "
+             "Files that are no ISO images are left out, and so are images that do not fit in "
+             "the room left (the others are copied, exit status 5). With --overwrite, an image "
+             "without room beside its old one is written after the old one is removed. The "
+             "path of each image copied is printed on standard output."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), tr("ISO images or folders holding them."),
+                                 QStringLiteral("FILE..."));
+    parser.addOption({ QStringLiteral("to"),
+                       tr("The folder on the discwand to copy into (default: its top level)."),
+                       tr("FOLDER"), QStringLiteral("/") });
+    parser.addOption(
+        { QStringLiteral("overwrite"), tr("Replace images already on the discwand.") });
+    parser.addOption(
+        { QStringLiteral("skip-existing"), tr("Pass over images already on the discwand.") });
+    parser.addOption({ QStringLiteral("no-verify"),
+                       tr("Do not read each copy back to compare it with its source.") });
+}
+
+ExitStatus CopyCommand::run(const QCommandLineParser &parser, const QStringList &args)
+{
+    if (!countFits(args, 1, -1))
+        return usage(tr("Name at least one image to copy."));
+    const bool overwrite = parser.isSet(QStringLiteral("overwrite"));
+    const bool skip = parser.isSet(QStringLiteral("skip-existing"));
+    if (overwrite && skip)
+        return usage(tr("--overwrite and --skip-existing exclude each other."));
+
+    QStringList files;
+    for (const QString &arg : args) {
+        const QFileInfo info(arg);
+        if (!info.exists()) {
+            CliOutput::error(tr("%1: no such file or folder.").arg(arg));
+            return ExitStatus::NotFound;
+        }
+        files << QDir::cleanPath(info.absoluteFilePath());
+    }
+
+    StickSession stick;
+    if (const ExitStatus found = stick.findWritable(); found != ExitStatus::Done)
+        return found;
+
+    const std::atomic<bool> never { false };
+    const DropAdmission::Plan plan = *DropAdmission::plan(
+        stick.root(), DeviceFolder(parser.value(QStringLiteral("to"))), files, never);
+    // A file found in a folder that is no image is passed over; one named is refused.
+    const QSet<QString> named(files.cbegin(), files.cend());
+    int refused = 0;
+    for (const DropAdmission::Item &item : plan.items) {
+        if (item.kind != DropAdmission::Item::Kind::NotImage)
+            continue;
+        if (named.contains(item.sourceFile)) {
+            ++refused;
+            CliOutput::error(tr("%1 is left out: it is no ISO image.").arg(item.sourceFile));
+        } else {
+            CliOutput::note(tr("%1 is no ISO image; passed over.").arg(item.sourceFile));
+        }
+    }
+    FlagPrompts prompts(overwrite  ? FlagPrompts::Existing::Overwrite
+                            : skip ? FlagPrompts::Existing::Skip
+                                   : FlagPrompts::Existing::Refuse);
+    const QList<CopyEntry> accepted
+        = DropAdmission::decide(plan, prompts).value_or(QList<CopyEntry>());
+    refused += prompts.refusals();
+
+    ExitStatus status = ExitStatus::Done;
+    if (!accepted.isEmpty()) {
+        CopyRun batch(stick.detector(), !parser.isSet(QStringLiteral("no-verify")));
+        status = batch.exec(accepted);
+    } else if (refused == 0 && prompts.withoutRoom() == 0) {
+        CliOutput::note(tr("Nothing to copy."));
+    }
+    if (status != ExitStatus::Done)
+        return status;
+    return prompts.withoutRoom() > 0 ? ExitStatus::NoRoom
+        : refused > 0                 ? ExitStatus::Refused
+                                      : ExitStatus::Done;
+}

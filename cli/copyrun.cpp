@@ -1,0 +1,110 @@
+// The wiring mirrors the window's: a report of the running file moves the queue on, and the
+// batch is over once the queue is empty and no copy is still out at the worker.
+#include "cli/copyrun.h"
+
+#include "cli/clioutput.h"
+#include "copy/copyerror.h"
+#include "copy/copyprogress.h"
+
+CopyRun::CopyRun(const ScsiDriveDetector &detector, bool verify)
+    : queue(&detector)
+    , verify(verify)
+{
+    queue.setVerify(verify);
+    connect(&queue, &CopyQueue::fileStarted, this, &CopyRun::started);
+    connect(&queue, &CopyQueue::transferred, this,
+            [this](qint64 done, qint64 total) { line.bytes(done, total); });
+    connect(&queue, &CopyQueue::verifyProgress, this,
+            [this](int value, int total) { line.verifying(total > 0 ? value * 100 / total : 0); });
+    connect(&queue, &CopyQueue::batchCopied, this, [](int images, qint64 bytes, qint64 ms) {
+        CliOutput::note(CopyProgress::summary(images, bytes, ms) + QLatin1Char('.'));
+    });
+    connect(&queue, &CopyQueue::finished, this, &CopyRun::done);
+    connect(&queue, &CopyQueue::failed, this, &CopyRun::failed);
+    connect(&queue, &CopyQueue::stopped, this, &CopyRun::stopped);
+    connect(&queue, &CopyQueue::changed, this, [this] {
+        if (isOver())
+            loop.quit();
+    });
+    connect(&watch, &InterruptWatch::interrupted, this, &CopyRun::interrupted);
+}
+
+ExitStatus CopyRun::exec(const QList<CopyEntry> &entries)
+{
+    queue.add(entries);
+    // The batch may be over before the loop runs: a stick gone before the first file.
+    if (!isOver())
+        loop.exec();
+    return status;
+}
+
+bool CopyRun::isOver() const
+{
+    return queue.count() == 0 && queue.copyingName().isEmpty();
+}
+
+void CopyRun::settle(ExitStatus next)
+{
+    // The first trouble is what the batch is remembered by; Ctrl+C overrides it.
+    if (status == ExitStatus::Done)
+        status = next;
+}
+
+void CopyRun::started(const QString &name)
+{
+    copyingPath = queue.pendingPaths().value(0);
+    line.start(name);
+}
+
+void CopyRun::done()
+{
+    const QString name = queue.copyingName();
+    if (watch.received()) {
+        line.finish(tr("%1: stopped; the discwand keeps what it had.").arg(name));
+    } else {
+        ++copied;
+        line.finish(verify ? tr("%1: copied and verified.").arg(name)
+                           : tr("%1: copied.").arg(name));
+        CliOutput::data(copyingPath);
+    }
+    queue.next();
+}
+
+void CopyRun::failed(int code)
+{
+    line.finish(QString());
+    CliOutput::error(tr("%1: copy failed: %2").arg(queue.copyingName(), CopyErrors::message(code)));
+    switch (CopyError(code)) {
+    case CopyError::DeviceGone:
+        settle(ExitStatus::NoDiscwand);
+        break;
+    case CopyError::DeviceFull:
+        settle(ExitStatus::NoRoom);
+        break;
+    default:
+        settle(ExitStatus::Failure);
+        break;
+    }
+    queue.next();
+}
+
+void CopyRun::stopped(CopyQueue::Stop why)
+{
+    if (why == CopyQueue::Stop::DeviceGone) {
+        CliOutput::error(tr("The discwand went away; the images not yet copied were left."));
+        settle(ExitStatus::NoDiscwand);
+    } else {
+        CliOutput::error(tr("The discwand became read-only; the images not yet copied were left."));
+        settle(ExitStatus::ReadOnly);
+    }
+}
+
+void CopyRun::interrupted(int signalNumber)
+{
+    status = ExitStatus(128 + signalNumber);
+    line.finish(QString());
+    CliOutput::note(tr("Stopping the copy (press Ctrl+C again to quit at once)..."));
+    queue.cancelAll();
+    if (isOver())
+        loop.quit();
+}

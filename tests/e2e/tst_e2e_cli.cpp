@@ -1,0 +1,155 @@
+// The command-line program end to end on a simulated discwand: the README's script run as it
+// stands (wait, copy with verification, load, status, check), an image larger than the stick,
+// and Ctrl+C in the middle of a copy; each volume then checked unplugged with fsck.fat and mtools.
+#include "e2echecks.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <csignal>
+
+namespace {
+
+// Random bytes, as an image that boots when asked.
+QByteArray writeSource(const QString &path, int size, bool bootable = false)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char &c : bytes)
+        c = char(QRandomGenerator::global()->generate());
+    if (bootable)
+        TestEnv::stampBootable(bytes);
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == size ? bytes : QByteArray();
+}
+
+// The shell block after the README's marker.
+QString readmeScript()
+{
+    QFile readme(QStringLiteral(DISCSHELF_README));
+    if (!readme.open(QIODevice::ReadOnly))
+        return {};
+    const QString text = QString::fromUtf8(readme.readAll());
+    const QRegularExpression block(QStringLiteral("<!-- cli-script -->\\s*```sh\n(.*?)```"),
+                                   QRegularExpression::DotMatchesEverythingOption);
+    return block.match(text).captured(1);
+}
+
+bool finished(QProcess &p, int ms = 120000)
+{
+    (void)QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, ms);
+    return p.state() == QProcess::NotRunning;
+}
+
+} // namespace
+
+class TestE2eCli : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup() { qunsetenv("DISCSHELF_SYSROOT"); }
+    void readmeScript();
+    void noRoomThenInterrupted();
+
+private:
+    QTemporaryDir sources;
+};
+
+void TestE2eCli::initTestCase()
+{
+    E2E_INIT();
+    QVERIFY(sources.isValid());
+}
+
+void TestE2eCli::readmeScript()
+{
+    const QString script = ::readmeScript();
+    QVERIFY2(script.contains("discshelf-cli wait"),
+             "no script after <!-- cli-script --> in README");
+    const QString image = sources.filePath("rescue-2.0.iso");
+    const QByteArray bytes = writeSource(image, 3000000, true);
+    // Nothing on it that check would find fault with.
+    SimStick stick(SimStick::Options { 64, true, false });
+    REQUIRE_STICK(stick);
+
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PATH", QFileInfo(DISCSHELF_CLI).path() + ':' + env.value("PATH"));
+    run.setProcessEnvironment(env);
+    run.start("sh", { "-c", script, "sh", image, "/linux/tools" });
+    // The script waits for the stick, which comes a moment later.
+    QTest::qWait(500);
+    QVERIFY(stick.plug());
+    QVERIFY(finished(run));
+    const QString err = QString::fromUtf8(run.readAllStandardError());
+    QVERIFY2(run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0, qPrintable(err));
+    QVERIFY2(err.contains("rescue-2.0.iso: copied and verified."), qPrintable(err));
+    const QJsonObject status = QJsonDocument::fromJson(run.readAllStandardOutput()).object();
+    QCOMPARE(status.value("mountPoint").toString() + '/', stick.deviceRoot());
+    QCOMPARE(status.value("bootImage").toString(), "/linux/tools/rescue-2.0.iso");
+
+    QVERIFY(stick.unplug());
+    VERIFY_CLEAN(stick);
+    FatImage fat(stick.image());
+    QCOMPARE(fat.read("/linux/tools/rescue-2.0.iso"), bytes);
+    QCOMPARE(fat.read("/config/iso_filename.txt"), QByteArray("/linux/tools/rescue-2.0.iso"));
+}
+
+void TestE2eCli::noRoomThenInterrupted()
+{
+    const QString image = sources.filePath("debian-12-netinst.iso");
+    QVERIFY(!writeSource(image, 24 * 1024 * 1024).isEmpty());
+    SimStick stick;
+    REQUIRE_STICK(stick);
+    QVERIFY(stick.plug());
+
+    // Larger than the whole stick (sparse, so cheap to make). fusefat tells no sizes, so the
+    // room is not known beforehand here: the copy runs until the stick is full, then goes.
+    const QString huge = sources.filePath("huge.iso");
+    QFile hugeFile(huge);
+    QVERIFY(hugeFile.open(QIODevice::WriteOnly) && hugeFile.resize(70 * 1024 * 1024));
+    hugeFile.close();
+    QProcess full;
+    full.start(DISCSHELF_CLI, { "copy", huge });
+    QVERIFY(finished(full));
+    const QByteArray fullErr = full.readAllStandardError();
+    QVERIFY2(full.exitCode() == 5 && fullErr.contains("discwand is full"), fullErr.constData());
+    QCOMPARE(full.readAllStandardOutput(), QByteArray());
+
+    QProcess copy;
+    copy.start(DISCSHELF_CLI, { "copy", "--overwrite", "--to", "linux", image });
+    // Stopped once a chunk is on the stick, with the copy well under way.
+    QByteArray err;
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            err += copy.readAllStandardError();
+            return err.contains("MB of 25.2 MB");
+        },
+        60000));
+    QCOMPARE(::kill(pid_t(copy.processId()), SIGINT), 0);
+    QVERIFY(finished(copy));
+    err += copy.readAllStandardError();
+    QVERIFY2(copy.exitStatus() == QProcess::NormalExit && copy.exitCode() == 130, err.constData());
+    QVERIFY2(err.contains("stopped; the discwand keeps what it had"), err.constData());
+    QCOMPARE(copy.readAllStandardOutput(), QByteArray());
+
+    QVERIFY(stick.unplug());
+    VERIFY_CLEAN(stick);
+    FatImage fat(stick.image());
+    const QStringList entries = fat.entries();
+    QVERIFY2(!entries.join(' ').contains(".discshelf-") && !entries.join(' ').contains("huge"),
+             qPrintable(entries.join(' ')));
+    // The simulator's sample image, as it was before the copy began.
+    const QByteArray kept = fat.read("/linux/debian-12-netinst.iso");
+    QCOMPARE(kept.size(), 786432);
+    QVERIFY(kept.startsWith("debian-12-netinst\ndebian-12-netinst\n"));
+}
+
+QTEST_GUILESS_MAIN(TestE2eCli)
+#include "tst_e2e_cli.moc"

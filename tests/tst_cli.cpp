@@ -1,0 +1,346 @@
+// The command-line program run as a process against fixture systems: each command's outcome
+// and exit status, its JSON read back, copies checked byte for byte, the selector download from
+// a local server and a wait that ends when the stick is mounted.
+#include "common/httptestserver.h"
+#include "common/sysfixture.h"
+#include "common/testenv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Outcome
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// The event loop keeps running meanwhile: a test's server must answer the program.
+Outcome runCli(const QStringList &args, QProcess *started = nullptr)
+{
+    QProcess own;
+    QProcess &p = started ? *started : own;
+    if (!started)
+        p.start(QStringLiteral(DISCSHELF_CLI), args);
+    (void)QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 60000);
+    if (p.state() != QProcess::NotRunning)
+        p.kill();
+    p.waitForFinished();
+    return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+             QString::fromUtf8(p.readAllStandardOutput()),
+             QString::fromUtf8(p.readAllStandardError()) };
+}
+
+QByteArray randomBytes(int size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char &c : bytes)
+        c = char(QRandomGenerator::global()->generate());
+    return bytes;
+}
+
+bool put(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray read(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
+}
+
+// A stick as the fixture makes it, with "rw"/"ro" and "bare" (no selector program) in state.
+QString makeStick(SysFixture &sys, const QString &state)
+{
+    const QString root = sys.addDiscwand(QStringLiteral("sdb"), state.contains("ro"));
+    if (!state.contains("bare"))
+        put(root + "config/wandmenu.bin", "selector");
+    put(root + "linux/a.iso", "old a");
+    put(root + QStringLiteral("linux/\u03A9mega.iso"), "omega");
+    put(root + "big.iso.0", "part 0");
+    put(root + "big.iso.1", "part 1");
+    put(root + "config/iso_filename.txt", "/linux/a.iso");
+    return root;
+}
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void commands_data();
+    void commands();
+    void json();
+    void copies();
+    void check_data();
+    void check();
+    void getSelector_data();
+    void getSelector();
+    void waitsForPlug();
+
+private:
+    QTemporaryDir sources;
+};
+
+void TestCli::initTestCase()
+{
+    QVERIFY(put(sources.filePath("new.iso"), randomBytes(300000)));
+    QVERIFY(put(sources.filePath("a.iso"), "new a"));
+    QVERIFY(put(sources.filePath("notes.txt"), "notes"));
+}
+
+void TestCli::commands_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("stick"); // "none", or makeStick's state
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out"); // the whole of stdout, as a pattern
+    QTest::addColumn<QString>("err"); // a pattern found in stderr
+    QTest::addColumn<QString>("chosen"); // config/iso_filename.txt afterwards, if it changed
+
+    const auto row = [](const char *name, QStringList args, const char *stick, int status,
+                        const char *out, const char *err, const QString &chosen = QString()) {
+        QTest::newRow(name) << args << stick << status << out << err << chosen;
+    };
+    row("help", { "--help" }, "none", 0,
+        "Usage: .*Commands:.*copy.*check.*eject.*Exit status:.*  5  no room.*  8  check.*", "^$");
+    row("version", { "--version" }, "none", 0, "discshelf-cli 39\n", "^$");
+    row("no command", {}, "none", 2, "", "Usage: .*Exit status:");
+    row("unknown command", { "frob" }, "rw", 2, "", "no command 'frob'");
+    row("unknown option", { "list", "--frob" }, "rw", 2, "", "frob.*list --help");
+    row("command help", { "copy", "--help" }, "none", 0,
+        "Usage: \\S+ copy \\[options\\] FILE.*--overwrite.*", "^$");
+    row("copy: both flags", { "copy", "SRC/new.iso", "--overwrite", "--skip-existing" }, "rw", 2,
+        "", "exclude each other");
+    row("wait: no number", { "wait", "--timeout", "soon" }, "none", 2, "", "seconds");
+    row("status: none", { "status" }, "none", 3, "", "No discwand found");
+    row("list: none", { "list" }, "none", 3, "", "No discwand found");
+    row("wait: none in time", { "wait", "--timeout", "0.3" }, "none", 3, "", "within 0.3 seconds");
+    row("wait: there already", { "wait" }, "rw", 0, "/\\S+\n", "^$");
+    row("status", { "status" }, "ro bare", 0,
+        "Discwand: +/\\S+\n.*Read-only: +yes.*\nBoot image: +/linux/a.iso\nSelector: +missing.*\n",
+        "^$");
+    row("list", { "list" }, "rw", 0,
+        "  /linux/\n\\* /linux/a.iso +5 bytes\n  /linux/\u03A9mega.iso +5 bytes\n"
+        "  /big.iso +12 bytes  2 parts\n",
+        "^$");
+    row("load: no such image", { "load", "/linux/b.iso" }, "rw", 6, "", "no image /linux/b.iso");
+    row("load: read-only", { "load", "/linux/a.iso" }, "ro", 4, "", "read-only");
+    row("load: not Latin-1", { "load", "linux/\u03A9mega.iso" }, "rw", 7, "", "Latin-1");
+    row("load: split, any case", { "load", "BIG.ISO" }, "rw", 0, "", "will boot /big.iso",
+        "/big.iso");
+    row("load: split by its part", { "load", "/big.iso.0" }, "rw", 0, "", "will boot /big.iso",
+        "/big.iso");
+    row("copy: no such file", { "copy", "SRC/nothing.iso" }, "rw", 6, "", "no such file");
+    row("copy: read-only", { "copy", "SRC/new.iso" }, "ro", 4, "", "read-only");
+    row("copy: no image", { "copy", "SRC/notes.txt" }, "rw", 7, "", "notes.txt is left out");
+    row("copy: already there", { "copy", "--to", "linux", "SRC/a.iso" }, "rw", 7, "",
+        "a.iso is on the discwand already; left out");
+    row("copy: skip existing", { "copy", "--to", "linux", "--skip-existing", "SRC/a.iso" }, "rw", 0,
+        "", "skipped");
+    row("copy: unverified", { "copy", "--no-verify", "SRC/new.iso" }, "rw", 0, "/new.iso\n",
+        "^(?!.*checking the copy).*new.iso: copied\\.\n");
+    row("eject", { "eject" }, "rw", 0, "", "written.*umount '/\\S+'");
+    row("eject: none", { "eject" }, "none", 3, "", "No discwand found");
+    row("get-selector: present", { "get-selector" }, "rw", 0, "", "already");
+    row("get-selector: read-only", { "get-selector" }, "ro bare", 4, "", "read-only");
+}
+
+void TestCli::commands()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, stick);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    QFETCH(QString, chosen);
+
+    SysFixture sys;
+    const QString root = stick == "none" ? QString() : makeStick(sys, stick);
+    args.replaceInStrings(QRegularExpression("^SRC/"), sources.path() + "/");
+    const Outcome got = runCli(args);
+    QVERIFY2(got.status == status, qPrintable(QString::number(got.status) + ": " + got.err));
+    const QRegularExpression outPattern('^' + out + '$',
+                                        QRegularExpression::DotMatchesEverythingOption);
+    QVERIFY2(outPattern.match(got.out).hasMatch(), qPrintable(got.out));
+    QVERIFY2(
+        got.err.contains(QRegularExpression(err, QRegularExpression::DotMatchesEverythingOption)),
+        qPrintable(got.err));
+    if (root.isEmpty())
+        return;
+    QCOMPARE(read(root + "config/iso_filename.txt"),
+             chosen.isNull() ? QByteArray("/linux/a.iso") : chosen.toLatin1());
+    QCOMPARE(read(root + "linux/a.iso"), QByteArray("old a"));
+}
+
+void TestCli::json()
+{
+    SysFixture sys;
+    QCOMPARE(QJsonDocument::fromJson(runCli({ "status", "--json" }).out.toUtf8()).object(),
+             QJsonObject({ { "present", false } }));
+    const QString root = makeStick(sys, "rw");
+
+    const Outcome status = runCli({ "status", "--json" });
+    QCOMPARE(status.status, 0);
+    const QJsonObject facts = QJsonDocument::fromJson(status.out.toUtf8()).object();
+    QCOMPARE(facts.value("mountPoint").toString() + '/', root);
+    QCOMPARE(facts.value("readOnly"), QJsonValue(false));
+    QCOMPARE(facts.value("selector"), QJsonValue(true));
+    QCOMPARE(facts.value("bootImage"), QJsonValue("/linux/a.iso"));
+    QCOMPARE(facts.value("fileSystem"), QJsonValue("FAT32"));
+
+    const Outcome list = runCli({ "list", "--json" });
+    QCOMPARE(list.status, 0);
+    const QJsonArray entries
+        = QJsonDocument::fromJson(list.out.toUtf8()).object().value("entries").toArray();
+    QStringList seen;
+    for (const QJsonValue &entry : entries) {
+        const QJsonObject e = entry.toObject();
+        QString text = e.value("kind").toString() + ' ' + e.value("path").toString() + ' '
+            + QString::number(e.value("depth").toInt());
+        if (e.value("kind") == "image")
+            text += QStringLiteral(" %1 bytes, %2 parts, boot %3")
+                        .arg(e.value("size").toInteger())
+                        .arg(e.value("parts").toInt())
+                        .arg(e.value("boot").toBool());
+        seen << text;
+    }
+    QCOMPARE(seen,
+             QStringList({ "folder /linux 0", "image /linux/a.iso 1 5 bytes, 1 parts, boot 1",
+                           "image /linux/\u03A9mega.iso 1 5 bytes, 1 parts, boot 0",
+                           "image /big.iso 0 12 bytes, 2 parts, boot 0" }));
+}
+
+void TestCli::copies()
+{
+    SysFixture sys;
+    const QString root = makeStick(sys, "rw");
+    QTemporaryDir folder;
+    const QByteArray x = randomBytes(200000);
+    QVERIFY(put(folder.filePath("distro/x.iso"), x));
+    QVERIFY(put(folder.filePath("distro/SHA256SUMS"), "sums"));
+
+    const Outcome got
+        = runCli({ "copy", "--to", "/linux/", "--overwrite", sources.filePath("new.iso"),
+                   sources.filePath("a.iso"), folder.filePath("distro") });
+    QVERIFY2(got.status == 0, qPrintable(got.err));
+    // Data alone on stdout, in the order copied: the files named, the last first, then what
+    // the folders hold.
+    QCOMPARE(got.out, "/linux/a.iso\n/linux/new.iso\n/linux/distro/x.iso\n");
+    QCOMPARE(read(root + "linux/new.iso"), read(sources.filePath("new.iso")));
+    QCOMPARE(read(root + "linux/a.iso"), QByteArray("new a"));
+    QCOMPARE(read(root + "linux/distro/x.iso"), x);
+    QVERIFY(!QFile::exists(root + "linux/distro/SHA256SUMS"));
+    // Not a terminal: plain progress lines, never rewritten in place.
+    QVERIFY2(got.err.contains("new.iso: copied and verified.\n")
+                 && got.err.contains("new.iso: 300.0 kB of 300.0 kB")
+                 && got.err.contains("new.iso: checking the copy, 100%")
+                 && got.err.contains("Copied 3 image")
+                 && got.err.contains("SHA256SUMS is no ISO image; passed over")
+                 && !got.err.contains('\r'),
+             qPrintable(got.err));
+}
+
+void TestCli::check_data()
+{
+    QTest::addColumn<QStringList>("files"); // on the stick besides a bootable /a.iso
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out"); // a pattern found in stdout
+    QTest::addColumn<QStringList>("gone"); // files the command removed
+
+    const QStringList left { "linux/.discshelf-1a2b3c4d.0", "linux/b.iso.0", "linux/b.iso.2" };
+    QTest::newRow("sound") << QStringList() << QStringList { "check" } << 0 << "^$"
+                           << QStringList();
+    QTest::newRow("problems") << left << QStringList { "check" } << 8
+                              << "interrupted copy\n.*b.iso has parts missing" << QStringList();
+    QTest::newRow("repaired") << left << QStringList { "check", "--repair" } << 0
+                              << "repaired: .*interrupted.*\nrepaired: .*b.iso" << left;
+    QTest::newRow("read-only") << (left + QStringList { "ro" })
+                               << QStringList { "check", "--repair" } << 4 << "^$" << QStringList();
+    QTest::newRow("no repair for a lost boot image")
+        << QStringList { "boot:/gone.iso" } << QStringList { "check", "--repair" } << 8
+        << "set to boot /gone.iso" << QStringList();
+}
+
+void TestCli::check()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QStringList, gone);
+    SysFixture sys;
+    const QString root = sys.addDiscwand(QStringLiteral("sdb"), files.removeAll("ro") > 0);
+    put(root + "config/wandmenu.bin", "selector");
+    QByteArray bootable(19 * 2048, '\0');
+    TestEnv::stampBootable(bootable);
+    put(root + "a.iso", bootable);
+    put(root + "config/iso_filename.txt", "/a.iso");
+    for (const QString &file : std::as_const(files)) {
+        if (file.startsWith("boot:"))
+            put(root + "config/iso_filename.txt", file.mid(5).toLatin1());
+        else
+            put(root + file, bootable);
+    }
+    const Outcome got = runCli(args);
+    QVERIFY2(got.status == status, qPrintable(QString::number(got.status) + ": " + got.err));
+    QVERIFY2(
+        got.out.contains(QRegularExpression(out, QRegularExpression::DotMatchesEverythingOption)),
+        qPrintable(got.out));
+    for (const QString &file : std::as_const(files))
+        if (!file.startsWith("boot:"))
+            QCOMPARE(QFile::exists(root + file), !gone.contains(file));
+}
+
+void TestCli::getSelector_data()
+{
+    QTest::addColumn<int>("httpStatus");
+    QTest::addColumn<int>("status");
+    QTest::newRow("served") << 200 << 0;
+    QTest::newRow("not found") << 404 << 1;
+}
+
+void TestCli::getSelector()
+{
+    QFETCH(int, httpStatus);
+    QFETCH(int, status);
+    SysFixture sys;
+    const QString root = makeStick(sys, "rw bare");
+    HttpTestServer server;
+    const QByteArray program = randomBytes(70000);
+    server.setResponse({ httpStatus, program });
+    const Outcome got = runCli({ "get-selector", "--url", server.url().toString() });
+    QVERIFY2(got.status == status, qPrintable(got.err));
+    QCOMPARE(read(root + "config/wandmenu.bin"), status == 0 ? program : QByteArray("<none>"));
+}
+
+void TestCli::waitsForPlug()
+{
+    SysFixture sys;
+    QProcess p;
+    p.start(QStringLiteral(DISCSHELF_CLI), { "wait", "--timeout", "30" });
+    QVERIFY(QTest::qWaitFor([&] { return p.readAllStandardError().contains("Waiting"); }, 10000));
+    const QString root = sys.addDiscwand();
+    const Outcome got = runCli({}, &p);
+    QCOMPARE(got.status, 0);
+    QCOMPARE(got.out, root.chopped(1) + '\n');
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
