@@ -1,14 +1,13 @@
-// The stick's file system is flushed, then the user is told how to unmount it: unmounting a
-// volume the user mounted takes rights this program does not assume it has.
+// Ejects the stick as the window does: unmounted and powered off through the system's disk
+// service, or synced with advice on what is left to do where that service cannot.
 #include "cli/ejectcommand.h"
 
 #include "cli/clioutput.h"
 #include "cli/sticksession.h"
 
-#include <QFile>
+#include "library/ejector.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include <QEventLoop>
 
 QString EjectCommand::summary() const
 {
@@ -35,15 +34,36 @@ ExitStatus EjectCommand::run(const QCommandLineParser &, const QStringList &args
     if (mountPoint.size() > 1)
         mountPoint.chop(1);
 
-    // syncfs waits for this volume alone; where it cannot be opened, everything is flushed.
-    const int fd = ::open(QFile::encodeName(mountPoint).constData(), O_RDONLY | O_DIRECTORY);
-    const bool flushed = fd >= 0 && ::syncfs(fd) == 0;
-    if (fd >= 0)
-        ::close(fd);
-    if (!flushed)
-        ::sync();
-    CliOutput::note(tr("Everything is written to the discwand. Unmount it before you unplug it: "
-                       "umount %1 (or Eject in your file manager).")
-                        .arg(shellQuoted(mountPoint)));
-    return ExitStatus::Done;
+    // The same ejection as the window's: UDisks2 where it manages the volume, a sync elsewhere.
+    Ejector ejector;
+    QEventLoop loop;
+    Ejector::Outcome outcome = Ejector::Outcome::Failed;
+    QString detail;
+    QObject::connect(&ejector, &Ejector::finished, &loop,
+                     [&](Ejector::Outcome result, const QString &why) {
+                         outcome = result;
+                         detail = why;
+                         loop.quit();
+                     });
+    ejector.eject(mountPoint);
+    if (ejector.isBusy())
+        loop.exec();
+    switch (outcome) {
+    case Ejector::Outcome::PoweredOff:
+    case Ejector::Outcome::Unmounted:
+        CliOutput::note(tr("The discwand can be removed now."));
+        if (!detail.isEmpty())
+            CliOutput::note(detail);
+        return ExitStatus::Done;
+    case Ejector::Outcome::SyncedOnly:
+        CliOutput::note(tr("Everything is written to the discwand, but it could not be unmounted "
+                           "(%1). Unmount it before you unplug it: umount %2 (or Eject in your "
+                           "file manager).")
+                            .arg(detail, shellQuoted(mountPoint)));
+        return ExitStatus::Done;
+    case Ejector::Outcome::Failed:
+        break;
+    }
+    CliOutput::error(tr("Couldn't eject the discwand: %1").arg(detail));
+    return ExitStatus::Failure;
 }

@@ -282,8 +282,16 @@ Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</t
         <translation>eject nimmt keine Argumente.</translation>
     </message>
     <message>
-        <source>Everything is written to the discwand. Unmount it before you unplug it: umount %1 (or Eject in your file manager).</source>
-        <translation>Alles ist auf den discwand geschrieben. Hängen Sie ihn aus, bevor Sie ihn abziehen: umount %1 (oder Auswerfen im Dateimanager).</translation>
+        <source>The discwand can be removed now.</source>
+        <translation>Der Discwand kann jetzt abgezogen werden.</translation>
+    </message>
+    <message>
+        <source>Everything is written to the discwand, but it could not be unmounted (%1). Unmount it before you unplug it: umount %2 (or Eject in your file manager).</source>
+        <translation>Alles ist auf den Discwand geschrieben, aber er ließ sich nicht aushängen (%1). Hängen Sie ihn aus, bevor Sie ihn abziehen: umount %2 (oder Auswerfen im Dateimanager).</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t eject the discwand: %1</source>
+        <translation>Der Discwand ließ sich nicht auswerfen: %1</translation>
     </message>
 </context>
 <context>
