@@ -161,7 +161,6 @@ private slots:
     void probe() { checkRow(); }
     void queries_data();
     void queries();
-    void realSystem();
     void fatalConnectionFailure_data();
     void fatalConnectionFailure();
 
@@ -345,16 +344,6 @@ void TestScsiDriveDetector::queries()
                                     "Model", &failed, false),
              QStringList("QUELLOR DISCWAND FLASH"));
     QCOMPARE(failed, fails);
-}
-
-void TestScsiDriveDetector::realSystem()
-{
-    QVERIFY(qEnvironmentVariableIsEmpty("DISCSHELF_SYSROOT"));
-    ScsiDriveDetector detector(vendor, product, nullptr);
-    QSignalSpy done(&detector, &ScsiDriveDetector::refreshComplete);
-    detector.forceRefresh();
-    QCOMPARE(done.count(), 1);
-    QCOMPARE(detector.drivePath(), QString());
 }
 
 void TestScsiDriveDetector::fatalConnectionFailure_data()

@@ -114,7 +114,7 @@ private slots:
 void TestWindowWiring::listingAndChoosing_data()
 {
     QTest::addColumn<QStringList>("row"); // empty: nothing selected
-    QTest::addColumn<QString>("how"); // "button", "double-click" or "slot" (with the button off)
+    QTest::addColumn<QString>("how"); // "button" or "slot" (with the button off)
     QTest::addColumn<bool>("readOnly");
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<QByteArray>("bytes");
@@ -123,8 +123,6 @@ void TestWindowWiring::listingAndChoosing_data()
     QTest::newRow("split image, button")
         << QStringList { "y", "big.iso" } << "button" << false << true << QByteArray("/y/big.iso")
         << QStringList {};
-    QTest::newRow("double-click") << QStringList { "a.iso" } << "double-click" << false << true
-                                  << QByteArray("/a.iso") << QStringList {};
     QTest::newRow("read-only") << QStringList { "a.iso" } << "button" << true << true << none
                                << QStringList { "Couldn't write to discwand" };
     QTest::newRow("folder") << QStringList { "y" } << "slot" << false << false << none
@@ -154,10 +152,6 @@ void TestWindowWiring::listingAndChoosing()
     r.boxes.answer(QMessageBox::Ok);
     if (how == "button") {
         QTest::mouseClick(load, Qt::LeftButton);
-    } else if (how == "double-click") {
-        const QPoint pos = r.tree->visualItemRect(item).center();
-        QTest::mouseClick(r.tree->viewport(), Qt::LeftButton, {}, pos);
-        QTest::mouseDClick(r.tree->viewport(), Qt::LeftButton, {}, pos);
     } else {
         r.w->loadSelectedISO();
     }
