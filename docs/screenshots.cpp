@@ -84,9 +84,12 @@ bool showBoxBeside(discShelf &w, const QString &file, const std::function<void()
 
 void writeSource(const QString &path, qint64 size)
 {
+    // Images that boot: the drop asks about any other.
+    QByteArray bytes(int(size), 'i');
+    TestEnv::stampBootable(bytes);
     QFile f(path);
     if (f.open(QIODevice::WriteOnly))
-        f.write(QByteArray(int(size), 'i'));
+        f.write(bytes);
 }
 
 bool run(const QString &out)
@@ -118,7 +121,7 @@ bool run(const QString &out)
         return false;
 
     // The list's menu on a split image, then the question its Delete asks (answered No).
-    const QString split = QStringLiteral("/big.iso.0");
+    const QString split = QStringLiteral("/big.iso");
     const QPoint at = app.reveal(split);
     QWidget *viewport = app.tree()->viewport();
     bool menuShot = false;

@@ -39,12 +39,24 @@ void CopyStatus::transferred(qint64 done, qint64 total)
         progress.start(total, clock.elapsed());
     else
         progress.update(done, clock.elapsed());
-    say(tr("%1: %2").arg(name, progress.text()));
+    const QString sofar = progress.text();
+    sayAboutFile([&](const QString &file) { return tr("%1: %2").arg(file, sofar); });
 }
 
 void CopyStatus::verifying(int value)
 {
-    say(tr("%1: checking the copy, %2%").arg(name).arg(value));
+    sayAboutFile([&](const QString &file) { return tr("%1: checking the copy, %2%").arg(file).arg(value); });
+}
+
+void CopyStatus::sayAboutFile(const std::function<QString(const QString &)> &withName)
+{
+    // Bytes, speed and time left matter more than the end of a long name, which gives way in
+    // its middle, where names differ least.
+    const QFontMetrics metrics = line->fontMetrics();
+    const int room = qMax(80, line->width()) - metrics.horizontalAdvance(withName(QString()));
+    const QString shown = metrics.elidedText(name, Qt::ElideMiddle, qMax(room, 60));
+    say(withName(shown));
+    line->setToolTip(withName(name));
 }
 
 void CopyStatus::say(const QString &text)

@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
+
 class CopyQueue;
 class QLabel;
 
@@ -22,6 +24,8 @@ private:
     void transferred(qint64 done, qint64 total);
     void verifying(int value);
     void say(const QString &text);
+    // The line about the file being copied: withName puts a name in; the name gives way first.
+    void sayAboutFile(const std::function<QString(const QString &)> &withName);
 
     QLabel *line;
     QString name;

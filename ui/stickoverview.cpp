@@ -71,7 +71,8 @@ void StickOverview::updateLine()
                           CopyProgress::sizeText(status.freeBytes));
     parts << (status.readOnly ? tr("read-only switch set") : tr("writable"));
     summary->setText(parts.join(QStringLiteral(" · ")));
-    summary->setToolTip(status.root);
+    // A narrow window cuts the line short; the tooltip has all of it.
+    summary->setToolTip(parts.join(QStringLiteral(" · ")) + QLatin1Char('\n') + status.root);
     summary->show();
 }
 
