@@ -1,8 +1,7 @@
-// What images say of themselves and what is wrong with a stick: real ISO 9660 images made by
+// What is wrong with a stick, and what its images say of themselves: real ISO 9660 images made by
 // xorriso, with and without a boot record, among leftovers, broken split images and a boot
 // choice naming an image that is gone; and the repairs that remove what is left or broken.
 #include "common/treerows.h"
-#include "copy/isoimageinfo.h"
 #include "library/isolisting.h"
 #include "library/stickcheck.h"
 
@@ -19,8 +18,6 @@ class TestStickCheck : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void imageInfo_data();
-    void imageInfo();
     void problems_data();
     void problems();
     void repairs_data();
@@ -70,35 +67,6 @@ bool TestStickCheck::lay(const QString &root, const QStringList &entries)
     return TreeRows::lay(root, plain);
 }
 
-void TestStickCheck::imageInfo_data()
-{
-    QTest::addColumn<QString>("entry");
-    QTest::addColumn<bool>("iso9660");
-    QTest::addColumn<bool>("bootable");
-    QTest::addColumn<QString>("label");
-    QTest::newRow("boot record") << "x.iso=boot" << true << true << "INSTALL_2026";
-    QTest::newRow("no boot record") << "x.iso=plain" << true << false << "Just Data";
-    QTest::newRow("not ISO 9660") << "x.iso" << false << false << "";
-}
-
-void TestStickCheck::imageInfo()
-{
-    QFETCH(QString, entry);
-    QFETCH(bool, iso9660);
-    QFETCH(bool, bootable);
-    QFETCH(QString, label);
-    QTemporaryDir dir;
-    QVERIFY(lay(dir.path(), { entry }));
-    const IsoImageInfo info = IsoImageInfo::read(dir.filePath("x.iso"));
-    QCOMPARE(info.iso9660, iso9660);
-    QCOMPARE(info.bootable, bootable);
-    QCOMPARE(info.label, label);
-    // Made a moment ago, wherever the clock's zone is.
-    QCOMPARE(info.created.isValid(), iso9660);
-    if (iso9660)
-        QVERIFY(qAbs(info.created.secsTo(QDateTime::currentDateTimeUtc())) < 600);
-}
-
 void TestStickCheck::problems_data()
 {
     QTest::addColumn<QStringList>("entries");
@@ -142,8 +110,14 @@ void TestStickCheck::problems()
     status.selectorPresent = selector;
     static const char *const kinds[] = { "leftover", "broken", "boot-missing", "will-not-boot",
                                          "selector-missing" };
+    const IsoListing listing = IsoListing::read(status.root);
+    // What the images say of themselves: xorriso's label and a creation date of today.
+    for (const IsoRow &row : listing.rows)
+        if (row.info.bootable)
+            QVERIFY(row.info.label == "INSTALL_2026"
+                    && qAbs(row.info.created.secsTo(QDateTime::currentDateTimeUtc())) < 600);
     QStringList found;
-    for (const StickProblem &p : StickCheck::find(IsoListing::read(status.root), status))
+    for (const StickProblem &p : StickCheck::find(listing, status))
         found << QStringLiteral("%1 %2: %3").arg(kinds[int(p.kind)], p.path, p.text);
     found.sort();
     QCOMPARE(found, problems);

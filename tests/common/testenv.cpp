@@ -17,18 +17,16 @@ void isolate()
     QCoreApplication::setOrganizationName(QStringLiteral("Quellor Makeworth"));
 }
 
-QSet<QString> activeStates(const QStateMachine &machine)
-{
-    QSet<QString> names;
-    const auto states = machine.configuration();
-    for (const QAbstractState *s : states)
-        names.insert(s->objectName());
-    return names;
-}
 
 bool waitForReady(const QStateMachine &machine, int timeoutMs)
 {
-    return QTest::qWaitFor([&] { return activeStates(machine).contains(QStringLiteral("readyState")); },
+    const auto ready = [&] {
+        for (const QAbstractState *state : machine.configuration())
+            if (state->objectName() == QLatin1String("readyState"))
+                return true;
+        return false;
+    };
+    return QTest::qWaitFor(ready,
                            timeoutMs);
 }
 

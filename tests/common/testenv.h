@@ -14,9 +14,6 @@ namespace TestEnv {
 // Call from initTestCase(): settings go to a private temporary folder, never the user's.
 void isolate();
 
-// Names of the scan cycle's active states ("readyState", "busyState", "locatingState" ...).
-QSet<QString> activeStates(const QStateMachine &machine);
-
 // Runs the event loop until the cycle rests in readyState (or the timeout passes).
 bool waitForReady(const QStateMachine &machine, int timeoutMs = 5000);
 

@@ -144,17 +144,15 @@ void TestE2eCopy::readOnlyBeforeCopy()
 void TestE2eCopy::unplugDuringCopy_data()
 {
     QTest::addColumn<bool>("yank");
-    QTest::addColumn<QStringList>("failureBoxes");
     // Unmounted once the open file is let go of: the copy in hand ends, the next finds no stick.
-    QTest::newRow("unplugged") << false << QStringList();
+    QTest::newRow("unplugged") << false;
     // Pulled out at once: writing fails, and the failure is told as the stick gone.
-    QTest::newRow("pulled out") << true << QStringList();
+    QTest::newRow("pulled out") << true;
 }
 
 void TestE2eCopy::unplugDuringCopy()
 {
     QFETCH(bool, yank);
-    QFETCH(QStringList, failureBoxes);
     QMap<QString, QByteArray> files;
     for (const auto &[name, size] : {std::pair{"gone/c.iso", 300000}, std::pair{"gone/b.iso", 400000},
                                      std::pair{"gone/long.iso", 40000000}})
@@ -177,19 +175,15 @@ void TestE2eCopy::unplugDuringCopy()
         return !QDir(stick.deviceRoot()).entryList({ ".discshelf-*" }, QDir::Files | QDir::Hidden).isEmpty();
     };
     QVERIFY(QTest::qWaitFor(copying, 20000));
-    for (int i = 0; i <= failureBoxes.size(); ++i)
-        boxes.answer(QMessageBox::Ok);
+    boxes.answer(QMessageBox::Ok);
     QVERIFY2(stick.unplug(yank), qPrintable(stick.error()));
     QVERIFY(app.waitForBatchEnd());
     QVERIFY(QTest::qWaitFor([&] { return boxes.pending() == 0; }, 10000));
-    // The next copy ends the batch: the stick is gone, or, if the removal has not been noticed
-    // yet, its volume no longer takes writes.
-    QStringList titles = boxes.titles();
-    QVERIFY2(!titles.isEmpty(), "no box ended the batch");
-    const QString last = titles.takeLast();
-    QVERIFY2(last == QLatin1String("discwand disappeared!") || last == QLatin1String("Couldn't write to discwand"),
-             qPrintable(last));
-    QCOMPARE(titles.join(","), failureBoxes.join(","));
+    // One box ends the batch: the stick is gone, or, if the removal has not been noticed yet,
+    // its volume no longer takes writes.
+    const QStringList titles = boxes.titles();
+    QVERIFY2(titles == QStringList{"discwand disappeared!"} || titles == QStringList{"Couldn't write to discwand"},
+             qPrintable(titles.join(',')));
     QVERIFY(app.waitForRows({QStringLiteral("/<Waiting for an discwand to appear>")}));
 
     QVERIFY(stick.plug());

@@ -139,11 +139,6 @@ bool WindowDriver::copying() const
     return w.findChild<QProgressBar *>(QStringLiteral("progressBarCurrentFile"))->isVisible();
 }
 
-bool WindowDriver::waitForCopying(int timeoutMs) const
-{
-    return QTest::qWaitFor([&] { return copying(); }, timeoutMs);
-}
-
 bool WindowDriver::waitForBatchEnd(int timeoutMs) const
 {
     // A drop is examined before its batch starts; the scanning row shows until then.

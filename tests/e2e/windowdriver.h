@@ -36,7 +36,6 @@ public:
 
     // A batch of copies is showing its progress row.
     bool copying() const;
-    bool waitForCopying(int timeoutMs = 20000) const;
     bool waitForBatchEnd(int timeoutMs = 120000) const;
 
     // Titles of message boxes that nobody answered within 20 s and that were closed so that
