@@ -41,25 +41,11 @@ Outcome runCli(const QStringList &args, QProcess *started = nullptr)
              QString::fromUtf8(p.readAllStandardError()) };
 }
 
+const auto put = TestEnv::writeFile;
+const auto read = TestEnv::readFile;
 QByteArray randomBytes(int size)
 {
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (char &c : bytes)
-        c = char(QRandomGenerator::global()->generate());
-    return bytes;
-}
-
-bool put(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray read(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
+    return TestEnv::randomBytes(size, QRandomGenerator::global()->generate());
 }
 
 // A stick as the fixture makes it, with "rw"/"ro" and "bare" (no selector program) in state.

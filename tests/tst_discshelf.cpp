@@ -143,8 +143,7 @@ void TestDiscShelf::refreshFailureWayOut()
     SysFixture sys;
     const QString root = sys.addDiscwand();
     // With its selector program installed the stick brings no question.
-    QDir(root).mkpath(QStringLiteral("config"));
-    QFile(root + QStringLiteral("config/wandmenu.bin")).open(QIODevice::WriteOnly);
+    QVERIFY(TestEnv::writeFile(root + QStringLiteral("config/wandmenu.bin"), {}));
     discShelf w;
     w.show();
     QVERIFY(TestEnv::waitForReady(w.scanCycle()));

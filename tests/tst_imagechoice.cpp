@@ -1,5 +1,6 @@
 // Choosing the image the device loads: the bytes of config/iso_filename.txt and the results.
 #include "common/sysfixture.h"
+#include "common/testenv.h"
 #include "detect/scsidrivedetector.h"
 #include "library/imagechoice.h"
 
@@ -51,10 +52,7 @@ void TestImageChoice::choose()
     QFETCH(QString, device);
     SysFixture sys;
     const QString root = sys.addDiscwand(QStringLiteral("sdb"), device == "read-only");
-    QFile choice(root + "config/iso_filename.txt");
-    QVERIFY(QDir(root).mkpath("config") && choice.open(QIODevice::WriteOnly)
-            && choice.write(oldChoice) > 0);
-    choice.close();
+    QVERIFY(TestEnv::writeFile(root + "config/iso_filename.txt", oldChoice));
     if (device == "no config")
         QVERIFY(QDir(root + "config").removeRecursively());
     ScsiDriveDetector detector(QStringLiteral("QUELLOR"), QStringLiteral("DISCWAND FLASH"),
@@ -79,8 +77,7 @@ void TestImageChoice::choose()
     QTEST(ImageChoice(detector).choose(image), "result");
     setrlimit(RLIMIT_FSIZE, &saved);
     // The old, longer content is gone entirely and no line ending is added; nothing else stays.
-    QVERIFY(choice.open(QIODevice::ReadOnly));
-    QTEST(choice.readAll(), "bytes");
+    QTEST(TestEnv::readFile(root + "config/iso_filename.txt"), "bytes");
     QCOMPARE(QDir(root + "config").entryList(QDir::Files | QDir::Hidden),
              QStringList { "iso_filename.txt" });
 }

@@ -1,9 +1,9 @@
 // Deleting from the stick: every file of an image goes and nothing whose name merely looks
 // alike; the boot image is recognised; only empty folders are removed.
+#include "common/testenv.h"
 #include "library/imagedeletion.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,21 +14,9 @@ namespace {
 void lay(const QString &root, const QStringList &files)
 {
     for (const QString &entry : files) {
-        const QString path = root + entry.section(':', 0, 0);
-        QDir().mkpath(QFileInfo(path).path());
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(entry.section(':', 1).toInt(), 'x'));
+        QVERIFY(TestEnv::writeFile(root + entry.section(':', 0, 0),
+                                   QByteArray(entry.section(':', 1).toInt(), 'x')));
     }
-}
-
-QStringList filesBelow(const QString &root)
-{
-    QStringList found;
-    for (QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
-        found << it.next().mid(root.size());
-    found.sort();
-    return found;
 }
 
 } // namespace
@@ -71,11 +59,8 @@ void TestImageDeletion::deleteImage()
     lay(root, { "big.iso.0:100", "big.iso.1:50", "BIG.ISO.2:7", "big.iso.txt:1", "big.iso.1.bak:1",
                 "big.iso.x1:1", "xbig.iso.0:1", "linux/big.iso.3:1", "linux/a.iso:10",
                 "linux/a.iso.bak:1", "linux/b.iso:0", "a.iso:1" });
-    lay(root, { "config/iso_filename.txt:0" });
-    QFile choice(root + "config/iso_filename.txt");
-    QVERIFY(choice.open(QIODevice::WriteOnly) && choice.write(chosen.toLatin1()) > 0);
-    choice.close();
-    const QStringList before = filesBelow(root);
+    QVERIFY(TestEnv::writeFile(root + "config/iso_filename.txt", chosen.toLatin1()));
+    const QStringList before = TestEnv::entriesBelow(root, QDir::Files);
 
     const ImageDeletion::Plan plan = ImageDeletion::plan(root, image);
     QCOMPARE(plan.files, goes);
@@ -85,7 +70,7 @@ void TestImageDeletion::deleteImage()
     QStringList expected = before;
     for (const QString &name : goes)
         expected.removeOne(plan.folder.mid(1) + name);
-    QCOMPARE(filesBelow(root), expected);
+    QCOMPARE(TestEnv::entriesBelow(root, QDir::Files), expected);
 }
 
 void TestImageDeletion::removeFolder()
@@ -100,7 +85,7 @@ void TestImageDeletion::removeFolder()
     QVERIFY(!ImageDeletion::removeFolder(root, "/notes"));
     QVERIFY(!ImageDeletion::removeFolder(root, "/kept"));
     QVERIFY(!ImageDeletion::removeFolder(root, "/"));
-    QCOMPARE(filesBelow(root), QStringList { "notes/readme.txt" });
+    QCOMPARE(TestEnv::entriesBelow(root, QDir::Files), QStringList { "notes/readme.txt" });
     QVERIFY(QFileInfo::exists(root + "kept/inner"));
 }
 

@@ -4,7 +4,6 @@
 #include "common/treerows.h"
 #include "copy/isocopyworker.h"
 
-#include <QDirIterator>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStorageInfo>
@@ -67,27 +66,12 @@ bool sameContent(const QString &source, const QStringList &parts)
     return same && src.atEnd();
 }
 
-// Every file and folder below dir, relative to it.
-QStringList entries(const QString &dir)
-{
-    QStringList found;
-    for (QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                         QDirIterator::Subdirectories);
-         it.hasNext();)
-        found << QDir(dir).relativeFilePath(it.next());
-    found.sort();
-    return found;
-}
-
 // True while each file named below dir holds what TreeRows::lay put there; "name/" is a folder.
 bool untouched(const QString &dir, const QStringList &names)
 {
-    for (const QString &name : names) {
-        QFile f(dir + name);
-        if (!name.endsWith('/') && !(f.open(QIODevice::ReadOnly) && f.readAll() == "x"))
-            return false;
-    }
-    return true;
+    return std::all_of(names.begin(), names.end(), [&](const QString &name) {
+        return name.endsWith('/') || TestEnv::readFile(dir + name) == "x";
+    });
 }
 
 // Large copies write real gigabytes: a RAM-backed tmpfs keeps them quick and spares the disk.
@@ -222,7 +206,7 @@ void TestIsoCopyWorker::copies()
         if (event == "verify" && value > 30)
             worker.cancel();
         // What the stick would return if it lost a byte: changed between the sync and the read.
-        for (const QString &name : entries(dest)) {
+        for (const QString &name : TestEnv::entriesBelow(dest)) {
             QFile part(dest + name);
             if (event == "corrupt" && value == 0 && name.startsWith(".discshelf-")
                 && part.open(QIODevice::ReadWrite))
@@ -236,7 +220,7 @@ void TestIsoCopyWorker::copies()
         oldWhileCopying = oldWhileCopying && untouched(dest, earlier);
         if (event == "shrinks" && value > 0) // all but ten bytes of the rest are gone
             QFile::resize(source, chunk + 10);
-        if ((event == "part" && entries(dest).filter(QStringLiteral(".discshelf-")).size() > 1)
+        if ((event == "part" && TestEnv::entriesBelow(dest).filter(QStringLiteral(".discshelf-")).size() > 1)
             || (event == "end" && value == 100))
             worker.cancel();
     });
@@ -254,7 +238,7 @@ void TestIsoCopyWorker::copies()
         sizes << QFileInfo(paths.last()).size();
     }
     names.replaceInStrings(QStringLiteral("/"), QString()).sort();
-    QCOMPARE(entries(dest), names);
+    QCOMPARE(TestEnv::entriesBelow(dest), names);
     if (parts.isEmpty())
         return;
     QCOMPARE(verified, verify ? 100 : -1);
@@ -281,7 +265,7 @@ void TestIsoCopyWorker::namesAndRoot()
     QVERIFY(TreeRows::lay(root, { "linux" }));
     QCOMPARE(copy("/linux/"), QList<int> { 1 });
     QCOMPARE(copy("/iso/"), QList<int>());
-    QCOMPARE(entries(root), (QStringList { "iso", "iso/" + name, "linux" }));
+    QCOMPARE(TestEnv::entriesBelow(root), (QStringList { "iso", "iso/" + name, "linux" }));
     QVERIFY(QFileInfo(root + "linux").isFile());
     QCOMPARE(QFileInfo(root + "iso/" + name).size(), 1000);
 }

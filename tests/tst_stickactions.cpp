@@ -201,9 +201,7 @@ void TestStickActions::deleteRow()
     QFETCH(QStringList, left);
     Rig r(entries);
     QVERIFY(entries.first().endsWith('/') || QFile::resize(r.root + entries.first(), 2048));
-    QFile choice(r.root + "config/iso_filename.txt");
-    QVERIFY(choice.open(QIODevice::WriteOnly) && choice.write("/a.iso") == 6);
-    choice.close();
+    QVERIFY(TestEnv::writeFile(r.root + "config/iso_filename.txt", "/a.iso"));
     QVERIFY(r.start());
     if (copying)
         r.holdCopy("a.iso");
@@ -284,9 +282,7 @@ void TestStickActions::keyboard()
     // Enter loads the selected image.
     r.select({ "a.iso" });
     QTest::keyClick(r.tree, Qt::Key_Return);
-    QFile choice(r.root + "config/iso_filename.txt");
-    QVERIFY(choice.open(QIODevice::ReadOnly));
-    QCOMPARE(choice.readAll(), "/a.iso");
+    QCOMPARE(TestEnv::readFile(r.root + "config/iso_filename.txt"), "/a.iso");
     // Escape stops the examination of a drop.
     r.get("btnAbort")->show();
     QTest::keyClick(r.w.get(), Qt::Key_Escape);

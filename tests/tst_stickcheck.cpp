@@ -1,12 +1,12 @@
 // What is wrong with a stick, and what its images say of themselves: real ISO 9660 images made by
 // xorriso, with and without a boot record, among leftovers, broken split images and a boot
 // choice naming an image that is gone; and the repairs that remove what is left or broken.
+#include "common/testenv.h"
 #include "common/treerows.h"
 #include "library/isolisting.h"
 #include "library/stickcheck.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -35,11 +35,8 @@ void TestStickCheck::initTestCase()
     if (QStandardPaths::findExecutable(QStringLiteral("xorriso")).isEmpty())
         QSKIP("xorriso is not installed (tools/ensure-packages.sh installs it)");
     const QString tree = made.filePath(QStringLiteral("tree"));
-    QVERIFY(TreeRows::lay(tree, { "boot.img", "readme.txt" }));
-    QFile loader(tree + "/boot.img");
-    QVERIFY(loader.open(QIODevice::WriteOnly));
-    loader.write(QByteArray(2048, '\xeb'));
-    loader.close();
+    QVERIFY(TreeRows::lay(tree, { "readme.txt" }));
+    QVERIFY(TestEnv::writeFile(tree + "/boot.img", QByteArray(2048, '\xeb')));
     const auto make = [&](const QString &out, const QStringList &extra) {
         QProcess p;
         p.start(QStringLiteral("xorriso"),
@@ -147,13 +144,7 @@ void TestStickCheck::repairs()
     status.root = root;
     for (const StickProblem &p : StickCheck::find(IsoListing::read(root), status))
         QCOMPARE(StickCheck::remove(root, p), p.canRemove());
-    QStringList all;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        all << it.next().mid(root.size());
-    all.sort();
-    QCOMPARE(all, left);
+    QCOMPARE(TestEnv::entriesBelow(root), left);
 }
 
 QTEST_GUILESS_MAIN(TestStickCheck)

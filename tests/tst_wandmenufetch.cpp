@@ -3,13 +3,13 @@
 // all.
 #include "common/httptestserver.h"
 #include "common/sysfixture.h"
+#include "common/testenv.h"
 #include "detect/scsidrivedetector.h"
 #include "library/wandmenufetch.h"
 
 #include <QDir>
 #include <QFile>
 #include <QNetworkReply>
-#include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
@@ -21,22 +21,6 @@ using Response = HttpTestServer::Response;
 Q_DECLARE_METATYPE(Response)
 
 namespace {
-
-// Bytes that a shifted or truncated copy would not reproduce.
-QByteArray pattern(int size)
-{
-    QByteArray out(size, Qt::Uninitialized);
-    QRandomGenerator gen { quint32(size) };
-    for (char &c : out)
-        c = char(gen.generate());
-    return out;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
-}
 
 struct Rig
 {
@@ -82,18 +66,18 @@ void TestWandmenuFetch::replies_data()
 {
     QTest::addColumn<Response>("response"); // status < 0: nothing listens
     QTest::addColumn<QString>("reason"); // in errorString(); empty: taken
-    const QByteArray body = pattern(3 * 1024 * 1024 + 17);
+    const QByteArray body = TestEnv::randomBytes(3 * 1024 * 1024 + 17);
     QTest::newRow("few MiB") << Response { 200, body } << "";
     QTest::newRow("unknown length") << Response { 200, body, -2 } << "";
     QTest::newRow("empty, which counts as present") << Response { 200, {} } << "";
     QTest::newRow("404") << Response { 404, "<html>no</html>" } << "Not Found";
     QTest::newRow("500") << Response { 500, "oops" } << "server replied";
     QTest::newRow("connection refused") << Response { -1, {} } << "refused";
-    QTest::newRow("cut short") << Response { 200, pattern(30000), 100000 } << "closed";
+    QTest::newRow("cut short") << Response { 200, TestEnv::randomBytes(30000), 100000 } << "closed";
     // A download that hangs ends by itself after a while without data, or at once when cancelled.
     QTest::newRow("server stalls")
-        << Response { 200, pattern(1000), -1, 10 } << "The server sent nothing for 0.3 seconds.";
-    QTest::newRow("cancelled") << Response { 200, pattern(1000), -1, 10 } << "canceled";
+        << Response { 200, TestEnv::randomBytes(1000), -1, 10 } << "The server sent nothing for 0.3 seconds.";
+    QTest::newRow("cancelled") << Response { 200, TestEnv::randomBytes(1000), -1, 10 } << "canceled";
 }
 
 void TestWandmenuFetch::replies()
@@ -121,7 +105,7 @@ void TestWandmenuFetch::replies()
         QCOMPARE(rig.server.requests(), QStringList { "GET /wandmenu.bin HTTP/1.1" });
     // Only a reply that was taken is stored, in a config folder made for it.
     QCOMPARE(rig.fetch.store(), taken);
-    QCOMPARE(readFile(rig.file()), taken ? response.body : QByteArray("<none>"));
+    QCOMPARE(TestEnv::readFile(rig.file()), taken ? response.body : QByteArray("<none>"));
     QCOMPARE(rig.fetch.isMissing(), !taken);
     if (taken) // progress up to the whole body
         QCOMPARE(progress.value(progress.size() - 1).value(0).toLongLong(), response.body.size());
@@ -143,7 +127,7 @@ void TestWandmenuFetch::storeFaults()
     QFETCH(QString, fault);
     Rig rig;
     rig.detector.forceRefresh();
-    const QByteArray body = pattern(1 << 20);
+    const QByteArray body = TestEnv::randomBytes(1 << 20);
     rig.server.setResponse({ 200, body });
     QVERIFY(rig.fetchOnce(rig.server.url()));
 
@@ -174,7 +158,7 @@ void TestWandmenuFetch::storeFaults()
     rig.sys.setDeviceReadOnly("sdb1", false);
     const bool mended = fault == "read-only" || fault == "short write";
     QCOMPARE(rig.fetch.store(), mended);
-    QCOMPARE(readFile(rig.file()) == body, mended);
+    QCOMPARE(TestEnv::readFile(rig.file()) == body, mended);
     if (!other.isEmpty())
         QVERIFY(!QFile::exists(other + "config/wandmenu.bin"));
 }

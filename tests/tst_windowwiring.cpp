@@ -85,11 +85,7 @@ struct Rig {
             entries.append({ DeviceFolder("/"), path });
         w->findChild<CopyQueue *>()->add(entries);
     }
-    QByteArray device(const QString &rel) const
-    {
-        QFile f(root + rel);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
-    }
+    QByteArray device(const QString &rel) const { return TestEnv::readFile(root + rel); }
 };
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "common/sysfixture.h"
 
+#include "common/testenv.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,11 +22,7 @@ SysFixture::~SysFixture()
 // Relative paths are taken from the root; directories on the way are made.
 void SysFixture::writeFile(const QString &path, const QByteArray &content) const
 {
-    const QString at = QDir(root()).filePath(path);
-    QDir().mkpath(QFileInfo(at).path());
-    QFile f(at);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(content + '\n');
+    TestEnv::writeFile(QDir(root()).filePath(path), content + '\n');
 }
 
 QString SysFixture::devDir(const QString &dev) const

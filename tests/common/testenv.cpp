@@ -1,6 +1,10 @@
 #include "common/testenv.h"
 
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -42,12 +46,43 @@ void stampBootable(QByteArray &bytes)
     descriptor(18, char(255), {});
 }
 
+QByteArray randomBytes(int size, quint32 seed)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator gen(seed);
+    for (char &c : bytes)
+        c = char(gen.generate());
+    return bytes;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+}
+
+QStringList entriesBelow(const QString &dir, QDir::Filters filters)
+{
+    QStringList found;
+    for (QDirIterator it(dir, filters | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+         it.hasNext();)
+        found << QDir(dir).relativeFilePath(it.next());
+    found.sort();
+    return found;
+}
+
 bool writeBootable(const QString &path)
 {
     QByteArray bytes(19 * 2048, 'x');
     stampBootable(bytes);
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    return writeFile(path, bytes);
 }
 
 } // namespace TestEnv

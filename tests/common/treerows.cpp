@@ -1,5 +1,7 @@
 #include "common/treerows.h"
 
+#include "common/testenv.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -64,11 +66,8 @@ bool lay(const QString &root, const QStringList &entries)
         } else if (entry.endsWith(QLatin1String("|fifo"))) {
             if (mkfifo(QFile::encodeName(path).constData(), 0644) != 0)
                 return false;
-        } else {
-            QFile f(path);
-            if (!f.open(QIODevice::WriteOnly))
-                return false;
-            f.write("x");
+        } else if (!TestEnv::writeFile(path, "x")) {
+            return false;
         }
     }
     return true;

@@ -19,22 +19,16 @@ namespace {
 // Random bytes, as an image that boots when asked.
 QByteArray writeSource(const QString &path, int size, bool bootable = false)
 {
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (char &c : bytes)
-        c = char(QRandomGenerator::global()->generate());
+    QByteArray bytes = TestEnv::randomBytes(size, QRandomGenerator::global()->generate());
     if (bootable)
         TestEnv::stampBootable(bytes);
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == size ? bytes : QByteArray();
+    return TestEnv::writeFile(path, bytes) ? bytes : QByteArray();
 }
 
 // The shell block after the README's marker.
 QString readmeScript()
 {
-    QFile readme(QStringLiteral(DISCSHELF_README));
-    if (!readme.open(QIODevice::ReadOnly))
-        return {};
-    const QString text = QString::fromUtf8(readme.readAll());
+    const QString text = QString::fromUtf8(TestEnv::readFile(QStringLiteral(DISCSHELF_README)));
     const QRegularExpression block(QStringLiteral("<!-- cli-script -->\\s*```sh\n(.*?)```"),
                                    QRegularExpression::DotMatchesEverythingOption);
     return block.match(text).captured(1);

@@ -44,18 +44,10 @@ void TestE2eCopy::initTestCase()
 // Random bytes behind a boot record, so that a misplaced or repeated chunk cannot go unnoticed.
 QByteArray TestE2eCopy::makeSource(const QString &relPath, int size)
 {
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator gen(quint32(qHash(relPath)));
-    for (int i = 0; i < size; ++i)
-        bytes[i] = char(gen.bounded(256));
+    QByteArray bytes = TestEnv::randomBytes(size, quint32(qHash(relPath)));
     if (relPath.endsWith(QLatin1String(".iso"), Qt::CaseInsensitive))
         TestEnv::stampBootable(bytes);
-    const QString path = sources.filePath(relPath);
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != size)
-        return {};
-    return bytes;
+    return TestEnv::writeFile(sources.filePath(relPath), bytes) ? bytes : QByteArray();
 }
 
 static QStringList tempOrParts(const QStringList &entries)
@@ -251,10 +243,7 @@ void TestE2eCopy::overwriteCancelled()
     SimStick stick;
     REQUIRE_STICK(stick);
     QVERIFY(stick.plug());
-    QFile old(stick.deviceRoot() + image.mid(1));
-    QVERIFY(old.open(QIODevice::ReadOnly));
-    const QByteArray oldBytes = old.readAll();
-    old.close();
+    const QByteArray oldBytes = TestEnv::readFile(stick.deviceRoot() + image.mid(1));
     BoxAnswerer boxes;
     discShelf w;
     w.show();
