@@ -2,7 +2,6 @@
 
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -77,16 +76,4 @@ bool FatImage::write(const QString &file, const QByteArray &content)
     return tool(QStringLiteral("mcopy"), {QStringLiteral("-o"), QStringLiteral("-i"), path,
                                           source.fileName(), QStringLiteral("::") + file},
                 nullptr);
-}
-
-qint64 FatImage::freeBytes()
-{
-    QByteArray out;
-    tool(QStringLiteral("mdir"), {QStringLiteral("-i"), path, QStringLiteral("::/")}, &out);
-    // mdir groups digits with blanks: "264 287 744 bytes free".
-    static const QRegularExpression freeLine(QStringLiteral("([\\d ]+) bytes free"));
-    const QRegularExpressionMatch m = freeLine.match(QString::fromLatin1(out));
-    if (!m.hasMatch())
-        return -1;
-    return m.captured(1).remove(QLatin1Char(' ')).toLongLong();
 }

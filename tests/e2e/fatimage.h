@@ -22,7 +22,6 @@ public:
     QByteArray read(const QString &file);
     // Puts a file on the volume (mcopy); the volume must not be mounted.
     bool write(const QString &file, const QByteArray &content);
-    qint64 freeBytes();
 
 private:
     bool tool(const QString &program, const QStringList &args, QByteArray *out,
