@@ -1,5 +1,6 @@
-// How fast a dropped folder tree is examined: folders expanded, every file checked and the
-// event loop given a turn per item. Prints items per second.
+// How fast a dropped folder tree is examined, from the drop to the end of the check: folders
+// expanded, every file looked at and each image's header read. Prints items per second.
+#include "common/testenv.h"
 #include "ui/isotreewidget.h"
 #include "ui/discshelf.h"
 
@@ -35,7 +36,7 @@ int main(int argc, char **argv)
         const QString dir = tree.filePath(QStringLiteral("drop/d%1/sub").arg(f));
         QDir().mkpath(dir);
         for (int i = 0; i < perFolder; ++i)
-            QFile(QStringLiteral("%1/image%2.iso").arg(dir).arg(i)).open(QIODevice::WriteOnly);
+            TestEnv::writeBootable(QStringLiteral("%1/image%2.iso").arg(dir).arg(i));
     }
 
     discShelf window;

@@ -268,10 +268,13 @@ void TestWindowWiring::copyReports_data()
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("text");
+    const QString contact = "\n\nIf this problem persists please contact " + support;
     QTest::newRow("copy fails") << "obstacle" << "Copy failed!"
-                                << "File: %2 odd.iso\nError: Couldn't rename temporary file.\n\n"
-                                   "If this problem persists please contact "
-                                       + support;
+                                << "File: %2 odd.iso\nError: Couldn't rename temporary file." + contact;
+    // The worker's numeric codes, straight to the window's slot, keep their texts.
+    QTest::newRow("code 2") << "2" << "Copy failed!" << "File: \nError: Couldn't open destination file." + contact;
+    QTest::newRow("code 4") << "4" << "Copy failed!"
+                            << "File: \nError: Couldn't write to destination file (out of space?)." + contact;
     QTest::newRow("device gone") << "unplug" << "discwand disappeared!" << "";
     QTest::newRow("read-only") << "read-only" << "Couldn't write to discwand" << "";
 }
@@ -291,6 +294,12 @@ void TestWindowWiring::copyReports()
         r.boxes.answer(QMessageBox::Yes);
     }
     r.boxes.answer(QMessageBox::Ok);
+    if (fault.front().isDigit()) {
+        r.w->fileCopyFailed(fault.toInt());
+        QCOMPARE(r.boxes.titles(), QStringList { title });
+        QCOMPARE(r.boxes.seen().last().text, text);
+        return;
+    }
     r.queue({ r.gated("first.iso") });
     r.drop("/", { r.plain("%2 odd.iso") });
     QVERIFY(FifoGate::waitForReader());
