@@ -39,10 +39,8 @@ void TestE2eActions::addThroughDialog()
     QVERIFY(stick.plug());
     BoxAnswerer boxes;
     discShelf w;
-    w.show();
     WindowDriver app(w);
-    QVERIFY(app.waitForRows({ "/windows" }));
-    QVERIFY(app.waitForReady());
+    QVERIFY(app.waitForReady({ "/windows" }));
 
     QVERIFY(app.select("/windows"));
     onNextDialog<QFileDialog>([&](QFileDialog *dialog) {
@@ -80,10 +78,8 @@ void TestE2eActions::deleteSplitImage()
     QVERIFY(stick.plug());
     BoxAnswerer boxes;
     discShelf w;
-    w.show();
     WindowDriver app(w);
-    QVERIFY(app.waitForRows({ "/big.iso" }));
-    QVERIFY(app.waitForReady());
+    QVERIFY(app.waitForReady({ "/big.iso" }));
 
     QVERIFY(app.select("/big.iso"));
     boxes.answer(QMessageBox::Yes);

@@ -73,10 +73,8 @@ void TestE2eCopy::dropImagesAndFolder()
     QVERIFY(stick.plug());
     BoxAnswerer boxes;
     discShelf w;
-    w.show();
     WindowDriver app(w);
-    QVERIFY(app.waitForRows({QStringLiteral("/linux")}));
-    QVERIFY(app.waitForReady());
+    QVERIFY(app.waitForReady({QStringLiteral("/linux")}));
 
     boxes.answer(QMessageBox::Ok); // copy the images, leave the text file
     app.drop(QStringLiteral("/linux"),
@@ -113,10 +111,8 @@ void TestE2eCopy::readOnlyBeforeCopy()
     QVERIFY(stick.plug());
     BoxAnswerer boxes;
     discShelf w;
-    w.show();
     WindowDriver app(w);
-    QVERIFY(app.waitForRows({QStringLiteral("/windows")}));
-    QVERIFY(app.waitForReady());
+    QVERIFY(app.waitForReady({QStringLiteral("/windows")}));
 
     QVERIFY(stick.setReadOnly(true));
     boxes.answer(QMessageBox::Ok);
@@ -153,10 +149,8 @@ void TestE2eCopy::unplugDuringCopy()
     QVERIFY(stick.plug());
     BoxAnswerer boxes;
     discShelf w;
-    w.show();
     WindowDriver app(w);
-    QVERIFY(app.waitForRows({QStringLiteral("/linux")}));
-    QVERIFY(app.waitForReady());
+    QVERIFY(app.waitForReady({QStringLiteral("/linux")}));
 
     // The last dropped is copied first: long.iso, long enough to pull the stick in the middle.
     app.drop(QString(), {sources.filePath(QStringLiteral("gone/c.iso")),
@@ -178,8 +172,7 @@ void TestE2eCopy::unplugDuringCopy()
     QVERIFY(app.waitForRows({QStringLiteral("/<Waiting for an discwand to appear>")}));
 
     QVERIFY(stick.plug());
-    QVERIFY(app.waitForRows({QStringLiteral("/linux")}));
-    QVERIFY(app.waitForReady());
+    QVERIFY(app.waitForReady({QStringLiteral("/linux")}));
     QVERIFY2(stick.unplug(), qPrintable(stick.error()));
     FatImage fat(stick.image());
     const QStringList entries = fat.entries();
@@ -205,10 +198,8 @@ void TestE2eCopy::overwriteCancelled()
     const QByteArray oldBytes = TestEnv::readFile(stick.deviceRoot() + image.mid(1));
     BoxAnswerer boxes;
     discShelf w;
-    w.show();
     WindowDriver app(w);
-    QVERIFY(app.waitForRows({image}));
-    QVERIFY(app.waitForReady());
+    QVERIFY(app.waitForReady({image}));
 
     boxes.answer(QMessageBox::Yes);
     app.drop(QStringLiteral("/linux"), {sources.filePath(QStringLiteral("new/debian-12-netinst.iso"))});

@@ -39,7 +39,6 @@ void TestE2eLibrary::plugWhileRunning()
     SimStick stick;
     REQUIRE_STICK(stick);
     discShelf w;
-    w.show();
     WindowDriver app(w);
     QVERIFY(app.waitForReady());
     QCOMPARE(app.rows(), QStringList{QStringLiteral("/<Waiting for an discwand to appear>")});
@@ -100,7 +99,6 @@ void TestE2eLibrary::loadIso()
     QVERIFY(stick.setReadOnly(readOnly));
     BoxAnswerer boxes;
     discShelf w;
-    w.show();
     WindowDriver app(w);
     QVERIFY2(app.waitForRows({row}), qPrintable(app.rows().join(QLatin1Char(' '))));
     QVERIFY(app.waitForReady());
@@ -164,13 +162,11 @@ void TestE2eLibrary::selectorProgramDownloaded()
     BoxAnswerer boxes;
     discShelf w;
     w.setDownloadUrl(QUrl(QStringLiteral("http://127.0.0.1:%1/wandmenu.bin").arg(server.serverPort())));
-    w.show();
     WindowDriver app(w);
     QVERIFY(app.waitForReady());
     boxes.answer(QMessageBox::Yes);
     QVERIFY(stick.plug());
-    QVERIFY(app.waitForRows({QStringLiteral("/linux/tools/memtest86.iso")}));
-    QVERIFY(app.waitForReady());
+    QVERIFY(app.waitForReady({QStringLiteral("/linux/tools/memtest86.iso")}));
     QCOMPARE(boxes.titles(), QStringList{QStringLiteral("wandmenu is missing!")});
     // The download runs beside the cycle, which lists the stick without waiting for it.
     QTRY_COMPARE(requests, 1);

@@ -17,6 +17,7 @@
 WindowDriver::WindowDriver(discShelf &window)
     : w(window)
 {
+    w.show();
     watchdog.setInterval(500);
     QObject::connect(&watchdog, &QTimer::timeout, &watchdog, [this] { closeStrayBox(); });
     watchdog.start();
@@ -79,9 +80,9 @@ bool WindowDriver::waitForRows(const QStringList &paths, int timeoutMs) const
         timeoutMs);
 }
 
-bool WindowDriver::waitForReady(int timeoutMs) const
+bool WindowDriver::waitForReady(const QStringList &paths, int timeoutMs) const
 {
-    return TestEnv::waitForReady(w.scanCycle(), timeoutMs);
+    return waitForRows(paths, timeoutMs) && TestEnv::waitForReady(w.scanCycle(), timeoutMs);
 }
 
 bool WindowDriver::select(const QString &path) const

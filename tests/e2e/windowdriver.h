@@ -16,6 +16,7 @@ class isoTreeWidget;
 class WindowDriver
 {
 public:
+    // Shows the window: a user works one that is on screen.
     explicit WindowDriver(discShelf &window);
     WindowDriver(const WindowDriver &) = delete;
     WindowDriver &operator=(const WindowDriver &) = delete;
@@ -25,7 +26,8 @@ public:
     QStringList rows() const;
     QTreeWidgetItem *row(const QString &path) const;
     bool waitForRows(const QStringList &paths, int timeoutMs = 20000) const;
-    bool waitForReady(int timeoutMs = 20000) const;
+    // The scan cycle at rest, with these rows listed.
+    bool waitForReady(const QStringList &paths = {}, int timeoutMs = 20000) const;
 
     bool select(const QString &path) const;
     // Expands the row's parents and scrolls to it; gives its centre in the viewport.
