@@ -34,10 +34,9 @@ IsoImageInfo parseDescriptors(const QByteArray &descriptors)
     info.label = QString::fromLatin1(descriptors.mid(40, 32)).trimmed();
     info.created = readDate(descriptors.mid(813, 17));
     // The boot record sits among the descriptors after the primary one; El Torito puts it at
-    // sector 17.
+    // sector 17, its boot system identifier beginning with the standard's name.
     const int boot = (bootSector - primarySector) * sector;
-    info.bootable = isDescriptor(descriptors, boot, 0)
-        && descriptors.mid(boot + 7, 23) == "EL TORITO SPECIFICATION";
+    info.bootable = isDescriptor(descriptors, boot, 0) && descriptors.mid(boot + 7, 10) == "EL TORITO ";
     return info;
 }
 

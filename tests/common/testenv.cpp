@@ -42,7 +42,7 @@ void stampBootable(QByteArray &bytes)
         bytes.replace(sector * 2048, head.size(), head);
     };
     descriptor(16, 1, {});
-    descriptor(17, 0, "EL TORITO SPECIFICATION");
+    descriptor(17, 0, "EL TORITO "); // the start of the boot system identifier
     descriptor(18, char(255), {});
 }
 
