@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 tools/ensure-packages.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDISCSHELF_WERROR="${DISCSHELF_WERROR:-OFF}" >/dev/null
 cmake --build build -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure "$@"

@@ -308,9 +308,9 @@ QList<SystemDescription::Mount> SystemDescription::parseMountTable(const QByteAr
             } else {
                 f[n++] = field;
             }
-            q = sp + 1;
+            q = sp == eol ? eol : sp + 1;
         }
-        p = eol + 1;
+        p = eol == end ? end : eol + 1;
         if (!afterDash || n < 8)
             continue;
         const QString number = QString::fromLatin1(f[2]);
@@ -389,7 +389,11 @@ bool SystemDescription::hasDeviceLinks() const
 
 QByteArray SystemDescription::udevProperty(const QString &number, const QByteArray &key) const
 {
-    const QByteArray data = readTrimmed(sysPath(QStringLiteral("run/udev/data/b") + number));
+    return udevValue(readTrimmed(sysPath(QStringLiteral("run/udev/data/b") + number)), key);
+}
+
+QByteArray SystemDescription::udevValue(const QByteArray &data, const QByteArray &key)
+{
     const QByteArray prefix = "E:" + key + '=';
     for (const QByteArray &line : data.split('\n'))
         if (line.startsWith(prefix))

@@ -62,6 +62,8 @@ public:
     static QString decodeMountPath(const QByteArray &escaped);
     // The bytes of an escaped mount-table path (octal escapes such as \040 decoded).
     static QByteArray unescapeMountPath(const QByteArray &escaped);
+    // The value of one property ("E:KEY=value" line) of a udev database entry, "" when absent.
+    static QByteArray udevValue(const QByteArray &data, const QByteArray &key);
 
 private:
     QString sysPath(const QString &relative) const;

@@ -132,6 +132,9 @@ public:
     }
 
 private:
+    static constexpr int maxDepth = 64;
+    int depth = 0;
+
     void advance() { tok = lexer.next(); }
 
     bool accept(const char *symbol)
@@ -238,17 +241,24 @@ private:
 
     NodePtr notExpr()
     {
+        // Each NOT and parenthesis nests a call: a text of thousands would end the process
+        // with a full stack. The detector's own queries nest two deep.
+        if (depth >= maxDepth)
+            return {};
+        ++depth;
+        NodePtr node;
         if (acceptKeyword("NOT")) {
-            NodePtr inner = notExpr();
-            if (!inner)
-                return {};
-            return branch(WqlQuery::Node::Not, inner);
-        }
-        if (accept("(")) {
+            if (NodePtr inner = notExpr())
+                node = branch(WqlQuery::Node::Not, inner);
+        } else if (accept("(")) {
             NodePtr inner = orExpr();
-            return inner && accept(")") ? inner : NodePtr();
+            if (inner && accept(")"))
+                node = inner;
+        } else {
+            node = comparison();
         }
-        return comparison();
+        --depth;
+        return node;
     }
 
     bool operand(QString *property, QVariant *literal)
@@ -414,40 +424,49 @@ bool inSet(QChar c, const QString &p, int pi, int *end)
     return false;
 }
 
-bool likeFrom(const QString &t, int ti, const QString &p, int pi)
+// One pattern element (a letter, '_' or a set) against one character; *next is the index of the
+// element after it.
+bool elementMatches(QChar c, const QString &p, int pi, int *next)
 {
-    while (pi < p.size()) {
-        const QChar c = p.at(pi);
-        if (c == QLatin1Char('%')) {
-            while (pi < p.size() && p.at(pi) == QLatin1Char('%'))
-                ++pi;
-            if (pi == p.size())
-                return true;
-            for (int k = ti; k <= t.size(); ++k)
-                if (likeFrom(t, k, p, pi))
-                    return true;
-            return false;
+    const QChar e = p.at(pi);
+    if (e == QLatin1Char('[')) {
+        int end;
+        const bool hit = inSet(c, p, pi + 1, &end);
+        if (end >= 0) {
+            *next = end;
+            return hit;
         }
-        if (ti >= t.size())
-            return false;
-        if (c == QLatin1Char('[')) {
-            int end;
-            const bool hit = inSet(t.at(ti), p, pi + 1, &end);
-            if (end >= 0) {
-                if (!hit)
-                    return false;
-                pi = end;
-                ++ti;
-                continue;
-            }
-            // An unclosed '[' stands for itself.
-        }
-        if (c != QLatin1Char('_') && !sameLetter(t.at(ti), c))
-            return false;
-        ++ti;
-        ++pi;
+        // An unclosed '[' stands for itself.
     }
-    return ti == t.size();
+    *next = pi + 1;
+    return e == QLatin1Char('_') || sameLetter(c, e);
+}
+
+// Every other element matches exactly one character, so on a mismatch only the last '%' needs
+// to take one character more: time grows with text times pattern, never exponentially, however
+// many '%' a device string brings into a pattern.
+bool likeFrom(const QString &t, const QString &p)
+{
+    int ti = 0, pi = 0;
+    int starPi = -1, starTi = 0;
+    while (ti < t.size()) {
+        int next;
+        if (pi < p.size() && p.at(pi) == QLatin1Char('%')) {
+            starPi = ++pi;
+            starTi = ti;
+        } else if (pi < p.size() && elementMatches(t.at(ti), p, pi, &next)) {
+            pi = next;
+            ++ti;
+        } else if (starPi >= 0) {
+            pi = starPi;
+            ti = ++starTi;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p.at(pi) == QLatin1Char('%'))
+        ++pi;
+    return pi == p.size();
 }
 
 } // namespace
@@ -466,5 +485,5 @@ bool WqlQuery::matches(const Lookup &value) const
 
 bool WqlQuery::like(const QString &text, const QString &pattern)
 {
-    return likeFrom(text, 0, pattern, 0);
+    return likeFrom(text, pattern);
 }

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 
+const QString ImageChoice::pendingPath = QStringLiteral("/config/.iso_filename.txt.new");
+
 QString ImageChoice::bootName(const QString &imagePath)
 {
     QString path = imagePath;
@@ -36,7 +38,7 @@ ImageChoice::Result ImageChoice::choose(const QString &imagePath) const
         return Result::WriteFailed;
     const QString config = root + QStringLiteral("config");
     const QString target = config + QStringLiteral("/iso_filename.txt");
-    QFile next(config + QStringLiteral("/.iso_filename.txt.new"));
+    QFile next(QDir::cleanPath(root + pendingPath));
     // The device reads one byte per character and no line ending.
     const bool written = next.open(QIODevice::WriteOnly | QIODevice::Truncate)
         && next.write(bytes) == bytes.size() && next.flush() && FileSync::syncFile(next);

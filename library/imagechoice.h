@@ -29,6 +29,10 @@ public:
     // What the device is told: the image's path, a split image named without its part suffix.
     static QString bootName(const QString &imagePath);
 
+    // The next choice as it is written beside the current one, from the device root; a choice
+    // cut off before its rename leaves it behind.
+    static const QString pendingPath;
+
 private:
     const ScsiDriveDetector &detector;
 };

@@ -1,5 +1,7 @@
 #include "library/isolisting.h"
 
+#include "library/imagechoice.h"
+
 #include "copy/copycommit.h"
 #include "library/log.h"
 
@@ -168,5 +170,8 @@ IsoListing IsoListing::read(const QString &deviceRoot)
     qCDebug(lcLibrary) << "Listing ISOs on" << QDir(deviceRoot).path();
     Walk walk { deviceRoot, {}, {} };
     walk.list(QString(), 0);
+    const QFileInfo pendingChoice(deviceRoot + ImageChoice::pendingPath);
+    if (pendingChoice.isFile())
+        walk.out.leftovers.append({ ImageChoice::pendingPath, pendingChoice.size() });
     return walk.out;
 }

@@ -81,9 +81,10 @@ void TestIsoListing::listing_data()
         << QStringList { "deep/", "  config/", "  er/", "empty/" };
     QTest::newRow("what interrupted copies left")
         << QStringList { "a.iso", "d/.discshelf-1a2b3c4d.0", "d/.discshelf-1a2b3c4d.commit",
-                         "old.iso.temp", ".other" }
-        << QStringList { "d/", "a.iso", "left: /d/.discshelf-1a2b3c4d.0",
-                         "left: /d/.discshelf-1a2b3c4d.commit", "left: /old.iso.temp" };
+                         "old.iso.temp", ".other", "config/.iso_filename.txt.new" }
+        << QStringList { "d/", "a.iso", "left: /config/.iso_filename.txt.new",
+                         "left: /d/.discshelf-1a2b3c4d.0", "left: /d/.discshelf-1a2b3c4d.commit",
+                         "left: /old.iso.temp" };
     QTest::newRow("hidden entries")
         << QStringList { ".hidden.iso", ".dir/in.iso", "seen/.also.iso", "seen/in.iso" }
         << QStringList { "seen/", "  in.iso" };

@@ -40,6 +40,9 @@ void TestWql::read_data()
         << "SELECT FileSystem FROM Win32_LogicalDisk WHERE Name='/media/Bob's stick'" << "";
     QTest::newRow("associators unquoted key") << "ASSOCIATORS OF {Win32_DiskDrive=x}" << "";
     QTest::newRow("other statement") << "DELETE FROM Win32_DiskDrive" << "";
+    QTest::newRow("nested deeper than any query")
+        << "SELECT * FROM C WHERE " + QString("NOT (").repeated(100000) + "a = 1" + QString(")").repeated(100000)
+        << "";
 }
 
 void TestWql::read()
@@ -99,6 +102,11 @@ void TestWql::like_data()
     QTest::newRow("percent inside set is literal") << "[%]" << "%" << "x";
     QTest::newRow("unclosed bracket is literal") << "a[b" << "a[b" << "ab";
     QTest::newRow("empty pattern") << "" << "" << "a";
+    QTest::newRow("percent takes more after a partial match") << "%aab" << "aaab" << "aaba";
+    QTest::newRow("set after percent") << "%[ab]c" << "xxbc" << "xxbd";
+    QTest::newRow("trailing percents match nothing") << "abc%%" << "abc" << "ab";
+    QTest::newRow("many percents, long near miss")
+        << QString("%a").repeated(12) + "%b" << QString("a").repeated(12) + "b" << QString("a").repeated(300);
 }
 
 void TestWql::like()

@@ -1,0 +1,167 @@
+#!/usr/bin/env bash
+# Kills discshelf-cli with SIGKILL at random points of its work on a simulated discwand (copies
+# of new images, overwrites of an image already there, boot choices), starts it again and checks
+# after every kill: the FAT volume is clean (fsck.fat -n), every image the user had is there
+# byte for byte (an overwritten one either old or new, whole), every leftover is reported by
+# "check" with its repair and gone after "check --repair", and the boot choice names an image.
+# The seed fixes the kill points, so a failing run can be repeated.
+#
+# Usage: tools/crash-recovery.sh [--runs N] [--seed S] [--cli PATH] [--keep]
+#   --runs N    number of killed runs (default 24)
+#   --seed S    seed of the random kill points (default 1)
+#   --cli PATH  the discshelf-cli to test (default build/discshelf-cli)
+#   --keep      leave the work folder (stick image, logs) for a look afterwards
+# Exit status: 0 all runs passed, 1 a check failed, 77 no simulated stick here.
+set -euo pipefail
+
+top=$(cd "$(dirname "$0")/.." && pwd)
+sim="$top/tools/discwand-sim"
+runs=24 seed=1 cli="$top/build/discshelf-cli" keep=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --runs) runs=${2:?}; shift 2 ;;
+    --seed) seed=${2:?}; shift 2 ;;
+    --cli) cli=${2:?}; shift 2 ;;
+    --keep) keep=1; shift ;;
+    *) echo "crash-recovery: unknown option $1" >&2; exit 2 ;;
+  esac
+done
+[ -x "$cli" ] || { echo "crash-recovery: no program at $cli (build first)" >&2; exit 2; }
+if ! why=$("$sim" check 2>&1); then
+  echo "crash-recovery: skipped: $why" >&2
+  exit 77
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/crash-recovery.XXXXXX")
+stick="$work/stick" mnt="$work/stick/mnt"
+cleanup() {
+  "$sim" destroy "$stick" >/dev/null 2>&1 || true
+  if [ "$keep" = 1 ]; then echo "Work folder kept: $work"; else rm -rf "$work"; fi
+}
+trap cleanup EXIT
+export DISCSHELF_SYSROOT="$stick/sysroot"
+fsck=$(command -v fsck.fat || echo /usr/sbin/fsck.fat)
+RANDOM=$seed
+
+fail() { echo "FAIL (run $run, $what): $*" >&2; exit 1; }
+
+# An image with the volume descriptors of a bootable ISO 9660 image over random bytes.
+make_image() {
+  head -c "$2" /dev/urandom >"$1"
+  printf '\001CD001\001' | dd of="$1" bs=1 seek=32768 conv=notrunc status=none
+  printf '\000CD001\001EL TORITO ' | dd of="$1" bs=1 seek=34816 conv=notrunc status=none
+  printf '\377CD001\001' | dd of="$1" bs=1 seek=36864 conv=notrunc status=none
+}
+
+# Every image on the stick with its checksum, as "sum  path", sorted.
+image_sums() {
+  (cd "$mnt" && find . -type f \( -iname '*.iso' -o -iname '*.iso.[0-9]*' \) ! -name '.*' \
+     -exec sha256sum {} + | sort -k2)
+}
+
+sumof() { sha256sum "$1" | cut -d' ' -f1; }
+
+"$sim" create "$stick" --size 96 >/dev/null
+"$sim" plug "$stick"
+mkdir -p "$work/src/new" "$work/src/v1" "$work/src/v2"
+make_image "$work/src/new/fresh.iso" $((6 * 1048576))
+make_image "$work/src/v1/over.iso" $((5 * 1048576))
+make_image "$work/src/v2/over.iso" $((7 * 1048576))
+"$cli" copy --to linux "$work/src/v1/over.iso" >"$work/run.log" 2>&1 || { cat "$work/run.log"; exit 1; }
+"$cli" load /linux/over.iso >"$work/run.log" 2>&1 || { cat "$work/run.log"; exit 1; }
+over_sums="$(sumof "$work/src/v1/over.iso") $(sumof "$work/src/v2/over.iso")"
+fresh_sum=$(sumof "$work/src/new/fresh.iso")
+# What the user has and must keep whole: every image but the two the runs write.
+kept=$(image_sums | grep -v -e ' ./linux/over.iso$' -e ' ./fresh.iso$')
+choices="/linux/over.iso /linux/debian-12-netinst.iso"
+
+# Waits until a hidden file of a copy reaches the given size (or a journal appears when the
+# size is 0), at most 20 s; returns early when the process has ended.
+wait_for_part() {
+  local pid=$1 dir=$2 size=$3 i
+  for ((i = 0; i < 10000; i++)); do
+    kill -0 "$pid" 2>/dev/null || return 0
+    if [ "$size" = 0 ]; then
+      compgen -G "$dir/.discshelf-*.commit" >/dev/null && return 0
+    else
+      for f in "$dir"/.discshelf-*.0; do
+        [ -f "$f" ] && [ "$(stat -c %s "$f")" -ge "$size" ] && return 0
+      done
+    fi
+    sleep 0.002
+  done
+}
+
+killed=0 finished=0 leftovers=0
+version=1
+for ((run = 1; run <= runs; run++)); do
+  case $((RANDOM % 3)) in
+    0) what="copy of a new image"; dir=$mnt; size=$((6 * 1048576))
+       args=(copy "$work/src/new/fresh.iso") ;;
+    1) what="overwrite"; dir=$mnt/linux; version=$((3 - version))
+       size=$(stat -c %s "$work/src/v$version/over.iso")
+       args=(copy --overwrite --to linux "$work/src/v$version/over.iso") ;;
+    2) what="boot choice"; dir=""; size=0
+       args=(load "$(echo "$choices" | cut -d' ' -f$((RANDOM % 2 + 1)))") ;;
+  esac
+  # Where to kill: after a random time, part way through writing the part, once it is written
+  # (while it is read back), or once the journal names it (during the final renames).
+  point=$((RANDOM % 4))
+  [ -n "$dir" ] || point=0
+  case $point in
+    0) at="after $((RANDOM % 400)) ms" ;;
+    1) at="at $((RANDOM % 100)) % written" ;;
+    2) at="once written" ;;
+    3) at="at the rename" ;;
+  esac
+  "$cli" "${args[@]}" >"$work/run.log" 2>&1 &
+  pid=$!
+  case $point in
+    0) sleep "0.$(printf '%03d' "${at//[^0-9]/}")" ;;
+    1) wait_for_part "$pid" "$dir" $((size * ${at//[^0-9]/} / 100 + 1)) ;;
+    2) wait_for_part "$pid" "$dir" "$size" ;;
+    3) wait_for_part "$pid" "$dir" 0 ;;
+  esac
+  if kill -KILL "$pid" 2>/dev/null; then
+    killed=$((killed + 1)) what="$what, killed $at"
+  else
+    finished=$((finished + 1)) what="$what, finished before the kill $at"
+  fi
+  wait "$pid" 2>/dev/null || true
+
+  # Started again: every hidden file of ours is reported, then repaired away.
+  hidden=$(cd "$mnt" && find . \( -name '.discshelf-*' -o -path ./config/.iso_filename.txt.new \) |
+    sed 's|^\.||' | sort)
+  rc=0; reported=$("$cli" check 2>/dev/null) || rc=$?
+  if [ -n "$hidden" ]; then
+    leftovers=$((leftovers + 1))
+    [ "$rc" = 8 ] || fail "check ended with $rc although $hidden was left"
+    echo "$reported" | grep -qv ' was left by an interrupted copy$' && fail "other problems: $reported"
+    [ "$(echo "$reported" | sed 's/ was left by an interrupted copy$//' | sort)" = "$hidden" ] ||
+      fail "left: $hidden; reported: $reported"
+    "$cli" check --repair >/dev/null 2>&1 || fail "check --repair ended with $?"
+    [ -z "$(cd "$mnt" && find . -name '.discshelf-*' -o -name .iso_filename.txt.new)" ] ||
+      fail "leftovers after the repair"
+  else
+    [ "$rc" = 0 ] || fail "check ended with $rc: $reported"
+  fi
+
+  sums=$(image_sums)
+  [ "$(echo "$sums" | grep -v -e ' ./linux/over.iso$' -e ' ./fresh.iso$')" = "$kept" ] ||
+    fail "an image the user had changed"
+  over=$(echo "$sums" | awk '$2 == "./linux/over.iso" { print $1 }')
+  case " $over_sums " in *" $over "*) ;; *) fail "linux/over.iso is neither version, whole" ;; esac
+  fresh=$(echo "$sums" | awk '$2 == "./fresh.iso" { print $1 }')
+  [ -z "$fresh" ] || [ "$fresh" = "$fresh_sum" ] || fail "fresh.iso is not whole"
+  choice=$(cat "$mnt/config/iso_filename.txt")
+  case " $choices " in *" $choice "*) ;; *) fail "boot choice is '$choice'" ;; esac
+  # The next run writes fresh.iso anew.
+  rm -f "$mnt/fresh.iso"
+
+  "$sim" unplug "$stick"
+  "$fsck" -n "$stick/volume.img" >"$work/fsck.log" 2>&1 || fail "fsck.fat: $(cat "$work/fsck.log")"
+  "$sim" plug "$stick"
+  echo "run $run: $what: $([ -n "$hidden" ] && echo "leftovers reported and repaired" || echo "nothing left over")"
+done
+echo "crash-recovery: $runs runs (seed $seed): $killed killed, $finished finished first," \
+  "$leftovers left leftovers; volume clean, images whole, boot choice whole after every one"
