@@ -92,7 +92,7 @@ wait_for_part() {
   done
 }
 
-killed=0 finished=0 leftovers=0
+killed=0 finished=0 leftovers=0 journals=0
 version=1
 for ((run = 1; run <= runs; run++)); do
   case $((RANDOM % 3)) in
@@ -135,6 +135,7 @@ for ((run = 1; run <= runs; run++)); do
   rc=0; reported=$("$cli" check 2>/dev/null) || rc=$?
   if [ -n "$hidden" ]; then
     leftovers=$((leftovers + 1))
+    case "$hidden" in *.commit*) journals=$((journals + 1)) ;; esac
     [ "$rc" = 8 ] || fail "check ended with $rc although $hidden was left"
     echo "$reported" | grep -qv ' was left by an interrupted copy$' && fail "other problems: $reported"
     [ "$(echo "$reported" | sed 's/ was left by an interrupted copy$//' | sort)" = "$hidden" ] ||
@@ -164,4 +165,5 @@ for ((run = 1; run <= runs; run++)); do
   echo "run $run: $what: $([ -n "$hidden" ] && echo "leftovers reported and repaired" || echo "nothing left over")"
 done
 echo "crash-recovery: $runs runs (seed $seed): $killed killed, $finished finished first," \
-  "$leftovers left leftovers; volume clean, images whole, boot choice whole after every one"
+  "$leftovers left leftovers ($journals a journal to carry out); volume clean, images whole," \
+  "boot choice whole after every one"
