@@ -10,7 +10,7 @@ seconds=${1:-60}
 
 tools/ensure-packages.sh clang libclang-rt-14-dev
 CC=clang CXX=clang++ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DDISCSHELF_SANITIZE=ON -DDISCSHELF_FUZZ=ON -DDISCSHELF_WERROR=ON -DDISCSHELF_BENCH=OFF >/dev/null
+  -DDISCSHELF_SANITIZE=ON -DDISCSHELF_FUZZ=ON -DDISCSHELF_WERROR=ON >/dev/null
 cmake --build build-asan -j"$(nproc)"
 
 export ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1
