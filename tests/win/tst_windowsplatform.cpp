@@ -4,6 +4,7 @@
 #include "copy/filesync.h"
 #include "detect/drivenotifier.h"
 #include "detect/scsidrivedetector.h"
+#include "library/ejector.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -25,6 +26,7 @@ private slots:
     void broadcast_data();
     void broadcast();
     void volumes();
+    void ejectMissingVolume();
 };
 
 void TestWindowsPlatform::query_data()
@@ -153,6 +155,19 @@ void TestWindowsPlatform::volumes()
     QVERIFY(!FileSync::syncVolume(QStringLiteral("Q:/nowhere")));
     QVERIFY(FileSync::volumeOf(dir.path()) != 0);
     QCOMPARE(FileSync::volumeOf(QStringLiteral("Q:/nowhere")), quint64(0));
+}
+
+void TestWindowsPlatform::ejectMissingVolume()
+{
+    // A drive that is not there can be neither ejected nor written out, and says why.
+    Ejector ejector;
+    QSignalSpy finished(&ejector, &Ejector::finished);
+    ejector.eject(QStringLiteral("Q:"));
+    QVERIFY(ejector.isBusy());
+    QVERIFY(finished.wait(10000));
+    QVERIFY(!ejector.isBusy());
+    QCOMPARE(finished.at(0).at(0).value<Ejector::Outcome>(), Ejector::Outcome::Failed);
+    QVERIFY(!finished.at(0).at(1).toString().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestWindowsPlatform)

@@ -50,4 +50,9 @@ WINEPATH+=";$("$wine" winepath -w /usr/x86_64-w64-mingw32/lib)"
 export WINEPATH WINEQT_PLUGIN_PATH=$("$wine" winepath -w "$qt/plugins")
 echo "Wine prefix ready in $(( $(date +%s) - begin )) s"
 "$wine" "$build/out/discshelf-cli.exe" --version | tr -d '\r' | grep -x "discshelf-cli [0-9]*"
+# The command-line program has no window: COM and WMI are its own to set up, and Wine has no
+# discwand to show it.
+status=0
+"$wine" "$build/out/discshelf-cli.exe" status || status=$?
+[ "$status" = 3 ] || { echo "discshelf-cli.exe status: exit $status, not 3 (no discwand)" >&2; exit 1; }
 ctest --test-dir "$build/out" --output-on-failure -j"$(nproc)" --timeout 900
