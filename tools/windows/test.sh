@@ -17,9 +17,16 @@ if [ ! -f "$kit/qt6.4.2-mingw64.tar.xz" ]; then
   echo "Windows build skipped: no Windows Qt kit at $kit (tools/windows/build.sh KIT)"
   exit 0
 fi
-if ! "$project/tools/ensure-packages.sh" g++-mingw-w64-x86-64-posix wine64 ninja-build \
-     qt6-base-dev-tools xvfb xauth; then
-  echo "Windows build skipped: the mingw-w64 compiler, Wine or Xvfb could not be installed"
+# Without root or network the Linux run goes on; what is missing is named below.
+"$project/tools/ensure-packages.sh" g++-mingw-w64-x86-64-posix wine64 ninja-build \
+  qt6-base-dev-tools xvfb xauth || true
+missing=()
+command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=("the mingw-w64 compiler (g++-mingw-w64-x86-64-posix)")
+[ -x "$wine" ] || missing+=("Wine ($wine, package wine64)")
+command -v ninja >/dev/null || missing+=("ninja (ninja-build)")
+command -v xvfb-run >/dev/null || missing+=("Xvfb (xvfb, xauth)")
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Windows build skipped: missing $(IFS=';'; echo "${missing[*]}" | sed 's/;/; /g')"
   exit 0
 fi
 
