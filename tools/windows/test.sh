@@ -13,32 +13,32 @@ build=$(realpath -m "${DISCSHELF_WIN_BUILD:-$project/build-win}")
 wine=/usr/lib/wine/wine64   # Debian's wine64 has no /usr/bin wrapper
 
 if ! $suites; then
-if [ ! -f "$kit/qt6.4.2-mingw64.tar.xz" ]; then
-  echo "Windows build skipped: no Windows Qt kit at $kit (tools/windows/build.sh KIT)"
-  exit 0
-fi
-# Without root or network the Linux run goes on; what is missing is named below.
-"$project/tools/ensure-packages.sh" g++-mingw-w64-x86-64-posix wine64 ninja-build \
-  qt6-base-dev-tools xvfb xauth || true
-missing=()
-command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=("the mingw-w64 compiler (g++-mingw-w64-x86-64-posix)")
-[ -x "$wine" ] || missing+=("Wine ($wine, package wine64)")
-command -v ninja >/dev/null || missing+=("ninja (ninja-build)")
-command -v xvfb-run >/dev/null || missing+=("Xvfb (xvfb, xauth)")
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Windows build skipped: missing $(IFS=';'; echo "${missing[*]}" | sed 's/;/; /g')"
-  exit 0
-fi
+  if [ ! -f "$kit/qt6.4.2-mingw64.tar.xz" ]; then
+    echo "Windows build skipped: no Windows Qt kit at $kit (tools/windows/build.sh KIT)"
+    exit 0
+  fi
+  # Without root or network the Linux run goes on; what is missing is named below.
+  "$project/tools/ensure-packages.sh" g++-mingw-w64-x86-64-posix wine64 ninja-build \
+    qt6-base-dev-tools xvfb xauth || true
+  missing=()
+  command -v x86_64-w64-mingw32-g++-posix >/dev/null \
+    || missing+=("the mingw-w64 compiler (g++-mingw-w64-x86-64-posix)")
+  [ -x "$wine" ] || missing+=("Wine ($wine, package wine64)")
+  command -v ninja >/dev/null || missing+=("ninja (ninja-build)")
+  command -v xvfb-run >/dev/null || missing+=("Xvfb (xvfb, xauth)")
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Windows build skipped: missing $(IFS=';'; echo "${missing[*]}" | sed 's/;/; /g')"
+    exit 0
+  fi
 
-
-# Wine makes real windows only on an X display (the drive notifier keeps one; Qt itself draws
-# offscreen), so the suites run in a second pass of this script under Xvfb.
-start=$(date +%s)
-"$project/tools/windows/build.sh" "$kit"
-built=$(date +%s)
-xvfb-run -a "$0" --suites "$kit"
-echo "Windows: cross-build $(( built - start )) s, Wine suites $(( $(date +%s) - built )) s"
-exit 0
+  # Wine makes real windows only on an X display (the drive notifier keeps one; Qt itself
+  # draws offscreen), so the suites run in a second pass of this script under Xvfb.
+  start=$(date +%s)
+  "$project/tools/windows/build.sh" "$kit"
+  built=$(date +%s)
+  xvfb-run -a "$0" --suites "$kit"
+  echo "Windows: cross-build $(( built - start )) s, Wine suites $(( $(date +%s) - built )) s"
+  exit 0
 fi
 
 # Fresh for every run, then kept alive by its server while the suites share it: making a prefix
