@@ -9,3 +9,6 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDISCSHELF_WERROR="${DISC
 cmake --build build -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure "$@"
+# The Windows build and its suites under Wine, where the Windows Qt kit is at hand; a filtered
+# run (arguments for ctest) stays on Linux.
+[ $# -gt 0 ] || tools/windows/test.sh

@@ -6,7 +6,12 @@
 #include <QJsonDocument>
 
 #include <cstdio>
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -63,5 +68,15 @@ QString CliOutput::wrapped(const QString &text, int indent, int width)
 
 bool CliOutput::messagesOnTerminal()
 {
+#ifdef Q_OS_WIN
+    // The progress line rewrites itself with terminal sequences, which a console follows once
+    // asked to.
+    DWORD mode = 0;
+    const HANDLE console = GetStdHandle(STD_ERROR_HANDLE);
+    if (!_isatty(_fileno(stderr)) || !GetConsoleMode(console, &mode))
+        return false;
+    return SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+#else
     return ::isatty(STDERR_FILENO) == 1;
+#endif
 }

@@ -56,10 +56,17 @@ ExitStatus EjectCommand::run(const QCommandLineParser &, const QStringList &args
             CliOutput::note(detail);
         return ExitStatus::Done;
     case Ejector::Outcome::SyncedOnly:
+#ifdef Q_OS_WIN
+        CliOutput::note(tr("Everything is written to the discwand, but it could not be ejected "
+                           "(%1). Eject %2 with \"Safely Remove Hardware\" in the taskbar before "
+                           "you unplug it.")
+                            .arg(detail, mountPoint));
+#else
         CliOutput::note(tr("Everything is written to the discwand, but it could not be unmounted "
                            "(%1). Unmount it before you unplug it: umount %2 (or Eject in your "
                            "file manager).")
                             .arg(detail, shellQuoted(mountPoint)));
+#endif
         return ExitStatus::Done;
     case Ejector::Outcome::Failed:
         break;

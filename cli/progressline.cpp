@@ -3,8 +3,12 @@
 
 #include "cli/clioutput.h"
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <sys/ioctl.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -12,9 +16,15 @@ constexpr int redrawMs = 200;
 
 int terminalWidth()
 {
+#ifdef Q_OS_WIN
+    CONSOLE_SCREEN_BUFFER_INFO info {};
+    if (GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info))
+        return info.srWindow.Right - info.srWindow.Left + 1;
+#else
     winsize size {};
     if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
         return size.ws_col;
+#endif
     return 80;
 }
 

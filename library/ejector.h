@@ -1,14 +1,18 @@
-// Makes the stick safe to pull out. Through UDisks2 on the system bus its file system is
-// unmounted and its drive powered off; where UDisks2 is not there or does not manage the mount,
-// the volume is synced and the user is told what is left to do. Nothing here blocks the caller.
+// Makes the stick safe to pull out. On Linux, through UDisks2 on the system bus, its file system
+// is unmounted and its drive powered off; where UDisks2 is not there or does not manage the
+// mount, the volume is synced and the user is told what is left to do. On Windows the volume is
+// flushed, locked, dismounted and its medium ejected. Nothing here blocks the caller.
 #pragma once
 
-#include <QDBusConnection>
 #include <QObject>
 #include <QString>
 
+#ifndef Q_OS_WIN
+#include <QDBusConnection>
+
 class QDBusError;
 class QDBusPendingCall;
+#endif
 
 class Ejector : public QObject
 {
@@ -23,19 +27,22 @@ public:
     };
     Q_ENUM(Outcome)
 
-    // Talks to UDisks2 on the system bus.
+    // Talks to UDisks2 on the system bus (on Windows: to the volume itself).
     explicit Ejector(QObject *parent = nullptr);
+
+    // Ejects the volume mounted at mountPoint ("/media/stick", no trailing separator; "E:");
+    // finished() follows. One ejection at a time: a call while busy is ignored.
+    void eject(const QString &mountPoint);
+    bool isBusy() const { return busy; }
+
+#ifndef Q_OS_WIN
     // Talks to whatever answers as UDisks2 on bus (a test's private bus).
     Ejector(const QDBusConnection &bus, QObject *parent);
     void setBus(const QDBusConnection &bus) { this->bus = bus; }
 
-    // Ejects the volume mounted at mountPoint ("/media/stick", no trailing separator); finished()
-    // follows. One ejection at a time: a call while busy is ignored.
-    void eject(const QString &mountPoint);
-    bool isBusy() const { return busy; }
-
     // A UDisks2 or bus error in words a user can act on.
     static QString describe(const QDBusError &error);
+#endif
 
 signals:
     // detail: for Failed what went wrong, for SyncedOnly why the disk service could not do
@@ -43,19 +50,21 @@ signals:
     void finished(Ejector::Outcome outcome, QString detail);
 
 private:
+    void done(Outcome outcome, const QString &detail);
+    QString mountPoint;
+    bool busy = false;
+#ifndef Q_OS_WIN
     void objectsListed(QDBusPendingCall reply);
     void unmounted(QDBusPendingCall reply);
     void poweredOff(QDBusPendingCall reply);
     void syncInstead(const QString &why);
-    void done(Outcome outcome, const QString &detail);
     // Calls member of interface on object path with an empty options map.
     QDBusPendingCall call(const QString &path, const QString &interface, const QString &member,
                           int timeoutMs);
     void await(const QDBusPendingCall &call, void (Ejector::*then)(QDBusPendingCall));
 
     QDBusConnection bus;
-    QString mountPoint;
     QString drive; // the UDisks2 drive object of the mount's block device
     bool canPowerOff = false;
-    bool busy = false;
+#endif
 };

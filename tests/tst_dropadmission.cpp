@@ -82,10 +82,12 @@ void TestDropAdmission::plan_data()
         { "image /t/b.iso", "image /t/a.iso", "image /t/folder/x.iso", "image /t/folder/sub/y.iso" });
     // Images go by their suffix in any case; a pipe would hold the copy up for ever; the size
     // limit is checked before presence.
+#ifdef Q_OS_UNIX
     row("kinds of file", { "a.iso", "notes.txt", "disc.ISO", "disc.iso.0", "p.iso|fifo",
                            "at.iso=40960000000", "over.iso=40960000001" }, {}, "/", { "over.iso" },
         { "too large /over.iso", "image /at.iso", "not a file /p.iso", "other /disc.iso.0",
           "image /disc.ISO", "other /notes.txt", "image /a.iso" });
+#endif
     // Present whole or split, in another letter case, or in the queue; not in another folder.
     row("present", { "x.iso", "y.iso", "z.iso", "a.iso", "q.iso" }, {}, "/d",
         { "d/x.iso", "d/y.iso.0", "z.iso", "d/A.ISO.0", "QUEUED" },
@@ -96,8 +98,10 @@ void TestDropAdmission::plan_data()
         { "image /X.ISO", "present /x.iso" });
     row("boot records read", { "b.iso=boot", "c.iso" }, {}, "/", {},
         { "image /c.iso", "image /b.iso (boots)" });
+#ifdef Q_OS_UNIX
     row("link loop", { "f/a.iso", "f/loop->..", "f/g/b.iso" }, { "f" }, "/", {},
         { "image /f/a.iso", "image /f/g/b.iso" });
+#endif
 }
 
 void TestDropAdmission::plan()

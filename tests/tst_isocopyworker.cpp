@@ -178,6 +178,12 @@ void TestIsoCopyWorker::copies()
     QFETCH(int, fatFiller);
     QFETCH(QString, event);
     QFETCH(int, code);
+#ifdef Q_OS_WIN
+    // Wine writes every byte of a copy of a sparse image; at the 4 GB part size that is minutes.
+    // Where a part ends is decided above the file calls, the same on every system.
+    if (size > 1000000000)
+        QSKIP("multi-gigabyte copies are left to the Linux run");
+#endif
     QTemporaryDir tmp(bigTempDir());
     const QString source = tmp.filePath(QStringLiteral("my image.iso"));
     if (size >= 0)

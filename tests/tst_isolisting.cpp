@@ -8,9 +8,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_LINUX
 #include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -62,12 +64,15 @@ void TestIsoListing::listing_data()
         << QStringList { "DEMO.ISO", "Demo.Iso.0", "DEMO.ISO.1", "x.ISO.0", "notes.txt", "iso",
                          "a.isox" }
         << QStringList { "DEMO.ISO", "Demo.Iso.0 (2 parts, 2 bytes)", "x.ISO.0 (1 parts, 1 bytes)" };
+    // Names apart only in letter case need a file system that keeps them apart.
+#ifndef Q_OS_WIN
     QTest::newRow("natural order, case aside")
         << QStringList { "b.iso", "B.iso", "a.iso", "10.iso", "9.iso" }
         << QStringList { "9.iso", "10.iso", "a.iso", "B.iso", "b.iso" };
     QTest::newRow("folders first, natural order too")
         << QStringList { "z/", "a.iso", "m2/", "m10/", "Z/" }
         << QStringList { "m2/", "m10/", "Z/", "z/", "a.iso" };
+#endif
     QTest::newRow("folder named like an image")
         << QStringList { "x.iso.0/", "y.iso/", "y.iso.0" }
         << QStringList { "x.iso.0/", "y.iso/", "y.iso.0 (1 parts, 1 bytes)" };
@@ -88,6 +93,7 @@ void TestIsoListing::listing_data()
     QTest::newRow("hidden entries")
         << QStringList { ".hidden.iso", ".dir/in.iso", "seen/.also.iso", "seen/in.iso" }
         << QStringList { "seen/", "  in.iso" };
+#ifdef Q_OS_UNIX
     QTest::newRow("links and special files")
         << QStringList { "real.iso", "link.iso->real.iso", "dead.iso->nowhere.iso",
                          "pipe.iso|fifo", "dir/a.iso", "dirlink->dir" }
@@ -96,6 +102,7 @@ void TestIsoListing::listing_data()
     QTest::newRow("link loop") << QStringList { "a/up->..", "a/x.iso" }
                                << QStringList { "a/", "  up/", "    a/", "      up/",
                                                 "      x.iso", "  x.iso" };
+#endif
 }
 
 void TestIsoListing::listing()
@@ -113,6 +120,9 @@ void TestIsoListing::listing()
 
 void TestIsoListing::unreadableFolderListedEmpty()
 {
+#ifndef Q_OS_LINUX
+    QSKIP("Folder permissions are set with POSIX calls.");
+#else
     QTemporaryDir device;
     const QString root = device.path() + '/';
     QVERIFY(TreeRows::lay(root, { "locked/in.iso", "locked/sub/", "open/in.iso" }));
@@ -133,6 +143,7 @@ void TestIsoListing::unreadableFolderListedEmpty()
     if (!QDir(QFile::decodeName(locked)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty())
         QSKIP("Folder permissions are not enforced for this user here.");
     QCOMPARE(dump(IsoListing::read(root)), (QStringList { "locked/", "open/", "  in.iso" }));
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestIsoListing)

@@ -293,6 +293,10 @@ Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</t
         <source>Couldn&apos;t eject the discwand: %1</source>
         <translation>Der Discwand ließ sich nicht auswerfen: %1</translation>
     </message>
+    <message>
+        <source>Everything is written to the discwand, but it could not be ejected (%1). Eject %2 with &quot;Safely Remove Hardware&quot; in the taskbar before you unplug it.</source>
+        <translation>Alles ist auf den discwand geschrieben, aber er konnte nicht ausgeworfen werden (%1). Werfen Sie %2 mit „Hardware sicher entfernen“ in der Taskleiste aus, bevor Sie ihn abziehen.</translation>
+    </message>
 </context>
 <context>
     <name>Ejector</name>
@@ -339,6 +343,18 @@ Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</t
     <message>
         <source>The system&apos;s disk service reported: %1</source>
         <translation>Der Laufwerksdienst des Systems meldet: %1</translation>
+    </message>
+    <message>
+        <source>Windows did not let Discshelf open the volume: %1</source>
+        <translation>Windows hat Discshelf das Laufwerk nicht öffnen lassen: %1</translation>
+    </message>
+    <message>
+        <source>The discwand is in use: a program still has a file or folder on it open. Close it, then eject again.</source>
+        <translation>Der discwand wird verwendet: Ein Programm hat noch eine Datei oder einen Ordner darauf geöffnet. Schließen Sie es und werfen Sie ihn dann erneut aus.</translation>
+    </message>
+    <message>
+        <source>The discwand could not be ejected: %1</source>
+        <translation>Der discwand konnte nicht ausgeworfen werden: %1</translation>
     </message>
 </context>
 <context>
@@ -785,6 +801,14 @@ Hängen Sie ihn im Dateimanager oder mit dem Befehl
     umount %2
 
 aus, bevor Sie ihn abziehen.</translation>
+    </message>
+    <message>
+        <source>Everything written to the discwand is saved on it, but Discshelf could not eject it: %1
+
+Eject %2 with &quot;Safely Remove Hardware&quot; in the taskbar, or in Explorer, before you pull it out.</source>
+        <translation>Alles, was auf den discwand geschrieben wurde, ist darauf gespeichert, aber Discshelf konnte ihn nicht auswerfen: %1
+
+Werfen Sie %2 mit „Hardware sicher entfernen“ in der Taskleiste oder im Explorer aus, bevor Sie ihn abziehen.</translation>
     </message>
 </context>
 <context>

@@ -42,7 +42,7 @@ QString nameOf(const QString &path)
 }
 
 // A path as a shell takes it, for a command the user may copy.
-QString shellQuoted(const QString &path)
+[[maybe_unused]] QString shellQuoted(const QString &path)
 {
     static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./+-]+$"));
     if (plain.match(path).hasMatch())
@@ -411,12 +411,21 @@ void StickActions::ejected(Ejector::Outcome outcome, const QString &detail)
                             QMessageBox::Ok);
         break;
     case Ejector::Outcome::SyncedOnly:
+#ifdef Q_OS_WIN
+        BoxPrompts::ask(parts.window, QMessageBox::Information, tr("Eject the discwand yourself"),
+                        tr("Everything written to the discwand is saved on it, but Discshelf "
+                           "could not eject it: %1\n\nEject %2 with \"Safely Remove Hardware\" "
+                           "in the taskbar, or in Explorer, before you pull it out.")
+                            .arg(detail, mountPoint),
+                        QMessageBox::Ok);
+#else
         BoxPrompts::ask(parts.window, QMessageBox::Information, tr("Eject the discwand yourself"),
                         tr("Everything written to the discwand is saved on it, but Discshelf "
                            "could not unmount it: %1\n\nUnmount it in your file manager, or with "
                            "the command\n\n    umount %2\n\nbefore you pull it out.")
                             .arg(detail, shellQuoted(mountPoint)),
                         QMessageBox::Ok);
+#endif
         break;
     case Ejector::Outcome::Failed:
         BoxPrompts::ask(parts.window, QMessageBox::Warning, tr("Couldn't eject the discwand"),
