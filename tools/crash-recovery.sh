@@ -92,6 +92,10 @@ wait_for_part() {
   done
 }
 
+inject=0
+strace -f -o /dev/null -e trace=rename -e inject=rename:signal=KILL:when=1 true 2>/dev/null &&
+  inject=1
+[ $inject = 1 ] || echo "crash-recovery: strace cannot stop the program here; the renames are aimed at by time"
 killed=0 finished=0 leftovers=0 journals=0
 version=1
 for ((run = 1; run <= runs; run++)); do
@@ -105,29 +109,47 @@ for ((run = 1; run <= runs; run++)); do
        args=(load "$(echo "$choices" | cut -d' ' -f$((RANDOM % 2 + 1)))") ;;
   esac
   # Where to kill: after a random time, part way through writing the part, once it is written
-  # (while it is read back), or once the journal names it (during the final renames).
+  # (while it is read back), or on entry to one of the syncs, renames and removals that put the
+  # copy or the choice in place (strace kills it there, before the call, counting each kind of
+  # call of a thread on its own; without strace, once the journal appears).
   point=$((RANDOM % 4))
-  [ -n "$dir" ] || point=0
+  [ -n "$dir" ] || [ $point = 3 ] || point=0
   case $point in
     0) at="after $((RANDOM % 400)) ms" ;;
     1) at="at $((RANDOM % 100)) % written" ;;
     2) at="once written" ;;
-    3) at="at the rename" ;;
+    3) case $((RANDOM % 3)) in
+         0) calls=rename,renameat,renameat2 n=1 ;;
+         1) calls=unlink,unlinkat n=1 ;;
+         2) calls=fsync,fdatasync n=$((RANDOM % 5 + 1)) ;;
+       esac
+       at="on entry to ${calls%%,*} call $n" ;;
   esac
-  "$cli" "${args[@]}" >"$work/run.log" 2>&1 &
-  pid=$!
-  case $point in
-    0) sleep "0.$(printf '%03d' "${at//[^0-9]/}")" ;;
-    1) wait_for_part "$pid" "$dir" $((size * ${at//[^0-9]/} / 100 + 1)) ;;
-    2) wait_for_part "$pid" "$dir" "$size" ;;
-    3) wait_for_part "$pid" "$dir" 0 ;;
-  esac
-  if kill -KILL "$pid" 2>/dev/null; then
-    killed=$((killed + 1)) what="$what, killed $at"
+  if [ $point = 3 ] && [ $inject = 1 ]; then
+    rc=0
+    strace -f -o /dev/null -e trace=$calls -e inject=$calls:signal=KILL:when=$n \
+      "$cli" "${args[@]}" >"$work/run.log" 2>&1 || rc=$?
+    if [ $rc = 137 ]; then
+      killed=$((killed + 1)) what="$what, killed $at"
+    else
+      finished=$((finished + 1)) what="$what, finished before the kill $at"
+    fi
   else
-    finished=$((finished + 1)) what="$what, finished before the kill $at"
+    "$cli" "${args[@]}" >"$work/run.log" 2>&1 &
+    pid=$!
+    case $point in
+      0) sleep "0.$(printf '%03d' "${at//[^0-9]/}")" ;;
+      1) wait_for_part "$pid" "$dir" $((size * ${at//[^0-9]/} / 100 + 1)) ;;
+      2) wait_for_part "$pid" "$dir" "$size" ;;
+      3) [ -z "$dir" ] || wait_for_part "$pid" "$dir" 0 ;;
+    esac
+    if kill -KILL "$pid" 2>/dev/null; then
+      killed=$((killed + 1)) what="$what, killed $at"
+    else
+      finished=$((finished + 1)) what="$what, finished before the kill $at"
+    fi
+    wait "$pid" 2>/dev/null || true
   fi
-  wait "$pid" 2>/dev/null || true
 
   # Started again: every hidden file of ours is reported, then repaired away.
   hidden=$(cd "$mnt" && find . \( -name '.discshelf-*' -o -path ./config/.iso_filename.txt.new \) |

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-scxml-dev libgl-dev
           fonts-dejavu-core dosfstools fusefat fuse mtools xvfb xauth
           qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
-          dpkg-dev file lintian desktop-file-utils appstream xorriso dbus "$@")
+          dpkg-dev file lintian desktop-file-utils appstream xorriso dbus strace "$@")
 
 missing=()
 for p in "${packages[@]}"; do
