@@ -26,7 +26,7 @@ void CheckCommand::describe(QCommandLineParser &parser) const
         + tr("Finds what interrupted copies left, split images with parts missing, a boot choice "
              "naming no image, images that will not boot and a missing selector program. "
              "--repair removes the leftovers and the broken images. Exit status 8 while problems "
-             "are left."));
+             "are left, 9 while a copy is under way on the stick."));
     parser.addOption({ QStringLiteral("repair"), tr("Apply the safe repairs.") });
     parser.addOption({ QStringLiteral("json"), tr("Print the problems as JSON.") });
 }
@@ -44,6 +44,10 @@ QString CheckCommand::kindName(const StickProblem &problem)
         return QStringLiteral("will-not-boot");
     case StickProblem::Kind::SelectorMissing:
         return QStringLiteral("selector-missing");
+    case StickProblem::Kind::DoubledImage:
+        return QStringLiteral("doubled-image");
+    case StickProblem::Kind::CopyUnderWay:
+        return QStringLiteral("copy-under-way");
     }
     return {};
 }
@@ -61,13 +65,15 @@ ExitStatus CheckCommand::run(const QCommandLineParser &parser, const QStringList
         = StickCheck::find(IsoListing::read(stick.root()), StickStatus::read(stick.detector()));
     const bool anyRepair = std::any_of(problems.cbegin(), problems.cend(),
                                        [](const StickProblem &p) { return p.canRemove(); });
-    if (repair && anyRepair && !stick.detector().isWritable())
-        return StickSession::readOnly();
+    if (repair && anyRepair)
+        if (const ExitStatus writable = stick.guard(); writable != ExitStatus::Done)
+            return writable;
 
     QJsonArray found;
     int left = 0;
     for (const StickProblem &problem : problems) {
-        const bool repaired = repair && problem.canRemove() && stick.detector().isPresent()
+        const bool repaired = repair && problem.canRemove()
+            && stick.detector().discwand().access() == Discwand::Access::Writable
             && StickCheck::remove(stick.root(), problem);
         left += repaired ? 0 : 1;
         if (json) {
@@ -87,5 +93,10 @@ ExitStatus CheckCommand::run(const QCommandLineParser &parser, const QStringList
         CliOutput::note(tr("No problems found."));
     else if (!repair && anyRepair)
         CliOutput::note(tr("'check --repair' removes the leftovers and broken images."));
+    // What a running copy writes is neither a problem nor sound yet: asked again later.
+    if (std::any_of(problems.cbegin(), problems.cend(), [](const StickProblem &p) {
+            return p.kind == StickProblem::Kind::CopyUnderWay;
+        }))
+        return ExitStatus::Busy;
     return left > 0 ? ExitStatus::Problems : ExitStatus::Done;
 }

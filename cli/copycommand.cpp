@@ -7,6 +7,7 @@
 #include "cli/flagprompts.h"
 #include "cli/sticksession.h"
 #include "copy/dropadmission.h"
+#include "detect/scsidrivedetector.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -50,6 +51,13 @@ ExitStatus CopyCommand::run(const QCommandLineParser &parser, const QStringList 
     if (overwrite && skip)
         return usage(tr("--overwrite and --skip-existing exclude each other."));
 
+    // Whatever names a place off the stick is refused before anything is looked at.
+    const QString to = parser.value(QStringLiteral("to"));
+    if (!Discwand::isStickPath(to))
+        return usage(tr("%1 is no folder on the discwand: name it from the top level, without "
+                        "\".\" or \"..\".")
+                         .arg(to));
+
     QStringList files;
     for (const QString &arg : args) {
         const QFileInfo info(arg);
@@ -64,9 +72,16 @@ ExitStatus CopyCommand::run(const QCommandLineParser &parser, const QStringList 
     if (const ExitStatus found = stick.findWritable(); found != ExitStatus::Done)
         return found;
 
+    if (stick.detector().discwand().filePath(to).isEmpty()) {
+        CliOutput::error(tr("%1 leads off the discwand: through a link, or onto another disk "
+                            "mounted there.")
+                             .arg(to));
+        return ExitStatus::Refused;
+    }
+
     const std::atomic<bool> never { false };
-    const DropAdmission::Plan plan = *DropAdmission::plan(
-        stick.root(), DeviceFolder(parser.value(QStringLiteral("to"))), files, never);
+    const DropAdmission::Plan plan
+        = *DropAdmission::plan(stick.root(), DeviceFolder(to), files, never);
     // A file found in a folder that is no image is passed over; one named is refused.
     const QSet<QString> named(files.cbegin(), files.cend());
     int refused = 0;

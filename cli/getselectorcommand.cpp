@@ -44,8 +44,8 @@ ExitStatus GetSelectorCommand::run(const QCommandLineParser &parser, const QStri
         CliOutput::note(tr("The selector program is on the discwand already."));
         return ExitStatus::Done;
     }
-    if (!stick.detector().isWritable())
-        return StickSession::readOnly();
+    if (const ExitStatus writable = stick.guard(); writable != ExitStatus::Done)
+        return writable;
 
     ExitStatus status = ExitStatus::Done;
     QEventLoop loop;
@@ -64,9 +64,9 @@ ExitStatus GetSelectorCommand::run(const QCommandLineParser &parser, const QStri
                 status = ExitStatus::Failure;
             }
         } else if (!fetch.store()) {
-            status = !stick.detector().isPresent() ? StickSession::missing()
-                : !stick.detector().isWritable()   ? StickSession::readOnly()
-                                                   : ExitStatus::Failure;
+            status = stick.guard();
+            if (status == ExitStatus::Done)
+                status = ExitStatus::Failure;
             if (status == ExitStatus::Failure)
                 CliOutput::error(tr("Couldn't write config/wandmenu.bin to the discwand."));
         } else {

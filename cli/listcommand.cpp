@@ -45,7 +45,7 @@ QJsonArray ListCommand::toJson(const QList<IsoRow> &rows, const QString &bootIma
             entry.insert(QStringLiteral("iso9660"), row.info.iso9660);
             entry.insert(QStringLiteral("label"), row.info.label);
             entry.insert(QStringLiteral("bootable"), row.info.bootable);
-            entry.insert(QStringLiteral("boot"), row.imagePath() == bootImage);
+            entry.insert(QStringLiteral("boot"), row.isBootImage(bootImage));
         }
         out.append(entry);
     }
@@ -56,7 +56,7 @@ QString ListCommand::line(const IsoRow &row, const QString &bootImage)
 {
     if (row.kind == IsoRow::Kind::Folder)
         return QStringLiteral("  ") + row.devicePath + QLatin1Char('/');
-    QString text = (row.imagePath() == bootImage ? QStringLiteral("* ") : QStringLiteral("  "))
+    QString text = (row.isBootImage(bootImage) ? QStringLiteral("* ") : QStringLiteral("  "))
         + row.imagePath().leftJustified(40) + QLatin1Char(' ')
         + CopyProgress::sizeText(row.size).rightJustified(9);
     if (row.parts > 1)

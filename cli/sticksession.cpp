@@ -50,7 +50,20 @@ ExitStatus StickSession::findWritable()
     const ExitStatus found = find();
     if (found != ExitStatus::Done)
         return found;
-    return scanner->isWritable() ? ExitStatus::Done : readOnly();
+    return guard();
+}
+
+ExitStatus StickSession::guard()
+{
+    switch (scanner->discwand().access()) {
+    case Discwand::Access::Writable:
+        return ExitStatus::Done;
+    case Discwand::Access::Gone:
+        return missing();
+    case Discwand::Access::ReadOnly:
+        break;
+    }
+    return readOnly();
 }
 
 ExitStatus StickSession::missing()

@@ -28,6 +28,10 @@ public:
     // As find(), and the stick must accept writes.
     ExitStatus findWritable();
 
+    // The write guard, before every write: Done, or the message and status of a stick that is
+    // gone or read-only.
+    ExitStatus guard();
+
     // The messages for a stick that is not there and one whose switch is set.
     static ExitStatus missing();
     static ExitStatus readOnly();

@@ -1,6 +1,8 @@
 #include "copy/copycommit.h"
 
+#include "copy/copylock.h"
 #include "copy/filesync.h"
+#include "copy/imageset.h"
 #include "copy/log.h"
 
 #include <QDir>
@@ -34,6 +36,22 @@ QStringList namesIn(const QString &dir)
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System);
 }
 
+// The journal's part count and image name; false for anything no copy of ours writes.
+bool readJournal(const QString &path, int *parts, QString *name)
+{
+    QFile journal(path);
+    if (!journal.open(QIODevice::ReadOnly))
+        return false;
+    const QList<QByteArray> lines = journal.read(4096).split('\n');
+    bool ok = false;
+    *parts = lines.value(0).toInt(&ok);
+    *name = QString::fromUtf8(lines.value(1));
+    return ok && *parts >= 1 && *parts <= ImageSet::maxParts && !name->isEmpty()
+        && *name != QLatin1String(".") && *name != QLatin1String("..")
+        && !name->contains(QLatin1Char('/')) && !name->contains(QLatin1Char('\\'))
+        && !name->contains(QChar(0)) && !name->startsWith(prefix);
+}
+
 } // namespace
 
 QString newBase(const QString &dir)
@@ -65,15 +83,7 @@ QStringList finalNames(const QString &name, int parts)
 
 QStringList imageFiles(const QString &dir, const QString &name)
 {
-    QStringList found;
-    const QString partPrefix = name + QLatin1Char('.');
-    for (const QString &entry : namesIn(dir)) {
-        if (entry.compare(name, Qt::CaseInsensitive) == 0
-            || (entry.startsWith(partPrefix, Qt::CaseInsensitive)
-                && isDigits(QStringView(entry).mid(partPrefix.size()))))
-            found << entry;
-    }
-    return found;
+    return ImageSet::read(dir, name).files();
 }
 
 bool writeJournal(const QString &dir, const QString &base, const QString &name, int parts)
@@ -92,24 +102,29 @@ bool writeJournal(const QString &dir, const QString &base, const QString &name, 
     return written;
 }
 
-bool apply(const QString &dir, const QString &base)
+bool apply(const QString &dir, const QString &base, bool resuming)
 {
-    QFile journal(dir + QLatin1Char('/') + journalName(base));
-    if (!journal.open(QIODevice::ReadOnly))
+    const QString journalPath = dir + QLatin1Char('/') + journalName(base);
+    int parts = 0;
+    QString name;
+    if (!readJournal(journalPath, &parts, &name))
         return false;
-    const QList<QByteArray> lines = journal.readAll().split('\n');
-    journal.close();
-    bool ok = false;
-    const int parts = lines.value(0).toInt(&ok);
-    const QString name = QString::fromUtf8(lines.value(1));
-    if (!ok || parts < 1 || name.isEmpty() || name.contains(QLatin1Char('/')))
-        return false;
+    const QString at = dir + QLatin1Char('/');
+    // A part gone before anything moved means the copy is not whole: it must not take the old
+    // image's place.
+    for (int i = 0; i < parts && !resuming; ++i) {
+        if (!QFile::exists(at + partName(base, i))) {
+            qCWarning(lcCopy) << "A part of the copy" << base << "is missing; it is discarded.";
+            discard(dir, base);
+            QFile::remove(journalPath);
+            return false;
+        }
+    }
 
     const QStringList finals = finalNames(name, parts);
     QSet<QString> replaced;
     for (const QString &f : finals)
         replaced.insert(f.toCaseFolded());
-    const QString at = dir + QLatin1Char('/');
     // Old files that no new part takes the place of go first; the rest are replaced in one
     // rename each, so every name holds a whole file at every moment.
     for (const QString &old : imageFiles(dir, name))
@@ -121,10 +136,29 @@ bool apply(const QString &dir, const QString &base)
             return false;
     }
     FileSync::syncDirectory(dir);
-    if (!QFile::remove(journal.fileName()))
+    if (!QFile::remove(journalPath))
         return false;
     FileSync::syncDirectory(dir);
     return true;
+}
+
+bool settle(const QString &dir, const QString &base)
+{
+    const QString journalPath = dir + QLatin1Char('/') + journalName(base);
+    int parts = 0;
+    QString name;
+    if (readJournal(journalPath, &parts, &name))
+        return apply(dir, base, true);
+    qCWarning(lcCopy) << "The journal" << journalPath
+                      << "cannot be carried out; the copy is discarded.";
+    discard(dir, base);
+    return (QFile::remove(journalPath) || !QFile::exists(journalPath))
+        && !QFile::exists(dir + QLatin1Char('/') + partName(base, 0));
+}
+
+bool isBusy(const QString &dir, const QString &base)
+{
+    return CopyLock::isHeld(dir + QLatin1Char('/') + partName(base, 0));
 }
 
 void discard(const QString &dir, const QString &base)
@@ -149,9 +183,14 @@ Leftovers find(const QString &dir)
             bases.insert(base);
     }
     for (const QString &base : std::as_const(bases))
-        if (!found.journals.contains(base))
+        if (isBusy(dir, base))
+            found.busy << base;
+        else if (!found.journals.contains(base))
             found.orphans << base;
+    for (const QString &base : std::as_const(found.busy))
+        found.journals.removeAll(base);
     found.orphans.sort();
+    found.busy.sort();
     return found;
 }
 

@@ -27,16 +27,25 @@ QStringList imageFiles(const QString &dir, const QString &name);
 // Writes and syncs the journal that makes the copy with this base the image called name.
 bool writeJournal(const QString &dir, const QString &base, const QString &name, int parts);
 // Carries out the journal of base in dir: removes the old image's files that the new one does
-// not replace, renames the parts into place and removes the journal. Safe to repeat after a
-// crash at any point.
-bool apply(const QString &dir, const QString &base);
+// not replace, renames the parts into place and removes the journal. Resuming after a crash at
+// any point, parts already renamed are passed over; otherwise every part must be there, and a
+// copy with one missing is discarded, the old image untouched.
+bool apply(const QString &dir, const QString &base, bool resuming = false);
+// Sees a leftover journal through: applied when it can be, and when it cannot be read (torn,
+// empty, a part count no copy makes, a name leaving its folder) the copy never committed and its
+// parts and journal go. True when nothing of base is left.
+bool settle(const QString &dir, const QString &base);
 // Removes the hidden parts of a copy that never reached its journal.
 void discard(const QString &dir, const QString &base);
+// The copy with this base is running now, in this process or another.
+bool isBusy(const QString &dir, const QString &base);
 
 // Leftovers of ours in dir: the bases of journals not carried out, and of parts without one.
+// Copies under way are no leftovers and are told apart.
 struct Leftovers {
     QStringList journals;
     QStringList orphans;
+    QStringList busy;
 };
 Leftovers find(const QString &dir);
 

@@ -124,14 +124,10 @@ void CopyQueue::startNext()
     }
     // The device root must still lead to the device's own volume: another disk mounted at the
     // same place since must not receive the copy.
-    if (!detector->isPresent()) {
+    const Discwand::Access access = detector->discwand().access();
+    if (access != Discwand::Access::Writable) {
         clearBatch();
-        emit stopped(Stop::DeviceGone);
-        return;
-    }
-    if (!detector->isWritable()) {
-        clearBatch();
-        emit stopped(Stop::NotWritable);
+        emit stopped(access == Discwand::Access::Gone ? Stop::DeviceGone : Stop::NotWritable);
         return;
     }
     if (current < 0 || current >= queue.size())
@@ -197,7 +193,7 @@ void CopyQueue::sweepLeftovers()
         const CopyCommit::Leftovers found = CopyCommit::find(dir);
         bool tidy = true;
         for (const QString &base : found.journals)
-            tidy = CopyCommit::apply(dir, base) && tidy;
+            tidy = CopyCommit::settle(dir, base) && tidy;
         for (const QString &base : found.orphans)
             CopyCommit::discard(dir, base);
         it = tidy ? leftovers.erase(it) : std::next(it);

@@ -1,8 +1,10 @@
 #include "copy/isocopyworker.h"
 
 #include "copy/copycommit.h"
+#include "copy/copylock.h"
 #include "copy/copyerror.h"
 #include "copy/filesync.h"
+#include "copy/imageset.h"
 #include "copy/log.h"
 
 #include <QCryptographicHash>
@@ -13,8 +15,6 @@
 
 namespace {
 
-// FAT32 cannot hold a file of 4 GiB; parts stay below this decimal limit.
-constexpr qint64 partLimit = 4096000000;
 constexpr int progressTotal = 100;
 
 // Makes the folders of `folder` below root, one at a time: a root that is gone stays gone, and
@@ -27,6 +27,9 @@ bool makeFolders(const QString &root, const QString &folder)
         return false;
     QDir at(root);
     for (const QString &name : folder.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        // The copy stays below the root, whatever the folder's name says.
+        if (name == QLatin1String(".") || name == QLatin1String(".."))
+            return false;
         if (!at.exists(name) && !at.mkdir(name))
             return false;
         if (!at.cd(name))
@@ -48,11 +51,11 @@ int percentOf(qint64 done, qint64 size)
 
 qint64 isoCopyWorker::roomFor(qint64 size, qint64 cluster)
 {
-    // Parts hold whole chunks up to the part limit, and each part fills whole clusters.
-    const qint64 fullPart = partLimit / 6291456 * 6291456;
-    const auto rounded = [cluster](qint64 bytes) { return (bytes + cluster - 1) / cluster * cluster; };
-    const qint64 parts = size > partLimit ? size / fullPart : 0;
-    return parts * rounded(fullPart) + rounded(size - parts * fullPart);
+    // Each part fills whole clusters.
+    qint64 room = 0;
+    for (const qint64 part : ImageSet::partSizes(size))
+        room += (part + cluster - 1) / cluster * cluster;
+    return room;
 }
 
 isoCopyWorker::isoCopyWorker() = default;
@@ -123,6 +126,13 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
             QFile::remove(dir + QLatin1Char('/') + old);
 
     const QString base = CopyCommit::newBase(dir);
+    // Held until the copy is in place or gone: listings, checks and sweeps, in this process or
+    // another, leave a copy under way alone.
+    CopyLock lock;
+    if (!lock.take(dir + QLatin1Char('/') + CopyCommit::partName(base, 0))) {
+        emit failed(int(CopyError::OpenDestination));
+        return;
+    }
     int parts = 0;
     Step step = writeParts(source, dir, base, &parts);
     if (step == Step::Done && verify)
@@ -198,7 +208,7 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
 
     while (!cancelRequested && remaining > 0) {
         const qint64 chunk = qMin(remaining, chunkSize);
-        if (inPart + chunk > partLimit) {
+        if (ImageSet::startsNewPart(inPart, chunk)) {
             // Without this the stick may still be filling from the page cache when the user
             // unplugs it.
             if (!FileSync::syncFile(part))

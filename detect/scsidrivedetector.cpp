@@ -54,6 +54,11 @@ QString ScsiDriveDetector::drivePath() const
     return currentPath;
 }
 
+Discwand ScsiDriveDetector::discwand() const
+{
+    return currentPath.isEmpty() ? Discwand() : Discwand(this, currentPath, currentVolume);
+}
+
 void ScsiDriveDetector::forceRefresh()
 {
     const bool wasPresent = !currentPath.isEmpty();

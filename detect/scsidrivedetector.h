@@ -2,6 +2,8 @@
 // notifications and probes whether its volume accepts writes.
 #pragma once
 
+#include "detect/discwand.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -18,6 +20,8 @@ public:
     ~ScsiDriveDetector() override;
 
     QString drivePath() const;
+    // The stick the last detection pass found; null while there is none.
+    Discwand discwand() const;
     bool isWritable() const;
     // The device root still leads to the volume found by the last detection pass: another disk
     // mounted at the same place since, or none at all, is not the device. Asked before writing.

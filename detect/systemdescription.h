@@ -44,7 +44,8 @@ public:
     // The disk a partition belongs to ("" when the name is no partition of a disk).
     QString diskOfPartition(const QString &name) const;
 
-    // Mounts whose source is a block device, in mount-table order. False when unreadable.
+    // Mounts whose source is a block device, in mount-table order, each the visible one at its
+    // place (a later mount at the same place hides it). False when unreadable.
     bool mounts(QList<Mount> *out) const;
     // Block device name (sdb1) that a mount comes from.
     QString deviceOf(const Mount &m) const;
@@ -57,7 +58,7 @@ public:
     QString volumeLabel(const Mount &m) const;
     bool isReadOnly(const Mount &m) const;
 
-    // Parses mount-table text into its block-device mounts.
+    // Parses mount-table text into its visible block-device mounts.
     static QList<Mount> parseMountTable(const QByteArray &table);
     static QString decodeMountPath(const QByteArray &escaped);
     // The bytes of an escaped mount-table path (octal escapes such as \040 decoded).

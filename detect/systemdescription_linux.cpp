@@ -5,6 +5,7 @@
 #include <QByteArrayView>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 #include <cstring>
 
@@ -289,6 +290,11 @@ QList<SystemDescription::Mount> SystemDescription::parseMountTable(const QByteAr
 {
     // Fields: id parent major:minor root mountpoint options [optional...] - type source super.
     QList<Mount> out;
+    // A later mount at the same place hides the earlier one: writes there reach the last.
+    QHash<QByteArray, int> lastAt;
+    QList<int> lineOf;
+    QList<QByteArray> rawPoints;
+    int line = 0;
     const char *p = table.constData();
     const char *const end = p + table.size();
     while (p < end) {
@@ -311,6 +317,9 @@ QList<SystemDescription::Mount> SystemDescription::parseMountTable(const QByteAr
             q = sp == eol ? eol : sp + 1;
         }
         p = eol == end ? end : eol + 1;
+        ++line;
+        if (n > 4)
+            lastAt.insert(f[4].toByteArray(), line);
         if (!afterDash || n < 8)
             continue;
         const QString number = QString::fromLatin1(f[2]);
@@ -336,8 +345,14 @@ QList<SystemDescription::Mount> SystemDescription::parseMountTable(const QByteAr
         };
         m.readOnly = hasRo(f[5]) || (n > 8 && hasRo(f[8]));
         out.append(m);
+        lineOf.append(line);
+        rawPoints.append(f[4].toByteArray());
     }
-    return out;
+    QList<Mount> visible;
+    for (int i = 0; i < out.size(); ++i)
+        if (lastAt.value(rawPoints.at(i)) == lineOf.at(i))
+            visible.append(out.at(i));
+    return visible;
 }
 
 QString SystemDescription::decodeMountPath(const QByteArray &escaped)

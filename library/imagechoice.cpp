@@ -27,10 +27,9 @@ ImageChoice::Result ImageChoice::choose(const QString &imagePath) const
     const QByteArray bytes = path.toLatin1();
     if (QString::fromLatin1(bytes) != path)
         return Result::NotLatin1;
-    if (!detector.isPresent())
-        return Result::DeviceGone;
-    if (!detector.isWritable())
-        return Result::NotWritable;
+    if (const Discwand::Access access = detector.discwand().access();
+        access != Discwand::Access::Writable)
+        return access == Discwand::Access::Gone ? Result::DeviceGone : Result::NotWritable;
     qCDebug(lcLibrary) << "Loading ISO:" << path;
 
     QDir rootDir(root);

@@ -1,6 +1,6 @@
 #include "library/imagedeletion.h"
 
-#include "copy/copycommit.h"
+#include "copy/imageset.h"
 #include "copy/filesync.h"
 #include "detect/devicefolder.h"
 #include "library/imagechoice.h"
@@ -19,7 +19,11 @@ ImageDeletion::Plan ImageDeletion::plan(const QString &deviceRoot, const QString
     Plan plan;
     plan.folder = DeviceFolder(image.left(slash)).path();
     const QString dir = DeviceFolder(plan.folder).under(deviceRoot);
-    plan.files = CopyCommit::imageFiles(dir, image.mid(slash + 1));
+    // A name held both as a file and as parts is two rows, each deleted with its own files.
+    const ImageSet set = ImageSet::read(dir, image.mid(slash + 1));
+    plan.files = !set.isDoubled() ? set.files()
+        : imagePath.endsWith(QLatin1String(".0")) ? set.partFiles()
+                                                 : QStringList(set.whole);
     plan.files.sort(Qt::CaseInsensitive);
     for (const QString &name : std::as_const(plan.files))
         plan.bytes += QFileInfo(dir + name).size();

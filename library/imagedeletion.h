@@ -15,7 +15,8 @@ public:
     };
 
     // What deleting the image at imagePath ("/linux/big.iso.0" for a split image) removes: the
-    // image's name and every numbered part of it, in any letter case, as FAT compares names.
+    // image's name and every numbered part of it, in any letter case, as FAT compares names. A
+    // name held both ways loses only the file, or only the parts, that imagePath names.
     static Plan plan(const QString &deviceRoot, const QString &imagePath);
     // Removes the plan's files; gives those that could not be removed.
     static QStringList remove(const QString &deviceRoot, const Plan &plan);

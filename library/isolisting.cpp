@@ -3,25 +3,24 @@
 #include "library/imagechoice.h"
 
 #include "copy/copycommit.h"
+#include "copy/imageset.h"
 #include "library/log.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QHash>
-#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
 
 namespace {
 
-// Image names as QDir matches its name filters: wildcards, regardless of case.
-const QRegularExpression imageName(QStringLiteral("^.*\\.iso(\\.0)?$"),
-                                   QRegularExpression::CaseInsensitiveOption);
-// A numbered part after the first: "name.iso.3".
-const QRegularExpression laterPart(QStringLiteral("^(.*\\.iso)\\.([1-9][0-9]*)$"),
-                                   QRegularExpression::CaseInsensitiveOption);
+// Images are "*.iso" in any letter case, stored whole or in parts.
+bool isImageName(const QString &name)
+{
+    return name.endsWith(QLatin1String(".iso"), Qt::CaseInsensitive);
+}
 
 // The order file managers show: runs of digits by their value, the rest as the locale orders
 // words, letter case aside; names equal so far by character code.
@@ -63,9 +62,8 @@ bool naturallyBefore(const QString &a, const QString &b)
 
 struct Folder {
     QStringList dirs;
-    QStringList images;
-    QHash<QString, qint64> sizes;                  // of images and parts
-    QHash<QString, QList<int>> partNumbers;        // folded image name -> numbers after 0
+    QStringList images;                            // the single file, or part 0
+    QHash<QString, ImageSet> sets;                 // by folded image name
     QSet<QString> links;                           // folders that are links
 };
 
@@ -83,7 +81,9 @@ Folder readFolder(const QString &path, const QString &relPath, QList<Leftover> &
         if (name.startsWith(CopyCommit::prefix)
             || (name.endsWith(QLatin1String(".temp"), Qt::CaseInsensitive)
                 && name.contains(QLatin1String(".iso"), Qt::CaseInsensitive) && !info.isDir())) {
-            leftovers.append({ at, info.size() });
+            const bool busy = name.startsWith(CopyCommit::prefix)
+                && CopyCommit::isBusy(path, name.section(QLatin1Char('.'), 0, 1));
+            leftovers.append({ at, info.size(), busy });
             continue;
         }
         if (name.startsWith(QLatin1Char('.')) || info.isHidden())
@@ -97,13 +97,12 @@ Folder readFolder(const QString &path, const QString &relPath, QList<Leftover> &
                 f.links.insert(name);
             continue;
         }
-        if (imageName.match(name).hasMatch()) {
-            f.images.append(name);
-            f.sizes.insert(name, info.size());
-        } else if (const auto part = laterPart.match(name); part.hasMatch()) {
-            f.partNumbers[part.captured(1).toCaseFolded()].append(part.captured(2).toInt());
-            f.sizes.insert(part.captured(1).toCaseFolded() + QLatin1Char('.') + part.captured(2),
-                           info.size());
+        int part = -1;
+        const QString image = ImageSet::imageOf(name, &part);
+        if (isImageName(image)) {
+            f.sets[image.toCaseFolded()].add(name, info.size());
+            if (part <= 0 && QStringView(name).mid(image.size()).size() <= 2)
+                f.images.append(name);
         }
     }
     std::sort(f.dirs.begin(), f.dirs.end(), naturallyBefore);
@@ -111,25 +110,21 @@ Folder readFolder(const QString &path, const QString &relPath, QList<Leftover> &
     return f;
 }
 
-// Sizes and soundness of an image's parts; part 0's size is known, later ones by number.
-void measureParts(const Folder &f, IsoRow &row)
+// Sizes and soundness of the image a row stands for.
+void measure(const Folder &f, IsoRow &row)
 {
-    row.size = f.sizes.value(row.name);
-    if (!row.isSplit())
+    int part = -1;
+    const ImageSet set = f.sets.value(ImageSet::imageOf(row.name, &part).toCaseFolded());
+    row.doubled = set.isDoubled();
+    if (!row.isSplit()) {
+        row.size = set.wholeSize;
+        row.files = QStringList(set.whole);
         return;
-    const QString image = row.name.chopped(2).toCaseFolded();
-    QList<int> numbers = f.partNumbers.value(image);
-    std::sort(numbers.begin(), numbers.end());
-    row.parts = 1 + int(numbers.size());
-    const qint64 first = row.size;
-    for (int i = 0; i < numbers.size(); ++i) {
-        const qint64 size = f.sizes.value(image + QLatin1Char('.') + QString::number(numbers.at(i)));
-        row.size += size;
-        // Every part but the last is as long as the first; the last is no longer.
-        const bool last = i + 1 == numbers.size();
-        if (numbers.at(i) != i + 1 || (last ? size > first : size != first))
-            row.partsBroken = true;
     }
+    row.files = set.partFiles();
+    row.size = set.partBytes();
+    row.parts = int(set.parts.size());
+    row.partsBroken = set.isBroken();
 }
 
 struct Walk {
@@ -156,7 +151,7 @@ struct Walk {
         }
         for (const QString &name : f.images) {
             IsoRow row(name, IsoRow::Kind::Image, relPath + QLatin1Char('/') + name, depth);
-            measureParts(f, row);
+            measure(f, row);
             row.info = IsoImageInfo::read(root + row.devicePath);
             out.rows.append(row);
         }

@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <utility>
 
@@ -25,6 +26,8 @@ struct IsoRow {
     qint64 size = 0;    // an image's files together
     int parts = 0;      // numbered parts of a split image; 0 for an image in one file
     bool partsBroken = false; // a part missing from the numbering, or parts of odd sizes
+    bool doubled = false; // the same name is held both as one file and as parts
+    QStringList files;    // what the row stands for, in its folder: the file, or each part
     IsoImageInfo info;
 
     // Only part 0 of a split image is listed; its row stands for the whole image.
@@ -32,12 +35,18 @@ struct IsoRow {
     // The image's name and path as people and the device know it: without the part suffix.
     QString displayName() const { return isSplit() ? name.chopped(2) : name; }
     QString imagePath() const { return isSplit() ? devicePath.chopped(2) : devicePath; }
+    // The boot choice names this image; the device looks names up as FAT does, case aside.
+    bool isBootImage(const QString &bootImage) const
+    {
+        return kind == Kind::Image && imagePath().compare(bootImage, Qt::CaseInsensitive) == 0;
+    }
 };
 
 // A file an interrupted copy left: hidden parts, a journal, or an older version's ".temp".
 struct Leftover {
     QString path; // from the device root
     qint64 size = 0;
+    bool busy = false; // a copy running now, here or in another process, is writing it
 };
 
 class IsoListing

@@ -21,18 +21,28 @@ QList<StickProblem> StickCheck::find(const IsoListing &listing, const StickStatu
 {
     using K = StickProblem::Kind;
     QList<StickProblem> found;
-    for (const Leftover &left : listing.leftovers)
-        found.append({ K::Leftover, left.path,
-                       tr("%1 was left by an interrupted copy").arg(left.path), left.size });
+    for (const Leftover &left : listing.leftovers) {
+        if (left.busy)
+            found.append({ K::CopyUnderWay, left.path, tr("%1: a copy is under way").arg(left.path) });
+        else
+            found.append({ K::Leftover, left.path,
+                           tr("%1 was left by an interrupted copy").arg(left.path), left.size });
+    }
     bool bootFound = status.bootImage.isEmpty();
     for (const IsoRow &row : listing.rows) {
         if (row.kind != IsoRow::Kind::Image)
             continue;
-        bootFound = bootFound || row.imagePath() == status.bootImage;
+        bootFound = bootFound || row.isBootImage(status.bootImage);
+        // Told once, at the parts' row.
+        if (row.doubled && row.isSplit())
+            found.append({ K::DoubledImage, row.imagePath(),
+                           tr("%1 is stored both as one file and as numbered parts; delete the "
+                              "one that is not wanted")
+                               .arg(row.imagePath()) });
         if (row.partsBroken)
             found.append({ K::BrokenImage, row.devicePath,
                            tr("%1 has parts missing or of the wrong size").arg(row.imagePath()),
-                           row.size });
+                           row.size, row.files });
         else if (!row.info.bootable)
             found.append({ K::WillNotBoot, row.devicePath,
                            (row.info.iso9660 ? tr("%1 has no boot record: it will not boot")
@@ -59,16 +69,20 @@ bool StickCheck::remove(const QString &deviceRoot, const StickProblem &problem)
             return QFile::remove(target.filePath()) || !target.exists();
         const QString base = name.section(QLatin1Char('.'), 0, 1);
         const CopyCommit::Leftovers left = CopyCommit::find(dir);
+        if (left.busy.contains(base))
+            return false;
         if (left.journals.contains(base))
-            return CopyCommit::apply(dir, base);
+            return CopyCommit::settle(dir, base);
         CopyCommit::discard(dir, base);
         return !QFileInfo::exists(target.filePath());
     }
     if (problem.kind != StickProblem::Kind::BrokenImage)
         return false;
-    bool all = true;
-    const QString image = name.chopped(2); // the row's "name.iso.0"
-    for (const QString &file : CopyCommit::imageFiles(dir, image))
-        all = QFile::remove(dir + QLatin1Char('/') + file) && all;
+    // Only the parts: an image of the same name in one file is whole and stays.
+    bool all = !problem.files.isEmpty();
+    for (const QString &file : problem.files) {
+        const QString path = dir + QLatin1Char('/') + file;
+        all = (QFile::remove(path) || !QFileInfo::exists(path)) && all;
+    }
     return all;
 }

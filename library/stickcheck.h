@@ -9,13 +9,25 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 struct StickProblem {
-    enum class Kind { Leftover, BrokenImage, BootImageMissing, WillNotBoot, SelectorMissing };
+    enum class Kind {
+        Leftover,
+        BrokenImage,
+        BootImageMissing,
+        WillNotBoot,
+        SelectorMissing,
+        // The same name as one file and as parts: which one is meant only people can tell.
+        DoubledImage,
+        // Files of a copy that is running now: no leftover, and no repair for them.
+        CopyUnderWay,
+    };
     Kind kind;
     QString path;    // from the device root: the leftover, the image or the boot choice
     QString text;    // for people
     qint64 size = 0; // what a removal frees
+    QStringList files = {}; // what a removal takes, in the folder of path
 
     // Removal of what is left or broken: the repairs that need only the user's yes.
     bool canRemove() const { return kind == Kind::Leftover || kind == Kind::BrokenImage; }
@@ -25,7 +37,8 @@ class StickCheck
 {
 public:
     static QList<StickProblem> find(const IsoListing &listing, const StickStatus &status);
-    // Removes a leftover (a copy whose journal was written is seen through instead) or every
-    // file of a broken image. False when something could not go.
+    // Removes a leftover (a copy whose journal was written is seen through instead) or the
+    // numbered parts of a broken image, those the problem names and no other file. False when
+    // something could not go.
     static bool remove(const QString &deviceRoot, const StickProblem &problem);
 };

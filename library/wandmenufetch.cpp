@@ -71,8 +71,8 @@ bool WandmenuFetch::take(QNetworkReply *finished)
 
 bool WandmenuFetch::store()
 {
-    if (root.isEmpty() || detector.drivePath() != root || !detector.isPresent()
-        || !detector.isWritable())
+    if (root.isEmpty() || detector.drivePath() != root
+        || detector.discwand().access() != Discwand::Access::Writable)
         return false;
     if (!QDir(root).mkpath(QStringLiteral("config")))
         return false;

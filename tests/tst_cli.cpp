@@ -4,8 +4,10 @@
 #include "common/httptestserver.h"
 #include "common/sysfixture.h"
 #include "common/testenv.h"
+#include "copy/copylock.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,6 +17,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <list>
 
 namespace {
 
@@ -48,7 +53,8 @@ QByteArray randomBytes(int size)
     return TestEnv::randomBytes(size, QRandomGenerator::global()->generate());
 }
 
-// A stick as the fixture makes it, with "rw"/"ro" and "bare" (no selector program) in state.
+// A stick as the fixture makes it, with "rw"/"ro", "bare" (no selector program) and "link" (a
+// link "away" to a folder off the stick) in state.
 QString makeStick(SysFixture &sys, const QString &state)
 {
     const QString root = sys.addDiscwand(QStringLiteral("sdb"), state.contains("ro"));
@@ -59,6 +65,8 @@ QString makeStick(SysFixture &sys, const QString &state)
     put(root + "big.iso.0", "part 0");
     put(root + "big.iso.1", "part 1");
     put(root + "config/iso_filename.txt", "/linux/a.iso");
+    if (state.contains("link"))
+        QFile::link(QDir::cleanPath(root + ".."), root + "away");
     return root;
 }
 
@@ -75,6 +83,7 @@ private slots:
     void copies();
     void check_data();
     void check();
+    void copyUnderWayIsNoLeftover();
     void getSelector_data();
     void getSelector();
     void waitsForPlug();
@@ -139,6 +148,11 @@ void TestCli::commands_data()
         "a.iso is on the discwand already; left out");
     row("copy: skip existing", { "copy", "--to", "linux", "--skip-existing", "SRC/a.iso" }, "rw", 0,
         "", "skipped");
+    // Nothing is written off the stick, whatever --to names.
+    row("copy: up and out", { "copy", "--to", "linux/../../..", "SRC/new.iso" }, "rw", 2, "",
+        "no folder on the discwand");
+    row("copy: through a link", { "copy", "--to", "away/in", "SRC/new.iso" }, "rw link", 7, "",
+        "away/in leads off the discwand");
     row("copy: unverified", { "copy", "--no-verify", "SRC/new.iso" }, "rw", 0, "/new.iso\n",
         "^(?!.*checking the copy).*new.iso: copied\\.\n");
     row("eject", { "eject" }, "rw", 0, "", "written.*umount '/\\S+'");
@@ -259,6 +273,10 @@ void TestCli::check_data()
                               << "repaired: .*interrupted.*\nrepaired: .*b.iso" << left;
     QTest::newRow("read-only") << (left + QStringList { "ro" })
                                << QStringList { "check", "--repair" } << 4 << "^$" << QStringList();
+    // The test holds the lock a running copy holds on its part 0.
+    QTest::newRow("a copy under way")
+        << QStringList { "lock:.discshelf-1a2b3c4d.0" } << QStringList { "check", "--repair" } << 9
+        << "^/.discshelf-1a2b3c4d.0: a copy is under way\n$" << QStringList();
     QTest::newRow("no repair for a lost boot image")
         << QStringList { "boot:/gone.iso" } << QStringList { "check", "--repair" } << 8
         << "set to boot /gone.iso" << QStringList();
@@ -278,9 +296,12 @@ void TestCli::check()
     TestEnv::stampBootable(bootable);
     put(root + "a.iso", bootable);
     put(root + "config/iso_filename.txt", "/a.iso");
-    for (const QString &file : std::as_const(files)) {
+    std::list<CopyLock> locks;
+    for (QString &file : files) {
         if (file.startsWith("boot:"))
             put(root + "config/iso_filename.txt", file.mid(5).toLatin1());
+        else if (file.startsWith("lock:") && file.remove(0, 5).size() > 0)
+            QVERIFY(locks.emplace_back().take(root + file));
         else
             put(root + file, bootable);
     }
@@ -292,6 +313,46 @@ void TestCli::check()
     for (const QString &file : std::as_const(files))
         if (!file.startsWith("boot:"))
             QCOMPARE(QFile::exists(root + file), !gone.contains(file));
+}
+
+// A copy stopped half-way in one process and check --repair in another: the check leaves the
+// copy's part alone and says so, and the copy then finishes whole.
+void TestCli::copyUnderWayIsNoLeftover()
+{
+    SysFixture sys;
+    const QString root = sys.addDiscwand(QStringLiteral("sdb"), false);
+    put(root + "config/wandmenu.bin", "selector");
+    QTemporaryDir src;
+    const QString image = src.filePath("big.iso");
+    constexpr qint64 size = 512LL << 20;
+    QFile sparse(image);
+    QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(size));
+    sparse.close();
+    QProcess copy;
+    copy.start(QStringLiteral(DISCSHELF_CLI), { "copy", "--no-verify", image });
+    QVERIFY(copy.waitForStarted());
+    const auto hidden = [&] {
+        return QDir(root).entryList({ ".discshelf-*" }, QDir::Files | QDir::Hidden);
+    };
+    QElapsedTimer waited;
+    waited.start();
+    while (hidden().isEmpty() && !QFile::exists(root + "big.iso") && waited.elapsed() < 60000)
+        QThread::usleep(200);
+    const auto signal = [&](const char *which) {
+        return QProcess::execute("kill", { which, QString::number(copy.processId()) }) == 0;
+    };
+    QVERIFY2(signal("-STOP"), "the copy ended too soon");
+    const QStringList parts = hidden();
+    QVERIFY2(!parts.isEmpty(), "no part of the copy was seen");
+    const Outcome checked = runCli({ "check", "--repair" });
+    QVERIFY(signal("-CONT"));
+    QVERIFY2(checked.status == 9 && checked.out.contains("a copy is under way"),
+             qPrintable(checked.out + checked.err));
+    QVERIFY(QFile::exists(root + parts.first()));
+    const Outcome copied = runCli({}, &copy);
+    QVERIFY2(copied.status == 0, qPrintable(copied.err));
+    QCOMPARE(QFileInfo(root + "big.iso").size(), size);
+    QVERIFY(hidden().isEmpty());
 }
 
 void TestCli::getSelector_data()

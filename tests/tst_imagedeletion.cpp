@@ -42,6 +42,11 @@ void TestImageDeletion::deleteImage_data()
         << qint64(157) << true;
     QTest::newRow("whole image in a folder")
         << "/linux/a.iso" << "/LINUX/A.ISO" << QStringList { "a.iso" } << qint64(10) << true;
+    // One name as a file and as parts: each row goes with its own files only.
+    QTest::newRow("doubled, the file") << "/linux/c.iso" << "/c.iso" << QStringList { "c.iso" }
+                                       << qint64(3) << false;
+    QTest::newRow("doubled, the parts") << "/linux/c.iso.0" << "/c.iso"
+                                        << QStringList { "c.iso.0", "c.iso.1" } << qint64(9) << false;
     QTest::newRow("not the boot image")
         << "/linux/b.iso" << "/linux/a.iso" << QStringList { "b.iso" } << qint64(0) << false;
 }
@@ -58,7 +63,8 @@ void TestImageDeletion::deleteImage()
     // Besides the images, names that only look like theirs.
     lay(root, { "big.iso.0:100", "big.iso.1:50", "BIG.ISO.2:7", "big.iso.txt:1", "big.iso.1.bak:1",
                 "big.iso.x1:1", "xbig.iso.0:1", "linux/big.iso.3:1", "linux/a.iso:10",
-                "linux/a.iso.bak:1", "linux/b.iso:0", "a.iso:1" });
+                "linux/a.iso.bak:1", "linux/b.iso:0", "a.iso:1", "linux/c.iso:3", "linux/c.iso.0:4",
+                "linux/c.iso.1:5" });
     QVERIFY(TestEnv::writeFile(root + "config/iso_filename.txt", chosen.toLatin1()));
     const QStringList before = TestEnv::entriesBelow(root, QDir::Files);
 

@@ -2,6 +2,7 @@
 // cancelling, and each failure code with what it leaves behind.
 #include "common/testenv.h"
 #include "common/treerows.h"
+#include "copy/imageset.h"
 #include "copy/isocopyworker.h"
 
 #include <QProcess>
@@ -252,6 +253,9 @@ void TestIsoCopyWorker::copies()
     QVERIFY(progress.isEmpty() ? out.progress.last() == 100 : out.progress == progress);
     QVERIFY(std::is_sorted(out.progress.begin(), out.progress.end()) && out.progress.first() == 0);
     QCOMPARE(sizes, parts);
+    // The writer's rule as the room check knows it, and a whole set to every reader.
+    QCOMPARE(sizes, ImageSet::partSizes(size));
+    QVERIFY(!ImageSet::read(dest, QFileInfo(source).fileName()).isBroken());
     QVERIFY2(sameContent(source, paths), "joined parts differ from the source");
 }
 

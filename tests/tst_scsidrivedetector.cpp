@@ -82,6 +82,11 @@ struct Rig
             fx.addPartition("sdc", "sdc1");
             fx.setFilesystem("sdc1", "vfat", "FAT32");
             fx.mount("sdc1", mnt);
+        } else if (s == "other volume on top") { // another disk mounted over the device
+            fx.addDisk("sdc", "ACME", "PHOTO BACKUP");
+            fx.addPartition("sdc", "sdc1");
+            fx.setFilesystem("sdc1", "vfat", "FAT32");
+            fx.mount("sdc1", mnt);
         } else if (s == "disk leaves") { // its mount lingers, as without an automounter
             fx.vanish("sys/block/sdb");
         } else if (s == "other vendor" || s == "other product") {
@@ -257,6 +262,9 @@ void TestScsiDriveDetector::notifications_data()
     QTest::newRow("table: another disk at the same place")
         << "known; other volume here" << gone + refresh << "";
     QTest::newRow("table: disk gone, mount lingering") << "known; disk leaves" << gone << "";
+    // Writes there would reach the disk on top: the device is out of reach.
+    QTest::newRow("table: another disk mounted over it") << "known; other volume on top; pass"
+                                                         << disappears << "";
 }
 
 void TestScsiDriveDetector::probe_data()

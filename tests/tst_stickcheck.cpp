@@ -3,6 +3,7 @@
 // choice naming an image that is gone; and the repairs that remove what is left or broken.
 #include "common/testenv.h"
 #include "common/treerows.h"
+#include "copy/copylock.h"
 #include "library/isolisting.h"
 #include "library/stickcheck.h"
 
@@ -12,6 +13,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <list>
 
 class TestStickCheck : public QObject
 {
@@ -24,10 +27,12 @@ private slots:
     void repairs();
 
 private:
-    // Lays entries below root; "name.iso=boot" and "name.iso=plain" copy the images made here.
+    // Lays entries below root; "name.iso=boot" and "name.iso=plain" copy the images made here,
+    // "name=text:TEXT" holds TEXT, and "name=locked" is locked as a running copy locks it.
     bool lay(const QString &root, const QStringList &entries);
 
     QTemporaryDir made;
+    std::list<CopyLock> locks;
 };
 
 void TestStickCheck::initTestCase()
@@ -50,16 +55,25 @@ void TestStickCheck::initTestCase()
 
 bool TestStickCheck::lay(const QString &root, const QStringList &entries)
 {
+    locks.clear();
     QStringList plain;
     for (const QString &entry : entries) {
         if (!entry.contains('=')) {
             plain << entry;
             continue;
         }
-        const QString target = root + '/' + entry.section('=', 0, 0);
-        if (!QDir().mkpath(QFileInfo(target).absolutePath())
-            || !QFile::copy(made.filePath(entry.section('=', 1) + ".iso"), target))
+        const QString target = root + '/' + entry.section('=', 0, 0), what = entry.section('=', 1);
+        if (!QDir().mkpath(QFileInfo(target).absolutePath()))
             return false;
+        if (what.startsWith("text:")) {
+            if (!TestEnv::writeFile(target, what.mid(5).toUtf8()))
+                return false;
+        } else if (what == "locked") {
+            if (!locks.emplace_back().take(target))
+                return false;
+        } else if (!QFile::copy(made.filePath(what + ".iso"), target)) {
+            return false;
+        }
     }
     return TreeRows::lay(root, plain);
 }
@@ -85,11 +99,24 @@ void TestStickCheck::problems_data()
         << QStringList { "a.iso=boot", "old.iso.temp", "d/.discshelf-0badf00d.0" } << "/a.iso" << true
         << QStringList { "leftover /d/.discshelf-0badf00d.0: /d/.discshelf-0badf00d.0 was left by an interrupted copy",
                          "leftover /old.iso.temp: /old.iso.temp was left by an interrupted copy" };
-    // One-byte parts: a part missing, a later one longer than the first.
+    // A running copy holds a lock on its part 0; its files are no leftovers.
+    QTest::newRow("a copy under way")
+        << QStringList { "a.iso=boot", "d/.discshelf-0badf00d.0=locked", "d/.discshelf-0badf00d.1" }
+        << "/a.iso" << true
+        << QStringList { "busy /d/.discshelf-0badf00d.0: /d/.discshelf-0badf00d.0: a copy is under way",
+                         "busy /d/.discshelf-0badf00d.1: /d/.discshelf-0badf00d.1: a copy is under way" };
+    // One-byte parts: a part missing, a middle one longer than the first.
     QTest::newRow("broken split images")
-        << QStringList { "a.iso.0", "a.iso.2", "b.iso.0", "b.iso.1=boot" } << "/a.iso" << true
+        << QStringList { "a.iso.0", "a.iso.2", "b.iso.0", "b.iso.1=boot", "b.iso.2" } << "/a.iso"
+        << true
         << QStringList { "broken /a.iso.0: /a.iso has parts missing or of the wrong size",
                          "broken /b.iso.0: /b.iso has parts missing or of the wrong size" };
+    // FAT finds the choice in any letter case; one name as a file and as parts is a problem.
+    QTest::newRow("choice in another case, a name held twice")
+        << QStringList { "d/Tools.iso=boot", "d/tools.iso.0=boot", "d/TOOLS.ISO.1" }
+        << "/D/TOOLS.ISO" << true
+        << QStringList { "doubled /d/tools.iso: /d/tools.iso is stored both as one file and as "
+                         "numbered parts; delete the one that is not wanted" };
 }
 
 void TestStickCheck::problems()
@@ -106,7 +133,7 @@ void TestStickCheck::problems()
     status.bootImage = bootImage;
     status.selectorPresent = selector;
     static const char *const kinds[] = { "leftover", "broken", "boot-missing", "will-not-boot",
-                                         "selector-missing" };
+                                         "selector-missing", "doubled", "busy" };
     const IsoListing listing = IsoListing::read(status.root);
     // What the images say of themselves: xorriso's label and a creation date of today.
     for (const IsoRow &row : listing.rows)
@@ -129,6 +156,20 @@ void TestStickCheck::repairs_data()
         << QStringList { "a.iso", "d" };
     QTest::newRow("a broken image goes with all its parts, in any case")
         << QStringList { "x.iso.0", "X.ISO.1", "x.iso.3", "keep.iso=boot" } << QStringList { "keep.iso" };
+    // A running copy's files stay; journals no copy writes (a count no image needs, empty, a
+    // name leaving its folder) mean the copy never committed, and its parts go.
+    QTest::newRow("a copy under way stays, journals that cannot be carried out go")
+        << QStringList { "keep.iso=boot", "d/.discshelf-0badf00d.0=locked", "d/.discshelf-0badf00d.1",
+                         "e/.discshelf-00000001.commit=text:2147483647\nx.iso\n",
+                         "e/.discshelf-00000001.0", "e/.discshelf-00000002.commit=text:",
+                         "e/.discshelf-00000002.0", "e/.discshelf-00000003.commit=text:1\n../x.iso\n",
+                         "e/.discshelf-00000003.0" }
+        << QStringList { "d", "d/.discshelf-0badf00d.0", "d/.discshelf-0badf00d.1", "e", "keep.iso" };
+    // The parts go; the good image of the same name stays, and so does a doubled one.
+    QTest::newRow("a broken set beside a whole image, a doubled image")
+        << QStringList { "rescue.iso=boot", "rescue.iso.0", "Rescue.iso.2", "t.iso=boot",
+                         "t.iso.0=boot" }
+        << QStringList { "rescue.iso", "t.iso", "t.iso.0" };
     QTest::newRow("an image that will not boot stays")
         << QStringList { "plain.iso=plain" } << QStringList { "plain.iso" };
 }

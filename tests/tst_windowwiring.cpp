@@ -15,9 +15,11 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QToolButton>
 #include <QTest>
 
 #include <map>
@@ -105,6 +107,7 @@ private slots:
     void download_data();
     void download();
     void closeDuringCopy();
+    void repairAsksTheSwitch();
 };
 
 void TestWindowWiring::listingAndChoosing_data()
@@ -372,6 +375,20 @@ void TestWindowWiring::download()
     QVERIFY(!r.shown("progressBarDownload"));
     QCOMPARE(r.device("config/wandmenu.bin"), stored ? QByteArray("selector program") : "<none>");
     r.server.release();
+}
+
+// A repair on a stick whose switch is set is refused with the reason, and removes nothing.
+void TestWindowWiring::repairAsksTheSwitch()
+{
+    Rig r({ ".discshelf-0badf00d.0" }, true);
+    QVERIFY(r.start());
+    const QList<QAction *> problems = r.get<QToolButton>("btnProblems")->menu()->actions();
+    QCOMPARE(problems.size(), 1);
+    r.boxes.answer(QMessageBox::Yes);
+    r.boxes.answer(QMessageBox::Ok);
+    problems.first()->trigger();
+    QTRY_COMPARE(r.boxes.titles(), (QStringList { "Remove it?", "Couldn't write to discwand" }));
+    QVERIFY(QFile::exists(r.root + ".discshelf-0badf00d.0"));
 }
 
 // Closing during a copy asks first; a copy stuck on a source that does not answer is waited for

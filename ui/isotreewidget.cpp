@@ -111,7 +111,10 @@ void isoTreeWidget::markBootImage(const QString &bootImage)
 {
     forEachRow(invisibleRootItem(), [&](QTreeWidgetItem *item) {
         if (isImageRow(item))
-            styleImageRow(item, item->data(NameColumn, BootPathRole).toString() == bootImage);
+            styleImageRow(item, item->data(NameColumn, BootPathRole)
+                                        .toString()
+                                        .compare(bootImage, Qt::CaseInsensitive)
+                                    == 0);
     });
 }
 
@@ -136,7 +139,7 @@ void isoTreeWidget::showRows(const QList<IsoRow> &rows, const QString &bootImage
     for (const IsoRow &row : rows) {
         QTreeWidgetItem *item = makeRow(row);
         if (row.kind == IsoRow::Kind::Image)
-            styleImageRow(item, row.imagePath() == bootImage);
+            styleImageRow(item, row.isBootImage(bootImage));
         parents.resize(row.depth);
         if (parents.isEmpty())
             topLevel.append(item);

@@ -242,15 +242,16 @@ bool StickActions::isPending(const QString &path, bool inside) const
     });
 }
 
-bool StickActions::canWrite()
+bool StickActions::mayWrite(const ScsiDriveDetector &detector, QWidget *window)
 {
-    if (!parts.detector->isPresent()) {
-        BoxPrompts::ask(parts.window, QMessageBox::Warning, tr("discwand disappeared!"),
+    const Discwand::Access access = detector.discwand().access();
+    if (access == Discwand::Access::Gone) {
+        BoxPrompts::ask(window, QMessageBox::Warning, tr("discwand disappeared!"),
                         tr("The discwand is no longer there."), QMessageBox::Ok);
         return false;
     }
-    if (!parts.detector->isWritable()) {
-        BoxPrompts::ask(parts.window, QMessageBox::Warning, tr("Couldn't write to discwand"),
+    if (access == Discwand::Access::ReadOnly) {
+        BoxPrompts::ask(window, QMessageBox::Warning, tr("Couldn't write to discwand"),
                         tr("The discwand takes no changes now. Please check that the read-only "
                            "switch is in the read/write position; you may need to replug the "
                            "discwand for this to take effect."),

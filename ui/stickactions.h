@@ -23,6 +23,9 @@ class StickActions : public QObject
 {
     Q_OBJECT
 public:
+    // The device is there and takes changes; tells the user when not. Asked before each
+    // change the window makes to the stick.
+    static bool mayWrite(const ScsiDriveDetector &detector, QWidget *window);
     // What the actions work on; all of it belongs to the window and outlives them.
     struct Parts {
         QWidget *window;
@@ -63,8 +66,7 @@ private:
     // Where new things go: the selected folder, the selected image's folder, else the top.
     DeviceFolder targetFolder() const;
     bool isPending(const QString &path, bool inside) const;
-    // The device is there and takes changes; tells the user when not.
-    bool canWrite();
+    bool canWrite() { return mayWrite(*parts.detector, parts.window); }
 
     Parts parts;
     Ejector *ejector;

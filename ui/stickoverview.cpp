@@ -3,6 +3,7 @@
 #include "copy/copyprogress.h"
 #include "detect/scsidrivedetector.h"
 #include "ui/boxprompts.h"
+#include "ui/stickactions.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -97,16 +98,25 @@ void StickOverview::repair(const StickProblem &problem)
                         QMessageBox::Ok);
         return;
     case StickProblem::Kind::WillNotBoot:
+    case StickProblem::Kind::DoubledImage:
+    case StickProblem::Kind::CopyUnderWay:
         return;
     case StickProblem::Kind::Leftover:
     case StickProblem::Kind::BrokenImage:
         break;
     }
-    if (BoxPrompts::ask(window, QMessageBox::Question, tr("Remove it?"),
-                        tr("%1\nRemove it from the discwand? This frees %2.")
-                            .arg(problem.text, CopyProgress::sizeText(problem.size)),
+    // A broken image's question names each part that goes, and nothing else goes.
+    const QString question = problem.files.isEmpty()
+        ? tr("%1\nRemove it from the discwand? This frees %2.")
+              .arg(problem.text, CopyProgress::sizeText(problem.size))
+        : tr("%1\nRemove %2 from the discwand? This frees %3.")
+              .arg(problem.text, problem.files.join(QStringLiteral(", ")),
+                   CopyProgress::sizeText(problem.size));
+    if (BoxPrompts::ask(window, QMessageBox::Question, tr("Remove it?"), question,
                         QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         != QMessageBox::Yes)
+        return;
+    if (!StickActions::mayWrite(*detector, window))
         return;
     if (!StickCheck::remove(status.root, problem))
         BoxPrompts::ask(window, QMessageBox::Warning, tr("Not removed"),

@@ -1,0 +1,56 @@
+#include "detect/discwand.h"
+
+#include "detect/scsidrivedetector.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <utility>
+
+Discwand::Discwand(const ScsiDriveDetector *finder, QString root, QString volume)
+    : finder(finder)
+    , rootPath(std::move(root))
+    , serial(std::move(volume))
+{ }
+
+Discwand::Access Discwand::access() const
+{
+    if (isNull() || !finder || finder->drivePath() != rootPath || !finder->isPresent())
+        return Access::Gone;
+    return finder->isWritable() ? Access::Writable : Access::ReadOnly;
+}
+
+bool Discwand::isStickPath(const QString &path)
+{
+    if (path.contains(QLatin1Char('\\')) || path.contains(QLatin1Char(':'))
+        || path.contains(QChar(0)))
+        return false;
+    const QStringList names = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    return std::none_of(names.begin(), names.end(), [](const QString &name) {
+        return name == QLatin1String(".") || name == QLatin1String("..");
+    });
+}
+
+QString Discwand::filePath(const QString &stickPath) const
+{
+    if (isNull() || !isStickPath(stickPath))
+        return {};
+    const QString path
+        = rootPath + stickPath.split(QLatin1Char('/'), Qt::SkipEmptyParts).join(QLatin1Char('/'));
+    // The deepest part that exists decides: below it nothing can lead elsewhere yet.
+    QString existing = path;
+    while (existing.size() > rootPath.size() && !QFileInfo::exists(existing)
+           && !QFileInfo(existing).isSymLink())
+        existing = QFileInfo(existing).absolutePath();
+    const QString canonicalRoot = QFileInfo(rootPath).canonicalFilePath();
+    const QString canonical = QFileInfo(existing).canonicalFilePath();
+    const bool inside = !canonicalRoot.isEmpty() && !canonical.isEmpty()
+        && (canonical == canonicalRoot
+            || canonical.startsWith(canonicalRoot.endsWith(QLatin1Char('/'))
+                                        ? canonicalRoot
+                                        : canonicalRoot + QLatin1Char('/')));
+    if (!inside || fileSystemOf(canonical) != fileSystemOf(rootPath))
+        return {};
+    return path;
+}
