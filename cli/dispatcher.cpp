@@ -4,6 +4,7 @@
 
 #include "cli/checkcommand.h"
 #include "cli/clioutput.h"
+#include "cli/sticksession.h"
 #include "cli/copycommand.h"
 #include "cli/ejectcommand.h"
 #include "cli/getselectorcommand.h"
@@ -108,6 +109,12 @@ int Dispatcher::runCommand(Command &command, const QStringList &arguments)
 {
     QCommandLineParser parser;
     const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption stick(
+        QStringLiteral("stick"),
+        tr("The discwand to work on when several are plugged in: its serial, mount point or "
+           "label."),
+        tr("STICK"));
+    parser.addOption(stick);
     command.describe(parser);
     parser.setApplicationDescription(CliOutput::wrapped(parser.applicationDescription()));
     if (!parser.parse(arguments)) {
@@ -125,5 +132,6 @@ int Dispatcher::runCommand(Command &command, const QStringList &arguments)
         CliOutput::data(text);
         return code(ExitStatus::Done);
     }
+    StickSession::setWanted(parser.value(stick));
     return code(command.run(parser, parser.positionalArguments()));
 }

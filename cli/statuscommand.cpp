@@ -5,9 +5,11 @@
 #include "cli/clioutput.h"
 #include "cli/sticksession.h"
 #include "copy/copyprogress.h"
+#include "detect/scsidrivedetector.h"
 #include "library/stickstatus.h"
 
 #include <QCommandLineParser>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -18,9 +20,12 @@ QString StatusCommand::summary() const
 
 void StatusCommand::describe(QCommandLineParser &parser) const
 {
-    parser.setApplicationDescription(summary() + QLatin1Char('\n')
-                                     + tr("Exit status 3 when there is none."));
-    parser.addOption({ QStringLiteral("json"), tr("Print the state as JSON.") });
+    parser.setApplicationDescription(
+        summary() + QLatin1Char('\n')
+        + tr("Every discwand plugged in is told, or the one named with --stick. Exit status 3 "
+             "when there is none."));
+    parser.addOption({ QStringLiteral("json"),
+                       tr("Print the state as JSON: an array, one object per discwand.") });
 }
 
 QJsonObject StatusCommand::facts(StickSession &stick)
@@ -31,6 +36,7 @@ QJsonObject StatusCommand::facts(StickSession &stick)
     return {
         { QStringLiteral("present"), status.present },
         { QStringLiteral("mountPoint"), mountPoint },
+        { QStringLiteral("serial"), stick.detector().discwand().volume() },
         { QStringLiteral("label"), status.label },
         { QStringLiteral("fileSystem"), status.fileSystem },
         { QStringLiteral("capacity"), status.capacity },
@@ -70,24 +76,37 @@ ExitStatus StatusCommand::run(const QCommandLineParser &parser, const QStringLis
         return usage(tr("status takes no arguments."));
     const bool json = parser.isSet(QStringLiteral("json"));
     StickSession stick;
-    const ExitStatus found = stick.find(json);
+    // Every stick plugged in, or the one named.
+    const ExitStatus found = stick.find(json, true);
     if (found == ExitStatus::Failure)
         return json ? stick.find() : found;
-    if (found == ExitStatus::NoDiscwand) {
+    if (found != ExitStatus::Done) {
         if (json)
-            CliOutput::json(QJsonDocument(QJsonObject { { QStringLiteral("present"), false } }));
+            CliOutput::json(QJsonDocument(QJsonArray()));
         return found;
     }
-    const QJsonObject all = facts(stick);
-    // Gone between the detection pass and the look at its volume.
-    if (!all.value(QStringLiteral("present")).toBool()) {
-        if (json)
-            CliOutput::json(QJsonDocument(QJsonObject { { QStringLiteral("present"), false } }));
-        return json ? ExitStatus::NoDiscwand : StickSession::missing();
+    QStringList serials;
+    for (const Discwand &each : stick.detector().sticks())
+        if (!StickSession::isNamed() || each.root() == stick.root())
+            serials << each.volume();
+    const bool one = serials.size() == 1;
+    QJsonArray all;
+    for (const QString &serial : std::as_const(serials)) {
+        // Gone between the detection pass and the look at its volume.
+        if (!one && !stick.take(serial))
+            continue;
+        const QJsonObject each = facts(stick);
+        if (!each.value(QStringLiteral("present")).toBool())
+            continue;
+        if (!json && !all.isEmpty())
+            CliOutput::data(QString());
+        if (!json)
+            show(each);
+        all.append(each);
     }
     if (json)
         CliOutput::json(QJsonDocument(all));
-    else
-        show(all);
+    if (all.isEmpty())
+        return json ? ExitStatus::NoDiscwand : StickSession::missing();
     return ExitStatus::Done;
 }

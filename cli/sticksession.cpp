@@ -6,6 +6,9 @@
 #include "detect/constants.h"
 #include "detect/scsidrivedetector.h"
 
+#include <QDir>
+#include <QStringList>
+
 namespace {
 
 void fatalMessage(const QString &title, const QString &text)
@@ -15,12 +18,20 @@ void fatalMessage(const QString &title, const QString &text)
 
 } // namespace
 
+QString StickSession::wanted;
+
+void StickSession::setWanted(const QString &stick)
+{
+    wanted = stick;
+}
+
 StickSession::StickSession()
 {
     ScsiDriveDetector::setFatalReporter(fatalMessage);
     scanner = std::make_unique<ScsiDriveDetector>(Discshelf::vendorName, Discshelf::productName,
                                                   nullptr);
     QObject::connect(scanner.get(), &ScsiDriveDetector::refreshFailed, [this] { failed = true; });
+    scanner->setWanted(wanted);
 }
 
 StickSession::~StickSession() = default;
@@ -30,7 +41,7 @@ QString StickSession::root() const
     return scanner->drivePath();
 }
 
-ExitStatus StickSession::find(bool quiet)
+ExitStatus StickSession::find(bool quiet, bool several)
 {
     failed = false;
     scanner->forceRefresh();
@@ -40,9 +51,41 @@ ExitStatus StickSession::find(bool quiet)
                                 "computer's disks can't be read."));
         return ExitStatus::Failure;
     }
-    if (root().isEmpty())
-        return quiet ? ExitStatus::NoDiscwand : missing();
+    const int found = int(scanner->sticks().size());
+    if (wanted.isEmpty() && found > 1 && !several) {
+        CliOutput::error(tr("%n discwand(s) are plugged in; name the one meant with --stick "
+                            "SERIAL|MOUNTPOINT|LABEL:",
+                            nullptr, found)
+                         + QLatin1Char('\n') + candidates());
+        return ExitStatus::Usage;
+    }
+    if (root().isEmpty()) {
+        if (quiet)
+            return ExitStatus::NoDiscwand;
+        if (found == 0)
+            return missing();
+        CliOutput::error(tr("No discwand is called %1. Plugged in:").arg(wanted) + QLatin1Char('\n')
+                         + candidates());
+        return ExitStatus::NoDiscwand;
+    }
     return ExitStatus::Done;
+}
+
+bool StickSession::take(const QString &stick)
+{
+    scanner->setWanted(stick);
+    scanner->forceRefresh();
+    return !root().isEmpty();
+}
+
+QString StickSession::candidates() const
+{
+    QStringList lines;
+    for (const Discwand &stick : scanner->sticks())
+        lines << QStringLiteral("  %1 (%2, serial %3)")
+                     .arg(QDir::toNativeSeparators(QDir::cleanPath(stick.root())),
+                          stick.label().isEmpty() ? tr("no label") : stick.label(), stick.volume());
+    return lines.join(QLatin1Char('\n'));
 }
 
 ExitStatus StickSession::findWritable()

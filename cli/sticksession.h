@@ -22,9 +22,16 @@ public:
     // The device root ("/media/stick/"), empty while none was found.
     QString root() const;
 
+    // The stick the commands of this run work on (--stick): serial, mount point or label.
+    static void setWanted(const QString &stick);
+    static bool isNamed() { return !wanted.isEmpty(); }
+
     // Looks for the stick once. Done when found; otherwise the status, its message told
-    // unless quiet.
-    ExitStatus find(bool quiet = false);
+    // unless quiet. With several sticks plugged in and none named, none is taken (a usage
+    // error naming them) unless several are welcome; then the first is the current one.
+    ExitStatus find(bool quiet = false, bool several = false);
+    // Makes the stick called so the current one, by another detection pass.
+    bool take(const QString &stick);
     // As find(), and the stick must accept writes.
     ExitStatus findWritable();
 
@@ -37,6 +44,10 @@ public:
     static ExitStatus readOnly();
 
 private:
+    // "/media/a (LABEL, serial 8:17)" for each stick found, one a line.
+    QString candidates() const;
+
+    static QString wanted;
     std::unique_ptr<ScsiDriveDetector> scanner;
     bool failed = false;
 };

@@ -21,6 +21,22 @@ Discwand::Access Discwand::access() const
     return finder->isWritable() ? Access::Writable : Access::ReadOnly;
 }
 
+QString Discwand::label() const
+{
+    return finder ? finder->volumePropertyAt(rootPath, QStringLiteral("VolumeName")) : QString();
+}
+
+bool Discwand::isCalled(const QString &name) const
+{
+    if (name.isEmpty() || isNull())
+        return false;
+    const auto same = [&](const QString &what) {
+        return what.compare(name, Qt::CaseInsensitive) == 0;
+    };
+    return same(serial) || same(rootPath) || same(QDir::cleanPath(rootPath))
+        || same(QDir::cleanPath(rootPath) + QLatin1Char('/')) || same(label());
+}
+
 bool Discwand::isStickPath(const QString &path)
 {
     if (path.contains(QLatin1Char('\\')) || path.contains(QLatin1Char(':'))

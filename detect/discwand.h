@@ -19,6 +19,11 @@ public:
     QString root() const { return rootPath; }
     // The serial, or the device number, of its volume.
     QString volume() const { return serial; }
+    // The volume's label, asked of the system each time; "" when it has none.
+    QString label() const;
+    // Called so by a person or a script: its serial, its mount point (with or without the final
+    // separator) or its label, letter case aside.
+    bool isCalled(const QString &name) const;
 
     enum class Access { Writable, Gone, ReadOnly };
     // The write guard: the root still leads to this stick's volume, and its switch lets writes

@@ -3,6 +3,7 @@
 #include "detect/drivenotifier.h"
 #include "detect/log.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -59,85 +60,98 @@ Discwand ScsiDriveDetector::discwand() const
     return currentPath.isEmpty() ? Discwand() : Discwand(this, currentPath, currentVolume);
 }
 
-void ScsiDriveDetector::forceRefresh()
+QList<Discwand> ScsiDriveDetector::sticks() const
 {
-    const bool wasPresent = !currentPath.isEmpty();
-    currentPath.clear();
-    bool failed = false;
+    return found;
+}
 
+void ScsiDriveDetector::setWanted(const QString &stick)
+{
+    wanted = stick;
+}
+
+bool ScsiDriveDetector::scan(QList<Discwand> *sticks, bool *quiet) const
+{
+    bool failed = false;
     const QStringList drives = queryProperty(
         QStringLiteral("SELECT DeviceID FROM Win32_DiskDrive WHERE Model LIKE '%1 %2%'")
             .arg(literal(vendorName), literal(productName)),
         QStringLiteral("DeviceID"), &failed, false);
-    if (failed) {
-        emit refreshFailed();
-        return;
-    }
-    if (drives.isEmpty()) {
-        emit refreshComplete();
-        return;
-    }
-    if (drives.size() > 1)
+    if (failed)
+        return false;
+    if (drives.size() > 1 && wanted.isEmpty())
         qCDebug(lcDetect) << "Found >1 matching drive, only using the first one.";
-
-    const QStringList partitions = queryProperty(
-        QStringLiteral("ASSOCIATORS OF {Win32_DiskDrive='%1'} WHERE ResultClass=Win32_DiskPartition")
-            .arg(literal(drives.first())),
-        QStringLiteral("DeviceID"), &failed, false);
-    if (failed) {
-        emit refreshFailed();
-        return;
-    }
-    if (partitions.isEmpty()) {
-        emit refreshComplete();
-        return;
-    }
-
-    QStringList logicalDisks;
-    for (const QString &partition : partitions) {
-        logicalDisks += queryProperty(
-            QStringLiteral("ASSOCIATORS OF {Win32_DiskPartition='%1'} WHERE ResultClass=Win32_LogicalDisk")
-                .arg(literal(partition)),
+    // With no matching disk, or none with a partition, nothing is told but the pass's end.
+    *quiet = true;
+    for (const QString &drive : drives) {
+        const QStringList partitions = queryProperty(
+            QStringLiteral("ASSOCIATORS OF {Win32_DiskDrive='%1'} WHERE ResultClass=Win32_DiskPartition")
+                .arg(literal(drive)),
             QStringLiteral("DeviceID"), &failed, false);
-        if (failed) {
-            emit refreshFailed();
-            return;
+        if (failed)
+            return false;
+        if (partitions.isEmpty())
+            continue;
+        *quiet = false;
+        QStringList logicalDisks;
+        for (const QString &partition : partitions) {
+            logicalDisks += queryProperty(
+                QStringLiteral("ASSOCIATORS OF {Win32_DiskPartition='%1'} WHERE ResultClass=Win32_LogicalDisk")
+                    .arg(literal(partition)),
+                QStringLiteral("DeviceID"), &failed, false);
+            if (failed)
+                return false;
         }
-    }
-
-    QStringList candidates;
-    for (const QString &disk : std::as_const(logicalDisks)) {
-        const QStringList fileSystems =
-            queryProperty(QStringLiteral("SELECT FileSystem FROM Win32_LogicalDisk WHERE Name='%1'")
-                              .arg(literal(disk)),
-                          QStringLiteral("FileSystem"), &failed, false);
-        if (failed) {
-            emit refreshFailed();
-            return;
+        QString disk;
+        for (const QString &candidate : std::as_const(logicalDisks)) {
+            const QStringList fileSystems = queryProperty(
+                QStringLiteral("SELECT FileSystem FROM Win32_LogicalDisk WHERE Name='%1'")
+                    .arg(literal(candidate)),
+                QStringLiteral("FileSystem"), &failed, false);
+            if (failed)
+                return false;
+            if (!fileSystems.isEmpty() && fileSystems.first() == QLatin1String("FAT32")) {
+                disk = candidate;
+                break;
+            }
         }
-        if (!fileSystems.isEmpty() && fileSystems.first() == QLatin1String("FAT32"))
-            candidates << disk;
-    }
-
-    QString volume;
-    if (!candidates.isEmpty()) {
+        if (disk.isEmpty())
+            continue;
         const QStringList serials = queryProperty(
             QStringLiteral("SELECT VolumeSerialNumber FROM Win32_LogicalDisk WHERE Name='%1'")
-                .arg(literal(candidates.first())),
+                .arg(literal(disk)),
             QStringLiteral("VolumeSerialNumber"), &failed, false);
-        if (failed) {
-            emit refreshFailed();
-            return;
-        }
-        volume = serials.value(0);
+        if (failed)
+            return false;
+        if (!disk.endsWith(QLatin1Char('/')))
+            disk += QLatin1Char('/');
+        sticks->append(Discwand(this, disk, serials.value(0)));
     }
+    return true;
+}
 
-    const bool isPresent = !candidates.isEmpty();
+void ScsiDriveDetector::forceRefresh()
+{
+    const bool wasPresent = !currentPath.isEmpty();
+    currentPath.clear();
+    QList<Discwand> sticks;
+    bool quiet = false;
+    if (!scan(&sticks, &quiet)) {
+        emit refreshFailed();
+        return;
+    }
+    found = sticks;
+    if (quiet) {
+        emit refreshComplete();
+        return;
+    }
+    const auto chosen = std::find_if(sticks.cbegin(), sticks.cend(), [this](const Discwand &stick) {
+        return wanted.isEmpty() || stick.isCalled(wanted);
+    });
+    const bool isPresent = chosen != sticks.cend();
     if (isPresent) {
-        currentVolume = volume;
-        currentPath = candidates.first();
-        if (!currentPath.endsWith(QLatin1Char('/')))
-            currentPath += QLatin1Char('/');
+        currentVolume = chosen->volume();
+        currentPath = chosen->root();
         emit driveDetected(currentPath);
     }
     if (isPresent != wasPresent) {
@@ -159,10 +173,10 @@ void ScsiDriveDetector::driveChanged(bool added, const QString &drive)
     }
 }
 
-QString ScsiDriveDetector::volumeName() const
+QString ScsiDriveDetector::volumeName(const QString &root)
 {
     // The volume is named by its mount point, which is the device root without its final "/".
-    QString volume = currentPath;
+    QString volume = root;
     if (volume.size() > 1)
         volume.chop(1);
     return volume;
@@ -175,19 +189,24 @@ bool ScsiDriveDetector::isPresent() const
     bool failed = false;
     const QStringList serials = queryProperty(
         QStringLiteral("SELECT VolumeSerialNumber FROM Win32_LogicalDisk WHERE Name='%1'")
-            .arg(literal(volumeName())),
+            .arg(literal(volumeName(currentPath))),
         QStringLiteral("VolumeSerialNumber"), &failed, false);
     return !failed && !serials.isEmpty() && serials.first() == currentVolume;
 }
 
 QString ScsiDriveDetector::volumeProperty(const QString &property) const
 {
-    if (currentPath.isEmpty())
+    return volumePropertyAt(currentPath, property);
+}
+
+QString ScsiDriveDetector::volumePropertyAt(const QString &root, const QString &property) const
+{
+    if (root.isEmpty())
         return {};
     bool failed = false;
     const QStringList values = queryProperty(
         QStringLiteral("SELECT %1 FROM Win32_LogicalDisk WHERE Name='%2'")
-            .arg(property, literal(volumeName())),
+            .arg(property, literal(volumeName(root))),
         property, &failed, false);
     return failed ? QString() : values.value(0);
 }
@@ -198,7 +217,8 @@ bool ScsiDriveDetector::isWritable() const
         return false;
     bool failed = false;
     const QStringList access = queryProperty(
-        QStringLiteral("SELECT Access FROM Win32_LogicalDisk WHERE Name = '%1'").arg(literal(volumeName())),
+        QStringLiteral("SELECT Access FROM Win32_LogicalDisk WHERE Name = '%1'")
+            .arg(literal(volumeName(currentPath))),
         QStringLiteral("Access"), &failed, true);
     if (access.isEmpty()) {
         qCWarning(lcDetect) << "Derp, checking writability of non-existent drive.";

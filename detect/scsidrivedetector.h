@@ -4,6 +4,7 @@
 
 #include "detect/discwand.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -22,6 +23,11 @@ public:
     QString drivePath() const;
     // The stick the last detection pass found; null while there is none.
     Discwand discwand() const;
+    // Every stick the last pass found, in the order of their disks.
+    QList<Discwand> sticks() const;
+    // Which of several sticks a pass takes: one called so (serial, mount point or label); the
+    // first when empty.
+    void setWanted(const QString &stick);
     bool isWritable() const;
     // The device root still leads to the volume found by the last detection pass: another disk
     // mounted at the same place since, or none at all, is not the device. Asked before writing.
@@ -29,6 +35,8 @@ public:
     // One property of the device's volume as text (VolumeName, FileSystem ...), "" when there
     // is no device or no such value.
     QString volumeProperty(const QString &property) const;
+    // The same of the volume mounted at root.
+    QString volumePropertyAt(const QString &root, const QString &property) const;
 
     // One WQL query, one property of every row as text (numeric: as an unsigned 16-bit number).
     // Sets *failed when the query cannot be run and never clears it.
@@ -58,14 +66,19 @@ private:
     void connectWmi();
     void releaseWmi();
     [[noreturn]] static void fatal(const QString &text);
-    // The volume name of the current device root, as the Access and volume queries want it.
-    QString volumeName() const;
+    // The volume name of a device root, as the Access and volume queries want it.
+    static QString volumeName(const QString &root);
+    // One detection pass: every matching disk's first FAT32 volume. *quiet when no matching
+    // disk has a partition. False when the system's description cannot be asked.
+    bool scan(QList<Discwand> *sticks, bool *quiet) const;
 
     DriveNotifier *storageInfo;
     QString vendorName;
     QString productName;
     QString currentPath;
     QString currentVolume; // what tells the device's volume from another at the same place
+    QList<Discwand> found;
+    QString wanted;
     IWbemLocator *locator = nullptr;
     IWbemServices *services = nullptr;
 };

@@ -84,6 +84,7 @@ private slots:
     void check_data();
     void check();
     void copyUnderWayIsNoLeftover();
+    void severalSticks();
     void getSelector_data();
     void getSelector();
     void waitsForPlug();
@@ -191,13 +192,15 @@ void TestCli::commands()
 void TestCli::json()
 {
     SysFixture sys;
-    QCOMPARE(QJsonDocument::fromJson(runCli({ "status", "--json" }).out.toUtf8()).object(),
-             QJsonObject({ { "present", false } }));
+    QCOMPARE(QJsonDocument::fromJson(runCli({ "status", "--json" }).out.toUtf8()).array(),
+             QJsonArray());
     const QString root = makeStick(sys, "rw");
 
     const Outcome status = runCli({ "status", "--json" });
     QCOMPARE(status.status, 0);
-    const QJsonObject facts = QJsonDocument::fromJson(status.out.toUtf8()).object();
+    const QJsonArray sticks = QJsonDocument::fromJson(status.out.toUtf8()).array();
+    QCOMPARE(sticks.size(), 1);
+    const QJsonObject facts = sticks.first().toObject();
     QCOMPARE(facts.value("mountPoint").toString() + '/', root);
     QCOMPARE(facts.value("readOnly"), QJsonValue(false));
     QCOMPARE(facts.value("selector"), QJsonValue(true));
@@ -353,6 +356,33 @@ void TestCli::copyUnderWayIsNoLeftover()
     QVERIFY2(copied.status == 0, qPrintable(copied.err));
     QCOMPARE(QFileInfo(root + "big.iso").size(), size);
     QVERIFY(hidden().isEmpty());
+}
+
+// With two sticks a command takes the one named and refuses to guess; status tells both.
+void TestCli::severalSticks()
+{
+    SysFixture sys;
+    const QString a = QDir::cleanPath(makeStick(sys, "rw"));
+    const QString b = QDir::cleanPath(sys.addDiscwand(QStringLiteral("sdc"), false));
+    put(b + "/b.iso", "b");
+    const Outcome unnamed = runCli({ "list" });
+    QVERIFY2(unnamed.status == 2 && unnamed.err.contains(a) && unnamed.err.contains(b),
+             qPrintable(unnamed.err));
+    QVERIFY(runCli({ "list", "--stick", b + '/' })
+                .out.contains(QRegularExpression("^  /b.iso +1 bytes\n$")));
+    QCOMPARE(runCli({ "list", "--stick", "nothing" }).status, 3);
+
+    const Outcome both = runCli({ "status", "--json" });
+    QStringList mountPoints, serials;
+    for (const QJsonValue &stick : QJsonDocument::fromJson(both.out.toUtf8()).array()) {
+        mountPoints << stick.toObject().value("mountPoint").toString();
+        serials << stick.toObject().value("serial").toString();
+    }
+    QCOMPARE(both.status, 0);
+    QCOMPARE(mountPoints, (QStringList { a, b }));
+    const Outcome second = runCli({ "status", "--stick", serials.value(1) });
+    QVERIFY2(second.status == 0 && second.out.contains(b) && !second.out.contains(a),
+             qPrintable(second.out + second.err));
 }
 
 void TestCli::getSelector_data()

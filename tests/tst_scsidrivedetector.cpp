@@ -121,7 +121,7 @@ struct Rig
             fx.setFilesystem("sdb2", "vfat", "FAT32");
             other = fx.mount("sdb2") + "/";
         } else if (s == "second discwand") {
-            fx.addDiscwand("sdaa"); // after sdb in name order, before it in character order
+            other = fx.addDiscwand("sdaa"); // after sdb in name order, before it in character order
             QTest::ignoreMessage(QtDebugMsg, "Found >1 matching drive, only using the first one.");
         } else if (s == "whole-disk volume") { // no partition table: the disk carries the FAT32
             fx.vanish("sys/block/sdb/sdb1");
@@ -220,7 +220,8 @@ void TestScsiDriveDetector::passes_data()
         << "no mount table; pass" << failed << "";
     // Which volume is taken.
     QTest::newRow("two discwands: the first") << "second discwand; pass" << appears << "ROOT";
-    QTest::newRow("two discwands, first NTFS: none") << "second discwand; NTFS; pass" << none << "";
+    QTest::newRow("two discwands, first NTFS: the second")
+        << "second discwand; NTFS; pass" << appearsOther << "OTHER";
     QTest::newRow("two FAT32 volumes: partition order, not mount order")
         << "unmount; FAT32 sdb2; remount; pass" << appears << "ROOT";
     QTest::newRow("first partition NTFS") << "NTFS; FAT32 sdb2; pass" << appearsOther << "OTHER";
