@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -84,7 +85,9 @@ void TestE2eCli::readmeScript()
     const QString err = QString::fromUtf8(run.readAllStandardError());
     QVERIFY2(run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0, qPrintable(err));
     QVERIFY2(err.contains("rescue-2.0.iso: copied and verified."), qPrintable(err));
-    const QJsonObject status = QJsonDocument::fromJson(run.readAllStandardOutput()).object();
+    const QJsonArray sticks = QJsonDocument::fromJson(run.readAllStandardOutput()).array();
+    QCOMPARE(sticks.size(), 1);
+    const QJsonObject status = sticks.first().toObject();
     QCOMPARE(status.value("mountPoint").toString() + '/', stick.deviceRoot());
     QCOMPARE(status.value("bootImage").toString(), "/linux/tools/rescue-2.0.iso");
 
