@@ -1,5 +1,6 @@
-// Finds the discwand among the computer's disks, remembers its device root, follows drive
-// notifications and probes whether its volume accepts writes.
+// Finds the discwands among the computer's disks (each one a Discwand), keeps one of them as the
+// current device root, follows drive notifications and probes whether its volume accepts
+// writes.
 #pragma once
 
 #include "detect/discwand.h"
