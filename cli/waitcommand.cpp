@@ -38,7 +38,8 @@ ExitStatus WaitCommand::run(const QCommandLineParser &parser, const QStringList 
     }
 
     StickSession stick;
-    ExitStatus status = stick.find(true);
+    // Any stick will do, or the one named.
+    ExitStatus status = stick.find(true, true);
     if (status == ExitStatus::Failure)
         return stick.find();
     if (status == ExitStatus::NoDiscwand && seconds != 0) {
