@@ -28,6 +28,8 @@ CopyQueue::CopyQueue(const ScsiDriveDetector *detector, QObject *parent)
         batchBytes += bytes;
     });
     connect(worker, &isoCopyWorker::finished, this, &CopyQueue::finished);
+    connect(worker, &isoCopyWorker::partsNamed, this,
+            [this](const QString &base) { copyingBase = base; });
     connect(worker, &isoCopyWorker::failed, this, &CopyQueue::noteFailure);
     connect(detector, &ScsiDriveDetector::refreshComplete, this, &CopyQueue::sweepLeftovers);
 }
@@ -86,6 +88,7 @@ void CopyQueue::next()
 {
     copying.clear();
     copyingFile.clear();
+    copyingBase.clear();
     sweepLeftovers();
     if (startDeferred) {
         // The report belonged to a dropped batch; the waiting one starts at its first entry.
@@ -164,8 +167,8 @@ void CopyQueue::clearBatch()
 
 void CopyQueue::noteFailure(int code)
 {
-    if (CopyErrors::mayLeaveTemporary(code) && !copying.isEmpty())
-        leftovers.insert(copying);
+    if (CopyErrors::mayLeaveTemporary(code) && !copying.isEmpty() && !copyingBase.isEmpty())
+        leftovers.insert(copying + copyingBase);
     // A write that failed because the device went away is told as that, and ends the batch.
     if (code == int(CopyError::DeviceGone)
         || (code == int(CopyError::WriteDestination) && !detector->isPresent())) {
@@ -183,18 +186,21 @@ void CopyQueue::sweepLeftovers()
         return;
     const QString root = detector->drivePath();
     for (auto it = leftovers.begin(); it != leftovers.end();) {
-        // Not the folder a copy is writing to now: its hidden parts are that copy's.
-        const QString dir = QDir::cleanPath(root + *it);
-        if (*it == copying || !QFileInfo(dir).isDir()) {
+        // Only the failed copy's own files: another copy's, running or not, are no business of
+        // this one.
+        const QString folder = it->section(QLatin1Char('/'), 0, -2);
+        const QString base = it->section(QLatin1Char('/'), -1);
+        const QString dir = QDir::cleanPath(root + folder);
+        if (!QFileInfo(dir).isDir() || CopyCommit::isBusy(dir, base)) {
             ++it;
             continue;
         }
         // A copy whose journal was written is seen through; parts without one go.
         const CopyCommit::Leftovers found = CopyCommit::find(dir);
         bool tidy = true;
-        for (const QString &base : found.journals)
-            tidy = CopyCommit::settle(dir, base) && tidy;
-        for (const QString &base : found.orphans)
+        if (found.journals.contains(base))
+            tidy = CopyCommit::settle(dir, base);
+        else
             CopyCommit::discard(dir, base);
         it = tidy ? leftovers.erase(it) : std::next(it);
     }

@@ -84,14 +84,17 @@ private:
     bool closed = false;
     // A new batch waits for the report of a copy left over from a batch that was dropped.
     bool startDeferred = false;
-    // The copy at the worker: its folder on the device and its file name.
+    // The copy at the worker: its folder on the device, its file name and the hidden name of
+    // its parts.
     QString copying;
     QString copyingFile;
+    QString copyingBase;
     // What the batch has copied so far, and since when.
     int batchImages = 0;
     qint64 batchBytes = 0;
     qint64 batchStart = 0;
-    // Folders of copies that failed, perhaps on a volume that vanished before their hidden
-    // parts could go; each time the device is found or a file is done they are tidied again.
+    // Copies that failed ("/folder/" and the hidden name of their parts), perhaps on a volume
+    // that vanished before their parts could go; each time the device is found or a file is
+    // done they are tidied again.
     QSet<QString> leftovers;
 };

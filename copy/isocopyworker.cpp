@@ -133,6 +133,7 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
         emit failed(int(CopyError::OpenDestination));
         return;
     }
+    emit partsNamed(base);
     int parts = 0;
     Step step = writeParts(source, dir, base, &parts);
     if (step == Step::Done && verify)

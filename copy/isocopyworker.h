@@ -41,6 +41,8 @@ signals:
     void transferred(qint64 done, qint64 total);
     // Percent of the copy read back and compared.
     void verifyProgress(int value, int total);
+    // The hidden name the copy's parts are written under in its folder, before the first one.
+    void partsNamed(const QString &base);
 
 public slots:
     // Copies sourceFile into destDir, making the folders it lacks.
