@@ -120,11 +120,13 @@ bool apply(const QString &dir, const QString &base)
         if (QFile::exists(part) && !FileSync::replace(part, at + finals.at(i)))
             return false;
     }
-    FileSync::syncDirectory(dir);
+    // The parts under their new names before the journal goes: until then a crash can still
+    // redo the renames, afterwards nothing could.
+    if (!FileSync::settle(dir, finals))
+        return false;
     if (!QFile::remove(journal.fileName()))
         return false;
-    FileSync::syncDirectory(dir);
-    return true;
+    return FileSync::settle(dir, {});
 }
 
 void discard(const QString &dir, const QString &base)
