@@ -44,6 +44,8 @@ QString CheckCommand::kindName(const StickProblem &problem)
         return QStringLiteral("will-not-boot");
     case StickProblem::Kind::SelectorMissing:
         return QStringLiteral("selector-missing");
+    case StickProblem::Kind::FileSystemErrors:
+        return QStringLiteral("file-system-errors");
     }
     return {};
 }
@@ -62,7 +64,7 @@ ExitStatus CheckCommand::run(const QCommandLineParser &parser, const QStringList
     const bool anyRepair = std::any_of(problems.cbegin(), problems.cend(),
                                        [](const StickProblem &p) { return p.canRemove(); });
     if (repair && anyRepair && !stick.detector().isWritable())
-        return StickSession::readOnly();
+        return StickSession::readOnly(stick.detector());
 
     QJsonArray found;
     int left = 0;

@@ -45,7 +45,7 @@ ExitStatus GetSelectorCommand::run(const QCommandLineParser &parser, const QStri
         return ExitStatus::Done;
     }
     if (!stick.detector().isWritable())
-        return StickSession::readOnly();
+        return StickSession::readOnly(stick.detector());
 
     ExitStatus status = ExitStatus::Done;
     QEventLoop loop;
@@ -65,7 +65,7 @@ ExitStatus GetSelectorCommand::run(const QCommandLineParser &parser, const QStri
             }
         } else if (!fetch.store()) {
             status = !stick.detector().isPresent() ? StickSession::missing()
-                : !stick.detector().isWritable()   ? StickSession::readOnly()
+                : !stick.detector().isWritable()   ? StickSession::readOnly(stick.detector())
                                                    : ExitStatus::Failure;
             if (status == ExitStatus::Failure)
                 CliOutput::error(tr("Couldn't write config/wandmenu.bin to the discwand."));

@@ -36,6 +36,7 @@ QJsonObject StatusCommand::facts(StickSession &stick)
         { QStringLiteral("capacity"), status.capacity },
         { QStringLiteral("free"), status.freeBytes },
         { QStringLiteral("readOnly"), status.readOnly },
+        { QStringLiteral("fileSystemErrors"), status.mountReadOnly },
         { QStringLiteral("bootImage"), status.bootImage },
         { QStringLiteral("selector"), status.selectorPresent },
     };
@@ -55,7 +56,10 @@ void StatusCommand::show(const QJsonObject &facts)
     row(tr("Capacity:"), sized ? CopyProgress::sizeText(value("capacity").toInteger()) : tr("unknown"));
     row(tr("Free:"), sized ? CopyProgress::sizeText(value("free").toInteger()) : tr("unknown"));
     row(tr("Read-only:"),
-        value("readOnly").toBool() ? tr("yes (the read-only switch is set)") : tr("no"));
+        !value("readOnly").toBool()              ? tr("no")
+            : value("fileSystemErrors").toBool() ? tr("yes (the stick's file system has errors: run "
+                                                      "check, or repair it with fsck.fat)")
+                                                 : tr("yes (the read-only switch is set)"));
     row(tr("Boot image:"),
         value("bootImage").toString().isEmpty() ? tr("none chosen")
                                                 : value("bootImage").toString());

@@ -28,9 +28,10 @@ public:
     // As find(), and the stick must accept writes.
     ExitStatus findWritable();
 
-    // The messages for a stick that is not there and one whose switch is set.
+    // The messages for a stick that is not there and one that takes no writes (by its switch,
+    // or by a mount the system made read-only after errors).
     static ExitStatus missing();
-    static ExitStatus readOnly();
+    static ExitStatus readOnly(const ScsiDriveDetector &detector);
 
 private:
     std::unique_ptr<ScsiDriveDetector> scanner;

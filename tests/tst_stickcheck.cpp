@@ -70,26 +70,32 @@ void TestStickCheck::problems_data()
     QTest::addColumn<QString>("bootImage");
     QTest::addColumn<bool>("selector");
     QTest::addColumn<QStringList>("problems");
+    QTest::addColumn<bool>("mountReadOnly");
     QTest::newRow("all well") << QStringList { "a.iso=boot", "d/b.iso=boot" } << "/d/b.iso" << true
-                              << QStringList();
-    QTest::newRow("no choice yet") << QStringList { "a.iso=boot" } << "" << true << QStringList();
+                              << QStringList() << false;
+    QTest::newRow("no choice yet") << QStringList { "a.iso=boot" } << "" << true << QStringList() << false;
     QTest::newRow("will not boot")
         << QStringList { "a.iso=plain", "empty.iso", "b.iso=boot" } << "/b.iso" << true
         << QStringList { "will-not-boot /a.iso: /a.iso has no boot record: it will not boot",
-                         "will-not-boot /empty.iso: /empty.iso is no ISO 9660 image: it will not boot" };
+                         "will-not-boot /empty.iso: /empty.iso is no ISO 9660 image: it will not boot" } << false;
     QTest::newRow("choice gone, selector missing")
         << QStringList { "a.iso=boot" } << "/old.iso" << false
         << QStringList { "boot-missing /old.iso: The discwand is set to boot /old.iso, which is not on it",
-                         "selector-missing /config/wandmenu.bin: The selector program config/wandmenu.bin is missing" };
+                         "selector-missing /config/wandmenu.bin: The selector program config/wandmenu.bin is missing" } << false;
     QTest::newRow("leftovers")
         << QStringList { "a.iso=boot", "old.iso.temp", "d/.discshelf-0badf00d.0" } << "/a.iso" << true
         << QStringList { "leftover /d/.discshelf-0badf00d.0: /d/.discshelf-0badf00d.0 was left by an interrupted copy",
-                         "leftover /old.iso.temp: /old.iso.temp was left by an interrupted copy" };
+                         "leftover /old.iso.temp: /old.iso.temp was left by an interrupted copy" } << false;
     // One-byte parts: a part missing, a later one longer than the first.
     QTest::newRow("broken split images")
         << QStringList { "a.iso.0", "a.iso.2", "b.iso.0", "b.iso.1=boot" } << "/a.iso" << true
         << QStringList { "broken /a.iso.0: /a.iso has parts missing or of the wrong size",
-                         "broken /b.iso.0: /b.iso has parts missing or of the wrong size" };
+                         "broken /b.iso.0: /b.iso has parts missing or of the wrong size" } << false;
+    QTest::newRow("made read-only after errors")
+        << QStringList { "a.iso=boot" } << "/a.iso" << true
+        << QStringList { "file-system-errors /: The discwand's file system has errors, so the "
+                         "system made it read-only: unmount it and repair it with fsck.fat" }
+        << true;
 }
 
 void TestStickCheck::problems()
@@ -98,6 +104,7 @@ void TestStickCheck::problems()
     QFETCH(QString, bootImage);
     QFETCH(bool, selector);
     QFETCH(QStringList, problems);
+    QFETCH(bool, mountReadOnly);
     QTemporaryDir device;
     QVERIFY(lay(device.path(), entries));
     StickStatus status;
@@ -105,8 +112,9 @@ void TestStickCheck::problems()
     status.root = device.path() + '/';
     status.bootImage = bootImage;
     status.selectorPresent = selector;
-    static const char *const kinds[] = { "leftover", "broken", "boot-missing", "will-not-boot",
-                                         "selector-missing" };
+    status.readOnly = status.mountReadOnly = mountReadOnly;
+    static const char *const kinds[] = { "leftover",      "broken",           "boot-missing",
+                                         "will-not-boot", "selector-missing", "file-system-errors" };
     const IsoListing listing = IsoListing::read(status.root);
     // What the images say of themselves: xorriso's label and a creation date of today.
     for (const IsoRow &row : listing.rows)
