@@ -8,9 +8,8 @@
 // transfer through the buffer with QFile::read and QFile::write.
 #pragma once
 
-#include <QtGlobal>
-
 #include <QStringList>
+#include <QtGlobal>
 
 class QFile;
 class QString;

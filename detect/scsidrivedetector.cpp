@@ -191,7 +191,8 @@ bool ScsiDriveDetector::isVolumeDirty() const
 {
     // A boolean reads as "true" here and as "True" or "-1" from Windows.
     const QString dirty = volumeProperty(QStringLiteral("VolumeDirty"));
-    return dirty.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 || dirty == QLatin1String("-1");
+    return dirty.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
+        || dirty == QLatin1String("-1");
 }
 
 bool ScsiDriveDetector::isWritable() const

@@ -84,9 +84,11 @@ bool WandmenuFetch::store()
     QFile file(root + pendingPath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    const bool written = file.write(body) == body.size() && file.flush() && FileSync::syncFile(file);
+    const bool written
+        = file.write(body) == body.size() && file.flush() && FileSync::syncFile(file);
     file.close();
-    if (written && file.error() == QFileDevice::NoError && FileSync::replace(file.fileName(), target)
+    if (written && file.error() == QFileDevice::NoError
+        && FileSync::replace(file.fileName(), target)
         && FileSync::settle(root + QStringLiteral("config"), { QStringLiteral("wandmenu.bin") }))
         return true;
     file.remove();

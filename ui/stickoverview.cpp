@@ -69,9 +69,10 @@ void StickOverview::updateLine()
         parts << tr("%1, %2 free")
                      .arg(CopyProgress::sizeText(status.capacity),
                           CopyProgress::sizeText(status.freeBytes));
-    parts << (!status.readOnly         ? tr("writable")
-                  : status.mountReadOnly ? tr("read-only: its file system has errors, repair it with fsck.fat")
-                                         : tr("read-only switch set"));
+    if (status.mountReadOnly)
+        parts << tr("read-only: its file system has errors, repair it with fsck.fat");
+    else
+        parts << (status.readOnly ? tr("read-only switch set") : tr("writable"));
     summary->setText(parts.join(QStringLiteral(" · ")));
     // A narrow window cuts the line short; the tooltip has all of it.
     summary->setToolTip(parts.join(QStringLiteral(" · ")) + QLatin1Char('\n') + status.root);
