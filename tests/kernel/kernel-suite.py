@@ -169,17 +169,14 @@ def mput(image, source, target):
 
 
 def fat_state(image):
-    # The volume's check: fsck.fat without changes, on a copy whose "mounted" mark is cleared
-    # (the kernel sets it while mounted; a stick pulled at any moment carries it).
-    clean = image + ".fsck"
-    shutil.copy(image, clean)
-    with open(clean, "r+b") as f:
+    # The volume's check: fsck.fat without changes, once the snapshot's "mounted" mark is
+    # cleared (the kernel sets it while mounted; a stick pulled at any moment carries it).
+    with open(image, "r+b") as f:
         f.seek(0x41)
         state = f.read(1)[0]
         f.seek(0x41)
         f.write(bytes([state & ~1]))
-    r = subprocess.run([tool("fsck.fat"), "-n", clean], capture_output=True, text=True)
-    os.unlink(clean)
+    r = subprocess.run([tool("fsck.fat"), "-n", image], capture_output=True, text=True)
     return r.returncode == 0, (r.stdout + r.stderr).strip()
 
 
@@ -197,8 +194,10 @@ def names_on(image, folder="/"):
 
 
 class Guest:
-    def __init__(self, work, kernel, initrd, stick, decoy):
+    def __init__(self, work, kernel, initrd, stick, decoy, keep):
         self.work = work
+        self.keep = keep
+        self.last_snapshot = None
         self.stick = stick
         self.qmp_path = os.path.join(work, "qmp.sock")
         self.cmd_path = os.path.join(work, "cmd.sock")
@@ -299,6 +298,10 @@ class Guest:
         copy = os.path.join(self.work, name + ".img")
         subprocess.run(["cp", "--sparse=always", self.stick, copy], check=True)
         self.monitor("cont")
+        # One at a time unless they are kept for a look.
+        if self.last_snapshot and not self.keep:
+            os.unlink(self.last_snapshot)
+        self.last_snapshot = copy
         return copy
 
     def unplug(self, name):
@@ -453,7 +456,7 @@ def main():
 
     initrd = build_initramfs(work, opts.cli, release, files)
     log(f"initramfs ready after {time.monotonic() - started:.1f} s")
-    guest = Guest(work, kernel, initrd, stick, decoy)
+    guest = Guest(work, kernel, initrd, stick, decoy, opts.keep)
     try:
         log(f"guest up after {time.monotonic() - started:.1f} s")
         for line in GUEST_HELPERS:
