@@ -48,6 +48,8 @@ QString CheckCommand::kindName(const StickProblem &problem)
         return QStringLiteral("doubled-image");
     case StickProblem::Kind::CopyUnderWay:
         return QStringLiteral("copy-under-way");
+    case StickProblem::Kind::FileSystemErrors:
+        return QStringLiteral("file-system-errors");
     }
     return {};
 }

@@ -42,6 +42,7 @@ QJsonObject StatusCommand::facts(StickSession &stick)
         { QStringLiteral("capacity"), status.capacity },
         { QStringLiteral("free"), status.freeBytes },
         { QStringLiteral("readOnly"), status.readOnly },
+        { QStringLiteral("fileSystemErrors"), status.mountReadOnly },
         { QStringLiteral("bootImage"), status.bootImage },
         { QStringLiteral("selector"), status.selectorPresent },
     };
@@ -60,8 +61,13 @@ void StatusCommand::show(const QJsonObject &facts)
     const bool sized = value("capacity").toInteger() > 0;
     row(tr("Capacity:"), sized ? CopyProgress::sizeText(value("capacity").toInteger()) : tr("unknown"));
     row(tr("Free:"), sized ? CopyProgress::sizeText(value("free").toInteger()) : tr("unknown"));
-    row(tr("Read-only:"),
-        value("readOnly").toBool() ? tr("yes (the read-only switch is set)") : tr("no"));
+    QString readOnly = tr("no");
+    if (value("fileSystemErrors").toBool())
+        readOnly = tr("yes (the stick's file system has errors: run check, or repair it with "
+                      "fsck.fat)");
+    else if (value("readOnly").toBool())
+        readOnly = tr("yes (the read-only switch is set)");
+    row(tr("Read-only:"), readOnly);
     row(tr("Boot image:"),
         value("bootImage").toString().isEmpty() ? tr("none chosen")
                                                 : value("bootImage").toString());

@@ -106,7 +106,7 @@ ExitStatus StickSession::guard()
     case Discwand::Access::ReadOnly:
         break;
     }
-    return readOnly();
+    return readOnly(*scanner);
 }
 
 ExitStatus StickSession::missing()
@@ -115,9 +115,13 @@ ExitStatus StickSession::missing()
     return ExitStatus::NoDiscwand;
 }
 
-ExitStatus StickSession::readOnly()
+ExitStatus StickSession::readOnly(const ScsiDriveDetector &detector)
 {
-    CliOutput::error(tr("The discwand is read-only: move its read-only switch to the read/write "
-                        "position and plug it in again."));
+    if (detector.isVolumeDirty())
+        CliOutput::error(tr("The discwand's file system has errors, so the system made it "
+                            "read-only: run check, or repair it with fsck.fat."));
+    else
+        CliOutput::error(tr("The discwand is read-only: move its read-only switch to the "
+                            "read/write position and plug it in again."));
     return ExitStatus::ReadOnly;
 }

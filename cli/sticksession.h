@@ -39,9 +39,10 @@ public:
     // gone or read-only.
     ExitStatus guard();
 
-    // The messages for a stick that is not there and one whose switch is set.
+    // The messages for a stick that is not there and one that takes no writes (by its switch,
+    // or by a mount the system made read-only after errors).
     static ExitStatus missing();
-    static ExitStatus readOnly();
+    static ExitStatus readOnly(const ScsiDriveDetector &detector);
 
 private:
     // "/media/a (LABEL, serial 8:17)" for each stick found, one a line.

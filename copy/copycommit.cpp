@@ -135,11 +135,13 @@ bool apply(const QString &dir, const QString &base, bool resuming)
         if (QFile::exists(part) && !FileSync::replace(part, at + finals.at(i)))
             return false;
     }
-    FileSync::syncDirectory(dir);
+    // The parts under their new names before the journal goes: until then a crash can still
+    // redo the renames, afterwards nothing could.
+    if (!FileSync::settle(dir, finals))
+        return false;
     if (!QFile::remove(journalPath))
         return false;
-    FileSync::syncDirectory(dir);
-    return true;
+    return FileSync::settle(dir, {});
 }
 
 bool settle(const QString &dir, const QString &base)

@@ -2,11 +2,13 @@
 // writeback and cache hints, renaming over a file, and moving one chunk from one open file to
 // another. filesync_linux.cpp provides them with POSIX calls and copy_file_range(2). A Windows
 // build provides them in filesync_win.cpp: FlushFileBuffers on the file's handle for syncFile
-// and on a folder opened with FILE_FLAG_BACKUP_SEMANTICS for syncDirectory, on the opened
-// volume for syncVolume, MoveFileEx with MOVEFILE_REPLACE_EXISTING for replace, no-ops for the
-// hints, and a transfer through the buffer with QFile::read and QFile::write.
+// and on a folder opened with FILE_FLAG_BACKUP_SEMANTICS for syncDirectory, on the file opened
+// by name for settle, on the opened volume for syncVolume, MoveFileEx with
+// MOVEFILE_REPLACE_EXISTING and MOVEFILE_WRITE_THROUGH for replace, no-ops for the hints, and a
+// transfer through the buffer with QFile::read and QFile::write.
 #pragma once
 
+#include <QStringList>
 #include <QtGlobal>
 
 class QFile;
@@ -19,6 +21,14 @@ bool syncFile(QFile& file);
 
 // Makes renames inside dir durable; a file system that cannot sync a folder is left alone.
 void syncDirectory(const QString& dir);
+
+// Makes what was just done in dir durable: the files renamed into it (moved, names in dir)
+// under their new names, removals, and the volume's own bookkeeping. FAT keeps a file's first
+// cluster and size in its folder entry, which Linux writes out only with the file itself:
+// syncing the folder leaves a renamed file empty or pointing at freed clusters. Linux syncs the
+// whole volume once, which also writes the count of free clusters that FAT32 keeps aside; Windows
+// flushes each moved file and the folder.
+bool settle(const QString& dir, const QStringList& moved);
 
 // Writes everything cached for the volume that path lies on to its device; false when the
 // volume cannot be reached or reports an error.

@@ -27,6 +27,11 @@ void syncDirectory(const QString& dir)
     ::close(fd);
 }
 
+bool settle(const QString& dir, const QStringList&)
+{
+    return syncVolume(dir);
+}
+
 bool syncVolume(const QString& path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);

@@ -56,6 +56,23 @@ void syncDirectory(const QString& dir)
     CloseHandle(handle);
 }
 
+bool settle(const QString& dir, const QStringList& moved)
+{
+    for (const QString& name : moved) {
+        const HANDLE handle = openAny(dir + QLatin1Char('/') + name, GENERIC_WRITE);
+        if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND)
+            continue; // a part a repeated commit found moved and gone already
+        if (handle == INVALID_HANDLE_VALUE)
+            return false;
+        const bool flushed = FlushFileBuffers(handle);
+        CloseHandle(handle);
+        if (!flushed)
+            return false;
+    }
+    syncDirectory(dir);
+    return true;
+}
+
 bool syncVolume(const QString& path)
 {
     wchar_t root[MAX_PATH] = {};

@@ -211,6 +211,14 @@ QString ScsiDriveDetector::volumePropertyAt(const QString &root, const QString &
     return failed ? QString() : values.value(0);
 }
 
+bool ScsiDriveDetector::isVolumeDirty() const
+{
+    // A boolean reads as "true" here and as "True" or "-1" from Windows.
+    const QString dirty = volumeProperty(QStringLiteral("VolumeDirty"));
+    return dirty.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
+        || dirty == QLatin1String("-1");
+}
+
 bool ScsiDriveDetector::isWritable() const
 {
     if (currentPath.isEmpty())

@@ -30,6 +30,9 @@ public:
     // first when empty.
     void setWanted(const QString &stick);
     bool isWritable() const;
+    // The volume wants a check of its file system; on Linux, it is mounted read-only though the
+    // disk is writable, as the kernel does after finding errors.
+    bool isVolumeDirty() const;
     // The device root still leads to the volume found by the last detection pass: another disk
     // mounted at the same place since, or none at all, is not the device. Asked before writing.
     bool isPresent() const;

@@ -56,7 +56,10 @@ public:
     QString fileSystem(const Mount &m) const;
     // The volume's label as udev read it, "" when it has none.
     QString volumeLabel(const Mount &m) const;
+    // Read-only by the mount or by the disk.
     bool isReadOnly(const Mount &m) const;
+    // The disk itself takes no writes (its ro attribute, which a write-protect switch sets).
+    bool isDiskReadOnly(const Mount &m) const;
 
     // Parses mount-table text into its visible block-device mounts.
     static QList<Mount> parseMountTable(const QByteArray &table);

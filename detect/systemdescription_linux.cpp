@@ -459,8 +459,11 @@ QString SystemDescription::fileSystem(const Mount &m) const
 
 bool SystemDescription::isReadOnly(const Mount &m) const
 {
-    if (m.readOnly)
-        return true;
+    return m.readOnly || isDiskReadOnly(m);
+}
+
+bool SystemDescription::isDiskReadOnly(const Mount &m) const
+{
     const QString dir = deviceDir(deviceOf(m));
     if (dir.isEmpty())
         return false;

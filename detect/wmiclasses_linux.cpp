@@ -43,6 +43,7 @@ bool WmiClasses::knows(Class cls, const QString &property)
     return cls == LogicalDisk
         && (same(property, QLatin1String("FileSystem")) || same(property, QLatin1String("Access"))
             || same(property, QLatin1String("VolumeSerialNumber"))
+            || same(property, QLatin1String("VolumeDirty"))
             || same(property, QLatin1String("VolumeName")));
 }
 
@@ -62,6 +63,11 @@ QVariant WmiClasses::value(const Instance &instance, const QString &property) co
             return sys.fileSystem(instance.mount);
         if (same(property, QLatin1String("Access")))
             return qlonglong(sys.isReadOnly(instance.mount) ? 1 : 3); // readable / read-write
+        // The kernel remounts a FAT volume read-only when it finds errors in it (the
+        // errors=remount-ro that automounters give): a read-only mount of a writable disk wants
+        // a check, as Windows' dirty volume does.
+        if (same(property, QLatin1String("VolumeDirty")))
+            return instance.mount.readOnly && !sys.isDiskReadOnly(instance.mount);
         // What tells one volume from another at the same mount point: its device number.
         if (same(property, QLatin1String("VolumeName")))
             return sys.volumeLabel(instance.mount);

@@ -46,9 +46,14 @@ ImageChoice::Result ImageChoice::choose(const QString &imagePath) const
         next.remove();
         return Result::WriteFailed;
     }
-    FileSync::syncDirectory(config);
+    if (!FileSync::settle(config, { QStringLiteral("iso_filename.txt") }))
+        return Result::WriteFailed;
+    // Read from the device, not from what the cache still holds of the write.
     QFile back(target);
-    if (!back.open(QIODevice::ReadOnly) || back.readAll() != bytes)
+    if (!back.open(QIODevice::ReadOnly))
+        return Result::WriteFailed;
+    FileSync::dropCache(back);
+    if (back.readAll() != bytes)
         return Result::WriteFailed;
     return Result::Written;
 }

@@ -53,6 +53,11 @@ QList<StickProblem> StickCheck::find(const IsoListing &listing, const StickStatu
         found.append({ K::BootImageMissing, status.bootImage,
                        tr("The discwand is set to boot %1, which is not on it")
                            .arg(status.bootImage) });
+    // Repairing a FAT volume is fsck.fat's job, on the unmounted stick.
+    if (status.present && status.mountReadOnly)
+        found.append({ K::FileSystemErrors, QStringLiteral("/"),
+                       tr("The discwand's file system has errors, so the system made it "
+                          "read-only: unmount it and repair it with fsck.fat") });
     if (status.present && !status.selectorPresent)
         found.append({ K::SelectorMissing, QStringLiteral("/config/wandmenu.bin"),
                        tr("The selector program config/wandmenu.bin is missing") });

@@ -1,7 +1,7 @@
 // The stick's problems, found from a listing and its status, each with its repair where one is
 // safe: leftovers of interrupted copies, split images with parts missing or of odd sizes, a
 // boot choice naming an image that is not there, images that will not boot, a missing selector
-// program. Nothing is repaired unless asked.
+// program, a file system the system made read-only after errors. Nothing is repaired unless asked.
 #pragma once
 
 #include "library/isolisting.h"
@@ -22,6 +22,7 @@ struct StickProblem {
         DoubledImage,
         // Files of a copy that is running now: no leftover, and no repair for them.
         CopyUnderWay,
+        FileSystemErrors,
     };
     Kind kind;
     QString path;    // from the device root: the leftover, the image or the boot choice

@@ -29,6 +29,7 @@ StickStatus StickStatus::read(const ScsiDriveDetector &detector)
     if (status.label.isEmpty())
         status.label = storage.name();
     status.readOnly = !detector.isWritable();
+    status.mountReadOnly = status.readOnly && detector.isVolumeDirty();
     status.bootImage = readBootImage(status.root);
     status.selectorPresent = QFile::exists(status.root + QStringLiteral("config/wandmenu.bin"));
     return status;

@@ -1,6 +1,6 @@
 // The stick at a glance: where it is, its volume's label and file system, how large and how full
-// it is, whether its read-only switch is set, which image it boots, whether its selector
-// program is there.
+// it is, whether it is read-only and why (its switch, or a mount the system made read-only after
+// finding errors), which image it boots, whether its selector program is there.
 #pragma once
 
 #include <QString>
@@ -15,6 +15,7 @@ struct StickStatus {
     qint64 capacity = 0;  // bytes; 0 where the volume does not tell
     qint64 freeBytes = 0; // what a copy may fill
     bool readOnly = false;
+    bool mountReadOnly = false; // read-only by its mount, not by the switch: errors found
     QString bootImage;    // as config/iso_filename.txt names it; "" when it names none
     bool selectorPresent = false;
 

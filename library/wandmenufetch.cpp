@@ -1,5 +1,6 @@
 #include "library/wandmenufetch.h"
 
+#include "copy/filesync.h"
 #include "detect/scsidrivedetector.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@
 namespace {
 
 const QString wandmenuPath = QStringLiteral("config/wandmenu.bin");
+const QString pendingPath = QStringLiteral("config/.wandmenu.bin.new");
 
 } // namespace
 
@@ -76,14 +78,19 @@ bool WandmenuFetch::store()
         return false;
     if (!QDir(root).mkpath(QStringLiteral("config")))
         return false;
-    QFile file(root + wandmenuPath);
-    if (!file.open(QIODevice::WriteOnly))
+    // Written aside and renamed into place: a truncated selector program would count as
+    // installed and never be offered again.
+    const QString target = root + wandmenuPath;
+    QFile file(root + pendingPath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    const bool written = file.write(body) == body.size() && file.flush();
+    const bool written
+        = file.write(body) == body.size() && file.flush() && FileSync::syncFile(file);
     file.close();
-    if (written && file.error() == QFileDevice::NoError)
+    if (written && file.error() == QFileDevice::NoError
+        && FileSync::replace(file.fileName(), target)
+        && FileSync::settle(root + QStringLiteral("config"), { QStringLiteral("wandmenu.bin") }))
         return true;
-    // A truncated selector program would count as installed and never be offered again.
     file.remove();
     return false;
 }

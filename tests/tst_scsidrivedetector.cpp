@@ -66,6 +66,8 @@ struct Rig
             events << (detector.isPresent() ? "present" : "not present");
         } else if (s == "probe") {
             events << (detector.isWritable() ? "writable" : "not writable");
+        } else if (s == "why") { // a read-only mount of a writable disk: errors, not the switch
+            events << (detector.isVolumeDirty() ? "errors" : "no errors");
         } else if (s == "wait") { // long enough for the notifier to report what it saw
             QTest::qWait(200);
             events << s;
@@ -273,10 +275,15 @@ void TestScsiDriveDetector::probe_data()
     addColumns();
     const QStringList yes("writable"), no("not writable"), present("present"),
         absent("not present");
-    QTest::newRow("read-write") << "known; probe" << yes << "ROOT";
-    QTest::newRow("read-only mount") << "unmount; remount ro; known; probe" << no << "ROOT";
-    QTest::newRow("partition read-only flag") << "ro partition; known; probe" << no << "ROOT";
-    QTest::newRow("disk read-only flag") << "ro disk; known; probe" << no << "ROOT";
+    const QStringList errors("errors"), fine("no errors");
+    QTest::newRow("read-write") << "known; probe; why" << yes + fine << "ROOT";
+    QTest::newRow("read-only mount")
+        << "unmount; remount ro; known; probe; why" << no + errors << "ROOT";
+    QTest::newRow("partition read-only flag")
+        << "ro partition; known; probe; why" << no + fine << "ROOT";
+    QTest::newRow("disk read-only flag") << "ro disk; known; probe; why" << no + fine << "ROOT";
+    QTest::newRow("switch and read-only mount")
+        << "ro disk; unmount; remount ro; known; why" << fine << "ROOT";
     QTest::newRow("no device: no query") << "no disk list; no mount table; probe" << no << "";
     QTest::newRow("volume vanished, notice not yet handled")
         << "known; unmount; warns; probe" << no << "ROOT";

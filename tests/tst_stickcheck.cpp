@@ -84,39 +84,45 @@ void TestStickCheck::problems_data()
     QTest::addColumn<QString>("bootImage");
     QTest::addColumn<bool>("selector");
     QTest::addColumn<QStringList>("problems");
+    QTest::addColumn<bool>("mountReadOnly");
     QTest::newRow("all well") << QStringList { "a.iso=boot", "d/b.iso=boot" } << "/d/b.iso" << true
-                              << QStringList();
-    QTest::newRow("no choice yet") << QStringList { "a.iso=boot" } << "" << true << QStringList();
+                              << QStringList() << false;
+    QTest::newRow("no choice yet") << QStringList { "a.iso=boot" } << "" << true << QStringList() << false;
     QTest::newRow("will not boot")
         << QStringList { "a.iso=plain", "empty.iso", "b.iso=boot" } << "/b.iso" << true
         << QStringList { "will-not-boot /a.iso: /a.iso has no boot record: it will not boot",
-                         "will-not-boot /empty.iso: /empty.iso is no ISO 9660 image: it will not boot" };
+                         "will-not-boot /empty.iso: /empty.iso is no ISO 9660 image: it will not boot" } << false;
     QTest::newRow("choice gone, selector missing")
         << QStringList { "a.iso=boot" } << "/old.iso" << false
         << QStringList { "boot-missing /old.iso: The discwand is set to boot /old.iso, which is not on it",
-                         "selector-missing /config/wandmenu.bin: The selector program config/wandmenu.bin is missing" };
+                         "selector-missing /config/wandmenu.bin: The selector program config/wandmenu.bin is missing" } << false;
     QTest::newRow("leftovers")
         << QStringList { "a.iso=boot", "old.iso.temp", "d/.discshelf-0badf00d.0" } << "/a.iso" << true
         << QStringList { "leftover /d/.discshelf-0badf00d.0: /d/.discshelf-0badf00d.0 was left by an interrupted copy",
-                         "leftover /old.iso.temp: /old.iso.temp was left by an interrupted copy" };
+                         "leftover /old.iso.temp: /old.iso.temp was left by an interrupted copy" } << false;
     // A running copy holds a lock on its part 0; its files are no leftovers.
     QTest::newRow("a copy under way")
         << QStringList { "a.iso=boot", "d/.discshelf-0badf00d.0=locked", "d/.discshelf-0badf00d.1" }
         << "/a.iso" << true
         << QStringList { "busy /d/.discshelf-0badf00d.0: /d/.discshelf-0badf00d.0: a copy is under way",
-                         "busy /d/.discshelf-0badf00d.1: /d/.discshelf-0badf00d.1: a copy is under way" };
+                         "busy /d/.discshelf-0badf00d.1: /d/.discshelf-0badf00d.1: a copy is under way" } << false;
     // One-byte parts: a part missing, a middle one longer than the first.
     QTest::newRow("broken split images")
         << QStringList { "a.iso.0", "a.iso.2", "b.iso.0", "b.iso.1=boot", "b.iso.2" } << "/a.iso"
         << true
         << QStringList { "broken /a.iso.0: /a.iso has parts missing or of the wrong size",
-                         "broken /b.iso.0: /b.iso has parts missing or of the wrong size" };
+                         "broken /b.iso.0: /b.iso has parts missing or of the wrong size" } << false;
     // FAT finds the choice in any letter case; one name as a file and as parts is a problem.
     QTest::newRow("choice in another case, a name held twice")
         << QStringList { "d/Tools.iso=boot", "d/tools.iso.0=boot", "d/TOOLS.ISO.1" }
         << "/D/TOOLS.ISO" << true
         << QStringList { "doubled /d/tools.iso: /d/tools.iso is stored both as one file and as "
-                         "numbered parts; delete the one that is not wanted" };
+                         "numbered parts; delete the one that is not wanted" } << false;
+    QTest::newRow("made read-only after errors")
+        << QStringList { "a.iso=boot" } << "/a.iso" << true
+        << QStringList { "file-system-errors /: The discwand's file system has errors, so the "
+                         "system made it read-only: unmount it and repair it with fsck.fat" }
+        << true;
 }
 
 void TestStickCheck::problems()
@@ -125,6 +131,7 @@ void TestStickCheck::problems()
     QFETCH(QString, bootImage);
     QFETCH(bool, selector);
     QFETCH(QStringList, problems);
+    QFETCH(bool, mountReadOnly);
     QTemporaryDir device;
     QVERIFY(lay(device.path(), entries));
     StickStatus status;
@@ -132,8 +139,9 @@ void TestStickCheck::problems()
     status.root = device.path() + '/';
     status.bootImage = bootImage;
     status.selectorPresent = selector;
+    status.readOnly = status.mountReadOnly = mountReadOnly;
     static const char *const kinds[] = { "leftover", "broken", "boot-missing", "will-not-boot",
-                                         "selector-missing", "doubled", "busy" };
+                                         "selector-missing", "doubled", "busy", "file-system-errors" };
     const IsoListing listing = IsoListing::read(status.root);
     // What the images say of themselves: xorriso's label and a creation date of today.
     for (const IsoRow &row : listing.rows)

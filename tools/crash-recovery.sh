@@ -121,7 +121,7 @@ for ((run = 1; run <= runs; run++)); do
     3) case $((RANDOM % 3)) in
          0) calls=rename,renameat,renameat2 n=1 ;;
          1) calls=unlink,unlinkat n=1 ;;
-         2) calls=fsync,fdatasync n=$((RANDOM % 5 + 1)) ;;
+         2) calls=fsync,fdatasync,syncfs n=$((RANDOM % 5 + 1)) ;;
        esac
        at="on entry to ${calls%%,*} call $n" ;;
   esac

@@ -631,6 +631,10 @@ Wenn das Problem bestehen bleibt, wenden Sie sich bitte an </translation>
         <source>status takes no arguments.</source>
         <translation>status nimmt keine Argumente.</translation>
     </message>
+    <message>
+        <source>yes (the stick&apos;s file system has errors: run check, or repair it with fsck.fat)</source>
+        <translation>ja (das Dateisystem des Sticks hat Fehler: check ausführen oder mit fsck.fat reparieren)</translation>
+    </message>
 </context>
 <context>
     <name>StickActions</name>
@@ -837,6 +841,10 @@ Werfen Sie %2 mit „Hardware sicher entfernen“ in der Taskleiste oder im Expl
         <source>The selector program config/wandmenu.bin is missing</source>
         <translation>Das Auswahlprogramm config/wandmenu.bin fehlt</translation>
     </message>
+    <message>
+        <source>The discwand&apos;s file system has errors, so the system made it read-only: unmount it and repair it with fsck.fat</source>
+        <translation>Das Dateisystem des discwands hat Fehler, daher hat das System ihn schreibgeschützt eingehängt: aushängen und mit fsck.fat reparieren</translation>
+    </message>
 </context>
 <context>
     <name>StickOverview</name>
@@ -885,6 +893,10 @@ Vom Discwand entfernen? Das gibt %2 frei.</translation>
             <numerusform>%n &amp;Probleme</numerusform>
         </translation>
     </message>
+    <message>
+        <source>read-only: its file system has errors, repair it with fsck.fat</source>
+        <translation>schreibgeschützt: Dateisystem mit Fehlern, mit fsck.fat reparieren</translation>
+    </message>
 </context>
 <context>
     <name>StickSession</name>
@@ -899,6 +911,10 @@ Vom Discwand entfernen? Das gibt %2 frei.</translation>
     <message>
         <source>The discwand is read-only: move its read-only switch to the read/write position and plug it in again.</source>
         <translation>Der discwand ist schreibgeschützt: Stellen Sie seinen Schreibschutzschalter auf Lesen/Schreiben und stecken Sie ihn erneut ein.</translation>
+    </message>
+    <message>
+        <source>The discwand&apos;s file system has errors, so the system made it read-only: run check, or repair it with fsck.fat.</source>
+        <translation>Das Dateisystem des discwands hat Fehler, daher hat das System ihn schreibgeschützt eingehängt: check ausführen oder mit fsck.fat reparieren.</translation>
     </message>
 </context>
 <context>

@@ -70,7 +70,10 @@ void StickOverview::updateLine()
         parts << tr("%1, %2 free")
                      .arg(CopyProgress::sizeText(status.capacity),
                           CopyProgress::sizeText(status.freeBytes));
-    parts << (status.readOnly ? tr("read-only switch set") : tr("writable"));
+    if (status.mountReadOnly)
+        parts << tr("read-only: its file system has errors, repair it with fsck.fat");
+    else
+        parts << (status.readOnly ? tr("read-only switch set") : tr("writable"));
     summary->setText(parts.join(QStringLiteral(" · ")));
     // A narrow window cuts the line short; the tooltip has all of it.
     summary->setToolTip(parts.join(QStringLiteral(" · ")) + QLatin1Char('\n') + status.root);
@@ -82,8 +85,11 @@ void StickOverview::checkSwitch()
     if (!window->isVisible() || detector->drivePath().isEmpty())
         return;
     const bool readOnly = !detector->isWritable();
-    if (readOnly != status.readOnly)
+    const bool mountReadOnly = readOnly && detector->isVolumeDirty();
+    if (readOnly != status.readOnly || mountReadOnly != status.mountReadOnly) {
+        status.mountReadOnly = mountReadOnly;
         showReadOnly(readOnly);
+    }
 }
 
 void StickOverview::repair(const StickProblem &problem)
@@ -100,6 +106,7 @@ void StickOverview::repair(const StickProblem &problem)
     case StickProblem::Kind::WillNotBoot:
     case StickProblem::Kind::DoubledImage:
     case StickProblem::Kind::CopyUnderWay:
+    case StickProblem::Kind::FileSystemErrors:
         return;
     case StickProblem::Kind::Leftover:
     case StickProblem::Kind::BrokenImage:

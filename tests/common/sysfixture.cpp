@@ -88,6 +88,8 @@ QString SysFixture::addDiscwand(const QString &disk, bool readOnly)
     addDisk(disk, QStringLiteral("QUELLOR"), QStringLiteral("DISCWAND FLASH"));
     addPartition(disk, part);
     setFilesystem(part, QStringLiteral("vfat"), QStringLiteral("FAT32"));
+    // The switch: the disk refuses writes, so the system mounts it read-only too.
+    setDeviceReadOnly(disk, readOnly);
     return mount(part, QString(), readOnly) + QLatin1Char('/');
 }
 
