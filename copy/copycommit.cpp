@@ -1,5 +1,6 @@
 #include "copy/copycommit.h"
 
+#include "copy/fatname.h"
 #include "copy/filesync.h"
 #include "copy/log.h"
 
@@ -102,8 +103,15 @@ bool apply(const QString &dir, const QString &base)
     bool ok = false;
     const int parts = lines.value(0).toInt(&ok);
     const QString name = QString::fromUtf8(lines.value(1));
-    if (!ok || parts < 1 || name.isEmpty() || name.contains(QLatin1Char('/')))
+    if (!ok || parts < 1 || name.isEmpty())
         return false;
+    // Every repair would fail at the rename again: the copy is given up, the old image kept.
+    if (FatName::check(name) != FatName::Problem::None) {
+        discard(dir, base);
+        QFile::remove(journal.fileName());
+        FileSync::syncDirectory(dir);
+        return false;
+    }
 
     const QStringList finals = finalNames(name, parts);
     QSet<QString> replaced;

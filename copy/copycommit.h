@@ -28,7 +28,8 @@ QStringList imageFiles(const QString &dir, const QString &name);
 bool writeJournal(const QString &dir, const QString &base, const QString &name, int parts);
 // Carries out the journal of base in dir: removes the old image's files that the new one does
 // not replace, renames the parts into place and removes the journal. Safe to repeat after a
-// crash at any point.
+// crash at any point. A journal naming what the volume cannot hold goes with its parts, and
+// the result is false: the copy did not take place.
 bool apply(const QString &dir, const QString &base);
 // Removes the hidden parts of a copy that never reached its journal.
 void discard(const QString &dir, const QString &base);

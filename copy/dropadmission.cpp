@@ -2,6 +2,7 @@
 
 #include "copy/admissionprompts.h"
 #include "copy/copycommit.h"
+#include "copy/fatname.h"
 #include "copy/isoimageinfo.h"
 #include "copy/isocopyworker.h"
 #include "copy/log.h"
@@ -97,14 +98,17 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
     for (const QString &path : queued)
         taken.insert(path.toCaseFolded());
     QSet<QString> foldersRead;
+    // Device paths of folders there, folded the same way: an image cannot take such a name.
+    QSet<QString> folderPaths;
     const auto isTaken = [&](const DeviceFolder &folder, const QString &name) {
         if (!deviceRoot.isEmpty() && !foldersRead.contains(folder.path())) {
             foldersRead.insert(folder.path());
-            const QStringList there
-                = QDir(folder.under(deviceRoot))
-                      .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-            for (const QString &file : there)
+            const QDir dir(folder.under(deviceRoot));
+            const QDir::Filters all = QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
+            for (const QString &file : dir.entryList(QDir::AllEntries | all))
                 taken.insert(folder.filePath(file).toCaseFolded());
+            for (const QString &sub : dir.entryList(QDir::Dirs | all))
+                folderPaths.insert(folder.filePath(sub).toCaseFolded());
         }
         const QString path = folder.filePath(name).toCaseFolded();
         // The worker replaces a whole copy and a split one alike, so either is present.
@@ -150,16 +154,24 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
             const DeviceFolder folder(dest.path() + below);
 
             Item::Kind kind = Item::Kind::NotImage;
+            QString refused;
             if (info.suffix().toLower() == QLatin1String("iso")) {
                 // Checked first for every image: an overwrite needs as many parts as a new copy.
                 if (!info.isFile())
                     kind = Item::Kind::NotRegular;
                 else if (info.size() > largestImage)
                     kind = Item::Kind::TooLarge;
-                else if (isTaken(folder, info.fileName()))
-                    kind = Item::Kind::Present;
-                else
+                else if (refused = refusal(folder.filePath(info.fileName())); !refused.isEmpty())
+                    kind = Item::Kind::Refused;
+                else if (!isTaken(folder, info.fileName()))
                     kind = Item::Kind::Image;
+                else if (!folderPaths.contains(folder.filePath(info.fileName()).toCaseFolded()))
+                    kind = Item::Kind::Present;
+                else {
+                    // A rename cannot put a file in a folder's place: the copy would fail at the end.
+                    kind = Item::Kind::Refused;
+                    refused = tr("a folder of that name is there");
+                }
                 if (kind == Item::Kind::Image || kind == Item::Kind::Present)
                     taken.insert(folder.filePath(info.fileName()).toCaseFolded());
             }
@@ -169,7 +181,7 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
                 for (const QString &old : CopyCommit::imageFiles(dir, info.fileName()))
                     replaces += roundUp(QFileInfo(dir + old).size(), planned.cluster);
             }
-            Item entry { item.path, folder, kind, info.size(), replaces };
+            Item entry { item.path, folder, kind, info.size(), replaces, true, true, refused };
             if (kind == Item::Kind::Image || kind == Item::Kind::Present) {
                 const IsoImageInfo header = IsoImageInfo::read(item.path);
                 entry.willBoot = header.bootable;
@@ -181,8 +193,39 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
     return planned;
 }
 
+QString DropAdmission::refusal(const QString &devicePath)
+{
+    const QStringList parts = devicePath.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (int i = 0; i < parts.size(); ++i) {
+        const QString &part = parts.at(i);
+        const FatName::Problem problem = FatName::check(part);
+        QString why;
+        if (problem != FatName::Problem::None)
+            why = FatName::reason(problem);
+        else if (!FatName::isLatin1(part))
+            why = tr("the discwand is told which image to boot in Western European letters "
+                     "(Latin-1) only");
+        else
+            continue;
+        if (i < parts.size() - 1)
+            why = tr("its folder \"%1\": %2").arg(part, why);
+        const QString fix = FatName::fixed(part);
+        if (!fix.isEmpty())
+            why = tr("%1; \"%2\" would do").arg(why, fix);
+        return why;
+    }
+    return {};
+}
+
 std::optional<QList<CopyEntry>> DropAdmission::decide(const Plan &plan, AdmissionPrompts &prompts)
 {
+    QStringList reasons;
+    for (const Item &item : plan.items)
+        if (item.kind == Item::Kind::Refused)
+            reasons << QFileInfo(item.sourceFile).fileName() + QLatin1String(": ") + item.refusal;
+    if (!reasons.isEmpty())
+        prompts.refused(reasons);
+
     QList<CopyEntry> accepted;
     QStringList left;
     qint64 free = plan.freeBytes;
@@ -200,6 +243,8 @@ std::optional<QList<CopyEntry>> DropAdmission::decide(const Plan &plan, Admissio
             break;
         case Item::Kind::NotRegular:
             prompts.notRegular(name);
+            break;
+        case Item::Kind::Refused:
             break;
         case Item::Kind::Present: {
             const bool removeFirst = counted && free < need && free + item.replaces >= need;

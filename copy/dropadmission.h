@@ -22,7 +22,7 @@ class DropAdmission : public QObject
     Q_OBJECT
 public:
     struct Item {
-        enum class Kind { Image, Present, TooLarge, NotImage, NotRegular };
+        enum class Kind { Image, Present, TooLarge, NotImage, NotRegular, Refused };
         QString sourceFile;
         DeviceFolder folder;
         Kind kind;
@@ -30,6 +30,7 @@ public:
         qint64 replaces = 0; // room the image of that name takes on the device now
         bool willBoot = true;  // an ISO 9660 image with a boot record
         bool iso9660 = true;
+        QString refusal; // why the stick cannot take a Refused image, in words
     };
     struct Plan {
         QList<Item> items;
@@ -68,7 +69,12 @@ public:
     // it, one after the other: each image in whole clusters, an overwritten image's room given
     // back once its replacement is whole, or before it is written when there is no room for
     // both. What still does not fit is named in one question.
+    // Images the stick cannot take are named first, all in one message.
     static std::optional<QList<CopyEntry>> decide(const Plan &plan, AdmissionPrompts &prompts);
+
+    // Why the stick cannot take an image at devicePath ("/linux/a.iso"), naming the folder when
+    // one of them is at fault and a fitting name when there is a plain one; empty when it can.
+    static QString refusal(const QString &devicePath);
 
 signals:
     // Now and then while examining: the path being looked at.

@@ -60,7 +60,7 @@ bool StickCheck::remove(const QString &deviceRoot, const StickProblem &problem)
         const QString base = name.section(QLatin1Char('.'), 0, 1);
         const CopyCommit::Leftovers left = CopyCommit::find(dir);
         if (left.journals.contains(base))
-            return CopyCommit::apply(dir, base);
+            return CopyCommit::apply(dir, base) || !CopyCommit::find(dir).journals.contains(base);
         CopyCommit::discard(dir, base);
         return !QFileInfo::exists(target.filePath());
     }

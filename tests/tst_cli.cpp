@@ -88,6 +88,8 @@ void TestCli::initTestCase()
     QVERIFY(put(sources.filePath("new.iso"), randomBytes(300000)));
     QVERIFY(put(sources.filePath("a.iso"), "new a"));
     QVERIFY(put(sources.filePath("notes.txt"), "notes"));
+    QVERIFY(put(sources.filePath("what?.iso"), "what"));
+    QVERIFY(put(sources.filePath("\u03A9.iso"), "omega"));
 }
 
 void TestCli::commands_data()
@@ -137,6 +139,9 @@ void TestCli::commands_data()
     row("copy: no image", { "copy", "SRC/notes.txt" }, "rw", 7, "", "notes.txt is left out");
     row("copy: already there", { "copy", "--to", "linux", "SRC/a.iso" }, "rw", 7, "",
         "a.iso is on the discwand already; left out");
+    row("copy: a name FAT refuses", { "copy", "SRC/what?.iso" }, "rw", 7, "",
+        "what\\?\\.iso: .*\"what_\\.iso\" would do");
+    row("copy: beyond Latin-1", { "copy", "SRC/\u03A9.iso" }, "rw", 7, "", "Latin-1");
     row("copy: skip existing", { "copy", "--to", "linux", "--skip-existing", "SRC/a.iso" }, "rw", 0,
         "", "skipped");
     row("copy: unverified", { "copy", "--no-verify", "SRC/new.iso" }, "rw", 0, "/new.iso\n",

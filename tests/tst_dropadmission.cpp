@@ -16,7 +16,8 @@ namespace {
 // "kind folder name" for each item of a plan, in its order.
 QStringList describe(const DropAdmission::Plan &plan)
 {
-    static const char *const kinds[] = { "image", "present", "too large", "other", "not a file" };
+    static const char *const kinds[] = { "image", "present", "too large", "other", "not a file",
+                                         "refused" };
     QStringList out;
     for (const DropAdmission::Item &item : plan.items)
         out << QString::fromLatin1(kinds[int(item.kind)]) + ' ' + item.folder.path()
@@ -36,6 +37,7 @@ struct ScriptedPrompts : AdmissionPrompts
         return !answers.isEmpty() && answers.takeFirst();
     }
     void tooLarge(const QString &name) override { asked << "large " + name; }
+    void refused(const QStringList &reasons) override { asked << "refused " + reasons.join("; "); }
     void notRegular(const QString &name) override { asked << "not a file " + name; }
     bool willNotBoot(const QString &name, bool iso9660) override
     {
@@ -62,6 +64,8 @@ private slots:
     void plan();
     void decide_data();
     void decide();
+    void refusal_data();
+    void refusal();
     void examineOffThread();
 };
 
@@ -96,6 +100,12 @@ void TestDropAdmission::plan_data()
     // FAT tells no letter case apart: the same name twice is one file, wherever it comes from.
     row("same name twice in one drop", { "p/x.iso", "q/X.ISO" }, {}, "/", {},
         { "image /X.ISO", "present /x.iso" });
+    // Names FAT or the boot choice cannot hold, in the file or its folder, and a folder where
+    // the image would go.
+    row("names the stick refuses", { "what?.iso", "a:b/x.iso", "\u03A9mega.iso", "d.iso", "e.iso" },
+        { "what?.iso", "a:b", "\u03A9mega.iso", "d.iso", "e.iso" }, "/", { "D.ISO/", "e.iso" },
+        { "present /e.iso", "refused /d.iso", "refused /\u03A9mega.iso", "refused /what?.iso",
+          "refused /a:b/x.iso" });
     row("boot records read", { "b.iso=boot", "c.iso" }, {}, "/", {},
         { "image /c.iso", "image /b.iso (boots)" });
 #ifdef Q_OS_UNIX
@@ -140,7 +150,7 @@ void TestDropAdmission::plan()
 void TestDropAdmission::decide_data()
 {
     QTest::addColumn<QString>("kinds"); // of x0.iso, x1.iso, ...: Image, Present, too Large,
-                                        // Other file, Not a regular file
+                                        // Other file, Not a regular file, Refused name
     QTest::addColumn<int>("free"); // bytes on the device in clusters of 10; -1: not known
     QTest::addColumn<QList<bool>>("answers");
     QTest::addColumn<QStringList>("asked");
@@ -160,6 +170,8 @@ void TestDropAdmission::decide_data()
     row("others, copy nothing", "IPOI", -1, { true, false }, { "exists x1.iso", "others" },
         { "none" });
     // Each image is 45 bytes, 50 in clusters of 10; an image present takes 50 as well.
+    row("names refused: told at once, in one message", "RIR", -1, {},
+        { "refused x0.iso: why; x2.iso: why" }, { "x1.iso" });
     row("room for both", "II", 100, {}, {}, { "x0.iso", "x1.iso" });
     row("one does not fit, copy the other", "III", 100, { true }, { "no room in 100 for x2.iso" },
         { "x0.iso", "x1.iso" });
@@ -181,8 +193,9 @@ void TestDropAdmission::decide()
     DropAdmission::Plan plan { {}, free, 10 };
     for (int i = 0; i < kinds.size(); ++i)
         plan.items.append({ QStringLiteral("/src/x%1.iso").arg(i), DeviceFolder("/d"),
-                            DropAdmission::Item::Kind(QStringLiteral("IPLON").indexOf(kinds[i].toUpper())),
-                            45, kinds[i].toUpper() == 'P' ? 50 : 0, kinds[i].isUpper(), i > 0 });
+                            DropAdmission::Item::Kind(QStringLiteral("IPLONR").indexOf(kinds[i].toUpper())),
+                            45, kinds[i].toUpper() == 'P' ? 50 : 0, kinds[i].isUpper(), i > 0,
+                            "why" });
     ScriptedPrompts prompts;
     prompts.answers = answers;
     const auto entries = DropAdmission::decide(plan, prompts);
@@ -195,6 +208,28 @@ void TestDropAdmission::decide()
         names << QFileInfo(entry.sourceFile).fileName() + (entry.replaceFirst ? " first" : "");
     }
     QCOMPARE(names, accepted);
+}
+
+void TestDropAdmission::refusal_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("reason"); // a part of it; empty: taken
+    QTest::newRow("taken") << "/linux/Gr\u00F6\u00DFe 1.iso" << "";
+    QTest::newRow("forbidden, with a fix")
+        << "/linux/Ubuntu 24.04: LTS.iso" << "; \"Ubuntu 24.04_ LTS.iso\" would do";
+    QTest::newRow("the folder at fault") << "/a?b/x.iso" << "its folder \"a?b\": a name";
+    QTest::newRow("beyond Latin-1, no fix") << "/\u03A9mega.iso" << "(Latin-1) only";
+    QTest::newRow("folder beyond Latin-1") << "/\u03A9/x.iso" << "its folder \"\u03A9\": the discwand is told";
+    QTest::newRow("reserved by Windows") << "/NUL.iso" << "device (CON,";
+    QTest::newRow("reserved folder, fixed") << "/aux/x.iso" << "; \"_aux\" would do";
+}
+
+void TestDropAdmission::refusal()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, reason);
+    const QString got = DropAdmission::refusal(path);
+    QVERIFY2(reason.isEmpty() ? got.isEmpty() : got.contains(reason), qPrintable(got));
 }
 
 // An abort ends a drop without a plan, however far its examination off the GUI thread got.

@@ -57,6 +57,11 @@ bool TestStickCheck::lay(const QString &root, const QStringList &entries)
             continue;
         }
         const QString target = root + '/' + entry.section('=', 0, 0);
+        if (entry.section('=', 1).startsWith("text:")) {
+            if (!TestEnv::writeFile(target, entry.section("=text:", 1).toUtf8()))
+                return false;
+            continue;
+        }
         if (!QDir().mkpath(QFileInfo(target).absolutePath())
             || !QFile::copy(made.filePath(entry.section('=', 1) + ".iso"), target))
             return false;
@@ -126,6 +131,10 @@ void TestStickCheck::repairs_data()
     QTest::addColumn<QStringList>("left");
     QTest::newRow("leftovers go, images stay")
         << QStringList { "a.iso=boot", "a.iso.temp", "d/.discshelf-0badf00d.0", "d/.discshelf-0badf00d.1" }
+        << QStringList { "a.iso", "d" };
+    QTest::newRow("a journal naming what FAT cannot hold goes with its parts")
+        << QStringList { "a.iso=boot", "d/.discshelf-0badf00d.0",
+                         "d/.discshelf-0badf00d.commit=text:1\nwhat?.iso\n" }
         << QStringList { "a.iso", "d" };
     QTest::newRow("a broken image goes with all its parts, in any case")
         << QStringList { "x.iso.0", "X.ISO.1", "x.iso.3", "keep.iso=boot" } << QStringList { "keep.iso" };

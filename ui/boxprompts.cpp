@@ -30,6 +30,18 @@ void BoxPrompts::tooLarge(const QString &fileName)
         QMessageBox::Ok);
 }
 
+void BoxPrompts::refused(const QStringList &reasons)
+{
+    ask(window, QMessageBox::Warning,
+        QCoreApplication::translate("discShelf", "Names the discwand cannot take"),
+        QCoreApplication::translate("discShelf",
+                                    "%n image(s) will not be copied. Rename them and drop them "
+                                    "again:\n\n%1",
+                                    nullptr, int(reasons.size()))
+            .arg(reasons.join(QLatin1Char('\n'))),
+        QMessageBox::Ok);
+}
+
 bool BoxPrompts::willNotBoot(const QString &fileName, bool iso9660)
 {
     const QString why = iso9660

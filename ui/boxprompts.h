@@ -12,6 +12,7 @@ public:
     BoxPrompts(QWidget *window, QMessageBox *nonImages) : window(window), nonImages(nonImages) {}
 
     void tooLarge(const QString &fileName) override;
+    void refused(const QStringList &reasons) override;
     bool willNotBoot(const QString &fileName, bool iso9660) override;
     bool overwrite(const QString &fileName, bool removeFirst) override;
     bool copyWhatFits(const QStringList &fileNames, qint64 freeBytes) override;

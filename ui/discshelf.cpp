@@ -3,6 +3,7 @@
 #include "ui/discshelf.h"
 
 #include "copy/copyerror.h"
+#include "copy/fatname.h"
 #include "detect/constants.h"
 #include "detect/scsidrivedetector.h"
 #include "library/stickstatus.h"
@@ -295,7 +296,7 @@ void discShelf::loadSelectedISO()
         plainBox(QMessageBox::Warning, tr("Can't load this image"),
                  tr("The discwand is told which image to load in Western European letters "
                     "(Latin-1) only, and \"%1\" has other characters. Rename it to load it.")
-                     .arg(ImageChoice::bootName(image).section(QLatin1Char('/'), -1)));
+                     .arg(FatName::firstNotLatin1(ImageChoice::bootName(image))));
         break;
     case ImageChoice::Result::NoDevice:
         break;
