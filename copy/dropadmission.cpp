@@ -116,6 +116,22 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
     };
     for (const QString &name : files)
         items.append({ name, QFileInfo(name).absolutePath() });
+    // Folders that copies of this drop make, from the device root ("/linux/new/").
+    QSet<QString> madeFolders;
+    const auto foldersMade = [&](const DeviceFolder &folder) {
+        int made = 0;
+        if (deviceRoot.isEmpty())
+            return made;
+        for (QString path = folder.path(); path.size() > 1;
+             path = path.left(path.lastIndexOf(QLatin1Char('/'), -2) + 1)) {
+            const QString key = path.toCaseFolded();
+            if (madeFolders.contains(key) || QFileInfo::exists(DeviceFolder(path).under(deviceRoot)))
+                break;
+            madeFolders.insert(key);
+            ++made;
+        }
+        return made;
+    };
 
     while (!items.isEmpty() || !folders.isEmpty()) {
         if (!folders.isEmpty()) {
@@ -181,8 +197,9 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
                 for (const QString &old : CopyCommit::imageFiles(dir, info.fileName()))
                     replaces += roundUp(QFileInfo(dir + old).size(), planned.cluster);
             }
-            Item entry { item.path, folder, kind, info.size(), replaces, true, true, refused };
+            Item entry { item.path, folder, kind, info.size(), replaces, true, true, refused, 0 };
             if (kind == Item::Kind::Image || kind == Item::Kind::Present) {
+                entry.foldersMade = foldersMade(folder);
                 const IsoImageInfo header = IsoImageInfo::read(item.path);
                 entry.willBoot = header.bootable;
                 entry.iso9660 = header.iso9660;
@@ -228,12 +245,14 @@ std::optional<QList<CopyEntry>> DropAdmission::decide(const Plan &plan, Admissio
 
     QList<CopyEntry> accepted;
     QStringList left;
-    qint64 free = plan.freeBytes;
-    const bool counted = free >= 0;
+    const bool counted = plan.freeBytes >= 0;
+    // The journal of the copy being put in place takes a cluster of its own.
+    qint64 free = counted ? plan.freeBytes - plan.cluster : -1;
     bool nonImagesAsked = false;
     for (const Item &item : plan.items) {
         const QString name = QFileInfo(item.sourceFile).fileName();
-        const qint64 need = isoCopyWorker::roomFor(item.size, plan.cluster);
+        const qint64 need = isoCopyWorker::roomFor(item.size, plan.cluster)
+            + item.foldersMade * plan.cluster;
         const bool image = item.kind == Item::Kind::Image || item.kind == Item::Kind::Present;
         if (image && !item.willBoot && !prompts.willNotBoot(name, item.iso9660))
             continue;

@@ -31,6 +31,7 @@ public:
         bool willBoot = true;  // an ISO 9660 image with a boot record
         bool iso9660 = true;
         QString refusal; // why the stick cannot take a Refused image, in words
+        int foldersMade = 0; // folders its copy makes on the device that no item before makes
     };
     struct Plan {
         QList<Item> items;
@@ -69,7 +70,8 @@ public:
     // it, one after the other: each image in whole clusters, an overwritten image's room given
     // back once its replacement is whole, or before it is written when there is no room for
     // both. What still does not fit is named in one question.
-    // Images the stick cannot take are named first, all in one message.
+    // Images the stick cannot take are named first, all in one message. One cluster stays free
+    // for the journal that puts each copy in place, and one for each folder a copy makes.
     static std::optional<QList<CopyEntry>> decide(const Plan &plan, AdmissionPrompts &prompts);
 
     // Why the stick cannot take an image at devicePath ("/linux/a.iso"), naming the folder when

@@ -22,7 +22,8 @@ QStringList describe(const DropAdmission::Plan &plan)
     for (const DropAdmission::Item &item : plan.items)
         out << QString::fromLatin1(kinds[int(item.kind)]) + ' ' + item.folder.path()
                 + QFileInfo(item.sourceFile).fileName()
-                + (item.willBoot && item.kind <= DropAdmission::Item::Kind::Present ? " (boots)" : "");
+                + (item.willBoot && item.kind <= DropAdmission::Item::Kind::Present ? " (boots)" : "")
+                + (item.foldersMade ? QStringLiteral(" +%1").arg(item.foldersMade) : QString());
     return out;
 }
 
@@ -83,7 +84,8 @@ void TestDropAdmission::plan_data()
     // A dropped folder keeps its place; files dropped from two folders land together.
     row("folders", { "folder/x.iso", "folder/sub/y.iso", "p/a.iso", "q/r/b.iso" },
         { "folder", "p/a.iso", "q/r/b.iso" }, "/t/", {},
-        { "image /t/b.iso", "image /t/a.iso", "image /t/folder/x.iso", "image /t/folder/sub/y.iso" });
+        { "image /t/b.iso +1", "image /t/a.iso", "image /t/folder/x.iso +1",
+          "image /t/folder/sub/y.iso +1" });
     // Images go by their suffix in any case; a pipe would hold the copy up for ever; the size
     // limit is checked before presence.
 #ifdef Q_OS_UNIX
@@ -110,7 +112,7 @@ void TestDropAdmission::plan_data()
         { "image /c.iso", "image /b.iso (boots)" });
 #ifdef Q_OS_UNIX
     row("link loop", { "f/a.iso", "f/loop->..", "f/g/b.iso" }, { "f" }, "/", {},
-        { "image /f/a.iso", "image /f/g/b.iso" });
+        { "image /f/a.iso +1", "image /f/g/b.iso +1" });
 #endif
 }
 
@@ -172,8 +174,11 @@ void TestDropAdmission::decide_data()
     // Each image is 45 bytes, 50 in clusters of 10; an image present takes 50 as well.
     row("names refused: told at once, in one message", "RIR", -1, {},
         { "refused x0.iso: why; x2.iso: why" }, { "x1.iso" });
-    row("room for both", "II", 100, {}, {}, { "x0.iso", "x1.iso" });
-    row("one does not fit, copy the other", "III", 100, { true }, { "no room in 100 for x2.iso" },
+    // A cluster stays free for the journal.
+    row("room for both", "II", 110, {}, {}, { "x0.iso", "x1.iso" });
+    row("an exact fit leaves no room for the journal", "II", 100, { false },
+        { "no room in 100 for x1.iso" }, { "none" });
+    row("one does not fit, copy the other", "III", 110, { true }, { "no room in 110 for x2.iso" },
         { "x0.iso", "x1.iso" });
     row("does not fit, copy nothing", "II", 60, { false }, { "no room in 60 for x1.iso" },
         { "none" });
@@ -195,7 +200,7 @@ void TestDropAdmission::decide()
         plan.items.append({ QStringLiteral("/src/x%1.iso").arg(i), DeviceFolder("/d"),
                             DropAdmission::Item::Kind(QStringLiteral("IPLONR").indexOf(kinds[i].toUpper())),
                             45, kinds[i].toUpper() == 'P' ? 50 : 0, kinds[i].isUpper(), i > 0,
-                            "why" });
+                            "why", 0 });
     ScriptedPrompts prompts;
     prompts.answers = answers;
     const auto entries = DropAdmission::decide(plan, prompts);
