@@ -47,6 +47,7 @@ enum class Transfer {
     SourceShort, // the source ended early or could not be read
     WriteFailed,
     NoRoom,      // the destination's volume is full
+    TooLarge,    // the destination's file system (or a limit on this process) takes no larger file
 };
 
 // Moves the next size bytes of source to the end of what was written to dest, through buffer

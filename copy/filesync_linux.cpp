@@ -77,9 +77,14 @@ bool outOfSpace(int error)
     return error == ENOSPC || error == EDQUOT || error == EFBIG;
 }
 
-// Returns the bytes moved in the kernel before it stopped; spaceGone is set when it stopped
-// because the destination is full.
-qint64 copyInKernel(int in, int out, qint64 size, bool& inKernel, bool& spaceGone)
+Transfer refused(int error)
+{
+    return error == EFBIG ? Transfer::TooLarge : Transfer::NoRoom;
+}
+
+// Returns the bytes moved in the kernel before it stopped; spaceGone is set to the error when
+// it stopped because the destination takes no more.
+qint64 copyInKernel(int in, int out, qint64 size, bool& inKernel, int& spaceGone)
 {
     qint64 moved = 0;
     while (moved < size) {
@@ -91,7 +96,7 @@ qint64 copyInKernel(int in, int out, qint64 size, bool& inKernel, bool& spaceGon
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && outOfSpace(errno)) {
-            spaceGone = true;
+            spaceGone = errno;
             return moved;
         }
         // Cross-device, unsupported file system, or an odd error: the buffer decides. A zero
@@ -112,10 +117,10 @@ Transfer transferChunk(QFile& source, QFile& dest, char* buffer, qint64 size, bo
     const int out = dest.handle();
     qint64 done = 0;
     if (inKernel) {
-        bool spaceGone = false;
+        int spaceGone = 0;
         done = copyInKernel(in, out, size, inKernel, spaceGone);
         if (spaceGone)
-            return Transfer::NoRoom;
+            return refused(spaceGone);
         if (done == size)
             return Transfer::Done;
     }
@@ -137,7 +142,7 @@ Transfer transferChunk(QFile& source, QFile& dest, char* buffer, qint64 size, bo
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && outOfSpace(errno))
-            return Transfer::NoRoom;
+            return refused(errno);
         if (n <= 0)
             return Transfer::WriteFailed;
         written += n;

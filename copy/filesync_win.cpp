@@ -124,7 +124,12 @@ Transfer transferChunk(QFile& source, QFile& dest, char* buffer, qint64 size, bo
         DWORD n = 0;
         const DWORD want = DWORD(qMin<qint64>(size - written, 1 << 30));
         if (!WriteFile(out, buffer + written, want, &n, nullptr))
-            return outOfSpace(GetLastError()) ? Transfer::NoRoom : Transfer::WriteFailed;
+        {
+            const DWORD error = GetLastError();
+            return error == ERROR_FILE_TOO_LARGE ? Transfer::TooLarge
+                : outOfSpace(error)              ? Transfer::NoRoom
+                                                 : Transfer::WriteFailed;
+        }
         if (n == 0)
             return Transfer::WriteFailed;
         written += n;
