@@ -7,6 +7,7 @@
 // hints, and a transfer through the buffer with QFile::read and QFile::write.
 #pragma once
 
+#include <QByteArray>
 #include <QtGlobal>
 
 class QFile;
@@ -41,6 +42,11 @@ bool replace(const QString& from, const QString& to);
 
 // Which volume path lies on, 0 when it cannot be told (a volume that has gone away).
 quint64 volumeOf(const QString& path);
+
+// What tells one state of the file at path from another: its size, modification time and,
+// where the system tells it, its identity on its volume (a file put in its place differs).
+// Empty when the file cannot be looked at.
+QByteArray stamp(const QString& path);
 
 enum class Transfer {
     Done,

@@ -64,6 +64,16 @@ quint64 volumeOf(const QString& path)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? quint64(info.st_dev) + 1 : 0;
 }
 
+QByteArray stamp(const QString& path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    const qint64 fields[] = { qint64(info.st_dev), qint64(info.st_ino), qint64(info.st_size),
+                              qint64(info.st_mtim.tv_sec), qint64(info.st_mtim.tv_nsec) };
+    return QByteArray(reinterpret_cast<const char*>(fields), sizeof fields);
+}
+
 bool replace(const QString& from, const QString& to)
 {
     return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;

@@ -39,6 +39,16 @@ bool outOfSpace(DWORD error)
 
 } // namespace
 
+QByteArray stamp(const QString& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA info {};
+    if (!GetFileAttributesExW(native(path).c_str(), GetFileExInfoStandard, &info))
+        return {};
+    const DWORD fields[] = { info.nFileSizeHigh, info.nFileSizeLow,
+                             info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime };
+    return QByteArray(reinterpret_cast<const char*>(fields), sizeof fields);
+}
+
 bool syncFile(QFile& file)
 {
     const HANDLE handle = handleOf(file);
