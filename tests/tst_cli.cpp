@@ -230,9 +230,9 @@ void TestCli::copies()
         = runCli({ "copy", "--to", "/linux/", "--overwrite", sources.filePath("new.iso"),
                    sources.filePath("a.iso"), folder.filePath("distro") });
     QVERIFY2(got.status == 0, qPrintable(got.err));
-    // Data alone on stdout, in the order copied: the files named, the last first, then what
-    // the folders hold.
-    QCOMPARE(got.out, "/linux/a.iso\n/linux/new.iso\n/linux/distro/x.iso\n");
+    // Data alone on stdout, in the order copied: the files in the order named, then what the
+    // folders hold.
+    QCOMPARE(got.out, "/linux/new.iso\n/linux/a.iso\n/linux/distro/x.iso\n");
     QCOMPARE(read(root + "linux/new.iso"), read(sources.filePath("new.iso")));
     QCOMPARE(read(root + "linux/a.iso"), QByteArray("new a"));
     QCOMPARE(read(root + "linux/distro/x.iso"), x);
