@@ -23,9 +23,21 @@ void write(FILE *to, const QByteArray &bytes)
 
 } // namespace
 
+QString CliOutput::printable(const QString &text)
+{
+    QString out = text;
+    for (QChar &c : out) {
+        const char16_t u = c.unicode();
+        // C1 controls too: some terminals read U+009B as the start of a sequence.
+        if ((u < 0x20 && u != u'\n' && u != u'\t') || (u >= 0x7f && u < 0xa0))
+            c = QChar(0xfffd);
+    }
+    return out;
+}
+
 void CliOutput::data(const QString &line)
 {
-    write(stdout, (line + QLatin1Char('\n')).toLocal8Bit());
+    write(stdout, (printable(line) + QLatin1Char('\n')).toLocal8Bit());
 }
 
 void CliOutput::json(const QJsonDocument &document)
@@ -35,7 +47,7 @@ void CliOutput::json(const QJsonDocument &document)
 
 void CliOutput::note(const QString &line)
 {
-    write(stderr, (line + QLatin1Char('\n')).toLocal8Bit());
+    write(stderr, (printable(line) + QLatin1Char('\n')).toLocal8Bit());
 }
 
 void CliOutput::error(const QString &line)

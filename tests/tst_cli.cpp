@@ -72,6 +72,7 @@ private slots:
     void commands_data();
     void commands();
     void json();
+    void terminalSafe();
     void copies();
     void check_data();
     void check();
@@ -215,6 +216,18 @@ void TestCli::json()
              QStringList({ "folder /linux 0", "image /linux/a.iso 1 5 bytes, 1 parts, boot 1",
                            "image /linux/\u03A9mega.iso 1 5 bytes, 1 parts, boot 0",
                            "image /big.iso 0 12 bytes, 2 parts, boot 0" }));
+}
+
+// A boot choice holding escape sequences reaches the terminal without them.
+void TestCli::terminalSafe()
+{
+    SysFixture sys;
+    const QString root = makeStick(sys, "rw");
+    QVERIFY(put(root + "config/iso_filename.txt", "/\x1b]0;owned\x07\x1b[2J\xc2\x9b.iso"));
+    const Outcome got = runCli({ "status" });
+    QCOMPARE(got.status, 0);
+    QVERIFY2(got.out.contains(QStringLiteral("/\uFFFD]0;owned\uFFFD\uFFFD[2J\u00C2\uFFFD.iso\n")),
+             qPrintable(got.out));
 }
 
 void TestCli::copies()
