@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocument>
 #include <QUrl>
 
 #include <memory>
@@ -45,6 +46,7 @@ private slots:
     void cleanup() { tree.reset(); }
     void destination_data();
     void destination();
+    void tipsArePlain();
 
 private:
     QTreeWidgetItem *find(const QStringList &path) { return TreeRows::find(tree.get(), path); }
@@ -128,6 +130,27 @@ void TestIsoTreeWidget::destination()
     // The widget hands files on; it never changes its rows.
     QCOMPARE(TreeRows::dump(tree.get()),
              (QStringList{"linux/", "  tools/", "    c.iso", "  a.iso", "top.iso", placeholder}));
+}
+
+// What a tooltip shows: Qt reads text that looks like markup as markup.
+static QString shown(const QString &tip)
+{
+    if (!Qt::mightBeRichText(tip))
+        return tip;
+    QTextDocument doc;
+    doc.setHtml(tip);
+    return doc.toPlainText();
+}
+
+void TestIsoTreeWidget::tipsArePlain()
+{
+    using K = IsoRow::Kind;
+    tree->showRows({ IsoRow("<i>f</i>", K::Folder, "/<i>f</i>", 0),
+                     IsoRow("<b>a</b> &amp; b.iso", K::Image, "/<b>a</b> &amp; b.iso", 0) });
+    tree->markBootImage("/<b>a</b> &amp; b.iso");
+    QCOMPARE(shown(find({ "<i>f</i>" })->toolTip(0)), "<i>f</i>");
+    QCOMPARE(shown(find({ "<b>a</b> &amp; b.iso" })->toolTip(0)).split('\n').first(),
+             "<b>a</b> &amp; b.iso");
 }
 
 QTEST_MAIN(TestIsoTreeWidget)

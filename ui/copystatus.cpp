@@ -1,6 +1,7 @@
 #include "ui/copystatus.h"
 
 #include "copy/copyqueue.h"
+#include "ui/plaintip.h"
 
 #include <QLabel>
 
@@ -56,7 +57,7 @@ void CopyStatus::sayAboutFile(const std::function<QString(const QString &)> &wit
     const int room = qMax(80, line->width()) - metrics.horizontalAdvance(withName(QString()));
     const QString shown = metrics.elidedText(name, Qt::ElideMiddle, qMax(room, 60));
     say(withName(shown));
-    line->setToolTip(withName(name));
+    line->setToolTip(PlainTip::of(withName(name)));
 }
 
 void CopyStatus::say(const QString &text)
@@ -64,6 +65,6 @@ void CopyStatus::say(const QString &text)
     // A long name gives way in its middle, where names differ least.
     const int room = qMax(80, line->width());
     line->setText(line->fontMetrics().elidedText(text, Qt::ElideMiddle, room));
-    line->setToolTip(text);
+    line->setToolTip(PlainTip::of(text));
     line->show();
 }

@@ -2,6 +2,7 @@
 
 #include "detect/devicefolder.h"
 #include "ui/log.h"
+#include "ui/plaintip.h"
 
 #include <QCoreApplication>
 #include <QFileIconProvider>
@@ -71,7 +72,7 @@ QTreeWidgetItem *isoTreeWidget::makeRow(const IsoRow &row) const
     item->setData(NameColumn, PathRole, row.devicePath);
     if (folder) {
         item->setIcon(NameColumn, folderIcon);
-        item->setToolTip(NameColumn, row.name);
+        item->setToolTip(NameColumn, PlainTip::of(row.name));
         return item;
     }
     item->setText(SizeColumn, sizeText(row.size));
@@ -101,10 +102,10 @@ void isoTreeWidget::styleImageRow(QTreeWidgetItem *item, bool boots) const
     item->setIcon(NameColumn, boots ? bootIcon : isoIcon);
     const QString tip = item->data(NameColumn, TipRole).toString();
     item->setToolTip(NameColumn,
-                     boots ? tip + QLatin1Char('\n')
-                                 + QCoreApplication::translate("isoTreeWidget",
-                                                               "Loads when the discwand boots")
-                           : tip);
+                     PlainTip::of(boots ? tip + QLatin1Char('\n')
+                                          + QCoreApplication::translate(
+                                              "isoTreeWidget", "Loads when the discwand boots")
+                                        : tip));
 }
 
 void isoTreeWidget::markBootImage(const QString &bootImage)

@@ -3,6 +3,7 @@
 #include "copy/copyprogress.h"
 #include "detect/scsidrivedetector.h"
 #include "ui/boxprompts.h"
+#include "ui/plaintip.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -72,7 +73,8 @@ void StickOverview::updateLine()
     parts << (status.readOnly ? tr("read-only switch set") : tr("writable"));
     summary->setText(parts.join(QStringLiteral(" · ")));
     // A narrow window cuts the line short; the tooltip has all of it.
-    summary->setToolTip(parts.join(QStringLiteral(" · ")) + QLatin1Char('\n') + status.root);
+    summary->setToolTip(
+        PlainTip::of(parts.join(QStringLiteral(" · ")) + QLatin1Char('\n') + status.root));
     summary->show();
 }
 
