@@ -30,11 +30,18 @@ CopyQueue::CopyQueue(const ScsiDriveDetector *detector, QObject *parent)
     connect(worker, &isoCopyWorker::finished, this, &CopyQueue::finished);
     connect(worker, &isoCopyWorker::failed, this, &CopyQueue::noteFailure);
     connect(detector, &ScsiDriveDetector::refreshComplete, this, &CopyQueue::sweepLeftovers);
+    // Direct: noted in the copy thread as it happens, while the GUI thread may be waiting.
+    clock.start();
+    const auto moved = [this] { lastMoved = clock.elapsed(); };
+    connect(worker, &isoCopyWorker::transferred, this, moved, Qt::DirectConnection);
+    connect(worker, &isoCopyWorker::verifyProgress, this, moved, Qt::DirectConnection);
+    connect(worker, &isoCopyWorker::finished, this, moved, Qt::DirectConnection);
+    connect(worker, &isoCopyWorker::failed, this, moved, Qt::DirectConnection);
 }
 
 CopyQueue::~CopyQueue()
 {
-    if (shutDown(10000)) {
+    if (!abandoned && shutDown(10000)) {
         delete worker;
         return;
     }
@@ -45,7 +52,7 @@ CopyQueue::~CopyQueue()
     abandoned << thread << worker;
 }
 
-bool CopyQueue::shutDown(int waitMs)
+bool CopyQueue::shutDown(int quietMs)
 {
     // A copy still running stops at its next chunk (the worker removes its files), and any copy
     // not yet begun ends at once.
@@ -53,7 +60,14 @@ bool CopyQueue::shutDown(int waitMs)
     clearBatch();
     worker->shutDown();
     thread->quit();
-    return thread->wait(QDeadlineTimer(waitMs));
+    lastMoved = clock.elapsed();
+    while (!thread->wait(QDeadlineTimer(qMin(quietMs, 50)))) {
+        if (clock.elapsed() - lastMoved >= quietMs) {
+            abandoned = true;
+            return false;
+        }
+    }
+    return true;
 }
 
 void CopyQueue::add(const QList<CopyEntry> &entries)

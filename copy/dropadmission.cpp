@@ -8,11 +8,14 @@
 #include "copy/log.h"
 
 #include <QDir>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSet>
 #include <QStorageInfo>
+#include <QMutex>
 #include <QThread>
+#include <QTimer>
 
 namespace {
 
@@ -32,6 +35,13 @@ qint64 roundUp(qint64 bytes, qint64 unit)
 
 } // namespace
 
+struct DropAdmission::Run {
+    std::atomic<bool> stop { false };
+    QMutex lock; // guards the two below
+    DropAdmission *owner = nullptr; // none once the thread is left behind
+    std::optional<Plan> result;
+};
+
 DropAdmission::DropAdmission(QObject *parent)
     : QObject(parent)
 {
@@ -39,11 +49,37 @@ DropAdmission::DropAdmission(QObject *parent)
 
 DropAdmission::~DropAdmission()
 {
-    if (thread) {
-        stop = true;
-        thread->wait();
+    if (!thread)
+        return;
+    run->stop = true;
+    if (thread->wait(QDeadlineTimer(stopWaitMs)))
         delete thread;
-    }
+    else
+        leaveBehind();
+}
+
+void DropAdmission::abort()
+{
+    if (!thread)
+        return;
+    run->stop = true;
+    QTimer::singleShot(stopWaitMs, this, [this, stopped = run] {
+        if (run != stopped)
+            return;
+        leaveBehind();
+        emit aborted();
+    });
+}
+
+void DropAdmission::leaveBehind()
+{
+    QMutexLocker locked(&run->lock);
+    run->owner = nullptr;
+    // The thread object goes once its thread ends, if ever; nothing of this object is touched.
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    thread = nullptr;
+    locked.unlock();
+    run.reset();
 }
 
 void DropAdmission::examine(const QString &deviceRoot, const DeviceFolder &dest,
@@ -52,23 +88,31 @@ void DropAdmission::examine(const QString &deviceRoot, const DeviceFolder &dest,
 {
     if (thread)
         return;
-    stop = false;
-    result.reset();
-    thread = QThread::create([this, deviceRoot, dest, files, queued, queuedBytes] {
+    run = std::make_shared<Run>();
+    run->owner = this;
+    thread = QThread::create([shared = run, deviceRoot, dest, files, queued, queuedBytes] {
         QElapsedTimer sinceReport;
         const auto seen = [&](const QString &path) {
             if (!sinceReport.isValid() || sinceReport.elapsed() >= reportEveryMs) {
                 sinceReport.start();
-                emit examining(path);
+                QMutexLocker locked(&shared->lock);
+                if (shared->owner)
+                    emit shared->owner->examining(path);
             }
         };
-        result = plan(deviceRoot, dest, files, stop, seen, queued, queuedBytes);
+        std::optional<Plan> planned
+            = plan(deviceRoot, dest, files, shared->stop, seen, queued, queuedBytes);
+        QMutexLocker locked(&shared->lock);
+        shared->result = std::move(planned);
     });
-    connect(thread, &QThread::finished, this, [this] {
+    connect(thread, &QThread::finished, this, [this, finished = run] {
+        if (run != finished)
+            return;
         thread->deleteLater();
         thread = nullptr;
-        if (result && !stop)
-            emit examined(*result);
+        run.reset();
+        if (finished->result && !finished->stop)
+            emit examined(*finished->result);
         else
             emit aborted();
     });

@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class AdmissionPrompts;
@@ -42,7 +43,13 @@ public:
     // Ten parts of the worker's part limit: the most its cleanup knows how to remove.
     static constexpr qint64 largestImage = 40960000000LL;
 
+    // How long an examination that was told to stop is waited for before it is left behind: a
+    // source that stopped answering (a network share gone quiet) holds it in a call that may
+    // never return.
+    static constexpr int stopWaitMs = 2000;
+
     explicit DropAdmission(QObject *parent = nullptr);
+    // Waits for a running examination up to stopWaitMs, then leaves it behind.
     ~DropAdmission() override;
 
     // Examines one drop on a thread of its own; examined() or aborted() follows. One drop at a
@@ -51,8 +58,9 @@ public:
     void examine(const QString &deviceRoot, const DeviceFolder &dest, const QStringList &files,
                  const QStringList &queued = {}, qint64 queuedBytes = 0);
     bool isBusy() const { return thread != nullptr; }
-    // Ends the running examination soon; may be called from any thread.
-    void abort() { stop = true; }
+    // Ends the running examination: aborted() follows once it has stopped, or after stopWaitMs
+    // with the examination left behind.
+    void abort();
 
     // The whole examination of a drop. Files dropped together land in dest itself; files found
     // in a dropped folder keep their place below it. The last dropped item is examined first,
@@ -85,7 +93,11 @@ signals:
     void aborted();
 
 private:
+    // What the examining thread shares with this object; it outlives this object when the
+    // thread is left behind.
+    struct Run;
+    void leaveBehind();
+
     QThread *thread = nullptr;
-    std::atomic<bool> stop { false };
-    std::optional<Plan> result;
+    std::shared_ptr<Run> run;
 };

@@ -7,9 +7,16 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStorageInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#endif
 
 namespace {
 
@@ -68,6 +75,7 @@ private slots:
     void refusal_data();
     void refusal();
     void examineOffThread();
+    void sourceStopsAnswering();
 };
 
 void TestDropAdmission::plan_data()
@@ -251,6 +259,48 @@ void TestDropAdmission::examineOffThread()
     QVERIFY(aborted.wait());
     QVERIFY(!admission.isBusy());
     QCOMPARE(examined.size(), 0);
+}
+
+// A source on a file system whose server stopped (a FAT volume through fusefat, held with
+// SIGSTOP) holds the examination in stat: Abort and the destructor wait a bounded time only.
+void TestDropAdmission::sourceStopsAnswering()
+{
+#ifdef Q_OS_UNIX
+    QTemporaryDir tmp;
+    const QString img = tmp.filePath("vol.img"), mnt = tmp.filePath("mnt");
+    const QString mkfs = QStandardPaths::findExecutable("mkfs.vfat", { "/usr/sbin", "/sbin" });
+    QVERIFY(TreeRows::lay(tmp.path(), { "a.iso", "vol.img", "mnt/" }) && QFile::resize(img, 4 << 20));
+    if (mkfs.isEmpty() || QProcess::execute(mkfs, { img }) != 0
+        || QProcess::execute("mcopy", { "-i", img, tmp.filePath("a.iso"), "::" }) != 0)
+        QSKIP("needs mkfs.vfat and mtools");
+    QProcess server;
+    server.start("fusefat", { "-f", "-o", "ro", img, mnt });
+    if (!server.waitForStarted()
+        || !QTest::qWaitFor([&] { return QStorageInfo(mnt).rootPath() == QDir(mnt).canonicalPath(); }))
+        QSKIP("needs fusefat and FUSE");
+    ::kill(pid_t(server.processId()), SIGSTOP);
+    {
+        DropAdmission aborting;
+        QSignalSpy aborted(&aborting, &DropAdmission::aborted);
+        aborting.examine({}, DeviceFolder(), { mnt + "/a.iso" });
+        QTest::qWait(300); // one file takes a moment, unless it hangs
+        QVERIFY(aborting.isBusy());
+        aborting.abort();
+        QVERIFY(aborted.wait(DropAdmission::stopWaitMs * 3));
+        QVERIFY(!aborting.isBusy());
+        DropAdmission closing;
+        closing.examine({}, DeviceFolder(), { mnt + "/a.iso" });
+        QTest::qWait(300);
+        QVERIFY(closing.isBusy());
+    } // the destructors return, leaving the examinations behind
+    ::kill(pid_t(server.processId()), SIGCONT);
+    QProcess::execute("fusermount", { "-u", "-z", mnt });
+    if (!server.waitForFinished(5000))
+        server.kill();
+    server.waitForFinished();
+#else
+    QSKIP("FUSE is for Unix");
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestDropAdmission)

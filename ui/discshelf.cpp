@@ -513,12 +513,20 @@ void discShelf::closeEvent(QCloseEvent *event)
     QSettings().setValue(QStringLiteral("geom"), saveGeometry());
     closing = true;
     admission->abort();
-    // A copy stuck on a source that stopped answering cannot be waited for: say what is left.
-    if (!copies->shutDown(3000))
+    // The copy stops at its next chunk, which takes a while on a slow stick; one that has not
+    // moved for this long is stuck on a source or stick that stopped answering.
+    constexpr int quietMs = 10000;
+    if (!copying.isEmpty()) {
+        statusBar()->showMessage(tr("Stopping the copy..."));
+        statusBar()->repaint();
+    }
+    if (!copies->shutDown(quietMs))
         plainBox(QMessageBox::Warning, tr("Copy not stopped"),
-                 tr("The copy of \"%1\" could not be stopped: its source does not answer. "
-                    "Discshelf quits anyway; what the copy wrote so far stays hidden on the "
-                    "discwand and never takes the place of an image.")
-                     .arg(copying));
+                 tr("The copy of \"%1\" could not be stopped: it has not moved for %2 seconds "
+                    "(its source or the discwand does not answer). Discshelf quits anyway; "
+                    "what the copy wrote so far stays hidden on the discwand and never takes "
+                    "the place of an image.")
+                     .arg(copying)
+                     .arg(quietMs / 1000));
     QMainWindow::closeEvent(event);
 }
