@@ -35,9 +35,8 @@ void BoxPrompts::refused(const QStringList &reasons)
     ask(window, QMessageBox::Warning,
         QCoreApplication::translate("discShelf", "Names the discwand cannot take"),
         QCoreApplication::translate("discShelf",
-                                    "%n image(s) will not be copied. Rename them and drop them "
-                                    "again:\n\n%1",
-                                    nullptr, int(reasons.size()))
+                                    "The discwand cannot take these names, so these images are "
+                                    "left out. Rename the files and drop them again.\n\n%1")
             .arg(reasons.join(QLatin1Char('\n'))),
         QMessageBox::Ok);
 }
