@@ -47,6 +47,7 @@ private slots:
     void destination_data();
     void destination();
     void tipsArePlain();
+    void placeKeptAcrossPlaceholders();
 
 private:
     QTreeWidgetItem *find(const QStringList &path) { return TreeRows::find(tree.get(), path); }
@@ -151,6 +152,30 @@ void TestIsoTreeWidget::tipsArePlain()
     QCOMPARE(shown(find({ "<i>f</i>" })->toolTip(0)), "<i>f</i>");
     QCOMPARE(shown(find({ "<b>a</b> &amp; b.iso" })->toolTip(0)).split('\n').first(),
              "<b>a</b> &amp; b.iso");
+}
+
+// Refresh and a replug show placeholder rows before the stick is listed again; the same stick
+// finds its folders open and its row selected, another stick starts afresh.
+void TestIsoTreeWidget::placeKeptAcrossPlaceholders()
+{
+    using K = IsoRow::Kind;
+    const QList<IsoRow> rows { IsoRow("linux", K::Folder, "/linux", 0),
+                               IsoRow("tools", K::Folder, "/linux/tools", 1),
+                               IsoRow("c.iso", K::Image, "/linux/tools/c.iso", 2),
+                               IsoRow("top.iso", K::Image, "/top.iso", 0) };
+    tree->showRows(rows, {}, "S1");
+    find({ "linux" })->setExpanded(true);
+    find({ "linux", "tools" })->setExpanded(true);
+    tree->setCurrentItem(find({ "linux", "tools", "c.iso" }));
+    for (const char *stick : { "S1", "S1", "S2" }) {
+        tree->showPlaceholder(placeholder);
+        tree->showPlaceholder("<Searching>");
+        tree->showRows(rows, {}, stick);
+        const bool same = QByteArray(stick) == "S1";
+        QCOMPARE(find({ "linux" })->isExpanded(), same);
+        QCOMPARE(find({ "linux", "tools" })->isExpanded(), same);
+        QCOMPARE(tree->selectedImage(), same ? "/linux/tools/c.iso" : "");
+    }
 }
 
 QTEST_MAIN(TestIsoTreeWidget)

@@ -252,7 +252,8 @@ void discShelf::buildIsoList()
     } else {
         const IsoListing listing = IsoListing::read(root);
         stick = StickStatus::read(*detector);
-        isoTree->showRows(listing.rows, stick.bootImage);
+        isoTree->showRows(listing.rows, stick.bootImage,
+                          detector->volumeProperty(QStringLiteral("VolumeSerialNumber")));
         overview->show(stick, StickCheck::find(listing, stick));
     }
     emit listingComplete();

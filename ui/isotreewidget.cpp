@@ -116,17 +116,34 @@ void isoTreeWidget::markBootImage(const QString &bootImage)
     });
 }
 
-void isoTreeWidget::showRows(const QList<IsoRow> &rows, const QString &bootImage)
+isoTreeWidget::Place isoTreeWidget::currentPlace() const
 {
-    // Where the user was, by path, so that a new listing does not lose it.
-    QSet<QString> open;
-    const QString selected = selectedPath();
-    const int scrolled = verticalScrollBar()->value();
-    if (listed)
-        forEachRow(invisibleRootItem(), [&](QTreeWidgetItem *item) {
-            if (item->isExpanded())
-                open.insert(item->data(NameColumn, PathRole).toString());
-        });
+    Place place;
+    if (!listed)
+        return place;
+    place.selected = selectedPath();
+    place.scrolled = verticalScrollBar()->value();
+    place.stick = shownStick;
+    forEachRow(invisibleRootItem(), [&](QTreeWidgetItem *item) {
+        if (item->isExpanded())
+            place.open.insert(item->data(NameColumn, PathRole).toString());
+    });
+    return place;
+}
+
+void isoTreeWidget::showRows(const QList<IsoRow> &rows, const QString &bootImage,
+                             const QString &stick)
+{
+    // Where the user was, by path, so that a new listing does not lose it; placeholders shown
+    // meanwhile (the scan cycle's, a stick pulled and plugged back) do not count.
+    Place was = listed ? currentPlace() : kept;
+    if (was.stick != stick)
+        was = Place();
+    const QSet<QString> &open = was.open;
+    const QString &selected = was.selected;
+    const int scrolled = was.scrolled;
+    kept = Place();
+    shownStick = stick;
 
     clear();
     // Rows are put together off the tree and shown in one go: every row added to a live tree
@@ -161,6 +178,8 @@ void isoTreeWidget::showRows(const QList<IsoRow> &rows, const QString &bootImage
 
 void isoTreeWidget::showPlaceholder(const QString &text)
 {
+    if (listed)
+        kept = currentPlace();
     clear();
     listed = false;
     addTopLevelItem(new QTreeWidgetItem(QStringList(text)));
