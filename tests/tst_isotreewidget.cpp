@@ -155,7 +155,8 @@ void TestIsoTreeWidget::tipsArePlain()
 }
 
 // Refresh and a replug show placeholder rows before the stick is listed again; the same stick
-// finds its folders open and its row selected, another stick starts afresh.
+// finds its folders open and its row selected, another stick starts afresh, with the folders
+// above its boot image open.
 void TestIsoTreeWidget::placeKeptAcrossPlaceholders()
 {
     using K = IsoRow::Kind;
@@ -163,7 +164,11 @@ void TestIsoTreeWidget::placeKeptAcrossPlaceholders()
                                IsoRow("tools", K::Folder, "/linux/tools", 1),
                                IsoRow("c.iso", K::Image, "/linux/tools/c.iso", 2),
                                IsoRow("top.iso", K::Image, "/top.iso", 0) };
+    // A stick listed afresh shows the image it boots.
+    tree->showRows(rows, "/linux/tools/c.iso", "S0");
+    QVERIFY(find({ "linux" })->isExpanded() && find({ "linux", "tools" })->isExpanded());
     tree->showRows(rows, {}, "S1");
+    QVERIFY(!find({ "linux" })->isExpanded());
     find({ "linux" })->setExpanded(true);
     find({ "linux", "tools" })->setExpanded(true);
     tree->setCurrentItem(find({ "linux", "tools", "c.iso" }));

@@ -124,6 +124,7 @@ isoTreeWidget::Place isoTreeWidget::currentPlace() const
     place.selected = selectedPath();
     place.scrolled = verticalScrollBar()->value();
     place.stick = shownStick;
+    place.known = true;
     forEachRow(invisibleRootItem(), [&](QTreeWidgetItem *item) {
         if (item->isExpanded())
             place.open.insert(item->data(NameColumn, PathRole).toString());
@@ -151,10 +152,14 @@ void isoTreeWidget::showRows(const QList<IsoRow> &rows, const QString &bootImage
     QList<QTreeWidgetItem *> topLevel;
     QList<QTreeWidgetItem *> parents; // the folder row at each depth above the current row
     QTreeWidgetItem *select = nullptr;
+    QTreeWidgetItem *boots = nullptr;
     for (const IsoRow &row : rows) {
         QTreeWidgetItem *item = makeRow(row);
-        if (row.kind == IsoRow::Kind::Image)
+        if (row.kind == IsoRow::Kind::Image) {
             styleImageRow(item, row.imagePath() == bootImage);
+            if (row.imagePath() == bootImage)
+                boots = item;
+        }
         parents.resize(row.depth);
         if (parents.isEmpty())
             topLevel.append(item);
@@ -174,6 +179,12 @@ void isoTreeWidget::showRows(const QList<IsoRow> &rows, const QString &bootImage
     if (select)
         setCurrentItem(select);
     verticalScrollBar()->setValue(scrolled);
+    // Which image boots is the first thing to see on a stick.
+    if (!was.known && boots) {
+        for (QTreeWidgetItem *up = boots->parent(); up; up = up->parent())
+            up->setExpanded(true);
+        scrollToItem(boots);
+    }
 }
 
 void isoTreeWidget::showPlaceholder(const QString &text)

@@ -71,10 +71,14 @@ void StickOverview::updateLine()
                      .arg(CopyProgress::sizeText(status.capacity),
                           CopyProgress::sizeText(status.freeBytes));
     parts << (status.readOnly ? tr("read-only switch set") : tr("writable"));
-    summary->setText(parts.join(QStringLiteral(" · ")));
+    // Which image boots stays in sight: the tree may hide it in a closed folder.
+    const QString boots = status.bootImage.isEmpty()
+        ? tr("Boots: nothing chosen")
+        : tr("Boots: %1").arg(status.bootImage.mid(status.bootImage.startsWith(u'/') ? 1 : 0));
+    summary->setText(parts.join(QStringLiteral(" · ")) + QLatin1Char('\n') + boots);
     // A narrow window cuts the line short; the tooltip has all of it.
-    summary->setToolTip(
-        PlainTip::of(parts.join(QStringLiteral(" · ")) + QLatin1Char('\n') + status.root));
+    summary->setToolTip(PlainTip::of(parts.join(QStringLiteral(" · ")) + QLatin1Char('\n') + boots
+                                     + QLatin1Char('\n') + status.root));
     summary->show();
 }
 
