@@ -164,6 +164,16 @@ void TestStickActions::addImages()
     });
     r.get("btnAddImages")->click();
     QCOMPARE(opened, QDir(r.src.path()).absolutePath());
+    // The read-only switch turns off what would write, and says so.
+    r.select({ "y", "old.iso" });
+    auto *remove = r.w->findChild<QAction *>("actionDelete");
+    QVERIFY(remove->isEnabled());
+    r.sys.setDeviceReadOnly("sdb1", true);
+    QTRY_VERIFY(!r.get("btnAddImages")->isEnabled());
+    QVERIFY(!remove->isEnabled() && remove->toolTip().contains("read-only switch"));
+    QVERIFY(r.get("btnAddImages")->toolTip().contains("read-only switch"));
+    r.sys.setDeviceReadOnly("sdb1", false);
+    QTRY_VERIFY(r.get("btnAddImages")->isEnabled() && remove->isEnabled());
 }
 
 void TestStickActions::deleteRow_data()

@@ -149,6 +149,11 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
     overview = new StickOverview(ui.lblStick, ui.btnProblems, detector, this);
     connect(overview, &StickOverview::relistWanted, this, &discShelf::buildIsoList);
     connect(overview, &StickOverview::downloadWanted, this, &discShelf::startSelectorDownload);
+    connect(overview, &StickOverview::readOnlyChanged, this, [this](bool readOnly) {
+        stickReadOnly = readOnly;
+        actions->setReadOnly(readOnly);
+        updateLoadIsoButton();
+    });
     new CopyStatus(ui.lblCopyStatus, copies);
     // A new stick may be asked about its selector program again.
     connect(detector, &ScsiDriveDetector::driveDisappeared, this, [this] { selectorAsked = false; });
@@ -261,8 +266,9 @@ void discShelf::buildIsoList()
 
 void discShelf::updateLoadIsoButton()
 {
-    ui.btnLoadISO->setEnabled(cycle->isReady() && !detector->drivePath().isEmpty()
-                              && !isoTree->selectedImage().isEmpty());
+    const bool usable = cycle->isReady() && !detector->drivePath().isEmpty();
+    ui.btnLoadISO->setEnabled(usable && !stickReadOnly && !isoTree->selectedImage().isEmpty());
+    ui.btnLoadISO->setToolTip(usable && stickReadOnly ? StickActions::readOnlyReason() : QString());
 }
 
 void discShelf::loadClickedISO(QTreeWidgetItem *item, int)

@@ -76,8 +76,10 @@ StickActions::StickActions(const Parts &given, QObject *parent)
     Ui::discShelfClass &form = *parts.form;
     connect(form.btnAddImages, &QPushButton::clicked, addAction, &QAction::trigger);
     connect(form.btnEject, &QPushButton::clicked, ejectAction, &QAction::trigger);
-    connect(addAction, &QAction::changed, form.btnAddImages,
-            [this] { parts.form->btnAddImages->setEnabled(addAction->isEnabled()); });
+    connect(addAction, &QAction::changed, form.btnAddImages, [this] {
+        parts.form->btnAddImages->setEnabled(addAction->isEnabled());
+        parts.form->btnAddImages->setToolTip(addAction->toolTip());
+    });
     connect(ejectAction, &QAction::changed, form.btnEject,
             [this] { parts.form->btnEject->setEnabled(ejectAction->isEnabled()); });
 
@@ -169,10 +171,26 @@ void StickActions::updateActions()
         && ejectedRoot.isEmpty();
     const QTreeWidgetItem *row = selectedRow();
     const bool copying = parts.copies->count() > 0 || !parts.copies->copyingName().isEmpty();
-    addAction->setEnabled(usable);
-    folderAction->setEnabled(usable && (!row || isFolderRow(row)));
-    deleteAction->setEnabled(usable && row && (!isFolderRow(row) || row->childCount() == 0));
+    const bool writes = usable && !readOnly;
+    addAction->setEnabled(writes);
+    folderAction->setEnabled(writes && (!row || isFolderRow(row)));
+    deleteAction->setEnabled(writes && row && (!isFolderRow(row) || row->childCount() == 0));
+    // A disabled action says why when the switch is the cause; one text for one cause.
+    for (QAction *action : { addAction, folderAction, deleteAction })
+        action->setToolTip(usable && readOnly ? readOnlyReason()
+                                              : QString(action->text()).remove(QLatin1Char('&')));
     ejectAction->setEnabled(usable && !copying && !ejector->isBusy());
+}
+
+void StickActions::setReadOnly(bool on)
+{
+    readOnly = on;
+    updateActions();
+}
+
+QString StickActions::readOnlyReason()
+{
+    return tr("The discwand's read-only switch is set: nothing can be written to it.");
 }
 
 void StickActions::cycleRested()

@@ -57,6 +57,7 @@ void StickOverview::showReadOnly(bool readOnly)
 
 void StickOverview::updateLine()
 {
+    emit readOnlyChanged(status.present && status.readOnly);
     if (!status.present) {
         summary->hide();
         return;

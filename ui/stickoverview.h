@@ -28,6 +28,8 @@ signals:
     // A repair changed the stick: it wants listing again.
     void relistWanted();
     void downloadWanted();
+    // Whether a stick is shown with its read-only switch set; said on every change of the line.
+    void readOnlyChanged(bool readOnly);
 
 private:
     void updateLine();
