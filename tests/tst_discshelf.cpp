@@ -60,7 +60,7 @@ void TestDiscShelf::geometryRoundTrip()
         saved = w.geometry();
         QVERIFY(w.close());
     }
-    QVERIFY(QSettings().contains(QStringLiteral("geom")));
+    QVERIFY(QSettings().contains(QStringLiteral("windowSize")));
     discShelf again;
     QCOMPARE(again.size(), saved.size());
     QCOMPARE(again.geometry().topLeft(), saved.topLeft());

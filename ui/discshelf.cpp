@@ -20,6 +20,7 @@
 #include <QCloseEvent>
 #include <QStatusBar>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QNetworkReply>
 #include <QSettings>
@@ -120,7 +121,7 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
     });
     connect(ui.btnCancelDownload, &QPushButton::clicked, fetch, &WandmenuFetch::cancel);
 
-    restoreGeometry(QSettings().value(QStringLiteral("geom")).toByteArray());
+    restoreWindowPlace();
     for (QWidget *w : { static_cast<QWidget *>(ui.btnCancelAll),
                         static_cast<QWidget *>(ui.btnCancelCurrentFile),
                         static_cast<QWidget *>(ui.lblCurrentFile),
@@ -504,6 +505,31 @@ void discShelf::updateCopyWidgets()
     ui.progressBarOverall->setVisible(more);
 }
 
+// Kept in device-independent pixels, so that a run at another scale opens at the same size
+// on the screen; saveGeometry() would keep what the window system reports.
+void discShelf::saveWindowPlace() const
+{
+    QSettings settings;
+    const QRect place = isMaximized() ? normalGeometry() : geometry();
+    settings.setValue(QStringLiteral("windowSize"), place.size());
+    settings.setValue(QStringLiteral("windowPos"), place.topLeft());
+}
+
+void discShelf::restoreWindowPlace()
+{
+    const QSettings settings;
+    // The first time, room for the stick's line and a copy's progress line whole: about 72
+    // characters, and a tree of some fifteen rows.
+    const QFontMetrics metrics(font());
+    const QSize first(qMax(sizeHint().width(), metrics.averageCharWidth() * 72 + 40),
+                      qMax(sizeHint().height(), metrics.height() * 28));
+    const QSize size = settings.value(QStringLiteral("windowSize"), first).toSize();
+    if (settings.contains(QStringLiteral("windowPos")))
+        setGeometry(QRect(settings.value(QStringLiteral("windowPos")).toPoint(), size));
+    else
+        resize(size);
+}
+
 void discShelf::closeEvent(QCloseEvent *event)
 {
     const QString copying = copies->copyingName();
@@ -517,7 +543,7 @@ void discShelf::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    QSettings().setValue(QStringLiteral("geom"), saveGeometry());
+    saveWindowPlace();
     closing = true;
     admission->abort();
     // The copy stops at its next chunk, which takes a while on a slow stick; one that has not

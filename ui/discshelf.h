@@ -68,6 +68,8 @@ private:
     };
 
     void makeBoxes();
+    void saveWindowPlace() const;
+    void restoreWindowPlace();
     void startSelectorDownload();
     void wireScanCycle();
     void wireCopies();
