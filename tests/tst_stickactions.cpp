@@ -223,7 +223,7 @@ void TestStickActions::deleteRow()
     if (entries.first() == "big.iso.0")
         QCOMPARE(r.boxes.seen().at(0).text,
                  "Delete \"big.iso\" from the discwand? It is stored in 2 parts, which all go:\n\n"
-                 "big.iso.0\nbig.iso.1\n\nThis frees 2.00 KiB.");
+                 "big.iso.0\nbig.iso.1\n\nThis frees 2.0 kB.");
     for (const QString &entry : entries)
         QVERIFY2(QFileInfo::exists(r.root + entry) == left.contains(entry), qPrintable(entry));
 }

@@ -1,5 +1,6 @@
 #include "ui/isotreewidget.h"
 
+#include "copy/copyprogress.h"
 #include "detect/devicefolder.h"
 #include "ui/log.h"
 #include "ui/plaintip.h"
@@ -29,11 +30,6 @@ QIcon bootIconFrom(const QIcon &disc)
     painter.setBrush(QColor(0x2e, 0xa0, 0x43));
     painter.drawPolygon(QPolygonF({ QPointF(24, 22), QPointF(46, 34), QPointF(24, 46) }));
     return QIcon(pixmap);
-}
-
-QString sizeText(qint64 bytes)
-{
-    return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
 }
 
 void forEachRow(QTreeWidgetItem *parent, const std::function<void(QTreeWidgetItem *)> &visit)
@@ -75,7 +71,7 @@ QTreeWidgetItem *isoTreeWidget::makeRow(const IsoRow &row) const
         item->setToolTip(NameColumn, PlainTip::of(row.name));
         return item;
     }
-    item->setText(SizeColumn, sizeText(row.size));
+    item->setText(SizeColumn, CopyProgress::sizeText(row.size));
     item->setTextAlignment(SizeColumn, Qt::AlignRight | Qt::AlignVCenter);
     QStringList tip { row.displayName() };
     if (row.isSplit())

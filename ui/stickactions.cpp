@@ -1,5 +1,6 @@
 #include "ui/stickactions.h"
 
+#include "copy/copyprogress.h"
 #include "copy/copyqueue.h"
 #include "detect/devicefolder.h"
 #include "detect/scsidrivedetector.h"
@@ -307,7 +308,7 @@ void StickActions::deleteImage(const QString &path)
         emit stickChanged();
         return;
     }
-    const QString freed = QLocale().formattedDataSize(plan.bytes);
+    const QString freed = CopyProgress::sizeText(plan.bytes);
     const QString question = plan.files.size() == 1
         ? tr("Delete \"%1\" from the discwand?\n\nThis frees %2.").arg(name, freed)
         : tr("Delete \"%1\" from the discwand? It is stored in %2 parts, which all go:\n\n%3\n\n"
