@@ -147,7 +147,8 @@ void TestCli::commands_data()
         "", "skipped");
     row("copy: unverified", { "copy", "--no-verify", "SRC/new.iso" }, "rw", 0, "/new.iso\n",
         "^(?!.*checking the copy).*new.iso: copied\\.\n");
-    row("eject", { "eject" }, "rw", 0, "", "written.*umount '/\\S+'");
+    row("eject: not unmounted", { "eject" }, "rw", 9, "", "written.*umount '/\\S+'");
+    row("eject: help", { "eject", "--help" }, "none", 0, "Usage: .*eject.*UDisks2.*", "^$");
     row("eject: none", { "eject" }, "none", 3, "", "No discwand found");
     row("get-selector: present", { "get-selector" }, "rw", 0, "", "already");
     row("get-selector: read-only", { "get-selector" }, "ro bare", 4, "", "read-only");

@@ -14,7 +14,7 @@
 
 namespace {
 
-const QString placeholder = QStringLiteral("<Waiting for an discwand to appear>");
+const QString placeholder = QStringLiteral("<Waiting for a discwand to appear>");
 
 template <typename Event>
 bool deliver(QWidget *viewport, Event &&event, Qt::DropAction action)

@@ -37,11 +37,11 @@ void TestTranslations::windowSpeaksLocale_data()
                                      << "Andere Dateien als ISO werden übergangen!"
                                      << "Abbrechen";
     QTest::newRow("English after German") << "en_US" << false << "&Refresh"
-                                          << "<Waiting for an discwand to appear>"
+                                          << "<Waiting for a discwand to appear>"
                                           << "Ignoring non-ISO files!"
                                           << "Abort";
     QTest::newRow("no catalogue") << "fr_FR" << false << "&Refresh"
-                                  << "<Waiting for an discwand to appear>"
+                                  << "<Waiting for a discwand to appear>"
                                   << "Ignoring non-ISO files!"
                                   << "Abort";
 }

@@ -1018,7 +1018,7 @@ Wenn das Problem bestehen bleibt, wenden Sie sich bitte an </translation>
         <translation>Datei %1 von %2</translation>
     </message>
     <message>
-        <source>&lt;Waiting for an discwand to appear&gt;</source>
+        <source>&lt;Waiting for a discwand to appear&gt;</source>
         <translation>&lt;Warte auf einen discwand&gt;</translation>
     </message>
     <message>

@@ -252,7 +252,7 @@ void discShelf::buildIsoList()
 {
     const QString root = detector->drivePath();
     if (root.isEmpty()) {
-        isoTree->showPlaceholder(tr("<Waiting for an discwand to appear>"));
+        isoTree->showPlaceholder(tr("<Waiting for a discwand to appear>"));
         stick = StickStatus();
         overview->show(stick, {});
     } else {

@@ -41,7 +41,7 @@ void TestE2eLibrary::plugWhileRunning()
     discShelf w;
     WindowDriver app(w);
     QVERIFY(app.waitForReady());
-    QCOMPARE(app.rows(), QStringList{QStringLiteral("/<Waiting for an discwand to appear>")});
+    QCOMPARE(app.rows(), QStringList{QStringLiteral("/<Waiting for a discwand to appear>")});
 
     QVERIFY2(stick.plug(), qPrintable(stick.error()));
     // The device's own config folder is no place for images and gets no row.
@@ -62,7 +62,7 @@ void TestE2eLibrary::plugWhileRunning()
 
     QVERIFY2(stick.unplug(), qPrintable(stick.error()));
     QVERIFY(QTest::qWaitFor([&] {
-        return app.rows() == QStringList{QStringLiteral("/<Waiting for an discwand to appear>")};
+        return app.rows() == QStringList{QStringLiteral("/<Waiting for a discwand to appear>")};
     }, 10000));
     VERIFY_CLEAN(stick);
     VERIFY_NO_STRAY_BOX(app);
