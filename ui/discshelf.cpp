@@ -518,10 +518,10 @@ void discShelf::saveWindowPlace() const
 void discShelf::restoreWindowPlace()
 {
     const QSettings settings;
-    // The first time, room for the stick's line and a copy's progress line whole: about 72
-    // characters, and a tree of some fifteen rows.
+    // The first time, room for the stick's line and a copy's progress line whole: some 75
+    // characters in English, 80 in German, and a tree of some fifteen rows.
     const QFontMetrics metrics(font());
-    const QSize first(qMax(sizeHint().width(), metrics.averageCharWidth() * 72 + 40),
+    const QSize first(qMax(sizeHint().width(), metrics.averageCharWidth() * 84 + 40),
                       qMax(sizeHint().height(), metrics.height() * 28));
     const QSize size = settings.value(QStringLiteral("windowSize"), first).toSize();
     if (settings.contains(QStringLiteral("windowPos")))
