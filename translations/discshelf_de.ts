@@ -396,7 +396,7 @@ Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</t
     </message>
     <message>
         <source>a name on the discwand cannot hold any of \ / : * ? &quot; &lt; &gt; | (nor control characters)</source>
-        <translation>ein Name auf dem Discwand darf keines von \ / : * ? " &lt; &gt; | enthalten (und keine Steuerzeichen)</translation>
+        <translation>ein Name auf dem Discwand darf keines von \ / : * ? &quot; &lt; &gt; | enthalten (und keine Steuerzeichen)</translation>
     </message>
     <message>
         <source>a name on the discwand cannot end in a dot or a space</source>
