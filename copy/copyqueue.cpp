@@ -74,9 +74,12 @@ void CopyQueue::add(const QList<CopyEntry> &entries)
 {
     const bool wasIdle = queue.isEmpty();
     queue.append(entries);
+    batchTotal += int(entries.size());
     if (wasIdle && !queue.isEmpty()) {
         current = 0;
         batchImages = 0;
+        batchTotal = int(entries.size());
+        batchFailures.clear();
         batchBytes = 0;
         batchStart = QDateTime::currentMSecsSinceEpoch();
         // A copy of a dropped batch is still under way: its report starts this one.
@@ -109,9 +112,12 @@ void CopyQueue::next()
         startNext();
     } else {
         queue.clear();
-        if (batchImages > 0)
-            emit batchCopied(batchImages, batchBytes, QDateTime::currentMSecsSinceEpoch() - batchStart);
+        if (batchImages > 0 || !batchFailures.isEmpty())
+            emit batchCopied(batchImages, batchTotal, batchBytes,
+                             QDateTime::currentMSecsSinceEpoch() - batchStart, batchFailures);
         batchImages = 0;
+        batchTotal = 0;
+        batchFailures.clear();
     }
     emit changed();
 }
@@ -190,6 +196,7 @@ void CopyQueue::noteFailure(int code)
         code = int(CopyError::DeviceGone);
         clearBatch();
     }
+    batchFailures << QStringLiteral("%1 (%2)").arg(copyingFile, CopyErrors::message(code));
     emit failed(code);
 }
 

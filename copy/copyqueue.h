@@ -67,8 +67,9 @@ signals:
     void progressUpdate(int value, int total);
     void transferred(qint64 done, qint64 total);
     void verifyProgress(int value, int total);
-    // A batch ended with these images whole on the device.
-    void batchCopied(int images, qint64 bytes, qint64 ms);
+    // A batch ended with these images whole on the device, of total entries; failures name
+    // those that failed, "name (reason)". Not sent for a batch that did nothing at all.
+    void batchCopied(int images, int total, qint64 bytes, qint64 ms, QStringList failures);
     void finished();
     void failed(int code);
     // The batch was dropped: its next file could not start.
@@ -100,6 +101,8 @@ private:
     QString copyingFile;
     // What the batch has copied so far, and since when.
     int batchImages = 0;
+    int batchTotal = 0;
+    QStringList batchFailures;
     qint64 batchBytes = 0;
     qint64 batchStart = 0;
     // Folders of copies that failed, perhaps on a volume that vanished before their hidden

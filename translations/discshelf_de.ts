@@ -147,6 +147,20 @@
             <numerusform>%n Abbilder (%1) in %2 kopiert</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Copied %1 of %n image(s) (%2) in %3</source>
+        <translation>
+            <numerusform>%1 von %n Abbild (%2) in %3 kopiert</numerusform>
+            <numerusform>%1 von %n Abbildern (%2) in %3 kopiert</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>; %n failed: %1</source>
+        <translation>
+            <numerusform>; %n fehlgeschlagen: %1</numerusform>
+            <numerusform>; %n fehlgeschlagen: %1</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>CopyRun</name>

@@ -10,6 +10,20 @@
             <numerusform>Copied %n images (%1) in %2</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Copied %1 of %n image(s) (%2) in %3</source>
+        <translation>
+            <numerusform>Copied %1 of %n image (%2) in %3</numerusform>
+            <numerusform>Copied %1 of %n images (%2) in %3</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>; %n failed: %1</source>
+        <translation>
+            <numerusform>; %n failed: %1</numerusform>
+            <numerusform>; %n failed: %1</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>ListCommand</name>

@@ -17,12 +17,16 @@ CopyStatus::CopyStatus(QLabel *line, CopyQueue *queue)
     connect(queue, &CopyQueue::fileStarted, this, &CopyStatus::started);
     connect(queue, &CopyQueue::transferred, this, &CopyStatus::transferred);
     connect(queue, &CopyQueue::verifyProgress, this, &CopyStatus::verifying);
-    connect(queue, &CopyQueue::batchCopied, this, [this](int images, qint64 bytes, qint64 ms) {
-        say(CopyProgress::summary(images, bytes, ms));
-        fade.start();
-    });
+    connect(queue, &CopyQueue::batchCopied, this,
+            [this](int images, int total, qint64 bytes, qint64 ms, const QStringList &failures) {
+                say(CopyProgress::summary(images, total, bytes, ms, failures));
+                // A batch with failures stays told until the next one starts.
+                kept = !failures.isEmpty();
+                if (!kept)
+                    fade.start();
+            });
     connect(queue, &CopyQueue::changed, this, [this, queue] {
-        if (queue->count() == 0 && !fade.isActive())
+        if (queue->count() == 0 && !fade.isActive() && !kept)
             this->line->hide();
     });
 }
@@ -32,6 +36,7 @@ void CopyStatus::started(const QString &file)
     name = file;
     progress.start(0, clock.elapsed());
     fade.stop();
+    kept = false;
 }
 
 void CopyStatus::transferred(qint64 done, qint64 total)
