@@ -863,22 +863,6 @@ Der discwand hat dann kein Image zu laden, bis Sie mit „ISO laden“ ein ander
         <translation>Konnte den discwand nicht auswerfen</translation>
     </message>
     <message>
-        <source>Everything written to the discwand is saved on it, but Discshelf could not unmount it: %1
-
-Unmount it in your file manager, or with the command
-
-    umount %2
-
-before you pull it out.</source>
-        <translation>Alles, was auf den discwand geschrieben wurde, ist auf ihm gesichert, aber Discshelf konnte ihn nicht aushängen: %1
-
-Hängen Sie ihn im Dateimanager oder mit dem Befehl
-
-    umount %2
-
-aus, bevor Sie ihn abziehen.</translation>
-    </message>
-    <message>
         <source>Everything written to the discwand is saved on it, but Discshelf could not eject it: %1
 
 Eject %2 with &quot;Safely Remove Hardware&quot; in the taskbar, or in Explorer, before you pull it out.</source>
@@ -889,6 +873,22 @@ Werfen Sie %2 mit „Hardware sicher entfernen“ in der Taskleiste oder im Expl
     <message>
         <source>The discwand&apos;s read-only switch is set: nothing can be written to it.</source>
         <translation>Der Schreibschutzschalter des Discwand ist gesetzt: nichts kann auf ihn geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>Everything written to the discwand is saved on it, but it is still mounted, so it is not yet safe to pull out. Discshelf could not unmount it: %1
+
+Unmount it in your file manager, or with the command
+
+    umount %2
+
+before you pull it out.</source>
+        <translation>Alles, was auf den Discwand geschrieben wurde, ist auf ihm gesichert, aber er ist noch eingehängt und darf daher noch nicht abgezogen werden. Discshelf konnte ihn nicht aushängen: %1
+
+Hängen Sie ihn im Dateimanager aus oder mit dem Befehl
+
+    umount %2
+
+bevor Sie ihn abziehen.</translation>
     </message>
 </context>
 <context>

@@ -439,9 +439,10 @@ void StickActions::ejected(Ejector::Outcome outcome, const QString &detail)
                         QMessageBox::Ok);
 #else
         BoxPrompts::ask(parts.window, QMessageBox::Information, tr("Eject the discwand yourself"),
-                        tr("Everything written to the discwand is saved on it, but Discshelf "
-                           "could not unmount it: %1\n\nUnmount it in your file manager, or with "
-                           "the command\n\n    umount %2\n\nbefore you pull it out.")
+                        tr("Everything written to the discwand is saved on it, but it is still "
+                           "mounted, so it is not yet safe to pull out. Discshelf could not "
+                           "unmount it: %1\n\nUnmount it in your file manager, or with the "
+                           "command\n\n    umount %2\n\nbefore you pull it out.")
                             .arg(detail, shellQuoted(mountPoint)),
                         QMessageBox::Ok);
 #endif
