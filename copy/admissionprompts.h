@@ -25,6 +25,9 @@ public:
     virtual bool overwrite(const QString &fileName, bool removeFirst) = 0;
     // These images do not fit in the room left: true copies the others, false nothing.
     virtual bool copyWhatFits(const QStringList &fileNames, qint64 freeBytes) = 0;
+    // Whether the drop still has somewhere to go: false once its stick was pulled, which ends
+    // its questions and copies nothing of it.
+    virtual bool stillWanted() { return true; }
     // The drop holds files that are no images: true copies the images alone, false nothing of
     // the drop. Asked at most once per drop.
     virtual bool imagesOnly() = 0;

@@ -294,6 +294,8 @@ std::optional<QList<CopyEntry>> DropAdmission::decide(const Plan &plan, Admissio
     qint64 free = counted ? plan.freeBytes - plan.cluster : -1;
     bool nonImagesAsked = false;
     for (const Item &item : plan.items) {
+        if (!prompts.stillWanted())
+            return std::nullopt;
         const QString name = QFileInfo(item.sourceFile).fileName();
         const qint64 need = isoCopyWorker::roomFor(item.size, plan.cluster)
             + item.foldersMade * plan.cluster;
@@ -338,7 +340,10 @@ std::optional<QList<CopyEntry>> DropAdmission::decide(const Plan &plan, Admissio
             break;
         }
     }
-    if (!left.isEmpty() && !prompts.copyWhatFits(left, qMax<qint64>(0, plan.freeBytes)))
+    if (!left.isEmpty() && prompts.stillWanted()
+        && !prompts.copyWhatFits(left, qMax<qint64>(0, plan.freeBytes)))
+        return std::nullopt;
+    if (!prompts.stillWanted())
         return std::nullopt;
     return accepted;
 }

@@ -79,7 +79,8 @@ public:
     // back once its replacement is whole, or before it is written when there is no room for
     // both. What still does not fit is named in one question.
     // Images the stick cannot take are named first, all in one message. One cluster stays free
-    // for the journal that puts each copy in place, and one for each folder a copy makes.
+    // for the journal that puts each copy in place, and one for each folder a copy makes. A
+    // stick pulled meanwhile ends the questions: nothing of the drop is copied.
     static std::optional<QList<CopyEntry>> decide(const Plan &plan, AdmissionPrompts &prompts);
 
     // Why the stick cannot take an image at devicePath ("/linux/a.iso"), naming the folder when

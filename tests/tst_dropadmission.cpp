@@ -60,6 +60,8 @@ struct ScriptedPrompts : AdmissionPrompts
         return next(QStringLiteral("no room in %1 for ").arg(free) + names.join(','));
     }
     bool imagesOnly() override { return next(QStringLiteral("others")); }
+    int pulledAfter = -1; // the stick goes once this many questions were asked
+    bool stillWanted() override { return pulledAfter < 0 || asked.size() < pulledAfter; }
 };
 
 } // namespace
@@ -72,6 +74,7 @@ private slots:
     void plan();
     void decide_data();
     void decide();
+    void pullEndsQuestions();
     void refusal_data();
     void refusal();
     void examineOffThread();
@@ -221,6 +224,20 @@ void TestDropAdmission::decide()
         names << QFileInfo(entry.sourceFile).fileName() + (entry.replaceFirst ? " first" : "");
     }
     QCOMPARE(names, accepted);
+}
+
+// Once the stick is pulled, no further question comes and nothing of the drop is copied.
+void TestDropAdmission::pullEndsQuestions()
+{
+    DropAdmission::Plan plan { {}, -1, 10 };
+    for (const char *name : { "a.iso", "b.iso" })
+        plan.items.append({ name, DeviceFolder("/"), DropAdmission::Item::Kind::Present, 45, 50,
+                            true, true, {}, 0 });
+    ScriptedPrompts prompts;
+    prompts.answers = { true, true };
+    prompts.pulledAfter = 1;
+    QVERIFY(!DropAdmission::decide(plan, prompts));
+    QCOMPARE(prompts.asked, QStringList { "exists a.iso" });
 }
 
 void TestDropAdmission::refusal_data()

@@ -410,7 +410,10 @@ void discShelf::examineNextDrop()
 
 void discShelf::dropExamined(const DropAdmission::Plan &plan)
 {
-    BoxPrompts prompts(this, nonIsoBox);
+    // A pull ends the drop's questions: they are about a stick that is gone.
+    const QString root = detector->drivePath();
+    BoxPrompts prompts(this, nonIsoBox,
+                       [this, root] { return root.isEmpty() || detector->drivePath() == root; });
     deciding = true;
     const std::optional<QList<CopyEntry>> accepted = DropAdmission::decide(plan, prompts);
     deciding = false;
