@@ -186,6 +186,11 @@ void TestWindowWiring::copyRows()
     QVERIFY(r.gates.at("12345678.iso")->open());
     QTRY_COMPARE(starts.size(), 3);
     QVERIFY(r.shown("lblCurrentFile") && !r.shown("lblOverallProgress") && !r.shown("btnCancelAll"));
+    // The read-back has the file's bar to itself.
+    auto *fileBar = r.get<QProgressBar>("progressBarCurrentFile");
+    emit r.w->findChild<CopyQueue *>()->verifyProgress(40, 100);
+    QCOMPARE(fileBar->value(), 40);
+    QCOMPARE(fileBar->text(), "checking 40%");
     // Cancel All ends the batch: both rows go, the tree is listed again.
     QVERIFY(FifoGate::waitForReader());
     QTest::mouseClick(r.get<QPushButton>("btnCancelAll"), Qt::LeftButton);

@@ -1319,6 +1319,10 @@ Die Abbilder, die schon auf dem Discwand sind, bleiben, wie sie sind.</translati
         <source>The copy of &quot;%1&quot; could not be stopped: it has not moved for %2 seconds (its source or the discwand does not answer). Discshelf quits anyway; what the copy wrote so far stays hidden on the discwand and never takes the place of an image.</source>
         <translation>Die Kopie von „%1“ ließ sich nicht abbrechen: sie ist seit %2 Sekunden nicht vorangekommen (ihre Quelle oder der Discwand antwortet nicht). Discshelf wird trotzdem beendet; was die Kopie bisher geschrieben hat, bleibt verborgen auf dem Discwand und ersetzt nie ein Abbild.</translation>
     </message>
+    <message>
+        <source>checking %p%</source>
+        <translation>wird geprüft, %p %</translation>
+    </message>
 </context>
 <context>
     <name>discShelfClass</name>

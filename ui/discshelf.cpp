@@ -219,9 +219,17 @@ void discShelf::wireCopies()
 {
     // The queue's worker runs in its own thread; its reports arrive here queued.
     connect(copies, &CopyQueue::startFileCopy, this, &discShelf::startFileCopy);
-    connect(copies, &CopyQueue::fileStarted, ui.lblCurrentFile,
-            [this](const QString &name) { ui.lblCurrentFile->setText(name.left(8)); });
+    connect(copies, &CopyQueue::fileStarted, ui.lblCurrentFile, [this](const QString &name) {
+        ui.lblCurrentFile->setText(name.left(8));
+        ui.progressBarCurrentFile->setFormat(QStringLiteral("%p%"));
+    });
     connect(copies, &CopyQueue::progressUpdate, this, &discShelf::updateFileProgress);
+    // The read-back is a stage of its own: the file's bar starts again for it, rather than
+    // sitting at 100 % while the copy is checked.
+    connect(copies, &CopyQueue::verifyProgress, this, [this](int value, int total) {
+        ui.progressBarCurrentFile->setFormat(tr("checking %p%"));
+        showProgress(ui.progressBarCurrentFile, value, total);
+    });
     connect(copies, &CopyQueue::finished, this, &discShelf::fileCopyDone);
     connect(copies, &CopyQueue::failed, this, &discShelf::fileCopyFailed);
     connect(copies, &CopyQueue::stopped, this, &discShelf::copiesStopped);
