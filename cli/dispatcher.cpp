@@ -54,8 +54,9 @@ QString Dispatcher::helpText(const QString &optionsHelp) const
           tr("something was left out: no ISO image, too large, already on the discwand, "
              "a name the discwand cannot be told") },
         { 8, tr("check found problems (with --repair: problems that are left)") },
-        { 9, tr("eject wrote everything out but could not unmount the discwand: unmount it before "
-                "you unplug it") },
+        { 9,
+          tr("eject wrote everything out but could not unmount the discwand: unmount it before "
+             "you unplug it") },
         { 130, tr("stopped by Ctrl+C (143: by a stop request); the discwand keeps what it had") },
     };
     text += QLatin1Char('\n') + tr("Exit status:") + QLatin1Char('\n');

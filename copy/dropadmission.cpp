@@ -3,17 +3,17 @@
 #include "copy/admissionprompts.h"
 #include "copy/copycommit.h"
 #include "copy/fatname.h"
-#include "copy/isoimageinfo.h"
 #include "copy/isocopyworker.h"
+#include "copy/isoimageinfo.h"
 #include "copy/log.h"
 
-#include <QDir>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QMutex>
 #include <QSet>
 #include <QStorageInfo>
-#include <QMutex>
 #include <QThread>
 #include <QTimer>
 
@@ -35,7 +35,8 @@ qint64 roundUp(qint64 bytes, qint64 unit)
 
 } // namespace
 
-struct DropAdmission::Run {
+struct DropAdmission::Run
+{
     std::atomic<bool> stop { false };
     QMutex lock; // guards the two below
     DropAdmission *owner = nullptr; // none once the thread is left behind
@@ -169,7 +170,8 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
         for (QString path = folder.path(); path.size() > 1;
              path = path.left(path.lastIndexOf(QLatin1Char('/'), -2) + 1)) {
             const QString key = path.toCaseFolded();
-            if (madeFolders.contains(key) || QFileInfo::exists(DeviceFolder(path).under(deviceRoot)))
+            if (madeFolders.contains(key)
+                || QFileInfo::exists(DeviceFolder(path).under(deviceRoot)))
                 break;
             madeFolders.insert(key);
             ++made;
@@ -228,7 +230,8 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
                 else if (!folderPaths.contains(folder.filePath(info.fileName()).toCaseFolded()))
                     kind = Item::Kind::Present;
                 else {
-                    // A rename cannot put a file in a folder's place: the copy would fail at the end.
+                    // A rename cannot put a file in a folder's place: the copy would fail at the
+                    // end.
                     kind = Item::Kind::Refused;
                     refused = tr("a folder of that name is there");
                 }
@@ -297,8 +300,8 @@ std::optional<QList<CopyEntry>> DropAdmission::decide(const Plan &plan, Admissio
         if (!prompts.stillWanted())
             return std::nullopt;
         const QString name = QFileInfo(item.sourceFile).fileName();
-        const qint64 need = isoCopyWorker::roomFor(item.size, plan.cluster)
-            + item.foldersMade * plan.cluster;
+        const qint64 need
+            = isoCopyWorker::roomFor(item.size, plan.cluster) + item.foldersMade * plan.cluster;
         const bool image = item.kind == Item::Kind::Image || item.kind == Item::Kind::Present;
         if (image && !item.willBoot && !prompts.willNotBoot(name, item.iso9660))
             continue;

@@ -12,11 +12,11 @@ public:
     enum class Problem {
         None,
         Empty,
-        Dots,               // "." and ".." name folders that are there already
+        Dots, // "." and ".." name folders that are there already
         ForbiddenCharacter, // \ / : * ? " < > | or a control character
         TrailingDotOrSpace,
-        TooLong,            // over 255 characters
-        Reserved,           // CON, PRN, AUX, NUL, COM1-9, LPT1-9, with any extension
+        TooLong, // over 255 characters
+        Reserved, // CON, PRN, AUX, NUL, COM1-9, LPT1-9, with any extension
     };
 
     // What stops FAT from holding name, or None.

@@ -133,8 +133,7 @@ Transfer transferChunk(QFile& source, QFile& dest, char* buffer, qint64 size, bo
     while (written < size) {
         DWORD n = 0;
         const DWORD want = DWORD(qMin<qint64>(size - written, 1 << 30));
-        if (!WriteFile(out, buffer + written, want, &n, nullptr))
-        {
+        if (!WriteFile(out, buffer + written, want, &n, nullptr)) {
             const DWORD error = GetLastError();
             return error == ERROR_FILE_TOO_LARGE ? Transfer::TooLarge
                 : outOfSpace(error)              ? Transfer::NoRoom

@@ -197,7 +197,7 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
         const QStorageInfo room(dir);
         const bool full = why == FileSync::Transfer::NoRoom
             || (room.isValid() && room.isReady() && room.bytesAvailable() < chunkSize);
-        fail(int(gone                                  ? CopyError::DeviceGone
+        fail(int(gone                                      ? CopyError::DeviceGone
                      : why == FileSync::Transfer::TooLarge ? CopyError::FileTooLarge
                      : full                                ? CopyError::DeviceFull
                                                            : CopyError::WriteDestination));

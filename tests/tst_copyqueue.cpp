@@ -116,8 +116,8 @@ void TestCopyQueue::batch()
     const QList<QVariant> report = reports.first();
     QCOMPARE(report.at(0).toInt(), 3);
     QCOMPARE(report.at(1).toInt(), 4);
-    const QString said = CopyProgress::summary(3, 4, report.at(2).toLongLong(),
-                                               report.at(3).toLongLong(), report.at(4).toStringList());
+    const QString said = CopyProgress::summary(
+        3, 4, report.at(2).toLongLong(), report.at(3).toLongLong(), report.at(4).toStringList());
     QVERIFY2(said.startsWith("Copied 3 of 4 images (")
                  && said.endsWith("; 1 failed: x.iso (Couldn't rename temporary file.)"),
              qPrintable(said));
