@@ -21,11 +21,39 @@ void write(FILE *to, const QByteArray &bytes)
     std::fflush(to);
 }
 
+QByteArray encoded(FILE *to, const QString &text)
+{
+#ifdef Q_OS_WIN
+    // A console shows text in its own code page, not the system's ANSI one, which garbled
+    // German quotes; told to take UTF-8, it shows every character.
+    if (_isatty(_fileno(to))) {
+        static const bool utf8 = SetConsoleOutputCP(CP_UTF8) != 0;
+        if (utf8)
+            return text.toUtf8();
+    }
+#else
+    Q_UNUSED(to);
+#endif
+    return text.toLocal8Bit();
+}
+
 } // namespace
+
+QString CliOutput::printable(const QString &text)
+{
+    QString out = text;
+    for (QChar &c : out) {
+        const char16_t u = c.unicode();
+        // C1 controls too: some terminals read U+009B as the start of a sequence.
+        if ((u < 0x20 && u != u'\n' && u != u'\t') || (u >= 0x7f && u < 0xa0))
+            c = QChar(0xfffd);
+    }
+    return out;
+}
 
 void CliOutput::data(const QString &line)
 {
-    write(stdout, (line + QLatin1Char('\n')).toLocal8Bit());
+    write(stdout, encoded(stdout, printable(line) + QLatin1Char('\n')));
 }
 
 void CliOutput::json(const QJsonDocument &document)
@@ -35,7 +63,7 @@ void CliOutput::json(const QJsonDocument &document)
 
 void CliOutput::note(const QString &line)
 {
-    write(stderr, (line + QLatin1Char('\n')).toLocal8Bit());
+    write(stderr, encoded(stderr, printable(line) + QLatin1Char('\n')));
 }
 
 void CliOutput::error(const QString &line)
@@ -45,7 +73,7 @@ void CliOutput::error(const QString &line)
 
 void CliOutput::raw(const QString &text)
 {
-    write(stderr, text.toLocal8Bit());
+    write(stderr, encoded(stderr, text));
 }
 
 QString CliOutput::wrapped(const QString &text, int indent, int width)

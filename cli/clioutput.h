@@ -8,11 +8,14 @@ class QJsonDocument;
 
 namespace CliOutput {
 
+// text with every control character but line ends and tabs shown as U+FFFD: names and labels
+// read from the stick could otherwise retitle or clear the user's terminal.
+QString printable(const QString &text);
 // One line of data on stdout.
 void data(const QString &line);
 // A JSON document on stdout.
 void json(const QJsonDocument &document);
-// One line for people on stderr.
+// One line for people on stderr. data and note print their text printable().
 void note(const QString &line);
 // A line for people on stderr saying what went wrong, after the program's name.
 void error(const QString &line);

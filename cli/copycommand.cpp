@@ -80,8 +80,11 @@ ExitStatus CopyCommand::run(const QCommandLineParser &parser, const QStringList 
     }
 
     const std::atomic<bool> never { false };
+    // A drop's last item comes first; a command line copies, and counts the room, in the order
+    // the files were named.
+    QStringList lastFirst(files.crbegin(), files.crend());
     const DropAdmission::Plan plan
-        = *DropAdmission::plan(stick.root(), DeviceFolder(to), files, never);
+        = *DropAdmission::plan(stick.root(), DeviceFolder(to), lastFirst, never);
     // A file found in a folder that is no image is passed over; one named is refused.
     const QSet<QString> named(files.cbegin(), files.cend());
     int refused = 0;

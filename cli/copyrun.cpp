@@ -16,9 +16,11 @@ CopyRun::CopyRun(const ScsiDriveDetector &detector, bool verify)
             [this](qint64 done, qint64 total) { line.bytes(done, total); });
     connect(&queue, &CopyQueue::verifyProgress, this,
             [this](int value, int total) { line.verifying(total > 0 ? value * 100 / total : 0); });
-    connect(&queue, &CopyQueue::batchCopied, this, [](int images, qint64 bytes, qint64 ms) {
-        CliOutput::note(CopyProgress::summary(images, bytes, ms) + QLatin1Char('.'));
-    });
+    connect(&queue, &CopyQueue::batchCopied, this,
+            [](int images, int total, qint64 bytes, qint64 ms, const QStringList &failures) {
+                CliOutput::note(CopyProgress::summary(images, total, bytes, ms, failures)
+                                + QLatin1Char('.'));
+            });
     connect(&queue, &CopyQueue::finished, this, &CopyRun::done);
     connect(&queue, &CopyQueue::failed, this, &CopyRun::failed);
     connect(&queue, &CopyQueue::stopped, this, &CopyRun::stopped);

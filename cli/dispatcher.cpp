@@ -56,6 +56,9 @@ QString Dispatcher::helpText(const QString &optionsHelp) const
              "a name the discwand cannot be told") },
         { 8, tr("check found problems (with --repair: problems that are left)") },
         { 9, tr("check found a copy under way on the discwand; check again once it is done") },
+        { 10,
+          tr("eject wrote everything out but could not unmount the discwand: unmount it before "
+             "you unplug it") },
         { 130, tr("stopped by Ctrl+C (143: by a stop request); the discwand keeps what it had") },
     };
     text += QLatin1Char('\n') + tr("Exit status:") + QLatin1Char('\n');

@@ -7,6 +7,7 @@
 
 #include "library/ejector.h"
 
+#include <QCommandLineParser>
 #include <QEventLoop>
 
 QString EjectCommand::summary() const
@@ -14,7 +15,15 @@ QString EjectCommand::summary() const
     return tr("Write out everything meant for the discwand and tell how to unplug it safely.");
 }
 
-void EjectCommand::describe(QCommandLineParser &) const { }
+void EjectCommand::describe(QCommandLineParser &parser) const
+{
+    parser.setApplicationDescription(
+        summary() + QLatin1Char('\n')
+        + tr("The system's disk service (UDisks2) unmounts the discwand and switches it off. "
+             "Where it cannot (no such service, or a stick it does not manage), everything is "
+             "written out and the exit status is 10: the discwand is not yet safe to unplug until "
+             "you unmount it."));
+}
 
 QString EjectCommand::shellQuoted(const QString &path)
 {
@@ -67,7 +76,7 @@ ExitStatus EjectCommand::run(const QCommandLineParser &, const QStringList &args
                            "file manager).")
                             .arg(detail, shellQuoted(mountPoint)));
 #endif
-        return ExitStatus::Done;
+        return ExitStatus::NotEjected;
     case Ejector::Outcome::Failed:
         break;
     }

@@ -9,16 +9,23 @@
 
 void FlagPrompts::tooLarge(const QString &fileName)
 {
-    ++refused;
+    ++refusedCount;
     CliOutput::error(tr("%1 is left out: the discwand takes images of up to %2 bytes.")
                          .arg(fileName, QLocale().toString(DropAdmission::largestImage)));
 }
 
 void FlagPrompts::notRegular(const QString &fileName)
 {
-    ++refused;
+    ++refusedCount;
     CliOutput::error(
         tr("%1 is left out: it is no ordinary file (a pipe or a device).").arg(fileName));
+}
+
+void FlagPrompts::refused(const QStringList &reasons)
+{
+    refusedCount += int(reasons.size());
+    for (const QString &reason : reasons)
+        CliOutput::error(tr("Left out: %1.").arg(reason));
 }
 
 bool FlagPrompts::willNotBoot(const QString &fileName, bool iso9660)
@@ -47,7 +54,7 @@ bool FlagPrompts::overwrite(const QString &fileName, bool removeFirst)
     case Existing::Refuse:
         break;
     }
-    ++refused;
+    ++refusedCount;
     CliOutput::error(tr("%1 is on the discwand already; left out (--overwrite replaces it, "
                         "--skip-existing passes over it).")
                          .arg(fileName));

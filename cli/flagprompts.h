@@ -20,6 +20,7 @@ public:
 
     void tooLarge(const QString &fileName) override;
     void notRegular(const QString &fileName) override;
+    void refused(const QStringList &reasons) override;
     // Copied with a warning: a script names the files it means, and a data image may be
     // meant for something other than booting.
     bool willNotBoot(const QString &fileName, bool iso9660) override;
@@ -28,11 +29,11 @@ public:
     // The caller names the files that are no images; the images go on.
     bool imagesOnly() override { return true; }
 
-    int refusals() const { return refused; }
+    int refusals() const { return refusedCount; }
     int withoutRoom() const { return noRoom; }
 
 private:
     Existing existing;
-    int refused = 0;
+    int refusedCount = 0;
     int noRoom = 0;
 };

@@ -4,6 +4,7 @@
 
 #include "cli/clioutput.h"
 #include "cli/sticksession.h"
+#include "copy/fatname.h"
 #include "library/imagechoice.h"
 #include "library/isolisting.h"
 
@@ -65,7 +66,7 @@ ExitStatus LoadCommand::run(const QCommandLineParser &, const QStringList &args)
         CliOutput::error(tr("The discwand is told which image to load in Western European "
                             "letters (Latin-1) only, and \"%1\" has other characters. Rename it "
                             "to load it.")
-                             .arg(ImageChoice::bootName(image).section(QLatin1Char('/'), -1)));
+                             .arg(FatName::firstNotLatin1(ImageChoice::bootName(image))));
         return ExitStatus::Refused;
     }
     return ExitStatus::Failure;

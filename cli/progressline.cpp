@@ -36,7 +36,7 @@ ProgressLine::ProgressLine()
 
 void ProgressLine::start(const QString &fileName)
 {
-    name = fileName;
+    name = CliOutput::printable(fileName);
     lastStep = -1;
     clock.start();
     progress.start(0, 0);

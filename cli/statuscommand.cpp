@@ -33,14 +33,17 @@ QJsonObject StatusCommand::facts(StickSession &stick)
     const StickStatus status = StickStatus::read(stick.detector());
     QString mountPoint = status.root;
     mountPoint.chop(1);
+    // A volume that tells no size (some FUSE file systems) has none, which is not 0 bytes.
+    const bool sized = status.capacity > 0;
+    const auto size = [sized](qint64 bytes) { return sized ? QJsonValue(bytes) : QJsonValue(); };
     return {
         { QStringLiteral("present"), status.present },
         { QStringLiteral("mountPoint"), mountPoint },
         { QStringLiteral("serial"), stick.detector().discwand().volume() },
         { QStringLiteral("label"), status.label },
         { QStringLiteral("fileSystem"), status.fileSystem },
-        { QStringLiteral("capacity"), status.capacity },
-        { QStringLiteral("free"), status.freeBytes },
+        { QStringLiteral("capacity"), size(status.capacity) },
+        { QStringLiteral("free"), size(status.freeBytes) },
         { QStringLiteral("readOnly"), status.readOnly },
         { QStringLiteral("fileSystemErrors"), status.mountReadOnly },
         { QStringLiteral("bootImage"), status.bootImage },

@@ -79,7 +79,10 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${DISCSHELF_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt's own German texts (standard buttons, command-line help), and the disk service that
 # ejects the stick; the program runs without them.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, udisks2")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+# Only Eject uses the disk service, and it brings in some twenty-five packages (ntfs-3g and
+# fuse3, which removes fuse): suggested, not installed by default.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "udisks2")
 include(CPack)
 
 if(BUILD_TESTING)

@@ -11,6 +11,10 @@ if(NOT Qt6LinguistTools_FOUND)
 endif()
 
 file(GLOB _ts_files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/translations/discshelf_*.ts)
+# English is the source language: its catalogue holds the plural forms alone ("1 image",
+# "2 images"), made and compiled on its own.
+set(_plural_ts ${PROJECT_SOURCE_DIR}/translations/discshelf_en.ts)
+list(REMOVE_ITEM _ts_files ${_plural_ts})
 
 # Every folder of the product's sources, whatever it is called; tests, benchmarks and tools have
 # nothing for the user to read.
@@ -32,3 +36,18 @@ qt_add_translations(discshelf_core
   INCLUDE_DIRECTORIES ${PROJECT_SOURCE_DIR}
   LUPDATE_OPTIONS -no-obsolete -locations none
   LRELEASE_OPTIONS -silent)
+
+add_custom_target(discshelf_plurals)
+qt_add_lupdate(discshelf_plurals
+  TS_FILES ${_plural_ts}
+  SOURCES ${_tr_sources}
+  INCLUDE_DIRECTORIES ${PROJECT_SOURCE_DIR}
+  OPTIONS -no-obsolete -locations none -pluralonly)
+qt_add_lrelease(discshelf_plurals
+  TS_FILES ${_plural_ts}
+  QM_FILES_OUTPUT_VARIABLE _plural_qm
+  OPTIONS -silent)
+qt_add_resources(discshelf_core "discshelf_core_plurals"
+  PREFIX "/i18n"
+  BASE "${CMAKE_CURRENT_BINARY_DIR}"
+  FILES ${_plural_qm})

@@ -1,6 +1,7 @@
 #include "copy/copycommit.h"
 
 #include "copy/copylock.h"
+#include "copy/fatname.h"
 #include "copy/filesync.h"
 #include "copy/imageset.h"
 #include "copy/log.h"
@@ -46,10 +47,9 @@ bool readJournal(const QString &path, int *parts, QString *name)
     bool ok = false;
     *parts = lines.value(0).toInt(&ok);
     *name = QString::fromUtf8(lines.value(1));
-    return ok && *parts >= 1 && *parts <= ImageSet::maxParts && !name->isEmpty()
-        && *name != QLatin1String(".") && *name != QLatin1String("..")
-        && !name->contains(QLatin1Char('/')) && !name->contains(QLatin1Char('\\'))
-        && !name->contains(QChar(0)) && !name->startsWith(prefix);
+    // A name FAT refuses would fail at every rename: such a journal is as good as none.
+    return ok && *parts >= 1 && *parts <= ImageSet::maxParts
+        && FatName::check(*name) == FatName::Problem::None && !name->startsWith(prefix);
 }
 
 } // namespace

@@ -32,8 +32,8 @@ bool writeJournal(const QString &dir, const QString &base, const QString &name, 
 // copy with one missing is discarded, the old image untouched.
 bool apply(const QString &dir, const QString &base, bool resuming = false);
 // Sees a leftover journal through: applied when it can be, and when it cannot be read (torn,
-// empty, a part count no copy makes, a name leaving its folder) the copy never committed and its
-// parts and journal go. True when nothing of base is left.
+// empty, a part count no copy makes, a name leaving its folder or one FAT cannot hold) the
+// copy never committed and its parts and journal go. True when nothing of base is left.
 bool settle(const QString &dir, const QString &base);
 // Removes the hidden parts of a copy that never reached its journal.
 void discard(const QString &dir, const QString &base);

@@ -21,13 +21,16 @@ const char *const messages[] = {
                       "is never booted."),
     QT_TRANSLATE_NOOP("discShelf", "The discwand disappeared."),
     QT_TRANSLATE_NOOP("discShelf", "The discwand is full."),
+    QT_TRANSLATE_NOOP("discShelf", "The discwand's file system cannot hold a file this large."),
+    QT_TRANSLATE_NOOP("discShelf",
+                      "The file changed while it was copied; the discwand keeps what it had."),
 };
 
 } // namespace
 
 QString message(int code)
 {
-    const bool known = code >= int(CopyError::CreatePath) && code <= int(CopyError::DeviceFull);
+    const bool known = code >= int(CopyError::CreatePath) && code <= int(CopyError::SourceChanged);
     return QCoreApplication::translate(context, messages[known ? code : 0]);
 }
 

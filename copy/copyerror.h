@@ -12,10 +12,13 @@ enum class CopyError {
     ReadSource = 5,
     RenameTemporary = 6,
     // Beyond the original six: a copy that read back differently, a device that went away, a
-    // device without room.
+    // device without room, a file larger than the device's file system takes, a source that
+    // changed while it was copied.
     VerifyMismatch = 7,
     DeviceGone = 8,
     DeviceFull = 9,
+    FileTooLarge = 10,
+    SourceChanged = 11,
 };
 
 namespace CopyErrors {

@@ -78,10 +78,23 @@ QString CopyProgress::text() const
     return line;
 }
 
-QString CopyProgress::summary(int images, qint64 bytes, qint64 ms)
+QString CopyProgress::summary(int images, int total, qint64 bytes, qint64 ms,
+                              const QStringList &failures)
 {
     const qint64 seconds = (ms + 500) / 1000;
     const QString took = seconds < 60 ? tr("%1 s").arg(seconds)
                                       : tr("%1 min").arg((seconds + 30) / 60);
-    return QCoreApplication::translate("CopyProgress", "Copied %n image(s) (%1) in %2", nullptr, images).arg(sizeText(bytes), took);
+    QString text = images == total
+        ? QCoreApplication::translate("CopyProgress", "Copied %n image(s) (%1) in %2", nullptr,
+                                      images)
+              .arg(sizeText(bytes), took)
+        : QCoreApplication::translate("CopyProgress", "Copied %1 of %n image(s) (%2) in %3",
+                                      nullptr, total)
+              .arg(images)
+              .arg(sizeText(bytes), took);
+    if (!failures.isEmpty())
+        text += QCoreApplication::translate("CopyProgress", "; %n failed: %1", nullptr,
+                                            int(failures.size()))
+                    .arg(failures.join(QStringLiteral(", ")));
+    return text;
 }

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 class CopyProgress
 {
@@ -25,8 +26,11 @@ public:
     static QString sizeText(qint64 bytes);
     // "a few seconds", "about 40 s", "about 4 min", "about 1 h 20 min"
     static QString durationText(qint64 seconds);
-    // "Copied 3 images (5.1 GB) in 4 min"
-    static QString summary(int images, qint64 bytes, qint64 ms);
+    // What a batch did: "Copied 3 images (5.1 GB) in 4 min", or with images left out
+    // "Copied 3 of 4 images (5.1 GB) in 4 min; 1 failed: a.iso (The discwand is full.)".
+    // failures: "name (reason)" each.
+    static QString summary(int images, int total, qint64 bytes, qint64 ms,
+                           const QStringList &failures = {});
 
 private:
     qint64 bytesTotal = 0;

@@ -32,11 +32,18 @@ CopyQueue::CopyQueue(const ScsiDriveDetector *detector, QObject *parent)
             [this](const QString &base) { copyingBase = base; });
     connect(worker, &isoCopyWorker::failed, this, &CopyQueue::noteFailure);
     connect(detector, &ScsiDriveDetector::refreshComplete, this, &CopyQueue::sweepLeftovers);
+    // Direct: noted in the copy thread as it happens, while the GUI thread may be waiting.
+    clock.start();
+    const auto moved = [this] { lastMoved = clock.elapsed(); };
+    connect(worker, &isoCopyWorker::transferred, this, moved, Qt::DirectConnection);
+    connect(worker, &isoCopyWorker::verifyProgress, this, moved, Qt::DirectConnection);
+    connect(worker, &isoCopyWorker::finished, this, moved, Qt::DirectConnection);
+    connect(worker, &isoCopyWorker::failed, this, moved, Qt::DirectConnection);
 }
 
 CopyQueue::~CopyQueue()
 {
-    if (shutDown(10000)) {
+    if (!abandoned && shutDown(10000)) {
         delete worker;
         return;
     }
@@ -47,7 +54,7 @@ CopyQueue::~CopyQueue()
     abandoned << thread << worker;
 }
 
-bool CopyQueue::shutDown(int waitMs)
+bool CopyQueue::shutDown(int quietMs)
 {
     // A copy still running stops at its next chunk (the worker removes its files), and any copy
     // not yet begun ends at once.
@@ -55,16 +62,26 @@ bool CopyQueue::shutDown(int waitMs)
     clearBatch();
     worker->shutDown();
     thread->quit();
-    return thread->wait(QDeadlineTimer(waitMs));
+    lastMoved = clock.elapsed();
+    while (!thread->wait(QDeadlineTimer(qMin(quietMs, 50)))) {
+        if (clock.elapsed() - lastMoved >= quietMs) {
+            abandoned = true;
+            return false;
+        }
+    }
+    return true;
 }
 
 void CopyQueue::add(const QList<CopyEntry> &entries)
 {
     const bool wasIdle = queue.isEmpty();
     queue.append(entries);
+    batchTotal += int(entries.size());
     if (wasIdle && !queue.isEmpty()) {
         current = 0;
         batchImages = 0;
+        batchTotal = int(entries.size());
+        batchFailures.clear();
         batchBytes = 0;
         batchStart = QDateTime::currentMSecsSinceEpoch();
         // A copy of a dropped batch is still under way: its report starts this one.
@@ -98,9 +115,12 @@ void CopyQueue::next()
         startNext();
     } else {
         queue.clear();
-        if (batchImages > 0)
-            emit batchCopied(batchImages, batchBytes, QDateTime::currentMSecsSinceEpoch() - batchStart);
+        if (batchImages > 0 || !batchFailures.isEmpty())
+            emit batchCopied(batchImages, batchTotal, batchBytes,
+                             QDateTime::currentMSecsSinceEpoch() - batchStart, batchFailures);
         batchImages = 0;
+        batchTotal = 0;
+        batchFailures.clear();
     }
     emit changed();
 }
@@ -175,6 +195,7 @@ void CopyQueue::noteFailure(int code)
         code = int(CopyError::DeviceGone);
         clearBatch();
     }
+    batchFailures << QStringLiteral("%1 (%2)").arg(copyingFile, CopyErrors::message(code));
     emit failed(code);
 }
 

@@ -5,10 +5,13 @@
 
 #include "copy/copyentry.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QSet>
 #include <QString>
+
+#include <atomic>
 
 class QThread;
 class ScsiDriveDetector;
@@ -23,13 +26,16 @@ public:
     Q_ENUM(Stop)
 
     explicit CopyQueue(const ScsiDriveDetector *detector, QObject *parent = nullptr);
-    // Stops the running copy and any copy not yet begun, and waits for the copy thread a little.
+    // Stops the running copy and any copy not yet begun, and waits for the copy thread as
+    // shutDown(10000) does, unless a shutDown gave up on it already.
     ~CopyQueue() override;
 
-    // Stops the running copy and every one not yet begun, and waits up to waitMs for the copy
-    // thread. False when a copy is still stuck in a call that does not come back (a source
-    // that stopped answering): the thread is then left to end with the program.
-    bool shutDown(int waitMs);
+    // Stops the running copy and every one not yet begun, and waits for the copy thread as long
+    // as the copy still moves (a chunk on a slow stick may take seconds), giving up once it has
+    // not moved for quietMs. False when a copy is stuck in a call that does not come back (a
+    // source that stopped answering): the thread is then left to end with the program, and
+    // is not waited for again.
+    bool shutDown(int quietMs);
 
     // Entries join the running batch at its end, or start a new batch.
     void add(const QList<CopyEntry> &entries);
@@ -61,8 +67,9 @@ signals:
     void progressUpdate(int value, int total);
     void transferred(qint64 done, qint64 total);
     void verifyProgress(int value, int total);
-    // A batch ended with these images whole on the device.
-    void batchCopied(int images, qint64 bytes, qint64 ms);
+    // A batch ended with these images whole on the device, of total entries; failures name
+    // those that failed, "name (reason)". Not sent for a batch that did nothing at all.
+    void batchCopied(int images, int total, qint64 bytes, qint64 ms, QStringList failures);
     void finished();
     void failed(int code);
     // The batch was dropped: its next file could not start.
@@ -82,6 +89,11 @@ private:
     QList<CopyEntry> queue;
     int current = 0;
     bool closed = false;
+    bool abandoned = false;
+    // When the worker last showed it moves (a chunk written or read back, a report), on a clock
+    // started with the queue; set from the copy thread.
+    QElapsedTimer clock;
+    std::atomic<qint64> lastMoved { 0 };
     // A new batch waits for the report of a copy left over from a batch that was dropped.
     bool startDeferred = false;
     // The copy at the worker: its folder on the device, its file name and the hidden name of
@@ -91,6 +103,8 @@ private:
     QString copyingBase;
     // What the batch has copied so far, and since when.
     int batchImages = 0;
+    int batchTotal = 0;
+    QStringList batchFailures;
     qint64 batchBytes = 0;
     qint64 batchStart = 0;
     // Copies that failed ("/folder/" and the hidden name of their parts), perhaps on a volume

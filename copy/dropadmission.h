@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class AdmissionPrompts;
@@ -22,7 +23,7 @@ class DropAdmission : public QObject
     Q_OBJECT
 public:
     struct Item {
-        enum class Kind { Image, Present, TooLarge, NotImage, NotRegular };
+        enum class Kind { Image, Present, TooLarge, NotImage, NotRegular, Refused };
         QString sourceFile;
         DeviceFolder folder;
         Kind kind;
@@ -30,6 +31,8 @@ public:
         qint64 replaces = 0; // room the image of that name takes on the device now
         bool willBoot = true;  // an ISO 9660 image with a boot record
         bool iso9660 = true;
+        QString refusal; // why the stick cannot take a Refused image, in words
+        int foldersMade = 0; // folders its copy makes on the device that no item before makes
     };
     struct Plan {
         QList<Item> items;
@@ -40,7 +43,13 @@ public:
     // Ten parts of the worker's part limit: the most its cleanup knows how to remove.
     static constexpr qint64 largestImage = 40960000000LL;
 
+    // How long an examination that was told to stop is waited for before it is left behind: a
+    // source that stopped answering (a network share gone quiet) holds it in a call that may
+    // never return.
+    static constexpr int stopWaitMs = 2000;
+
     explicit DropAdmission(QObject *parent = nullptr);
+    // Waits for a running examination up to stopWaitMs, then leaves it behind.
     ~DropAdmission() override;
 
     // Examines one drop on a thread of its own; examined() or aborted() follows. One drop at a
@@ -49,8 +58,9 @@ public:
     void examine(const QString &deviceRoot, const DeviceFolder &dest, const QStringList &files,
                  const QStringList &queued = {}, qint64 queuedBytes = 0);
     bool isBusy() const { return thread != nullptr; }
-    // Ends the running examination soon; may be called from any thread.
-    void abort() { stop = true; }
+    // Ends the running examination: aborted() follows once it has stopped, or after stopWaitMs
+    // with the examination left behind.
+    void abort();
 
     // The whole examination of a drop. Files dropped together land in dest itself; files found
     // in a dropped folder keep their place below it. The last dropped item is examined first,
@@ -68,7 +78,14 @@ public:
     // it, one after the other: each image in whole clusters, an overwritten image's room given
     // back once its replacement is whole, or before it is written when there is no room for
     // both. What still does not fit is named in one question.
+    // Images the stick cannot take are named first, all in one message. One cluster stays free
+    // for the journal that puts each copy in place, and one for each folder a copy makes. A
+    // stick pulled meanwhile ends the questions: nothing of the drop is copied.
     static std::optional<QList<CopyEntry>> decide(const Plan &plan, AdmissionPrompts &prompts);
+
+    // Why the stick cannot take an image at devicePath ("/linux/a.iso"), naming the folder when
+    // one of them is at fault and a fitting name when there is a plain one; empty when it can.
+    static QString refusal(const QString &devicePath);
 
 signals:
     // Now and then while examining: the path being looked at.
@@ -77,7 +94,11 @@ signals:
     void aborted();
 
 private:
+    // What the examining thread shares with this object; it outlives this object when the
+    // thread is left behind.
+    struct Run;
+    void leaveBehind();
+
     QThread *thread = nullptr;
-    std::atomic<bool> stop { false };
-    std::optional<Plan> result;
+    std::shared_ptr<Run> run;
 };

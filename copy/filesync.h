@@ -9,6 +9,7 @@
 #pragma once
 
 #include <QStringList>
+#include <QByteArray>
 #include <QtGlobal>
 
 class QFile;
@@ -52,11 +53,17 @@ bool replace(const QString& from, const QString& to);
 // Which volume path lies on, 0 when it cannot be told (a volume that has gone away).
 quint64 volumeOf(const QString& path);
 
+// What tells one state of the file at path from another: its size, modification time and,
+// where the system tells it, its identity on its volume (a file put in its place differs).
+// Empty when the file cannot be looked at.
+QByteArray stamp(const QString& path);
+
 enum class Transfer {
     Done,
     SourceShort, // the source ended early or could not be read
     WriteFailed,
     NoRoom,      // the destination's volume is full
+    TooLarge,    // the destination's file system (or a limit on this process) takes no larger file
 };
 
 // Moves the next size bytes of source to the end of what was written to dest, through buffer

@@ -69,6 +69,16 @@ quint64 volumeOf(const QString& path)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? quint64(info.st_dev) + 1 : 0;
 }
 
+QByteArray stamp(const QString& path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    const qint64 fields[] = { qint64(info.st_dev), qint64(info.st_ino), qint64(info.st_size),
+                              qint64(info.st_mtim.tv_sec), qint64(info.st_mtim.tv_nsec) };
+    return QByteArray(reinterpret_cast<const char*>(fields), sizeof fields);
+}
+
 bool replace(const QString& from, const QString& to)
 {
     return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
@@ -82,9 +92,14 @@ bool outOfSpace(int error)
     return error == ENOSPC || error == EDQUOT || error == EFBIG;
 }
 
-// Returns the bytes moved in the kernel before it stopped; spaceGone is set when it stopped
-// because the destination is full.
-qint64 copyInKernel(int in, int out, qint64 size, bool& inKernel, bool& spaceGone)
+Transfer refused(int error)
+{
+    return error == EFBIG ? Transfer::TooLarge : Transfer::NoRoom;
+}
+
+// Returns the bytes moved in the kernel before it stopped; spaceGone is set to the error when
+// it stopped because the destination takes no more.
+qint64 copyInKernel(int in, int out, qint64 size, bool& inKernel, int& spaceGone)
 {
     qint64 moved = 0;
     while (moved < size) {
@@ -96,7 +111,7 @@ qint64 copyInKernel(int in, int out, qint64 size, bool& inKernel, bool& spaceGon
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && outOfSpace(errno)) {
-            spaceGone = true;
+            spaceGone = errno;
             return moved;
         }
         // Cross-device, unsupported file system, or an odd error: the buffer decides. A zero
@@ -117,10 +132,10 @@ Transfer transferChunk(QFile& source, QFile& dest, char* buffer, qint64 size, bo
     const int out = dest.handle();
     qint64 done = 0;
     if (inKernel) {
-        bool spaceGone = false;
+        int spaceGone = 0;
         done = copyInKernel(in, out, size, inKernel, spaceGone);
         if (spaceGone)
-            return Transfer::NoRoom;
+            return refused(spaceGone);
         if (done == size)
             return Transfer::Done;
     }
@@ -142,7 +157,7 @@ Transfer transferChunk(QFile& source, QFile& dest, char* buffer, qint64 size, bo
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && outOfSpace(errno))
-            return Transfer::NoRoom;
+            return refused(errno);
         if (n <= 0)
             return Transfer::WriteFailed;
         written += n;

@@ -39,6 +39,16 @@ bool outOfSpace(DWORD error)
 
 } // namespace
 
+QByteArray stamp(const QString& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA info {};
+    if (!GetFileAttributesExW(native(path).c_str(), GetFileExInfoStandard, &info))
+        return {};
+    const DWORD fields[] = { info.nFileSizeHigh, info.nFileSizeLow,
+                             info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime };
+    return QByteArray(reinterpret_cast<const char*>(fields), sizeof fields);
+}
+
 bool syncFile(QFile& file)
 {
     const HANDLE handle = handleOf(file);
@@ -140,8 +150,12 @@ Transfer transferChunk(QFile& source, QFile& dest, char* buffer, qint64 size, bo
     while (written < size) {
         DWORD n = 0;
         const DWORD want = DWORD(qMin<qint64>(size - written, 1 << 30));
-        if (!WriteFile(out, buffer + written, want, &n, nullptr))
-            return outOfSpace(GetLastError()) ? Transfer::NoRoom : Transfer::WriteFailed;
+        if (!WriteFile(out, buffer + written, want, &n, nullptr)) {
+            const DWORD error = GetLastError();
+            return error == ERROR_FILE_TOO_LARGE ? Transfer::TooLarge
+                : outOfSpace(error)              ? Transfer::NoRoom
+                                                 : Transfer::WriteFailed;
+        }
         if (n == 0)
             return Transfer::WriteFailed;
         written += n;

@@ -121,6 +121,7 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
     }
     // Larger read-ahead on the source; measured faster for multi-gigabyte images.
     FileSync::adviseSequential(source);
+    const QByteArray sourceStamp = FileSync::stamp(sourceFile);
     if (replaceFirst)
         for (const QString &old : CopyCommit::imageFiles(dir, name))
             QFile::remove(dir + QLatin1Char('/') + old);
@@ -142,6 +143,11 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
     // A cancel that came after the last chunk still leaves the old image as it was.
     if (step == Step::Done && cancelRequested)
         step = Step::Cancelled;
+    // A source written to meanwhile may differ from the copy even where the check agreed.
+    if (step == Step::Done && FileSync::stamp(sourceFile) != sourceStamp) {
+        fail(int(CopyError::SourceChanged));
+        step = Step::Failed;
+    }
     // A folder in the way of a final name would stop the journal half-way for ever.
     for (const QString &final : CopyCommit::finalNames(name, parts)) {
         if (step == Step::Done && QFileInfo(dir + QLatin1Char('/') + final).isDir()) {
@@ -202,8 +208,10 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
         const QStorageInfo room(dir);
         const bool full = why == FileSync::Transfer::NoRoom
             || (room.isValid() && room.isReady() && room.bytesAvailable() < chunkSize);
-        fail(int(gone ? CopyError::DeviceGone
-                      : full ? CopyError::DeviceFull : CopyError::WriteDestination));
+        fail(int(gone                                      ? CopyError::DeviceGone
+                     : why == FileSync::Transfer::TooLarge ? CopyError::FileTooLarge
+                     : full                                ? CopyError::DeviceFull
+                                                           : CopyError::WriteDestination));
         return Step::Failed;
     };
 

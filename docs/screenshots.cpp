@@ -162,11 +162,14 @@ bool run(const QString &out)
     if (!app.waitForBatchEnd())
         return failed(QStringLiteral("the copies did not stop"));
 
-    // The read-only switch, met when choosing the image to load.
+    // The read-only switch: what would write is off, and a double-click on an image says why.
     stick.setReadOnly(true);
     app.select(QStringLiteral("/linux/debian-12-netinst.iso"));
+    auto *load = w.findChild<QPushButton *>(QStringLiteral("btnLoadISO"));
+    if (!QTest::qWaitFor([&] { return !load->isEnabled(); }, 5000))
+        return failed(QStringLiteral("the read-only switch was not seen"));
     const bool shot = showBoxBeside(w, out + QStringLiteral("/read-only.png"), [&] {
-        QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("btnLoadISO")), Qt::LeftButton);
+        w.loadSelectedISO();
     });
     stick.setReadOnly(false);
     if (!shot)

@@ -13,7 +13,7 @@ cmake --build "$build" -j"$(nproc)" --target discshelf_screenshots
 # A fixed style and font size, so that refreshed pictures differ only where the window does.
 export QT_STYLE_OVERRIDE=Fusion QT_QPA_PLATFORM=xcb
 unset LANGUAGE LC_ALL LC_MESSAGES
-shoot() { xvfb-run -a -s "-screen 0 1024x768x24" "$build/tests/e2e/discshelf_screenshots" "$1"; }
+shoot() { xvfb-run -a -s "-screen 0 1280x800x24" "$build/tests/e2e/discshelf_screenshots" "$1"; }
 LANG=C.UTF-8 shoot docs
 # The same states in German; the copying one shows the most translated texts.
 german=$(mktemp -d)

@@ -1,29 +1,30 @@
 #include "library/newfolder.h"
 
+#include "copy/fatname.h"
 #include "copy/filesync.h"
 #include "detect/devicefolder.h"
 #include "library/log.h"
 
 #include <QDir>
 
-#include <algorithm>
-
 NewFolder::Problem NewFolder::check(const QString &name)
 {
-    if (name.isEmpty())
+    switch (FatName::check(name)) {
+    case FatName::Problem::None:
+        break;
+    case FatName::Problem::Empty:
         return Problem::Empty;
-    if (name == QLatin1String(".") || name == QLatin1String(".."))
+    case FatName::Problem::Dots:
         return Problem::Dots;
-    const QString forbidden = QStringLiteral("\\/:*?\"<>|");
-    if (std::any_of(name.begin(), name.end(),
-                    [&](QChar c) { return c.unicode() < 0x20 || forbidden.contains(c); }))
+    case FatName::Problem::ForbiddenCharacter:
         return Problem::ForbiddenCharacter;
-    // Windows drops them, so the same folder would not be found again under its name.
-    if (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' ')))
+    case FatName::Problem::TrailingDotOrSpace:
         return Problem::TrailingDotOrSpace;
-    // FAT's long names count UTF-16 units, as QString does.
-    if (name.size() > 255)
+    case FatName::Problem::TooLong:
         return Problem::TooLong;
+    case FatName::Problem::Reserved:
+        return Problem::Reserved;
+    }
     return Problem::None;
 }
 
@@ -43,6 +44,9 @@ QString NewFolder::reason(Problem problem)
         return tr("A folder name on the discwand cannot end in a dot or a space.");
     case Problem::TooLong:
         return tr("A folder name on the discwand can be 255 characters long at most.");
+    case Problem::Reserved:
+        return tr("Windows keeps this name for a device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 "
+                  "to LPT9), so the folder could not be opened there.");
     case Problem::Exists:
         return tr("There is something of that name there already (the discwand does not tell "
                   "capital from small letters).");

@@ -18,11 +18,12 @@ public:
         ForbiddenCharacter, // \ / : * ? " < > | or a control character
         TrailingDotOrSpace,
         TooLong,           // over 255 characters
+        Reserved,          // a name Windows keeps for a device: CON, NUL.txt, ...
         Exists,            // a file or folder of that name, in any letter case
         NotMade,           // the volume refused
     };
 
-    // What stops FAT from holding name, or None.
+    // What stops FAT from holding name, or None; the rules are FatName's.
     static Problem check(const QString &name);
     // The problem in words, for the user.
     static QString reason(Problem problem);

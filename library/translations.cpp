@@ -26,6 +26,13 @@ bool Translations::install(const QLocale &locale)
         QCoreApplication::removeTranslator(old);
         delete old;
     }
+    // English plural forms ("1 part", "2 parts") under every language: a language of ours
+    // installed after it has its own, and one without a catalogue falls back to English.
+    auto *plurals = new QTranslator(app);
+    if (plurals->load(QStringLiteral(":/i18n/discshelf_en")))
+        add(plurals);
+    else
+        delete plurals;
     // QTranslator::load(QLocale, ...) would skip an English entry and take a later language,
     // showing German to someone who listed English first.
     for (const QString &language : locale.uiLanguages()) {

@@ -80,6 +80,7 @@ private slots:
     void commands_data();
     void commands();
     void json();
+    void terminalSafe();
     void copies();
     void check_data();
     void check();
@@ -98,6 +99,8 @@ void TestCli::initTestCase()
     QVERIFY(put(sources.filePath("new.iso"), randomBytes(300000)));
     QVERIFY(put(sources.filePath("a.iso"), "new a"));
     QVERIFY(put(sources.filePath("notes.txt"), "notes"));
+    QVERIFY(put(sources.filePath("what?.iso"), "what"));
+    QVERIFY(put(sources.filePath("\u03A9.iso"), "omega"));
 }
 
 void TestCli::commands_data()
@@ -147,6 +150,9 @@ void TestCli::commands_data()
     row("copy: no image", { "copy", "SRC/notes.txt" }, "rw", 7, "", "notes.txt is left out");
     row("copy: already there", { "copy", "--to", "linux", "SRC/a.iso" }, "rw", 7, "",
         "a.iso is on the discwand already; left out");
+    row("copy: a name FAT refuses", { "copy", "SRC/what?.iso" }, "rw", 7, "",
+        "what\\?\\.iso: .*\"what_\\.iso\" would do");
+    row("copy: beyond Latin-1", { "copy", "SRC/\u03A9.iso" }, "rw", 7, "", "Latin-1");
     row("copy: skip existing", { "copy", "--to", "linux", "--skip-existing", "SRC/a.iso" }, "rw", 0,
         "", "skipped");
     // Nothing is written off the stick, whatever --to names.
@@ -156,7 +162,8 @@ void TestCli::commands_data()
         "away/in leads off the discwand");
     row("copy: unverified", { "copy", "--no-verify", "SRC/new.iso" }, "rw", 0, "/new.iso\n",
         "^(?!.*checking the copy).*new.iso: copied\\.\n");
-    row("eject", { "eject" }, "rw", 0, "", "written.*umount '/\\S+'");
+    row("eject: not unmounted", { "eject" }, "rw", 10, "", "written.*umount '/\\S+'");
+    row("eject: help", { "eject", "--help" }, "none", 0, "Usage: .*eject.*UDisks2.*", "^$");
     row("eject: none", { "eject" }, "none", 3, "", "No discwand found");
     row("get-selector: present", { "get-selector" }, "rw", 0, "", "already");
     row("get-selector: read-only", { "get-selector" }, "ro bare", 4, "", "read-only");
@@ -229,6 +236,18 @@ void TestCli::json()
                            "image /big.iso 0 12 bytes, 2 parts, boot 0" }));
 }
 
+// A boot choice holding escape sequences reaches the terminal without them.
+void TestCli::terminalSafe()
+{
+    SysFixture sys;
+    const QString root = makeStick(sys, "rw");
+    QVERIFY(put(root + "config/iso_filename.txt", "/\x1b]0;owned\x07\x1b[2J\xc2\x9b.iso"));
+    const Outcome got = runCli({ "status" });
+    QCOMPARE(got.status, 0);
+    QVERIFY2(got.out.contains(QStringLiteral("/\uFFFD]0;owned\uFFFD\uFFFD[2J\u00C2\uFFFD.iso\n")),
+             qPrintable(got.out));
+}
+
 void TestCli::copies()
 {
     SysFixture sys;
@@ -242,9 +261,9 @@ void TestCli::copies()
         = runCli({ "copy", "--to", "/linux/", "--overwrite", sources.filePath("new.iso"),
                    sources.filePath("a.iso"), folder.filePath("distro") });
     QVERIFY2(got.status == 0, qPrintable(got.err));
-    // Data alone on stdout, in the order copied: the files named, the last first, then what
-    // the folders hold.
-    QCOMPARE(got.out, "/linux/a.iso\n/linux/new.iso\n/linux/distro/x.iso\n");
+    // Data alone on stdout, in the order copied: the files in the order named, then what the
+    // folders hold.
+    QCOMPARE(got.out, "/linux/new.iso\n/linux/a.iso\n/linux/distro/x.iso\n");
     QCOMPARE(read(root + "linux/new.iso"), read(sources.filePath("new.iso")));
     QCOMPARE(read(root + "linux/a.iso"), QByteArray("new a"));
     QCOMPARE(read(root + "linux/distro/x.iso"), x);

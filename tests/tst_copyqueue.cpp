@@ -3,11 +3,14 @@
 #include "common/fifogate.h"
 #include "common/sysfixture.h"
 #include "common/testenv.h"
+#include "copy/copyprogress.h"
 #include "copy/copyqueue.h"
 #include "detect/scsidrivedetector.h"
+#include "library/translations.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -75,7 +78,11 @@ class TestCopyQueue : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { TestEnv::isolate(); }
+    void initTestCase()
+    {
+        TestEnv::isolate();
+        Translations::install(QLocale(QLocale::English));
+    }
     void batch();
     void cutShort_data();
     void cutShort();
@@ -85,6 +92,7 @@ private slots:
 void TestCopyQueue::batch()
 {
     Rig r;
+    QSignalSpy reports(r.queue.get(), &CopyQueue::batchCopied);
     r.queue->add(r.entries("/linux", { "a.iso", "b.iso" }));
     QCOMPARE(r.events, QStringList { "start a.iso" });
     QCOMPARE(r.queue->count(), 2);
@@ -103,6 +111,16 @@ void TestCopyQueue::batch()
     QCOMPARE(QDir(r.root + "linux").entryList(QDir::Files), (QStringList { "a.iso", "b.iso" }));
     QCOMPARE(QDir(r.root).entryList(QDir::Files), QStringList { "c.iso" });
     QVERIFY(r.queue->copyingName().isEmpty());
+    // The batch's report names its failure beside what was copied.
+    QCOMPARE(reports.size(), 1);
+    const QList<QVariant> report = reports.first();
+    QCOMPARE(report.at(0).toInt(), 3);
+    QCOMPARE(report.at(1).toInt(), 4);
+    const QString said = CopyProgress::summary(
+        3, 4, report.at(2).toLongLong(), report.at(3).toLongLong(), report.at(4).toStringList());
+    QVERIFY2(said.startsWith("Copied 3 of 4 images (")
+                 && said.endsWith("; 1 failed: x.iso (Couldn't rename temporary file.)"),
+             qPrintable(said));
 }
 
 void TestCopyQueue::cutShort_data()

@@ -60,7 +60,7 @@ void TestDiscShelf::geometryRoundTrip()
         saved = w.geometry();
         QVERIFY(w.close());
     }
-    QVERIFY(QSettings().contains(QStringLiteral("geom")));
+    QVERIFY(QSettings().contains(QStringLiteral("windowSize")));
     discShelf again;
     QCOMPARE(again.size(), saved.size());
     QCOMPARE(again.geometry().topLeft(), saved.topLeft());
@@ -83,7 +83,7 @@ void TestDiscShelf::cycleRunsThroughToReady()
     QCOMPARE(entered, QStringList({"locatingState", "checkingState", "listingState", "readyState"}));
     QCOMPARE(treeDuringChecking, QStringList("<Searching for your discwand>"));
     QCOMPARE(tree->topLevelItemCount(), 1);
-    QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("<Waiting for an discwand to appear>"));
+    QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("<Waiting for a discwand to appear>"));
 }
 
 void TestDiscShelf::restartSignals_data()

@@ -7,21 +7,30 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStorageInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#endif
 
 namespace {
 
 // "kind folder name" for each item of a plan, in its order.
 QStringList describe(const DropAdmission::Plan &plan)
 {
-    static const char *const kinds[] = { "image", "present", "too large", "other", "not a file" };
+    static const char *const kinds[] = { "image", "present", "too large", "other", "not a file",
+                                         "refused" };
     QStringList out;
     for (const DropAdmission::Item &item : plan.items)
         out << QString::fromLatin1(kinds[int(item.kind)]) + ' ' + item.folder.path()
                 + QFileInfo(item.sourceFile).fileName()
-                + (item.willBoot && item.kind <= DropAdmission::Item::Kind::Present ? " (boots)" : "");
+                + (item.willBoot && item.kind <= DropAdmission::Item::Kind::Present ? " (boots)" : "")
+                + (item.foldersMade ? QStringLiteral(" +%1").arg(item.foldersMade) : QString());
     return out;
 }
 
@@ -36,6 +45,7 @@ struct ScriptedPrompts : AdmissionPrompts
         return !answers.isEmpty() && answers.takeFirst();
     }
     void tooLarge(const QString &name) override { asked << "large " + name; }
+    void refused(const QStringList &reasons) override { asked << "refused " + reasons.join("; "); }
     void notRegular(const QString &name) override { asked << "not a file " + name; }
     bool willNotBoot(const QString &name, bool iso9660) override
     {
@@ -50,6 +60,8 @@ struct ScriptedPrompts : AdmissionPrompts
         return next(QStringLiteral("no room in %1 for ").arg(free) + names.join(','));
     }
     bool imagesOnly() override { return next(QStringLiteral("others")); }
+    int pulledAfter = -1; // the stick goes once this many questions were asked
+    bool stillWanted() override { return pulledAfter < 0 || asked.size() < pulledAfter; }
 };
 
 } // namespace
@@ -62,7 +74,11 @@ private slots:
     void plan();
     void decide_data();
     void decide();
+    void pullEndsQuestions();
+    void refusal_data();
+    void refusal();
     void examineOffThread();
+    void sourceStopsAnswering();
 };
 
 void TestDropAdmission::plan_data()
@@ -79,7 +95,8 @@ void TestDropAdmission::plan_data()
     // A dropped folder keeps its place; files dropped from two folders land together.
     row("folders", { "folder/x.iso", "folder/sub/y.iso", "p/a.iso", "q/r/b.iso" },
         { "folder", "p/a.iso", "q/r/b.iso" }, "/t/", {},
-        { "image /t/b.iso", "image /t/a.iso", "image /t/folder/x.iso", "image /t/folder/sub/y.iso" });
+        { "image /t/b.iso +1", "image /t/a.iso", "image /t/folder/x.iso +1",
+          "image /t/folder/sub/y.iso +1" });
     // Images go by their suffix in any case; a pipe would hold the copy up for ever; the size
     // limit is checked before presence.
 #ifdef Q_OS_UNIX
@@ -96,11 +113,19 @@ void TestDropAdmission::plan_data()
     // FAT tells no letter case apart: the same name twice is one file, wherever it comes from.
     row("same name twice in one drop", { "p/x.iso", "q/X.ISO" }, {}, "/", {},
         { "image /X.ISO", "present /x.iso" });
+    // Names FAT or the boot choice cannot hold, in the file or its folder, and a folder where
+    // the image would go (Windows itself refuses to make such files).
+#ifdef Q_OS_UNIX
+    row("names the stick refuses", { "what?.iso", "a:b/x.iso", "\u03A9mega.iso", "d.iso", "e.iso" },
+        { "what?.iso", "a:b", "\u03A9mega.iso", "d.iso", "e.iso" }, "/", { "D.ISO/", "e.iso" },
+        { "present /e.iso", "refused /d.iso", "refused /\u03A9mega.iso", "refused /what?.iso",
+          "refused /a:b/x.iso" });
+#endif
     row("boot records read", { "b.iso=boot", "c.iso" }, {}, "/", {},
         { "image /c.iso", "image /b.iso (boots)" });
 #ifdef Q_OS_UNIX
     row("link loop", { "f/a.iso", "f/loop->..", "f/g/b.iso" }, { "f" }, "/", {},
-        { "image /f/a.iso", "image /f/g/b.iso" });
+        { "image /f/a.iso +1", "image /f/g/b.iso +1" });
 #endif
 }
 
@@ -140,7 +165,7 @@ void TestDropAdmission::plan()
 void TestDropAdmission::decide_data()
 {
     QTest::addColumn<QString>("kinds"); // of x0.iso, x1.iso, ...: Image, Present, too Large,
-                                        // Other file, Not a regular file
+                                        // Other file, Not a regular file, Refused name
     QTest::addColumn<int>("free"); // bytes on the device in clusters of 10; -1: not known
     QTest::addColumn<QList<bool>>("answers");
     QTest::addColumn<QStringList>("asked");
@@ -160,8 +185,13 @@ void TestDropAdmission::decide_data()
     row("others, copy nothing", "IPOI", -1, { true, false }, { "exists x1.iso", "others" },
         { "none" });
     // Each image is 45 bytes, 50 in clusters of 10; an image present takes 50 as well.
-    row("room for both", "II", 100, {}, {}, { "x0.iso", "x1.iso" });
-    row("one does not fit, copy the other", "III", 100, { true }, { "no room in 100 for x2.iso" },
+    row("names refused: told at once, in one message", "RIR", -1, {},
+        { "refused x0.iso: why; x2.iso: why" }, { "x1.iso" });
+    // A cluster stays free for the journal.
+    row("room for both", "II", 110, {}, {}, { "x0.iso", "x1.iso" });
+    row("an exact fit leaves no room for the journal", "II", 100, { false },
+        { "no room in 100 for x1.iso" }, { "none" });
+    row("one does not fit, copy the other", "III", 110, { true }, { "no room in 110 for x2.iso" },
         { "x0.iso", "x1.iso" });
     row("does not fit, copy nothing", "II", 60, { false }, { "no room in 60 for x1.iso" },
         { "none" });
@@ -181,8 +211,9 @@ void TestDropAdmission::decide()
     DropAdmission::Plan plan { {}, free, 10 };
     for (int i = 0; i < kinds.size(); ++i)
         plan.items.append({ QStringLiteral("/src/x%1.iso").arg(i), DeviceFolder("/d"),
-                            DropAdmission::Item::Kind(QStringLiteral("IPLON").indexOf(kinds[i].toUpper())),
-                            45, kinds[i].toUpper() == 'P' ? 50 : 0, kinds[i].isUpper(), i > 0 });
+                            DropAdmission::Item::Kind(QStringLiteral("IPLONR").indexOf(kinds[i].toUpper())),
+                            45, kinds[i].toUpper() == 'P' ? 50 : 0, kinds[i].isUpper(), i > 0,
+                            "why", 0 });
     ScriptedPrompts prompts;
     prompts.answers = answers;
     const auto entries = DropAdmission::decide(plan, prompts);
@@ -195,6 +226,42 @@ void TestDropAdmission::decide()
         names << QFileInfo(entry.sourceFile).fileName() + (entry.replaceFirst ? " first" : "");
     }
     QCOMPARE(names, accepted);
+}
+
+// Once the stick is pulled, no further question comes and nothing of the drop is copied.
+void TestDropAdmission::pullEndsQuestions()
+{
+    DropAdmission::Plan plan { {}, -1, 10 };
+    for (const char *name : { "a.iso", "b.iso" })
+        plan.items.append({ name, DeviceFolder("/"), DropAdmission::Item::Kind::Present, 45, 50,
+                            true, true, {}, 0 });
+    ScriptedPrompts prompts;
+    prompts.answers = { true, true };
+    prompts.pulledAfter = 1;
+    QVERIFY(!DropAdmission::decide(plan, prompts));
+    QCOMPARE(prompts.asked, QStringList { "exists a.iso" });
+}
+
+void TestDropAdmission::refusal_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("reason"); // a part of it; empty: taken
+    QTest::newRow("taken") << "/linux/Gr\u00F6\u00DFe 1.iso" << "";
+    QTest::newRow("forbidden, with a fix")
+        << "/linux/Ubuntu 24.04: LTS.iso" << "; \"Ubuntu 24.04_ LTS.iso\" would do";
+    QTest::newRow("the folder at fault") << "/a?b/x.iso" << "its folder \"a?b\": a name";
+    QTest::newRow("beyond Latin-1, no fix") << "/\u03A9mega.iso" << "(Latin-1) only";
+    QTest::newRow("folder beyond Latin-1") << "/\u03A9/x.iso" << "its folder \"\u03A9\": the discwand is told";
+    QTest::newRow("reserved by Windows") << "/NUL.iso" << "device (CON,";
+    QTest::newRow("reserved folder, fixed") << "/aux/x.iso" << "; \"_aux\" would do";
+}
+
+void TestDropAdmission::refusal()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, reason);
+    const QString got = DropAdmission::refusal(path);
+    QVERIFY2(reason.isEmpty() ? got.isEmpty() : got.contains(reason), qPrintable(got));
 }
 
 // An abort ends a drop without a plan, however far its examination off the GUI thread got.
@@ -211,6 +278,48 @@ void TestDropAdmission::examineOffThread()
     QVERIFY(aborted.wait());
     QVERIFY(!admission.isBusy());
     QCOMPARE(examined.size(), 0);
+}
+
+// A source on a file system whose server stopped (a FAT volume through fusefat, held with
+// SIGSTOP) holds the examination in stat: Abort and the destructor wait a bounded time only.
+void TestDropAdmission::sourceStopsAnswering()
+{
+#ifdef Q_OS_UNIX
+    QTemporaryDir tmp;
+    const QString img = tmp.filePath("vol.img"), mnt = tmp.filePath("mnt");
+    const QString mkfs = QStandardPaths::findExecutable("mkfs.vfat", { "/usr/sbin", "/sbin" });
+    QVERIFY(TreeRows::lay(tmp.path(), { "a.iso", "vol.img", "mnt/" }) && QFile::resize(img, 4 << 20));
+    if (mkfs.isEmpty() || QProcess::execute(mkfs, { img }) != 0
+        || QProcess::execute("mcopy", { "-i", img, tmp.filePath("a.iso"), "::" }) != 0)
+        QSKIP("needs mkfs.vfat and mtools");
+    QProcess server;
+    server.start("fusefat", { "-f", "-o", "ro", img, mnt });
+    if (!server.waitForStarted()
+        || !QTest::qWaitFor([&] { return QStorageInfo(mnt).rootPath() == QDir(mnt).canonicalPath(); }))
+        QSKIP("needs fusefat and FUSE");
+    ::kill(pid_t(server.processId()), SIGSTOP);
+    {
+        DropAdmission aborting;
+        QSignalSpy aborted(&aborting, &DropAdmission::aborted);
+        aborting.examine({}, DeviceFolder(), { mnt + "/a.iso" });
+        QTest::qWait(300); // one file takes a moment, unless it hangs
+        QVERIFY(aborting.isBusy());
+        aborting.abort();
+        QVERIFY(aborted.wait(DropAdmission::stopWaitMs * 3));
+        QVERIFY(!aborting.isBusy());
+        DropAdmission closing;
+        closing.examine({}, DeviceFolder(), { mnt + "/a.iso" });
+        QTest::qWait(300);
+        QVERIFY(closing.isBusy());
+    } // the destructors return, leaving the examinations behind
+    ::kill(pid_t(server.processId()), SIGCONT);
+    QProcess::execute("fusermount", { "-u", "-z", mnt });
+    if (!server.waitForFinished(5000))
+        server.kill();
+    server.waitForFinished();
+#else
+    QSKIP("FUSE is for Unix");
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestDropAdmission)

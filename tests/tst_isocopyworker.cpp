@@ -6,12 +6,17 @@
 #include "copy/isocopyworker.h"
 
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <functional>
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -164,9 +169,13 @@ void TestIsoCopyWorker::copies_data()
     // Whatever fails, an unreadable source first of all, costs the old image nothing.
     row("source missing", -1, {}, {}, { img + ".0", img + ".1" }, false, 0, "", 3);
     row("full FAT volume", 3 * chunk, {}, {}, { img }, false, 36000000, "", 9);
+    // The file system takes no file this large (here: a limit on the process's file size).
+    row("file too large", 3 * chunk, {}, {}, { img }, false, 0, "size limit", 10);
     row("source shrinks", 3 * chunk, {}, {}, { img }, false, 0, "shrinks", 5);
     row("final name is a folder", 3 * chunk, {}, {}, { img + "/" }, false, 0, "", 6);
     row("verify mismatch", 3 * chunk, {}, {}, { img }, true, 0, "corrupt", 7);
+    // Rewritten in place where it was read already: the check alone would agree.
+    row("source rewritten while copied", 3 * chunk, {}, {}, { img }, true, 0, "rewritten", 11);
 }
 
 void TestIsoCopyWorker::copies()
@@ -223,10 +232,26 @@ void TestIsoCopyWorker::copies()
     // Until the copy is whole, what the listing shows is the old image. A cancel once a part is
     // complete must reach finished parts too.
     bool oldWhileCopying = true;
+#ifdef Q_OS_UNIX
+    rlimit unlimited {};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    if (event == "size limit") {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit small { 1 << 20, unlimited.rlim_max };
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    const auto limitGone = qScopeGuard([&] { setrlimit(RLIMIT_FSIZE, &unlimited); });
+#else
+    if (event == "size limit")
+        QSKIP("a limit on file sizes is set on Unix only");
+#endif
     const Outcome out = runCopy(worker, root, "/linux/", source, [&](int value) {
         oldWhileCopying = oldWhileCopying && untouched(dest, earlier);
         if (event == "shrinks" && value > 0) // all but ten bytes of the rest are gone
             QFile::resize(source, chunk + 10);
+        QFile rewrite(source);
+        if (event == "rewritten" && value == 33 && rewrite.open(QIODevice::ReadWrite))
+            rewrite.write("changed");
         if ((event == "part" && TestEnv::entriesBelow(dest).filter(QStringLiteral(".discshelf-")).size() > 1)
             || (event == "end" && value == 100))
             worker.cancel();

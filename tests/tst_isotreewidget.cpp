@@ -7,13 +7,14 @@
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocument>
 #include <QUrl>
 
 #include <memory>
 
 namespace {
 
-const QString placeholder = QStringLiteral("<Waiting for an discwand to appear>");
+const QString placeholder = QStringLiteral("<Waiting for a discwand to appear>");
 
 template <typename Event>
 bool deliver(QWidget *viewport, Event &&event, Qt::DropAction action)
@@ -45,6 +46,8 @@ private slots:
     void cleanup() { tree.reset(); }
     void destination_data();
     void destination();
+    void tipsArePlain();
+    void placeKeptAcrossPlaceholders();
 
 private:
     QTreeWidgetItem *find(const QStringList &path) { return TreeRows::find(tree.get(), path); }
@@ -128,6 +131,56 @@ void TestIsoTreeWidget::destination()
     // The widget hands files on; it never changes its rows.
     QCOMPARE(TreeRows::dump(tree.get()),
              (QStringList{"linux/", "  tools/", "    c.iso", "  a.iso", "top.iso", placeholder}));
+}
+
+// What a tooltip shows: Qt reads text that looks like markup as markup.
+static QString shown(const QString &tip)
+{
+    if (!Qt::mightBeRichText(tip))
+        return tip;
+    QTextDocument doc;
+    doc.setHtml(tip);
+    return doc.toPlainText();
+}
+
+void TestIsoTreeWidget::tipsArePlain()
+{
+    using K = IsoRow::Kind;
+    tree->showRows({ IsoRow("<i>f</i>", K::Folder, "/<i>f</i>", 0),
+                     IsoRow("<b>a</b> &amp; b.iso", K::Image, "/<b>a</b> &amp; b.iso", 0) });
+    tree->markBootImage("/<b>a</b> &amp; b.iso");
+    QCOMPARE(shown(find({ "<i>f</i>" })->toolTip(0)), "<i>f</i>");
+    QCOMPARE(shown(find({ "<b>a</b> &amp; b.iso" })->toolTip(0)).split('\n').first(),
+             "<b>a</b> &amp; b.iso");
+}
+
+// Refresh and a replug show placeholder rows before the stick is listed again; the same stick
+// finds its folders open and its row selected, another stick starts afresh, with the folders
+// above its boot image open.
+void TestIsoTreeWidget::placeKeptAcrossPlaceholders()
+{
+    using K = IsoRow::Kind;
+    const QList<IsoRow> rows { IsoRow("linux", K::Folder, "/linux", 0),
+                               IsoRow("tools", K::Folder, "/linux/tools", 1),
+                               IsoRow("c.iso", K::Image, "/linux/tools/c.iso", 2),
+                               IsoRow("top.iso", K::Image, "/top.iso", 0) };
+    // A stick listed afresh shows the image it boots.
+    tree->showRows(rows, "/linux/tools/c.iso", "S0");
+    QVERIFY(find({ "linux" })->isExpanded() && find({ "linux", "tools" })->isExpanded());
+    tree->showRows(rows, {}, "S1");
+    QVERIFY(!find({ "linux" })->isExpanded());
+    find({ "linux" })->setExpanded(true);
+    find({ "linux", "tools" })->setExpanded(true);
+    tree->setCurrentItem(find({ "linux", "tools", "c.iso" }));
+    for (const char *stick : { "S1", "S1", "S2" }) {
+        tree->showPlaceholder(placeholder);
+        tree->showPlaceholder("<Searching>");
+        tree->showRows(rows, {}, stick);
+        const bool same = QByteArray(stick) == "S1";
+        QCOMPARE(find({ "linux" })->isExpanded(), same);
+        QCOMPARE(find({ "linux", "tools" })->isExpanded(), same);
+        QCOMPARE(tree->selectedImage(), same ? "/linux/tools/c.iso" : "");
+    }
 }
 
 QTEST_MAIN(TestIsoTreeWidget)

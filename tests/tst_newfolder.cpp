@@ -34,6 +34,12 @@ void TestNewFolder::check_data()
     QTest::newRow("trailing dot") << "old." << P::TrailingDotOrSpace;
     QTest::newRow("trailing space") << "old " << P::TrailingDotOrSpace;
     QTest::newRow("control character") << QString("a\tb") << P::ForbiddenCharacter;
+    // Windows opens a device for these, with any extension.
+    QTest::newRow("reserved") << "CON" << P::Reserved;
+    QTest::newRow("reserved, any case, extension") << "nul.txt" << P::Reserved;
+    QTest::newRow("reserved numbered") << "Lpt9" << P::Reserved;
+    QTest::newRow("reserved as a part only") << "CONSOLE" << P::None;
+    QTest::newRow("COM0 is no device") << "com0.iso" << P::None;
     for (const char c : QByteArray("\\/:*?\"<>|"))
         QTest::addRow("%c", c) << QString("a%1b").arg(QLatin1Char(c)) << P::ForbiddenCharacter;
 }

@@ -164,6 +164,16 @@ void TestStickActions::addImages()
     });
     r.get("btnAddImages")->click();
     QCOMPARE(opened, QDir(r.src.path()).absolutePath());
+    // The read-only switch turns off what would write, and says so.
+    r.select({ "y", "old.iso" });
+    auto *remove = r.w->findChild<QAction *>("actionDelete");
+    QVERIFY(remove->isEnabled());
+    r.sys.setDeviceReadOnly("sdb1", true);
+    QTRY_VERIFY(!r.get("btnAddImages")->isEnabled());
+    QVERIFY(!remove->isEnabled() && remove->toolTip().contains("read-only switch"));
+    QVERIFY(r.get("btnAddImages")->toolTip().contains("read-only switch"));
+    r.sys.setDeviceReadOnly("sdb1", false);
+    QTRY_VERIFY(r.get("btnAddImages")->isEnabled() && remove->isEnabled());
 }
 
 void TestStickActions::deleteRow_data()
@@ -213,7 +223,7 @@ void TestStickActions::deleteRow()
     if (entries.first() == "big.iso.0")
         QCOMPARE(r.boxes.seen().at(0).text,
                  "Delete \"big.iso\" from the discwand? It is stored in 2 parts, which all go:\n\n"
-                 "big.iso.0\nbig.iso.1\n\nThis frees 2.00 KiB.");
+                 "big.iso.0\nbig.iso.1\n\nThis frees 2.0 kB.");
     for (const QString &entry : entries)
         QVERIFY2(QFileInfo::exists(r.root + entry) == left.contains(entry), qPrintable(entry));
 }

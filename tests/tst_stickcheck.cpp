@@ -162,6 +162,10 @@ void TestStickCheck::repairs_data()
     QTest::newRow("leftovers go, images stay")
         << QStringList { "a.iso=boot", "a.iso.temp", "d/.discshelf-0badf00d.0", "d/.discshelf-0badf00d.1" }
         << QStringList { "a.iso", "d" };
+    QTest::newRow("a journal naming what FAT cannot hold goes with its parts")
+        << QStringList { "a.iso=boot", "d/.discshelf-0badf00d.0",
+                         "d/.discshelf-0badf00d.commit=text:1\nwhat?.iso\n" }
+        << QStringList { "a.iso", "d" };
     QTest::newRow("a broken image goes with all its parts, in any case")
         << QStringList { "x.iso.0", "X.ISO.1", "x.iso.3", "keep.iso=boot" } << QStringList { "keep.iso" };
     // A running copy's files stay; journals no copy writes (a count no image needs, empty, a

@@ -1,5 +1,6 @@
 // The window in the user's language: texts of the form, the code and Qt's standard buttons
-// follow the locale the translations were installed for, and English needs no catalogue.
+// follow the locale the translations were installed for; English needs a catalogue only for
+// its plural forms.
 #include "common/sysfixture.h"
 #include "common/testenv.h"
 #include "ui/isotreewidget.h"
@@ -37,11 +38,11 @@ void TestTranslations::windowSpeaksLocale_data()
                                      << "Andere Dateien als ISO werden übergangen!"
                                      << "Abbrechen";
     QTest::newRow("English after German") << "en_US" << false << "&Refresh"
-                                          << "<Waiting for an discwand to appear>"
+                                          << "<Waiting for a discwand to appear>"
                                           << "Ignoring non-ISO files!"
                                           << "Abort";
     QTest::newRow("no catalogue") << "fr_FR" << false << "&Refresh"
-                                  << "<Waiting for an discwand to appear>"
+                                  << "<Waiting for a discwand to appear>"
                                   << "Ignoring non-ISO files!"
                                   << "Abort";
 }
@@ -72,6 +73,10 @@ void TestTranslations::windowSpeaksLocale()
     QCOMPARE(box->windowTitle(), boxTitle);
     QCOMPARE(box->button(QMessageBox::Abort)->text(), abort);
     QCOMPARE(box->button(QMessageBox::Ok)->text(), QStringLiteral("OK"));
+    // Plurals come from a catalogue in English too: "1 part", not "1 parts".
+    const QString onePart = QCoreApplication::translate("isoTreeWidget", "Split file: %n parts",
+                                                        nullptr, 1);
+    QCOMPARE(onePart, ours ? "Geteilte Datei: 1 Teil" : "Split file: 1 part");
 }
 
 QTEST_MAIN(TestTranslations)

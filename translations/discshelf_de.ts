@@ -147,6 +147,20 @@
             <numerusform>%n Abbilder (%1) in %2 kopiert</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Copied %1 of %n image(s) (%2) in %3</source>
+        <translation>
+            <numerusform>%1 von %n Abbild (%2) in %3 kopiert</numerusform>
+            <numerusform>%1 von %n Abbildern (%2) in %3 kopiert</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>; %n failed: %1</source>
+        <translation>
+            <numerusform>; %n fehlgeschlagen: %1</numerusform>
+            <numerusform>; %n fehlgeschlagen: %1</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>CopyRun</name>
@@ -270,6 +284,29 @@ Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</t
         <source>Try &apos;%1 %2 --help&apos;.</source>
         <translation>Mehr dazu: „%1 %2 --help“.</translation>
     </message>
+    <message>
+        <source>eject wrote everything out but could not unmount the discwand: unmount it before you unplug it</source>
+        <translation>eject hat alles geschrieben, konnte den Discwand aber nicht aushängen: hängen Sie ihn aus, bevor Sie ihn abziehen</translation>
+    </message>
+</context>
+<context>
+    <name>DropAdmission</name>
+    <message>
+        <source>a folder of that name is there</source>
+        <translation>dort ist ein Ordner dieses Namens</translation>
+    </message>
+    <message>
+        <source>the discwand is told which image to boot in Western European letters (Latin-1) only</source>
+        <translation>dem Discwand lässt sich das zu startende Abbild nur in westeuropäischen Buchstaben (Latin-1) mitteilen</translation>
+    </message>
+    <message>
+        <source>its folder &quot;%1&quot;: %2</source>
+        <translation>sein Ordner „%1“: %2</translation>
+    </message>
+    <message>
+        <source>%1; &quot;%2&quot; would do</source>
+        <translation>%1; „%2“ ginge</translation>
+    </message>
 </context>
 <context>
     <name>EjectCommand</name>
@@ -296,6 +333,10 @@ Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</t
     <message>
         <source>Everything is written to the discwand, but it could not be ejected (%1). Eject %2 with &quot;Safely Remove Hardware&quot; in the taskbar before you unplug it.</source>
         <translation>Alles ist auf den discwand geschrieben, aber er konnte nicht ausgeworfen werden (%1). Werfen Sie %2 mit „Hardware sicher entfernen“ in der Taskleiste aus, bevor Sie ihn abziehen.</translation>
+    </message>
+    <message>
+        <source>The system&apos;s disk service (UDisks2) unmounts the discwand and switches it off. Where it cannot (no such service, or a stick it does not manage), everything is written out and the exit status is 9: the discwand is not yet safe to unplug until you unmount it.</source>
+        <translation>Der Datenträgerdienst des Systems (UDisks2) hängt den Discwand aus und schaltet ihn ab. Wo er das nicht kann (kein solcher Dienst, oder ein Stick, den er nicht verwaltet), wird alles geschrieben und der Rückgabewert ist 9: der Discwand darf erst abgezogen werden, wenn Sie ihn ausgehängt haben.</translation>
     </message>
 </context>
 <context>
@@ -358,6 +399,33 @@ Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</t
     </message>
 </context>
 <context>
+    <name>FatName</name>
+    <message>
+        <source>a name on the discwand cannot be empty</source>
+        <translation>ein Name auf dem Discwand darf nicht leer sein</translation>
+    </message>
+    <message>
+        <source>&quot;.&quot; and &quot;..&quot; cannot name anything on the discwand</source>
+        <translation>„.“ und „..“ können auf dem Discwand nichts benennen</translation>
+    </message>
+    <message>
+        <source>a name on the discwand cannot hold any of \ / : * ? &quot; &lt; &gt; | (nor control characters)</source>
+        <translation>ein Name auf dem Discwand darf keines von \ / : * ? &quot; &lt; &gt; | enthalten (und keine Steuerzeichen)</translation>
+    </message>
+    <message>
+        <source>a name on the discwand cannot end in a dot or a space</source>
+        <translation>ein Name auf dem Discwand darf nicht auf einen Punkt oder ein Leerzeichen enden</translation>
+    </message>
+    <message>
+        <source>a name on the discwand can be 255 characters long at most</source>
+        <translation>ein Name auf dem Discwand darf höchstens 255 Zeichen lang sein</translation>
+    </message>
+    <message>
+        <source>Windows keeps this name for a device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9)</source>
+        <translation>Windows hält diesen Namen für ein Gerät frei (CON, PRN, AUX, NUL, COM1 bis COM9, LPT1 bis LPT9)</translation>
+    </message>
+</context>
+<context>
     <name>FlagPrompts</name>
     <message>
         <source>%1 is left out: the discwand takes images of up to %2 bytes.</source>
@@ -390,6 +458,10 @@ Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</t
     <message>
         <source>%1 is left out: it does not fit in the %2 left on the discwand.</source>
         <translation>%1 wird ausgelassen: Es passt nicht in die %2, die auf dem discwand frei sind.</translation>
+    </message>
+    <message>
+        <source>Left out: %1.</source>
+        <translation>Ausgelassen: %1.</translation>
     </message>
 </context>
 <context>
@@ -525,6 +597,10 @@ Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</t
     <message>
         <source>The discwand did not let the folder be made.</source>
         <translation>Der discwand ließ den Ordner nicht anlegen.</translation>
+    </message>
+    <message>
+        <source>Windows keeps this name for a device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9), so the folder could not be opened there.</source>
+        <translation>Windows hält diesen Namen für ein Gerät frei (CON, PRN, AUX, NUL, COM1 bis COM9, LPT1 bis LPT9), daher ließe sich der Ordner dort nicht öffnen.</translation>
     </message>
 </context>
 <context>
@@ -791,28 +867,32 @@ Der discwand hat dann kein Image zu laden, bis Sie mit „ISO laden“ ein ander
         <translation>Konnte den discwand nicht auswerfen</translation>
     </message>
     <message>
-        <source>Everything written to the discwand is saved on it, but Discshelf could not unmount it: %1
-
-Unmount it in your file manager, or with the command
-
-    umount %2
-
-before you pull it out.</source>
-        <translation>Alles, was auf den discwand geschrieben wurde, ist auf ihm gesichert, aber Discshelf konnte ihn nicht aushängen: %1
-
-Hängen Sie ihn im Dateimanager oder mit dem Befehl
-
-    umount %2
-
-aus, bevor Sie ihn abziehen.</translation>
-    </message>
-    <message>
         <source>Everything written to the discwand is saved on it, but Discshelf could not eject it: %1
 
 Eject %2 with &quot;Safely Remove Hardware&quot; in the taskbar, or in Explorer, before you pull it out.</source>
         <translation>Alles, was auf den discwand geschrieben wurde, ist darauf gespeichert, aber Discshelf konnte ihn nicht auswerfen: %1
 
 Werfen Sie %2 mit „Hardware sicher entfernen“ in der Taskleiste oder im Explorer aus, bevor Sie ihn abziehen.</translation>
+    </message>
+    <message>
+        <source>The discwand&apos;s read-only switch is set: nothing can be written to it.</source>
+        <translation>Der Schreibschutzschalter des Discwand ist gesetzt: nichts kann auf ihn geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>Everything written to the discwand is saved on it, but it is still mounted, so it is not yet safe to pull out. Discshelf could not unmount it: %1
+
+Unmount it in your file manager, or with the command
+
+    umount %2
+
+before you pull it out.</source>
+        <translation>Alles, was auf den Discwand geschrieben wurde, ist auf ihm gesichert, aber er ist noch eingehängt und darf daher noch nicht abgezogen werden. Discshelf konnte ihn nicht aushängen: %1
+
+Hängen Sie ihn im Dateimanager aus oder mit dem Befehl
+
+    umount %2
+
+bevor Sie ihn abziehen.</translation>
     </message>
 </context>
 <context>
@@ -896,6 +976,14 @@ Vom Discwand entfernen? Das gibt %2 frei.</translation>
     <message>
         <source>read-only: its file system has errors, repair it with fsck.fat</source>
         <translation>schreibgeschützt: Dateisystem mit Fehlern, mit fsck.fat reparieren</translation>
+    </message>
+    <message>
+        <source>Boots: nothing chosen</source>
+        <translation>Startet: nichts gewählt</translation>
+    </message>
+    <message>
+        <source>Boots: %1</source>
+        <translation>Startet: %1</translation>
     </message>
 </context>
 <context>
@@ -1034,7 +1122,7 @@ Wenn das Problem bestehen bleibt, wenden Sie sich bitte an </translation>
         <translation>Datei %1 von %2</translation>
     </message>
     <message>
-        <source>&lt;Waiting for an discwand to appear&gt;</source>
+        <source>&lt;Waiting for a discwand to appear&gt;</source>
         <translation>&lt;Warte auf einen discwand&gt;</translation>
     </message>
     <message>
@@ -1220,8 +1308,36 @@ Die Abbilder, die schon auf dem Discwand sind, bleiben, wie sie sind.</translati
         <translation>Kopie nicht abgebrochen</translation>
     </message>
     <message>
-        <source>The copy of &quot;%1&quot; could not be stopped: its source does not answer. Discshelf quits anyway; what the copy wrote so far stays hidden on the discwand and never takes the place of an image.</source>
-        <translation>Die Kopie von „%1“ ließ sich nicht abbrechen: Ihre Quelle antwortet nicht. Discshelf wird trotzdem beendet; was die Kopie bisher geschrieben hat, bleibt verborgen auf dem Discwand und ersetzt nie ein Abbild.</translation>
+        <source>The discwand&apos;s file system cannot hold a file this large.</source>
+        <translation>Das Dateisystem des Discwand kann keine so große Datei aufnehmen.</translation>
+    </message>
+    <message>
+        <source>The file changed while it was copied; the discwand keeps what it had.</source>
+        <translation>Die Datei hat sich beim Kopieren geändert; der Discwand behält, was er hatte.</translation>
+    </message>
+    <message>
+        <source>Names the discwand cannot take</source>
+        <translation>Namen, die der Discwand nicht aufnehmen kann</translation>
+    </message>
+    <message>
+        <source>The discwand cannot take these names, so these images are left out. Rename the files and drop them again.
+
+%1</source>
+        <translation>Der Discwand kann diese Namen nicht aufnehmen, daher werden diese Abbilder ausgelassen. Benennen Sie die Dateien um und ziehen Sie sie erneut hierher.
+
+%1</translation>
+    </message>
+    <message>
+        <source>Stopping the copy...</source>
+        <translation>Die Kopie wird angehalten …</translation>
+    </message>
+    <message>
+        <source>The copy of &quot;%1&quot; could not be stopped: it has not moved for %2 seconds (its source or the discwand does not answer). Discshelf quits anyway; what the copy wrote so far stays hidden on the discwand and never takes the place of an image.</source>
+        <translation>Die Kopie von „%1“ ließ sich nicht abbrechen: sie ist seit %2 Sekunden nicht vorangekommen (ihre Quelle oder der Discwand antwortet nicht). Discshelf wird trotzdem beendet; was die Kopie bisher geschrieben hat, bleibt verborgen auf dem Discwand und ersetzt nie ein Abbild.</translation>
+    </message>
+    <message>
+        <source>checking %p%</source>
+        <translation>wird geprüft, %p %</translation>
     </message>
 </context>
 <context>

@@ -30,6 +30,17 @@ void BoxPrompts::tooLarge(const QString &fileName)
         QMessageBox::Ok);
 }
 
+void BoxPrompts::refused(const QStringList &reasons)
+{
+    ask(window, QMessageBox::Warning,
+        QCoreApplication::translate("discShelf", "Names the discwand cannot take"),
+        QCoreApplication::translate("discShelf",
+                                    "The discwand cannot take these names, so these images are "
+                                    "left out. Rename the files and drop them again.\n\n%1")
+            .arg(reasons.join(QLatin1Char('\n'))),
+        QMessageBox::Ok);
+}
+
 bool BoxPrompts::willNotBoot(const QString &fileName, bool iso9660)
 {
     const QString why = iso9660

@@ -1,6 +1,7 @@
 #include "ui/copystatus.h"
 
 #include "copy/copyqueue.h"
+#include "ui/plaintip.h"
 
 #include <QLabel>
 
@@ -16,12 +17,16 @@ CopyStatus::CopyStatus(QLabel *line, CopyQueue *queue)
     connect(queue, &CopyQueue::fileStarted, this, &CopyStatus::started);
     connect(queue, &CopyQueue::transferred, this, &CopyStatus::transferred);
     connect(queue, &CopyQueue::verifyProgress, this, &CopyStatus::verifying);
-    connect(queue, &CopyQueue::batchCopied, this, [this](int images, qint64 bytes, qint64 ms) {
-        say(CopyProgress::summary(images, bytes, ms));
-        fade.start();
-    });
+    connect(queue, &CopyQueue::batchCopied, this,
+            [this](int images, int total, qint64 bytes, qint64 ms, const QStringList &failures) {
+                say(CopyProgress::summary(images, total, bytes, ms, failures));
+                // A batch with failures stays told until the next one starts.
+                kept = !failures.isEmpty();
+                if (!kept)
+                    fade.start();
+            });
     connect(queue, &CopyQueue::changed, this, [this, queue] {
-        if (queue->count() == 0 && !fade.isActive())
+        if (queue->count() == 0 && !fade.isActive() && !kept)
             this->line->hide();
     });
 }
@@ -31,6 +36,7 @@ void CopyStatus::started(const QString &file)
     name = file;
     progress.start(0, clock.elapsed());
     fade.stop();
+    kept = false;
 }
 
 void CopyStatus::transferred(qint64 done, qint64 total)
@@ -56,7 +62,7 @@ void CopyStatus::sayAboutFile(const std::function<QString(const QString &)> &wit
     const int room = qMax(80, line->width()) - metrics.horizontalAdvance(withName(QString()));
     const QString shown = metrics.elidedText(name, Qt::ElideMiddle, qMax(room, 60));
     say(withName(shown));
-    line->setToolTip(withName(name));
+    line->setToolTip(PlainTip::of(withName(name)));
 }
 
 void CopyStatus::say(const QString &text)
@@ -64,6 +70,6 @@ void CopyStatus::say(const QString &text)
     // A long name gives way in its middle, where names differ least.
     const int room = qMax(80, line->width());
     line->setText(line->fontMetrics().elidedText(text, Qt::ElideMiddle, room));
-    line->setToolTip(text);
+    line->setToolTip(PlainTip::of(text));
     line->show();
 }

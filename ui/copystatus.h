@@ -32,4 +32,5 @@ private:
     CopyProgress progress;
     QElapsedTimer clock;
     QTimer fade; // a finished batch's summary stays a while
+    bool kept = false; // a summary naming failures stays until the next batch
 };

@@ -3,6 +3,7 @@
 #include "ui/discshelf.h"
 
 #include "copy/copyerror.h"
+#include "copy/fatname.h"
 #include "detect/constants.h"
 #include "detect/scsidrivedetector.h"
 #include "library/stickstatus.h"
@@ -19,6 +20,7 @@
 #include <QCloseEvent>
 #include <QStatusBar>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QNetworkReply>
 #include <QSettings>
@@ -119,7 +121,7 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
     });
     connect(ui.btnCancelDownload, &QPushButton::clicked, fetch, &WandmenuFetch::cancel);
 
-    restoreGeometry(QSettings().value(QStringLiteral("geom")).toByteArray());
+    restoreWindowPlace();
     for (QWidget *w : { static_cast<QWidget *>(ui.btnCancelAll),
                         static_cast<QWidget *>(ui.btnCancelCurrentFile),
                         static_cast<QWidget *>(ui.lblCurrentFile),
@@ -148,6 +150,11 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
     overview = new StickOverview(ui.lblStick, ui.btnProblems, detector, this);
     connect(overview, &StickOverview::relistWanted, this, &discShelf::buildIsoList);
     connect(overview, &StickOverview::downloadWanted, this, &discShelf::startSelectorDownload);
+    connect(overview, &StickOverview::readOnlyChanged, this, [this](bool readOnly) {
+        stickReadOnly = readOnly;
+        actions->setReadOnly(readOnly);
+        updateLoadIsoButton();
+    });
     new CopyStatus(ui.lblCopyStatus, copies);
     // A new stick may be asked about its selector program again.
     connect(detector, &ScsiDriveDetector::driveDisappeared, this, [this] { selectorAsked = false; });
@@ -212,9 +219,17 @@ void discShelf::wireCopies()
 {
     // The queue's worker runs in its own thread; its reports arrive here queued.
     connect(copies, &CopyQueue::startFileCopy, this, &discShelf::startFileCopy);
-    connect(copies, &CopyQueue::fileStarted, ui.lblCurrentFile,
-            [this](const QString &name) { ui.lblCurrentFile->setText(name.left(8)); });
+    connect(copies, &CopyQueue::fileStarted, ui.lblCurrentFile, [this](const QString &name) {
+        ui.lblCurrentFile->setText(name.left(8));
+        ui.progressBarCurrentFile->setFormat(QStringLiteral("%p%"));
+    });
     connect(copies, &CopyQueue::progressUpdate, this, &discShelf::updateFileProgress);
+    // The read-back is a stage of its own: the file's bar starts again for it, rather than
+    // sitting at 100 % while the copy is checked.
+    connect(copies, &CopyQueue::verifyProgress, this, [this](int value, int total) {
+        ui.progressBarCurrentFile->setFormat(tr("checking %p%"));
+        showProgress(ui.progressBarCurrentFile, value, total);
+    });
     connect(copies, &CopyQueue::finished, this, &discShelf::fileCopyDone);
     connect(copies, &CopyQueue::failed, this, &discShelf::fileCopyFailed);
     connect(copies, &CopyQueue::stopped, this, &discShelf::copiesStopped);
@@ -245,13 +260,14 @@ void discShelf::buildIsoList()
 {
     const QString root = detector->drivePath();
     if (root.isEmpty()) {
-        isoTree->showPlaceholder(tr("<Waiting for an discwand to appear>"));
+        isoTree->showPlaceholder(tr("<Waiting for a discwand to appear>"));
         stick = StickStatus();
         overview->show(stick, {});
     } else {
         const IsoListing listing = IsoListing::read(root);
         stick = StickStatus::read(*detector);
-        isoTree->showRows(listing.rows, stick.bootImage);
+        isoTree->showRows(listing.rows, stick.bootImage,
+                          detector->volumeProperty(QStringLiteral("VolumeSerialNumber")));
         overview->show(stick, StickCheck::find(listing, stick));
     }
     emit listingComplete();
@@ -259,8 +275,9 @@ void discShelf::buildIsoList()
 
 void discShelf::updateLoadIsoButton()
 {
-    ui.btnLoadISO->setEnabled(cycle->isReady() && !detector->drivePath().isEmpty()
-                              && !isoTree->selectedImage().isEmpty());
+    const bool usable = cycle->isReady() && !detector->drivePath().isEmpty();
+    ui.btnLoadISO->setEnabled(usable && !stickReadOnly && !isoTree->selectedImage().isEmpty());
+    ui.btnLoadISO->setToolTip(usable && stickReadOnly ? StickActions::readOnlyReason() : QString());
 }
 
 void discShelf::loadClickedISO(QTreeWidgetItem *item, int)
@@ -295,7 +312,7 @@ void discShelf::loadSelectedISO()
         plainBox(QMessageBox::Warning, tr("Can't load this image"),
                  tr("The discwand is told which image to load in Western European letters "
                     "(Latin-1) only, and \"%1\" has other characters. Rename it to load it.")
-                     .arg(ImageChoice::bootName(image).section(QLatin1Char('/'), -1)));
+                     .arg(FatName::firstNotLatin1(ImageChoice::bootName(image))));
         break;
     case ImageChoice::Result::NoDevice:
         break;
@@ -401,7 +418,10 @@ void discShelf::examineNextDrop()
 
 void discShelf::dropExamined(const DropAdmission::Plan &plan)
 {
-    BoxPrompts prompts(this, nonIsoBox);
+    // A pull ends the drop's questions: they are about a stick that is gone.
+    const QString root = detector->drivePath();
+    BoxPrompts prompts(this, nonIsoBox,
+                       [this, root] { return root.isEmpty() || detector->drivePath() == root; });
     deciding = true;
     const std::optional<QList<CopyEntry>> accepted = DropAdmission::decide(plan, prompts);
     deciding = false;
@@ -496,6 +516,31 @@ void discShelf::updateCopyWidgets()
     ui.progressBarOverall->setVisible(more);
 }
 
+// Kept in device-independent pixels, so that a run at another scale opens at the same size
+// on the screen; saveGeometry() would keep what the window system reports.
+void discShelf::saveWindowPlace() const
+{
+    QSettings settings;
+    const QRect place = isMaximized() ? normalGeometry() : geometry();
+    settings.setValue(QStringLiteral("windowSize"), place.size());
+    settings.setValue(QStringLiteral("windowPos"), place.topLeft());
+}
+
+void discShelf::restoreWindowPlace()
+{
+    const QSettings settings;
+    // The first time, room for the stick's line and a copy's progress line whole: some 75
+    // characters in English, 80 in German, and a tree of some fifteen rows.
+    const QFontMetrics metrics(font());
+    const QSize first(qMax(sizeHint().width(), metrics.averageCharWidth() * 84 + 40),
+                      qMax(sizeHint().height(), metrics.height() * 28));
+    const QSize size = settings.value(QStringLiteral("windowSize"), first).toSize();
+    if (settings.contains(QStringLiteral("windowPos")))
+        setGeometry(QRect(settings.value(QStringLiteral("windowPos")).toPoint(), size));
+    else
+        resize(size);
+}
+
 void discShelf::closeEvent(QCloseEvent *event)
 {
     const QString copying = copies->copyingName();
@@ -509,15 +554,23 @@ void discShelf::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    QSettings().setValue(QStringLiteral("geom"), saveGeometry());
+    saveWindowPlace();
     closing = true;
     admission->abort();
-    // A copy stuck on a source that stopped answering cannot be waited for: say what is left.
-    if (!copies->shutDown(3000))
+    // The copy stops at its next chunk, which takes a while on a slow stick; one that has not
+    // moved for this long is stuck on a source or stick that stopped answering.
+    constexpr int quietMs = 10000;
+    if (!copying.isEmpty()) {
+        statusBar()->showMessage(tr("Stopping the copy..."));
+        statusBar()->repaint();
+    }
+    if (!copies->shutDown(quietMs))
         plainBox(QMessageBox::Warning, tr("Copy not stopped"),
-                 tr("The copy of \"%1\" could not be stopped: its source does not answer. "
-                    "Discshelf quits anyway; what the copy wrote so far stays hidden on the "
-                    "discwand and never takes the place of an image.")
-                     .arg(copying));
+                 tr("The copy of \"%1\" could not be stopped: it has not moved for %2 seconds "
+                    "(its source or the discwand does not answer). Discshelf quits anyway; "
+                    "what the copy wrote so far stays hidden on the discwand and never takes "
+                    "the place of an image.")
+                     .arg(copying)
+                     .arg(quietMs / 1000));
     QMainWindow::closeEvent(event);
 }

@@ -68,6 +68,8 @@ private:
     };
 
     void makeBoxes();
+    void saveWindowPlace() const;
+    void restoreWindowPlace();
     void startSelectorDownload();
     void wireScanCycle();
     void wireCopies();
@@ -102,6 +104,7 @@ private:
     StickOverview *overview = nullptr;
     // The stick as last listed.
     StickStatus stick;
+    bool stickReadOnly = false; // as the stick's line shows it
     // The question about the missing selector program was asked for the stick plugged now.
     bool selectorAsked = false;
 };

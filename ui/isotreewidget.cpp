@@ -1,7 +1,9 @@
 #include "ui/isotreewidget.h"
 
+#include "copy/copyprogress.h"
 #include "detect/devicefolder.h"
 #include "ui/log.h"
+#include "ui/plaintip.h"
 
 #include <QCoreApplication>
 #include <QFileIconProvider>
@@ -28,11 +30,6 @@ QIcon bootIconFrom(const QIcon &disc)
     painter.setBrush(QColor(0x2e, 0xa0, 0x43));
     painter.drawPolygon(QPolygonF({ QPointF(24, 22), QPointF(46, 34), QPointF(24, 46) }));
     return QIcon(pixmap);
-}
-
-QString sizeText(qint64 bytes)
-{
-    return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
 }
 
 void forEachRow(QTreeWidgetItem *parent, const std::function<void(QTreeWidgetItem *)> &visit)
@@ -71,10 +68,10 @@ QTreeWidgetItem *isoTreeWidget::makeRow(const IsoRow &row) const
     item->setData(NameColumn, PathRole, row.devicePath);
     if (folder) {
         item->setIcon(NameColumn, folderIcon);
-        item->setToolTip(NameColumn, row.name);
+        item->setToolTip(NameColumn, PlainTip::of(row.name));
         return item;
     }
-    item->setText(SizeColumn, sizeText(row.size));
+    item->setText(SizeColumn, CopyProgress::sizeText(row.size));
     item->setTextAlignment(SizeColumn, Qt::AlignRight | Qt::AlignVCenter);
     QStringList tip { row.displayName() };
     if (row.isSplit())
@@ -101,10 +98,10 @@ void isoTreeWidget::styleImageRow(QTreeWidgetItem *item, bool boots) const
     item->setIcon(NameColumn, boots ? bootIcon : isoIcon);
     const QString tip = item->data(NameColumn, TipRole).toString();
     item->setToolTip(NameColumn,
-                     boots ? tip + QLatin1Char('\n')
-                                 + QCoreApplication::translate("isoTreeWidget",
-                                                               "Loads when the discwand boots")
-                           : tip);
+                     PlainTip::of(boots ? tip + QLatin1Char('\n')
+                                          + QCoreApplication::translate(
+                                              "isoTreeWidget", "Loads when the discwand boots")
+                                        : tip));
 }
 
 void isoTreeWidget::markBootImage(const QString &bootImage)
@@ -118,17 +115,35 @@ void isoTreeWidget::markBootImage(const QString &bootImage)
     });
 }
 
-void isoTreeWidget::showRows(const QList<IsoRow> &rows, const QString &bootImage)
+isoTreeWidget::Place isoTreeWidget::currentPlace() const
 {
-    // Where the user was, by path, so that a new listing does not lose it.
-    QSet<QString> open;
-    const QString selected = selectedPath();
-    const int scrolled = verticalScrollBar()->value();
-    if (listed)
-        forEachRow(invisibleRootItem(), [&](QTreeWidgetItem *item) {
-            if (item->isExpanded())
-                open.insert(item->data(NameColumn, PathRole).toString());
-        });
+    Place place;
+    if (!listed)
+        return place;
+    place.selected = selectedPath();
+    place.scrolled = verticalScrollBar()->value();
+    place.stick = shownStick;
+    place.known = true;
+    forEachRow(invisibleRootItem(), [&](QTreeWidgetItem *item) {
+        if (item->isExpanded())
+            place.open.insert(item->data(NameColumn, PathRole).toString());
+    });
+    return place;
+}
+
+void isoTreeWidget::showRows(const QList<IsoRow> &rows, const QString &bootImage,
+                             const QString &stick)
+{
+    // Where the user was, by path, so that a new listing does not lose it; placeholders shown
+    // meanwhile (the scan cycle's, a stick pulled and plugged back) do not count.
+    Place was = listed ? currentPlace() : kept;
+    if (was.stick != stick)
+        was = Place();
+    const QSet<QString> &open = was.open;
+    const QString &selected = was.selected;
+    const int scrolled = was.scrolled;
+    kept = Place();
+    shownStick = stick;
 
     clear();
     // Rows are put together off the tree and shown in one go: every row added to a live tree
@@ -136,10 +151,14 @@ void isoTreeWidget::showRows(const QList<IsoRow> &rows, const QString &bootImage
     QList<QTreeWidgetItem *> topLevel;
     QList<QTreeWidgetItem *> parents; // the folder row at each depth above the current row
     QTreeWidgetItem *select = nullptr;
+    QTreeWidgetItem *boots = nullptr;
     for (const IsoRow &row : rows) {
         QTreeWidgetItem *item = makeRow(row);
-        if (row.kind == IsoRow::Kind::Image)
+        if (row.kind == IsoRow::Kind::Image) {
             styleImageRow(item, row.isBootImage(bootImage));
+            if (row.isBootImage(bootImage))
+                boots = item;
+        }
         parents.resize(row.depth);
         if (parents.isEmpty())
             topLevel.append(item);
@@ -159,10 +178,18 @@ void isoTreeWidget::showRows(const QList<IsoRow> &rows, const QString &bootImage
     if (select)
         setCurrentItem(select);
     verticalScrollBar()->setValue(scrolled);
+    // Which image boots is the first thing to see on a stick.
+    if (!was.known && boots) {
+        for (QTreeWidgetItem *up = boots->parent(); up; up = up->parent())
+            up->setExpanded(true);
+        scrollToItem(boots);
+    }
 }
 
 void isoTreeWidget::showPlaceholder(const QString &text)
 {
+    if (listed)
+        kept = currentPlace();
     clear();
     listed = false;
     addTopLevelItem(new QTreeWidgetItem(QStringList(text)));

@@ -6,6 +6,7 @@
 #include "library/isolisting.h"
 
 #include <QIcon>
+#include <QSet>
 #include <QTreeWidget>
 
 class isoTreeWidget : public QTreeWidget
@@ -25,8 +26,12 @@ public:
 
     // Replaces every row with the listing's, marking the image bootImage names ("/linux/a.iso",
     // a split image without ".0"); folders open, the selection and the scroll position stay
-    // where they were, by path.
-    void showRows(const QList<IsoRow> &rows, const QString &bootImage = {});
+    // where they were, by path. stick tells one stick from another (its volume's serial): a
+    // listing of the stick last listed takes up the place it had before placeholders came
+    // between (a Refresh, a replug). A stick listed afresh opens the folders above the image it
+    // boots and scrolls to it.
+    void showRows(const QList<IsoRow> &rows, const QString &bootImage = {},
+                  const QString &stick = {});
     // One row that is no place on the device.
     void showPlaceholder(const QString &text);
     void markBootImage(const QString &bootImage);
@@ -47,6 +52,16 @@ protected:
     Qt::DropActions supportedDropActions() const override;
 
 private:
+    // Where the user was in a listing, by path.
+    struct Place {
+        QSet<QString> open;
+        QString selected;
+        int scrolled = 0;
+        QString stick;
+        bool known = false; // taken from a listing
+    };
+    Place currentPlace() const;
+
     QTreeWidgetItem *makeRow(const IsoRow &row) const;
     void styleImageRow(QTreeWidgetItem *item, bool boots) const;
 
@@ -54,4 +69,6 @@ private:
     QIcon bootIcon;
     QIcon folderIcon;
     bool listed = false; // rows of a listing, not a placeholder, are shown
+    QString shownStick;  // the stick whose rows are shown, or were last
+    Place kept;          // the place in the last listing, while a placeholder is shown
 };

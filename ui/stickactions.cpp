@@ -1,5 +1,6 @@
 #include "ui/stickactions.h"
 
+#include "copy/copyprogress.h"
 #include "copy/copyqueue.h"
 #include "detect/devicefolder.h"
 #include "detect/scsidrivedetector.h"
@@ -76,8 +77,10 @@ StickActions::StickActions(const Parts &given, QObject *parent)
     Ui::discShelfClass &form = *parts.form;
     connect(form.btnAddImages, &QPushButton::clicked, addAction, &QAction::trigger);
     connect(form.btnEject, &QPushButton::clicked, ejectAction, &QAction::trigger);
-    connect(addAction, &QAction::changed, form.btnAddImages,
-            [this] { parts.form->btnAddImages->setEnabled(addAction->isEnabled()); });
+    connect(addAction, &QAction::changed, form.btnAddImages, [this] {
+        parts.form->btnAddImages->setEnabled(addAction->isEnabled());
+        parts.form->btnAddImages->setToolTip(addAction->toolTip());
+    });
     connect(ejectAction, &QAction::changed, form.btnEject,
             [this] { parts.form->btnEject->setEnabled(ejectAction->isEnabled()); });
 
@@ -169,10 +172,26 @@ void StickActions::updateActions()
         && ejectedRoot.isEmpty();
     const QTreeWidgetItem *row = selectedRow();
     const bool copying = parts.copies->count() > 0 || !parts.copies->copyingName().isEmpty();
-    addAction->setEnabled(usable);
-    folderAction->setEnabled(usable && (!row || isFolderRow(row)));
-    deleteAction->setEnabled(usable && row && (!isFolderRow(row) || row->childCount() == 0));
+    const bool writes = usable && !readOnly;
+    addAction->setEnabled(writes);
+    folderAction->setEnabled(writes && (!row || isFolderRow(row)));
+    deleteAction->setEnabled(writes && row && (!isFolderRow(row) || row->childCount() == 0));
+    // A disabled action says why when the switch is the cause; one text for one cause.
+    for (QAction *action : { addAction, folderAction, deleteAction })
+        action->setToolTip(usable && readOnly ? readOnlyReason()
+                                              : QString(action->text()).remove(QLatin1Char('&')));
     ejectAction->setEnabled(usable && !copying && !ejector->isBusy());
+}
+
+void StickActions::setReadOnly(bool on)
+{
+    readOnly = on;
+    updateActions();
+}
+
+QString StickActions::readOnlyReason()
+{
+    return tr("The discwand's read-only switch is set: nothing can be written to it.");
 }
 
 void StickActions::cycleRested()
@@ -290,7 +309,7 @@ void StickActions::deleteImage(const QString &path)
         emit stickChanged();
         return;
     }
-    const QString freed = QLocale().formattedDataSize(plan.bytes);
+    const QString freed = CopyProgress::sizeText(plan.bytes);
     const QString question = plan.files.size() == 1
         ? tr("Delete \"%1\" from the discwand?\n\nThis frees %2.").arg(name, freed)
         : tr("Delete \"%1\" from the discwand? It is stored in %2 parts, which all go:\n\n%3\n\n"
@@ -421,9 +440,10 @@ void StickActions::ejected(Ejector::Outcome outcome, const QString &detail)
                         QMessageBox::Ok);
 #else
         BoxPrompts::ask(parts.window, QMessageBox::Information, tr("Eject the discwand yourself"),
-                        tr("Everything written to the discwand is saved on it, but Discshelf "
-                           "could not unmount it: %1\n\nUnmount it in your file manager, or with "
-                           "the command\n\n    umount %2\n\nbefore you pull it out.")
+                        tr("Everything written to the discwand is saved on it, but it is still "
+                           "mounted, so it is not yet safe to pull out. Discshelf could not "
+                           "unmount it: %1\n\nUnmount it in your file manager, or with the "
+                           "command\n\n    umount %2\n\nbefore you pull it out.")
                             .arg(detail, shellQuoted(mountPoint)),
                         QMessageBox::Ok);
 #endif

@@ -50,6 +50,11 @@ public slots:
     void newFolder();
     void eject();
     void updateActions();
+    // The read-only switch was seen set or cleared: what would write is off meanwhile.
+    void setReadOnly(bool on);
+
+    // Why what writes is off, for its tooltip.
+    static QString readOnlyReason();
 
 private:
     QAction *makeAction(const QString &objectName, const QString &text,
@@ -74,6 +79,7 @@ private:
     QAction *ejectAction;
     QAction *deleteAction;
     QAction *folderAction;
+    bool readOnly = false;
     // The device root of a stick ejected since it was last listed.
     QString ejectedRoot;
 };

@@ -4,6 +4,7 @@
 #include "detect/scsidrivedetector.h"
 #include "ui/boxprompts.h"
 #include "ui/stickactions.h"
+#include "ui/plaintip.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -57,6 +58,7 @@ void StickOverview::showReadOnly(bool readOnly)
 
 void StickOverview::updateLine()
 {
+    emit readOnlyChanged(status.present && status.readOnly);
     if (!status.present) {
         summary->hide();
         return;
@@ -74,9 +76,14 @@ void StickOverview::updateLine()
         parts << tr("read-only: its file system has errors, repair it with fsck.fat");
     else
         parts << (status.readOnly ? tr("read-only switch set") : tr("writable"));
-    summary->setText(parts.join(QStringLiteral(" · ")));
+    // Which image boots stays in sight: the tree may hide it in a closed folder.
+    const QString boots = status.bootImage.isEmpty()
+        ? tr("Boots: nothing chosen")
+        : tr("Boots: %1").arg(status.bootImage.mid(status.bootImage.startsWith(u'/') ? 1 : 0));
+    summary->setText(parts.join(QStringLiteral(" · ")) + QLatin1Char('\n') + boots);
     // A narrow window cuts the line short; the tooltip has all of it.
-    summary->setToolTip(parts.join(QStringLiteral(" · ")) + QLatin1Char('\n') + status.root);
+    summary->setToolTip(PlainTip::of(parts.join(QStringLiteral(" · ")) + QLatin1Char('\n') + boots
+                                     + QLatin1Char('\n') + status.root));
     summary->show();
 }
 

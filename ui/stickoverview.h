@@ -1,6 +1,6 @@
 // The stick at a glance above its tree: its label, file system, capacity, free room and
-// read-only state on one line, kept up to date with the read-only switch, and its problems in a
-// menu that offers each one's repair.
+// read-only state on one line, kept up to date with the read-only switch, the image it boots on
+// a line of its own, and its problems in a menu that offers each one's repair.
 #pragma once
 
 #include "library/stickcheck.h"
@@ -28,6 +28,8 @@ signals:
     // A repair changed the stick: it wants listing again.
     void relistWanted();
     void downloadWanted();
+    // Whether a stick is shown with its read-only switch set; said on every change of the line.
+    void readOnlyChanged(bool readOnly);
 
 private:
     void updateLine();

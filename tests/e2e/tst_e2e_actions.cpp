@@ -85,7 +85,7 @@ void TestE2eActions::deleteSplitImage()
     boxes.answer(QMessageBox::Yes);
     w.findChild<QAction *>("actionDelete")->trigger();
     QCOMPARE(boxes.titles(), QStringList { "Delete image?" });
-    QVERIFY2(boxes.seen().at(0).text.contains("big.iso.0\nbig.iso.1\n\nThis frees 1.29 MiB."),
+    QVERIFY2(boxes.seen().at(0).text.contains("big.iso.0\nbig.iso.1\n\nThis frees 1.4 MB."),
              qPrintable(boxes.seen().at(0).text));
     QVERIFY(QTest::qWaitFor([&] { return !app.row("/big.iso"); }, 10000));
 

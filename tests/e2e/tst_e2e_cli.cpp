@@ -90,6 +90,9 @@ void TestE2eCli::readmeScript()
     const QJsonObject status = sticks.first().toObject();
     QCOMPARE(status.value("mountPoint").toString() + '/', stick.deviceRoot());
     QCOMPARE(status.value("bootImage").toString(), "/linux/tools/rescue-2.0.iso");
+    // A size the volume does not tell is null, never 0.
+    for (const char *key : { "capacity", "free" })
+        QVERIFY(status.value(key).isNull() || status.value(key).toInteger() > 0);
 
     QVERIFY(stick.unplug());
     VERIFY_CLEAN(stick);

@@ -169,7 +169,7 @@ void TestE2eCopy::unplugDuringCopy()
     const QStringList titles = boxes.titles();
     QVERIFY2(titles == QStringList{"discwand disappeared!"} || titles == QStringList{"Couldn't write to discwand"},
              qPrintable(titles.join(',')));
-    QVERIFY(app.waitForRows({QStringLiteral("/<Waiting for an discwand to appear>")}));
+    QVERIFY(app.waitForRows({QStringLiteral("/<Waiting for a discwand to appear>")}));
 
     QVERIFY(stick.plug());
     QVERIFY(app.waitForReady({QStringLiteral("/linux")}));

@@ -1,0 +1,58 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+<context>
+    <name>CopyProgress</name>
+    <message numerus="yes">
+        <source>Copied %n image(s) (%1) in %2</source>
+        <translation>
+            <numerusform>Copied %n image (%1) in %2</numerusform>
+            <numerusform>Copied %n images (%1) in %2</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Copied %1 of %n image(s) (%2) in %3</source>
+        <translation>
+            <numerusform>Copied %1 of %n image (%2) in %3</numerusform>
+            <numerusform>Copied %1 of %n images (%2) in %3</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>; %n failed: %1</source>
+        <translation>
+            <numerusform>; %n failed: %1</numerusform>
+            <numerusform>; %n failed: %1</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>ListCommand</name>
+    <message numerus="yes">
+        <source>%n parts</source>
+        <translation>
+            <numerusform>%n part</numerusform>
+            <numerusform>%n parts</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>StickOverview</name>
+    <message numerus="yes">
+        <source>%n &amp;problem(s)</source>
+        <translation>
+            <numerusform>%n &amp;problem</numerusform>
+            <numerusform>%n &amp;problems</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>isoTreeWidget</name>
+    <message numerus="yes">
+        <source>Split file: %n parts</source>
+        <translation>
+            <numerusform>Split file: %n part</numerusform>
+            <numerusform>Split file: %n parts</numerusform>
+        </translation>
+    </message>
+</context>
+</TS>
