@@ -2,8 +2,9 @@
 
 #include "copy/admissionprompts.h"
 #include "copy/copycommit.h"
-#include "copy/isoimageinfo.h"
 #include "copy/isocopyworker.h"
+#include "copy/isoheadercache.h"
+#include "copy/isoimageinfo.h"
 #include "copy/log.h"
 
 #include <QDir>
@@ -171,7 +172,7 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
             }
             Item entry { item.path, folder, kind, info.size(), replaces };
             if (kind == Item::Kind::Image || kind == Item::Kind::Present) {
-                const IsoImageInfo header = IsoImageInfo::read(item.path);
+                const IsoImageInfo header = IsoHeaderCache::read(info);
                 entry.willBoot = header.bootable;
                 entry.iso9660 = header.iso9660;
             }

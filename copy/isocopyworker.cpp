@@ -4,6 +4,7 @@
 #include "copy/copycommit.h"
 #include "copy/copyerror.h"
 #include "copy/filesync.h"
+#include "copy/isoheadercache.h"
 #include "copy/log.h"
 
 #include <QDir>
@@ -149,6 +150,8 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
         return;
     }
     // From here the journal sees the copy through, even after a crash.
+    // The new image may match the old one's size and, on FAT's two-second clock, its time.
+    IsoHeaderCache::forgetBelow(dir);
     if (!CopyCommit::apply(dir, base)) {
         emit failed(int(CopyError::RenameTemporary));
         return;

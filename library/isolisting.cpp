@@ -3,6 +3,7 @@
 #include "library/imagechoice.h"
 
 #include "copy/copycommit.h"
+#include "copy/isoheadercache.h"
 #include "library/log.h"
 
 #include <QDir>
@@ -65,6 +66,7 @@ struct Folder {
     QStringList dirs;
     QStringList images;
     QHash<QString, qint64> sizes;                  // of images and parts
+    QHash<QString, QFileInfo> imageFiles;          // what the walk learnt of each image
     QHash<QString, QList<int>> partNumbers;        // folded image name -> numbers after 0
     QSet<QString> links;                           // folders that are links
 };
@@ -100,6 +102,7 @@ Folder readFolder(const QString &path, const QString &relPath, QList<Leftover> &
         if (imageName.match(name).hasMatch()) {
             f.images.append(name);
             f.sizes.insert(name, info.size());
+            f.imageFiles.insert(name, info);
         } else if (const auto part = laterPart.match(name); part.hasMatch()) {
             f.partNumbers[part.captured(1).toCaseFolded()].append(part.captured(2).toInt());
             f.sizes.insert(part.captured(1).toCaseFolded() + QLatin1Char('.') + part.captured(2),
@@ -157,7 +160,7 @@ struct Walk {
         for (const QString &name : f.images) {
             IsoRow row(name, IsoRow::Kind::Image, relPath + QLatin1Char('/') + name, depth);
             measureParts(f, row);
-            row.info = IsoImageInfo::read(root + row.devicePath);
+            row.info = IsoHeaderCache::read(f.imageFiles.value(name));
             out.rows.append(row);
         }
     }
