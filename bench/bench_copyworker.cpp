@@ -1,6 +1,7 @@
 // Copy speed and memory of the copy worker against cp and dd bs=6M on one file system, and with
 // read-back against cp, sync and sha256sum of the copy read from the disk.
 // Usage: bench_copyworker [--dir DIR] [--rounds N] [--mib SIZE] [--before BENCH_COPYWORKER]
+//                         [--tools worker,worker+v,cp,dd,cp+sum,before,before+v]
 // Every copy starts with the source out of the page cache and ends with the data on disk
 // (the worker syncs by itself; cp is followed by sync FILE, dd runs with conv=fsync).
 #include "copy/isocopyworker.h"
@@ -132,6 +133,8 @@ Run runTool(const QString& tool, const QString& source, const QString& destDir)
 
 double median(QList<double> v)
 {
+    if (v.isEmpty())
+        return qQNaN();
     std::sort(v.begin(), v.end());
     const qsizetype n = v.size();
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
@@ -149,6 +152,7 @@ int main(int argc, char** argv)
     QString base = QDir::tempPath();
     int rounds = 3;
     qint64 mib = 2048;
+    QStringList only;
     for (int i = 1; i + 1 < args.size(); i += 2) {
         if (args[i] == QLatin1String("--dir"))
             base = args[i + 1];
@@ -158,6 +162,8 @@ int main(int argc, char** argv)
             mib = args[i + 1].toLongLong();
         else if (args[i] == QLatin1String("--before"))
             beforeBench = args[i + 1];
+        else if (args[i] == QLatin1String("--tools"))
+            only = args[i + 1].split(QLatin1Char(','));
     }
     QTemporaryDir dir(base + QStringLiteral("/bench_copyworker-XXXXXX"));
     if (!dir.isValid())
@@ -172,6 +178,8 @@ int main(int argc, char** argv)
     QStringList tools { "worker", "worker+v", "cp", "dd", "cp+sum" };
     if (!beforeBench.isEmpty())
         tools << "before" << "before+v";
+    if (!only.isEmpty())
+        tools = only;
     QMap<QString, QList<double>> rates; // MB/s
     qint64 idle = 0, peak = 0;
     for (int r = 0; r < rounds; ++r) {

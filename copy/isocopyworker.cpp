@@ -182,8 +182,10 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
     bool inKernel = !hashing;
     qint64 inPart = 0;
     qint64 remaining = size;
-    // The two chunks before the current one may still be on their way to the device; waiting
-    // for the older of them keeps what is reported close to what is on the device.
+    // The chunks before the current one ([1] the last, [0] the one before) may still be on
+    // their way to the device. Waiting for the last keeps at most two chunks in flight, so what
+    // is reported stays close to what is on the device; a disk that keeps up has written it by
+    // then, and is not held back.
     qint64 inFlight[2] = { -1, -1 };
     // A folder of that name may stay behind a volume that went away; its volume tells.
     const quint64 volume = FileSync::volumeOf(dir);
@@ -223,12 +225,15 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
         if (moved != FileSync::Transfer::Done)
             return writeFailed(moved);
         // Start the device writing now; the chunk is hashed in the hashing thread while the
-        // next one is read and written, and the chunk before the last one is waited for.
+        // next one is read and written, and the chunk before it is waited for.
         FileSync::startWriteback(part, inPart, chunk);
         if (hashing)
             hasher->add(chunk);
-        if (inFlight[0] >= 0)
-            FileSync::waitWriteback(part, inFlight[0], chunkSize);
+        // The next chunk of the source comes off its disk while the device catches up.
+        if (remaining > chunk)
+            FileSync::readAhead(source, size - remaining + chunk, chunkSize);
+        if (inFlight[1] >= 0)
+            FileSync::waitWriteback(part, inFlight[1], chunkSize);
         inFlight[0] = inFlight[1];
         inFlight[1] = inPart;
         remaining -= chunk;
