@@ -15,9 +15,9 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <functional>
 #include <cstdio>
 #include <fcntl.h>
+#include <functional>
 #include <unistd.h>
 
 namespace {
@@ -86,8 +86,10 @@ int main(int argc, char **argv)
     QByteArray data(size, Qt::Uninitialized);
     QRandomGenerator(42).fillRange(reinterpret_cast<quint32 *>(data.data()), size / 4);
     // In memory for sha256sum is a file in tmpfs; from the disk, a file below DIR.
-    QTemporaryDir shm(QStringLiteral("/dev/shm/bench_hash-XXXXXX")), disk(base + "/bench_hash-XXXXXX");
-    const QString inMemory = shm.filePath(QStringLiteral("data")), onDisk = disk.filePath(QStringLiteral("data"));
+    QTemporaryDir shm(QStringLiteral("/dev/shm/bench_hash-XXXXXX")),
+        disk(base + "/bench_hash-XXXXXX");
+    const QString inMemory = shm.filePath(QStringLiteral("data")),
+                  onDisk = disk.filePath(QStringLiteral("data"));
     for (const QString &path : { inMemory, onDisk }) {
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly) || f.write(data) != size)
@@ -114,9 +116,8 @@ int main(int argc, char **argv)
     for (int r = 0; r < rounds; ++r) {
         std::printf("round %d\n", r + 1);
         timed("memory: Sha256", [&] { return Sha256::hash(data).toHex(); });
-        timed("memory: QCryptographicHash", [&] {
-            return QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex();
-        });
+        timed("memory: QCryptographicHash",
+              [&] { return QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex(); });
         double seconds = 0;
         const QByteArray sum = sha256sum(inMemory, &seconds);
         if (sum != expected)

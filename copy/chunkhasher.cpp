@@ -1,3 +1,5 @@
+// The hashing thread and the ring of buffers it shares with the copy: a buffer is the copy's
+// until it is handed over, then the thread's until it is hashed.
 #include "copy/chunkhasher.h"
 
 ChunkHasher::ChunkHasher(qint64 chunkSize, int buffers)
@@ -6,8 +8,7 @@ ChunkHasher::ChunkHasher(qint64 chunkSize, int buffers)
     , memory(new char[size_t(chunkSize) * size_t(buffers)])
     , sizes(new qint64[size_t(buffers)])
     , thread([this] { run(); })
-{
-}
+{ }
 
 ChunkHasher::~ChunkHasher()
 {

@@ -1,3 +1,4 @@
+// The headers read so far, in one table for the whole program behind a lock.
 #include "copy/isoheadercache.h"
 
 #include <QDateTime>
@@ -8,7 +9,8 @@
 
 namespace {
 
-struct Entry {
+struct Entry
+{
     qint64 size = 0;
     qint64 modified = 0;
     IsoImageInfo info;
@@ -46,7 +48,6 @@ void IsoHeaderCache::forgetBelow(const QString &dir)
 {
     const QString prefix = QDir::cleanPath(dir) + QLatin1Char('/');
     QMutexLocker lock(&guard);
-    entries.removeIf([&](const QHash<QString, Entry>::iterator &it) {
-        return it.key().startsWith(prefix);
-    });
+    entries.removeIf(
+        [&](const QHash<QString, Entry>::iterator &it) { return it.key().startsWith(prefix); });
 }

@@ -15,7 +15,8 @@ struct Sha256::State
     }
 };
 
-Sha256::Sha256() : d(std::make_unique<State>())
+Sha256::Sha256()
+    : d(std::make_unique<State>())
 {
     d->start();
 }

@@ -2,7 +2,9 @@
 // cryptography library of its own.
 #include "copy/sha256.h"
 
+// bcrypt.h needs the types of windows.h before it.
 #include <windows.h>
+
 #include <bcrypt.h>
 
 namespace {
@@ -40,7 +42,8 @@ struct Sha256::State
     }
 };
 
-Sha256::Sha256() : d(std::make_unique<State>())
+Sha256::Sha256()
+    : d(std::make_unique<State>())
 {
     d->start();
 }
