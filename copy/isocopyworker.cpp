@@ -8,6 +8,7 @@
 #include "copy/log.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
@@ -183,10 +184,13 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
     qint64 inPart = 0;
     qint64 remaining = size;
     // The chunks before the current one ([1] the last, [0] the one before) may still be on
-    // their way to the device. Waiting for the last keeps at most two chunks in flight, so what
-    // is reported stays close to what is on the device; a disk that keeps up has written it by
-    // then, and is not held back.
+    // their way to the device. While the device lags behind, waiting for the last keeps at most
+    // two chunks in flight, so what is reported stays close to what is on the device. A device
+    // that writes a chunk in less than lagMs is not held back that close: it gets one more.
     qint64 inFlight[2] = { -1, -1 };
+    constexpr qint64 lagMs = 20;
+    bool lagging = true;
+    QElapsedTimer waited;
     // A folder of that name may stay behind a volume that went away; its volume tells.
     const quint64 volume = FileSync::volumeOf(dir);
     const auto writeFailed = [&](FileSync::Transfer why) {
@@ -225,15 +229,18 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
         if (moved != FileSync::Transfer::Done)
             return writeFailed(moved);
         // Start the device writing now; the chunk is hashed in the hashing thread while the
-        // next one is read and written, and the chunk before it is waited for.
+        // next one is read and written, and an earlier chunk is waited for.
         FileSync::startWriteback(part, inPart, chunk);
         if (hashing)
             hasher->add(chunk);
         // The next chunk of the source comes off its disk while the device catches up.
         if (remaining > chunk)
             FileSync::readAhead(source, size - remaining + chunk, chunkSize);
-        if (inFlight[1] >= 0)
-            FileSync::waitWriteback(part, inFlight[1], chunkSize);
+        if (const qint64 oldest = inFlight[lagging ? 1 : 0]; oldest >= 0) {
+            waited.start();
+            FileSync::waitWriteback(part, oldest, chunkSize);
+            lagging = waited.elapsed() >= lagMs;
+        }
         inFlight[0] = inFlight[1];
         inFlight[1] = inPart;
         remaining -= chunk;
