@@ -185,12 +185,14 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
     qint64 remaining = size;
     // The chunks before the current one ([1] the last, [0] the one before) may still be on
     // their way to the device. While the device lags behind, waiting for the last keeps at most
-    // two chunks in flight, so what is reported stays close to what is on the device. A device
-    // that writes a chunk in less than lagMs is not held back that close: it gets one more.
+    // two chunks in flight, so what is reported stays close to what is on the device. When a
+    // chunk takes less than lagMs from one wait to the next, the device keeps up with a fast
+    // source and is not held back that close: it gets one chunk more. A single short wait says
+    // nothing: a slow source gives a slow device time to catch up.
     qint64 inFlight[2] = { -1, -1 };
-    constexpr qint64 lagMs = 20;
+    constexpr qint64 lagMs = 40;
     bool lagging = true;
-    QElapsedTimer waited;
+    QElapsedTimer pace;
     // A folder of that name may stay behind a volume that went away; its volume tells.
     const quint64 volume = FileSync::volumeOf(dir);
     const auto writeFailed = [&](FileSync::Transfer why) {
@@ -237,9 +239,9 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
         if (remaining > chunk)
             FileSync::readAhead(source, size - remaining + chunk, chunkSize);
         if (const qint64 oldest = inFlight[lagging ? 1 : 0]; oldest >= 0) {
-            waited.start();
             FileSync::waitWriteback(part, oldest, chunkSize);
-            lagging = waited.elapsed() >= lagMs;
+            lagging = !pace.isValid() || pace.elapsed() >= lagMs;
+            pace.start();
         }
         inFlight[0] = inFlight[1];
         inFlight[1] = inPart;
