@@ -185,14 +185,18 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
     qint64 remaining = size;
     // The chunks before the current one ([1] the last, [0] the one before) may still be on
     // their way to the device. While the device lags behind, waiting for the last keeps at most
-    // two chunks in flight, so what is reported stays close to what is on the device. When a
-    // chunk takes less than lagMs from one wait to the next, the device keeps up with a fast
-    // source and is not held back that close: it gets one chunk more. A single short wait says
-    // nothing: a slow source gives a slow device time to catch up.
+    // two chunks in flight, so what is reported stays close to what is on the device. When the
+    // last few chunks took less than lagMs each, the device keeps up with a fast source and is
+    // not held back that close: it gets one chunk more. A single chunk's time says little: a
+    // device may write two chunks side by side and finish them together.
     qint64 inFlight[2] = { -1, -1 };
     constexpr qint64 lagMs = 40;
+    constexpr int paced = 4;
+    qint64 waitsDone[paced] = { -1, -1, -1, -1 }; // when the last waits returned, in ms
+    int waits = 0;
     bool lagging = true;
-    QElapsedTimer pace;
+    QElapsedTimer clock;
+    clock.start();
     // A folder of that name may stay behind a volume that went away; its volume tells.
     const quint64 volume = FileSync::volumeOf(dir);
     const auto writeFailed = [&](FileSync::Transfer why) {
@@ -240,8 +244,9 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
             FileSync::readAhead(source, size - remaining + chunk, chunkSize);
         if (const qint64 oldest = inFlight[lagging ? 1 : 0]; oldest >= 0) {
             FileSync::waitWriteback(part, oldest, chunkSize);
-            lagging = !pace.isValid() || pace.elapsed() >= lagMs;
-            pace.start();
+            const qint64 now = clock.elapsed(), before = waitsDone[waits % paced];
+            waitsDone[waits++ % paced] = now;
+            lagging = before < 0 || now - before >= paced * lagMs;
         }
         inFlight[0] = inFlight[1];
         inFlight[1] = inPart;
