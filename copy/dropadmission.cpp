@@ -4,6 +4,7 @@
 #include "copy/copycommit.h"
 #include "copy/fatname.h"
 #include "copy/isocopyworker.h"
+#include "copy/isoheadercache.h"
 #include "copy/isoimageinfo.h"
 #include "copy/log.h"
 
@@ -247,7 +248,7 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
             Item entry { item.path, folder, kind, info.size(), replaces, true, true, refused, 0 };
             if (kind == Item::Kind::Image || kind == Item::Kind::Present) {
                 entry.foldersMade = foldersMade(folder);
-                const IsoImageInfo header = IsoImageInfo::read(item.path);
+                const IsoImageInfo header = IsoHeaderCache::read(info);
                 entry.willBoot = header.bootable;
                 entry.iso9660 = header.iso9660;
             }

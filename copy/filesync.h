@@ -38,6 +38,9 @@ bool syncVolume(const QString& path);
 // The whole file will be read once, front to back.
 void adviseSequential(QFile& file);
 
+// The range will be read soon: the system may start reading it now.
+void readAhead(QFile& file, qint64 offset, qint64 length);
+
 // Hands the range to writeback without waiting for it.
 void startWriteback(QFile& file, qint64 offset, qint64 length);
 

@@ -47,6 +47,11 @@ void adviseSequential(QFile& file)
     ::posix_fadvise(file.handle(), 0, 0, POSIX_FADV_SEQUENTIAL);
 }
 
+void readAhead(QFile& file, qint64 offset, qint64 length)
+{
+    ::posix_fadvise(file.handle(), offset, length, POSIX_FADV_WILLNEED);
+}
+
 void startWriteback(QFile& file, qint64 offset, qint64 length)
 {
     ::sync_file_range(file.handle(), offset, length, SYNC_FILE_RANGE_WRITE);

@@ -109,6 +109,8 @@ bool syncVolume(const QString& path)
 
 void adviseSequential(QFile&) { }
 
+void readAhead(QFile&, qint64, qint64) { }
+
 void startWriteback(QFile&, qint64, qint64) { }
 
 void waitWriteback(QFile&, qint64, qint64) { }

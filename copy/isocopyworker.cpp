@@ -1,14 +1,16 @@
 #include "copy/isocopyworker.h"
 
+#include "copy/chunkhasher.h"
 #include "copy/copycommit.h"
 #include "copy/copylock.h"
 #include "copy/copyerror.h"
 #include "copy/filesync.h"
 #include "copy/imageset.h"
+#include "copy/isoheadercache.h"
 #include "copy/log.h"
 
-#include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
@@ -60,10 +62,7 @@ qint64 isoCopyWorker::roomFor(qint64 size, qint64 cluster)
 
 isoCopyWorker::isoCopyWorker() = default;
 
-isoCopyWorker::~isoCopyWorker()
-{
-    delete[] buffer;
-}
+isoCopyWorker::~isoCopyWorker() = default;
 
 void isoCopyWorker::cancel()
 {
@@ -94,8 +93,8 @@ void isoCopyWorker::fail(int code)
 void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceFile,
                              bool replaceFirst)
 {
-    if (!buffer)
-        buffer = new char[chunkSize];
+    if (!hasher)
+        hasher = std::make_unique<ChunkHasher>(chunkSize);
     if (stopping) {
         emit finished();
         return;
@@ -137,7 +136,8 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
     emit partsNamed(base);
     int parts = 0;
     Step step = writeParts(source, dir, base, &parts);
-    if (step == Step::Done && verify)
+    // The copy hashed the source when verification was on as it began.
+    if (step == Step::Done && !sourceHash.isEmpty())
         step = verifyParts(source, dir, base, parts);
     source.close();
     // A cancel that came after the last chunk still leaves the old image as it was.
@@ -168,6 +168,8 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
         return;
     }
     // From here the journal sees the copy through, even after a crash.
+    // The new image may match the old one's size and, on FAT's two-second clock, its time.
+    IsoHeaderCache::forgetBelow(dir);
     if (!CopyCommit::apply(dir, base)) {
         emit failed(int(CopyError::RenameTemporary));
         return;
@@ -190,17 +192,28 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
     emit progressUpdate(0, progressTotal);
     emit transferred(0, size);
 
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    // Verification needs the data in hand, so it takes the buffer rather than the kernel copy.
-    // Without it nothing is hashed, also when the kernel cannot copy and the buffer carries the
-    // data: on a slow machine hashing would hold back a fast stick.
+    // Verification needs the data in hand, so it takes the buffers rather than the kernel copy;
+    // the source's hash comes from them, and the source is read only once. Without it nothing
+    // is hashed, also when the kernel cannot copy and a buffer carries the data.
     const bool hashing = verify;
+    hasher->result();
     bool inKernel = !hashing;
     qint64 inPart = 0;
     qint64 remaining = size;
-    // The two chunks before the current one may still be on their way to the device; waiting
-    // for the older of them keeps what is reported close to what is on the device.
+    // The chunks before the current one ([1] the last, [0] the one before) may still be on
+    // their way to the device. While the device lags behind, waiting for the last keeps at most
+    // two chunks in flight, so what is reported stays close to what is on the device. When the
+    // last few chunks took less than lagMs each, the device keeps up with a fast source and is
+    // not held back that close: it gets one chunk more. A single chunk's time says little: a
+    // device may write two chunks side by side and finish them together.
     qint64 inFlight[2] = { -1, -1 };
+    constexpr qint64 lagMs = 40;
+    constexpr int paced = 4;
+    qint64 waitsDone[paced] = { -1, -1, -1, -1 }; // when the last waits returned, in ms
+    int waits = 0;
+    bool lagging = true;
+    QElapsedTimer clock;
+    clock.start();
     // A folder of that name may stay behind a volume that went away; its volume tells.
     const quint64 volume = FileSync::volumeOf(dir);
     const auto writeFailed = [&](FileSync::Transfer why) {
@@ -232,6 +245,7 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
                 return Step::Failed;
             }
         }
+        char *buffer = hasher->buffer();
         const FileSync::Transfer moved = FileSync::transferChunk(source, part, buffer, chunk, inKernel);
         if (moved == FileSync::Transfer::SourceShort) {
             fail(int(CopyError::ReadSource));
@@ -239,13 +253,20 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
         }
         if (moved != FileSync::Transfer::Done)
             return writeFailed(moved);
-        // Start the device writing now; the hash is made while it writes, and then the chunk
-        // before the last one is waited for.
+        // Start the device writing now; the chunk is hashed in the hashing thread while the
+        // next one is read and written, and an earlier chunk is waited for.
         FileSync::startWriteback(part, inPart, chunk);
         if (hashing)
-            hash.addData(QByteArrayView(buffer, chunk));
-        if (inFlight[0] >= 0)
-            FileSync::waitWriteback(part, inFlight[0], chunkSize);
+            hasher->add(chunk);
+        // The next chunk of the source comes off its disk while the device catches up.
+        if (remaining > chunk)
+            FileSync::readAhead(source, size - remaining + chunk, chunkSize);
+        if (const qint64 oldest = inFlight[lagging ? 1 : 0]; oldest >= 0) {
+            FileSync::waitWriteback(part, oldest, chunkSize);
+            const qint64 now = clock.elapsed(), before = waitsDone[waits % paced];
+            waitsDone[waits++ % paced] = now;
+            lagging = before < 0 || now - before >= paced * lagMs;
+        }
         inFlight[0] = inFlight[1];
         inFlight[1] = inPart;
         remaining -= chunk;
@@ -265,7 +286,7 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
         return writeFailed(FileSync::Transfer::WriteFailed);
     FileSync::dropCache(part);
     if (hashing)
-        sourceHash = hash.result();
+        sourceHash = hasher->result();
     return Step::Done;
 }
 
@@ -273,45 +294,41 @@ isoCopyWorker::Step isoCopyWorker::verifyParts(QFile &source, const QString &dir
                                                const QString &base, int parts)
 {
     const qint64 size = source.size();
-    QCryptographicHash copyHash(QCryptographicHash::Sha256);
-    QCryptographicHash sourceAgain(QCryptographicHash::Sha256);
-    const bool hashSource = sourceHash.isEmpty();
-    if (hashSource && !source.seek(0)) {
-        fail(int(CopyError::ReadSource));
+    // A read that fails or ends early on a volume that went away is a pull, not a bad copy.
+    const quint64 volume = FileSync::volumeOf(dir);
+    const auto readFailed = [&] {
+        const bool gone = FileSync::volumeOf(dir) != volume;
+        fail(int(gone ? CopyError::DeviceGone : CopyError::VerifyMismatch));
         return Step::Failed;
-    }
+    };
+    hasher->result();
     qint64 done = 0;
     emit verifyProgress(0, progressTotal);
     for (int i = 0; i < parts; ++i) {
         QFile part(dir + QLatin1Char('/') + CopyCommit::partName(base, i));
-        if (!part.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-            fail(int(CopyError::VerifyMismatch));
-            return Step::Failed;
-        }
+        if (!part.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            return readFailed();
         // What the device returns, not what the page cache still holds.
         FileSync::dropCache(part);
         FileSync::adviseSequential(part);
         for (;;) {
             if (cancelRequested)
                 return Step::Cancelled;
-            const qint64 n = part.read(buffer, chunkSize);
-            if (n < 0) {
-                fail(int(CopyError::VerifyMismatch));
-                return Step::Failed;
-            }
+            // Read into the next free buffer while the hashing thread takes the chunks before.
+            const qint64 n = part.read(hasher->buffer(), chunkSize);
+            if (n < 0)
+                return readFailed();
             if (n == 0)
                 break;
-            copyHash.addData(QByteArrayView(buffer, n));
+            hasher->add(n);
             done += n;
             emit verifyProgress(percentOf(done, size), progressTotal);
         }
     }
-    if (hashSource) {
-        for (qint64 n; (n = source.read(buffer, chunkSize)) > 0;)
-            sourceAgain.addData(QByteArrayView(buffer, n));
-        sourceHash = sourceAgain.result();
-    }
-    if (done != size || copyHash.result() != sourceHash) {
+    const QByteArray copyHash = hasher->result();
+    if (done != size && FileSync::volumeOf(dir) != volume)
+        return readFailed();
+    if (done != size || copyHash != sourceHash) {
         qCWarning(lcCopy) << "The copy of" << source.fileName() << "does not match its source.";
         fail(int(CopyError::VerifyMismatch));
         return Step::Failed;

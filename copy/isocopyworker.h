@@ -6,7 +6,9 @@
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <memory>
 
+class ChunkHasher;
 class QFile;
 
 class isoCopyWorker : public QObject
@@ -62,10 +64,11 @@ private:
     std::atomic<bool> cancelRequested { false };
     std::atomic<bool> stopping { false };
     std::atomic<bool> verify { false };
-    // Carries each chunk when the kernel cannot copy between the two files itself.
-    char* buffer = nullptr;
     const qint64 chunkSize = 6291456;
-    // Set by a copy: its hash of the source, when the data passed through the buffer.
+    // Lends the buffers that carry each chunk when the kernel cannot copy between the two files
+    // itself, or when the chunks are hashed beside the copy and the read-back.
+    std::unique_ptr<ChunkHasher> hasher;
+    // Set by a verified copy: the hash of the source as it was read for the copy.
     QByteArray sourceHash;
     int failure = 0;
 };

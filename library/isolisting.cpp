@@ -4,6 +4,7 @@
 
 #include "copy/copycommit.h"
 #include "copy/imageset.h"
+#include "copy/isoheadercache.h"
 #include "library/log.h"
 
 #include <QDir>
@@ -64,6 +65,7 @@ struct Folder {
     QStringList dirs;
     QStringList images;                            // the single file, or part 0
     QHash<QString, ImageSet> sets;                 // by folded image name
+    QHash<QString, QFileInfo> imageFiles;          // what the walk learnt of each image
     QSet<QString> links;                           // folders that are links
 };
 
@@ -101,8 +103,10 @@ Folder readFolder(const QString &path, const QString &relPath, QList<Leftover> &
         const QString image = ImageSet::imageOf(name, &part);
         if (isImageName(image)) {
             f.sets[image.toCaseFolded()].add(name, info.size());
-            if (part <= 0 && QStringView(name).mid(image.size()).size() <= 2)
+            if (part <= 0 && QStringView(name).mid(image.size()).size() <= 2) {
                 f.images.append(name);
+                f.imageFiles.insert(name, info);
+            }
         }
     }
     std::sort(f.dirs.begin(), f.dirs.end(), naturallyBefore);
@@ -152,7 +156,7 @@ struct Walk {
         for (const QString &name : f.images) {
             IsoRow row(name, IsoRow::Kind::Image, relPath + QLatin1Char('/') + name, depth);
             measure(f, row);
-            row.info = IsoImageInfo::read(root + row.devicePath);
+            row.info = IsoHeaderCache::read(f.imageFiles.value(name));
             out.rows.append(row);
         }
     }

@@ -1,6 +1,9 @@
 // Reading a device's folders and images: filters, order, nesting, split images with their sizes
-// and parts, what interrupted copies left, unreadable folders and linked folders.
+// and parts, what interrupted copies left, unreadable folders and linked folders, and image
+// headers read again only when an image changed.
+#include "common/testenv.h"
 #include "common/treerows.h"
+#include "copy/isoheadercache.h"
 #include "library/isolisting.h"
 
 #include <QDir>
@@ -48,6 +51,8 @@ private slots:
     void listing_data();
     void listing();
     void unreadableFolderListedEmpty();
+    void headersKept_data();
+    void headersKept();
 };
 
 void TestIsoListing::listing_data()
@@ -162,6 +167,40 @@ void TestIsoListing::unreadableFolderListedEmpty()
         QSKIP("Folder permissions are not enforced for this user here.");
     QCOMPARE(dump(IsoListing::read(root)), (QStringList { "locked/", "open/", "  in.iso" }));
 #endif
+}
+
+void TestIsoListing::headersKept_data()
+{
+    QTest::addColumn<QString>("change"); // made after the first listing, besides the label
+    QTest::addColumn<QString>("label");  // in the second listing
+    QTest::newRow("nothing else") << "" << "OLD";
+    QTest::newRow("later time") << "time" << "NEW";
+    QTest::newRow("other size") << "size" << "NEW";
+    QTest::newRow("copied in place") << "copy" << "NEW";
+}
+
+// The label is changed in place with the modification time put back: only what the cache keys
+// on, or a copy into the folder, makes the listing read the header again.
+void TestIsoListing::headersKept()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, label);
+    QTemporaryDir device;
+    const QString root = device.path() + '/', path = root + "linux/a.iso";
+    QByteArray bytes(19 * 2048, 0);
+    TestEnv::stampBootable(bytes);
+    QVERIFY(TestEnv::writeFile(path, bytes.replace(16 * 2048 + 40, 32, QByteArray("OLD").leftJustified(32))));
+    QCOMPARE(IsoListing::read(root).rows.at(1).info.label, QStringLiteral("OLD"));
+    QFile file(path);
+    const QDateTime when = QFileInfo(path).lastModified();
+    QVERIFY(file.open(QIODevice::ReadWrite | QIODevice::Unbuffered) && file.seek(16 * 2048 + 40) && file.write("NEW") == 3);
+    if (change == "size")
+        QVERIFY(file.resize(bytes.size() + 1));
+    QVERIFY(file.setFileTime(change == "time" ? when.addSecs(2) : when, QFileDevice::FileModificationTime));
+    file.close();
+    if (change == "copy")
+        IsoHeaderCache::forgetBelow(root + "linux");
+    QCOMPARE(IsoListing::read(root).rows.at(1).info.label, label);
 }
 
 QTEST_GUILESS_MAIN(TestIsoListing)

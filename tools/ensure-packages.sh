@@ -3,7 +3,7 @@
 # Usage: tools/ensure-packages.sh [extra-package ...]
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config qt6-base-dev qt6-scxml-dev libgl-dev
+packages=(cmake g++ make pkg-config qt6-base-dev qt6-scxml-dev libgl-dev libssl-dev
           fonts-dejavu-core dosfstools fusefat fuse mtools xvfb xauth
           qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
           dpkg-dev file lintian desktop-file-utils appstream xorriso dbus strace

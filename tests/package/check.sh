@@ -21,6 +21,7 @@ echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 [[ $depends == *libqt6widgets6* ]] || fail "dpkg-shlibdeps found no Qt dependency"
+[[ $depends == *libssl3* ]] || fail "dpkg-shlibdeps found no libcrypto dependency"
 [[ $depends != *fusefat* && $depends != *mtools* ]] || fail "fusefat/mtools must not be required"
 
 dpkg-deb -c "$deb" | awk '{ print $6 }' >"$work/contents"

@@ -1,0 +1,17 @@
+// Image headers kept by path, size and modification time while the program runs, so listing an
+// unchanged stick again, or a drop of images already looked at, reads no image.
+#pragma once
+
+#include "copy/isoimageinfo.h"
+
+class QFileInfo;
+
+class IsoHeaderCache
+{
+public:
+    // The header of the image file, read from it only when it is new to the cache or its size
+    // or modification time changed. file's own cached details are used as they are.
+    static IsoImageInfo read(const QFileInfo &file);
+    // A copy put new images in place below dir.
+    static void forgetBelow(const QString &dir);
+};
