@@ -27,8 +27,9 @@ public:
     // Every stick the last pass found, in the order of their disks.
     QList<Discwand> sticks() const;
     // Which of several sticks a pass takes: one called so (serial, mount point or label); the
-    // first when empty.
-    void setWanted(const QString &stick);
+    // first when empty. With orFirst, the first also when none is called so (the window's
+    // choice, which outlives the stick chosen).
+    void setWanted(const QString &stick, bool orFirst = false);
     bool isWritable() const;
     // The device root still leads to the volume found by the last detection pass: another disk
     // mounted at the same place since, or none at all, is not the device. Asked before writing.
@@ -56,6 +57,8 @@ signals:
     void driveDisappeared();
     void driveStateChanged(bool isPresent);
     void youShouldRefreshNow();
+    // A drive came or went, whichever it was: the set of sticks may have changed.
+    void drivesChanged();
 
 public slots:
     void forceRefresh();
@@ -80,6 +83,7 @@ private:
     QString currentVolume; // what tells the device's volume from another at the same place
     QList<Discwand> found;
     QString wanted;
+    bool wantedOrFirst = false;
     IWbemLocator *locator = nullptr;
     IWbemServices *services = nullptr;
 };

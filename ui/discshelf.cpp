@@ -13,6 +13,7 @@
 #include "ui/isotreewidget.h"
 #include "ui/scancycle.h"
 #include "ui/stickactions.h"
+#include "ui/stickchooser.h"
 #include "ui/stickoverview.h"
 
 #include <QCheckBox>
@@ -149,6 +150,7 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
     connect(overview, &StickOverview::relistWanted, this, &discShelf::buildIsoList);
     connect(overview, &StickOverview::downloadWanted, this, &discShelf::startSelectorDownload);
     new CopyStatus(ui.lblCopyStatus, copies);
+    new StickChooser(ui.verticalLayout, detector, copies, cycle, this);
     // A new stick may be asked about its selector program again.
     connect(detector, &ScsiDriveDetector::driveDisappeared, this, [this] { selectorAsked = false; });
     connect(detector, &ScsiDriveDetector::driveStateChanged, this, [this] { selectorAsked = false; });
