@@ -415,24 +415,28 @@ void TestWindowWiring::closeDuringCopy()
     QCOMPARE(r.boxes.titles(), (QStringList { "Stop copying?", "Stop copying?", "Copy not stopped" }));
 }
 
-// One stick: no chooser. A second plugged in: the chooser names both; the second chosen is
-// listed and remembered; while a copy runs the choice waits; unplugged, the first is listed.
+// One stick: no chooser. A second plugged in: the chooser names both and the stick shown stays;
+// the second chosen is listed and remembered; while a copy runs the choice waits; unplugged,
+// the first is listed.
 void TestWindowWiring::severalSticks()
 {
     Rig r({ "a.iso" });
     QVERIFY(r.start());
     auto *chooser = r.get<QComboBox>("stickChooser");
     QVERIFY(chooser && !r.shown("stickChooser"));
-    const QString second = r.sys.addDiscwand(QStringLiteral("sdc"));
+    // The second comes first among the disks; the stick shown stays.
+    const QString second = r.sys.addDiscwand(QStringLiteral("sda"));
     TreeRows::lay(second, { "b.iso", "config/wandmenu.bin" });
     QVERIFY(QTest::qWaitFor([&] { return r.shown("stickChooser"); }));
     QCOMPARE(chooser->count(), 2);
-    QCOMPARE(chooser->currentIndex(), 0);
+    QCOMPARE(chooser->currentIndex(), 1);
+    r.w->buildIsoList();
+    QCOMPARE(TreeRows::dump(r.tree), QStringList { "a.iso" });
 
-    emit chooser->activated(1);
+    emit chooser->activated(0);
     QVERIFY(QTest::qWaitFor([&] { return TreeRows::dump(r.tree) == QStringList { "b.iso" }; }));
     QVERIFY(TestEnv::waitForReady(r.w->scanCycle()));
-    QCOMPARE(QSettings().value("stick").toString(), chooser->itemData(1).toString());
+    QCOMPARE(QSettings().value("stick").toString(), chooser->itemData(0).toString());
 
     r.queue({ r.gated("held.iso") });
     QVERIFY(QTest::qWaitFor([&] { return !chooser->isEnabled(); }));

@@ -1,6 +1,8 @@
 // The copies under way belong to the stick they were started on, so the choice waits while
-// they run. A drive that comes or goes beside the stick shown is looked for at once: the list
-// must name the sticks that are there, not those of the last Refresh.
+// they run, and while they run no other stick takes the place of one that went: the queue must
+// find its stick gone, not write the rest of its batch elsewhere. The stick shown stays shown
+// when another is plugged in. A drive that comes or goes beside it is looked for at once: the
+// list must name the sticks that are there, not those of the last Refresh.
 #include "ui/stickchooser.h"
 
 #include "copy/copyprogress.h"
@@ -32,8 +34,8 @@ StickChooser::StickChooser(QBoxLayout *layout, ScsiDriveDetector *detector, cons
     box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     box->hide();
     layout->insertWidget(0, box);
+    pinned = QSettings().value(settingsKey).toString();
     copiesChanged();
-    detector->setWanted(QSettings().value(settingsKey).toString(), true);
     connect(detector, &ScsiDriveDetector::refreshComplete, this, &StickChooser::refill);
     connect(detector, &ScsiDriveDetector::drivesChanged, this, [this] {
         // The stick shown going away is the scan cycle's own business.
@@ -50,6 +52,10 @@ void StickChooser::refill()
 {
     const QList<Discwand> sticks = detector->sticks();
     const QString current = detector->discwand().volume();
+    if (!current.isEmpty() && current != pinned) {
+        pinned = current;
+        follow();
+    }
     const QSignalBlocker blocker(box);
     box->clear();
     for (const Discwand &stick : sticks) {
@@ -72,14 +78,30 @@ void StickChooser::choose(int index)
     if (serial.isEmpty() || serial == detector->discwand().volume())
         return;
     QSettings().setValue(settingsKey, serial);
-    detector->setWanted(serial, true);
+    pinned = serial;
+    follow();
     if (cycle->isReady())
         emit cycle->refreshRequested();
 }
 
+bool StickChooser::copying() const
+{
+    return copies->count() > 0 || !copies->copyingName().isEmpty();
+}
+
+void StickChooser::follow()
+{
+    detector->setWanted(pinned, !copying());
+}
+
 void StickChooser::copiesChanged()
 {
-    const bool busy = copies->count() > 0 || !copies->copyingName().isEmpty();
+    const bool busy = copying();
+    follow();
+    // A batch ended by its stick going: another one plugged in may be shown now.
+    if (!busy && detector->drivePath().isEmpty() && !detector->sticks().isEmpty()
+        && cycle->isReady())
+        emit cycle->refreshRequested();
     box->setEnabled(!busy);
     box->setToolTip(busy ? tr("The copies under way go to this discwand: choose another one "
                               "once they are done.")

@@ -23,9 +23,14 @@ private:
     void refill();
     void choose(int index);
     void copiesChanged();
+    bool copying() const;
+    // Hands the stick to show to the detector.
+    void follow();
 
     QComboBox *box;
     ScsiDriveDetector *detector;
     const CopyQueue *copies;
     ScanCycle *cycle;
+    // The serial of the stick shown (or remembered): kept while it is plugged in.
+    QString pinned;
 };
