@@ -54,6 +54,8 @@ ExitStatus CopyCommand::run(const QCommandLineParser &parser, const QStringList 
     const bool skip = parser.isSet(QStringLiteral("skip-existing"));
     if (overwrite && skip)
         return usage(tr("--overwrite and --skip-existing exclude each other."));
+    if (parser.isSet(QStringLiteral("all-sticks")) && StickSession::isNamed())
+        return usage(tr("--stick and --all-sticks exclude each other."));
 
     // Whatever names a place off the stick is refused before anything is looked at.
     const QString to = parser.value(QStringLiteral("to"));

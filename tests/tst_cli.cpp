@@ -123,6 +123,8 @@ void TestCli::commands_data()
         "Usage: \\S+ copy \\[options\\] FILE.*--overwrite.*", "^$");
     row("copy: both flags", { "copy", "SRC/new.iso", "--overwrite", "--skip-existing" }, "rw", 2,
         "", "exclude each other");
+    row("copy: one stick and all", { "copy", "SRC/new.iso", "--all-sticks", "--stick", "x" }, "rw",
+        2, "", "--stick and --all-sticks exclude");
     row("wait: no number", { "wait", "--timeout", "soon" }, "none", 2, "", "seconds");
     row("status: none", { "status" }, "none", 3, "", "No discwand found");
     row("list: none", { "list" }, "none", 3, "", "No discwand found");
