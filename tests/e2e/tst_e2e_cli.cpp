@@ -53,6 +53,7 @@ private slots:
     void readmeScript();
     void noRoomThenInterrupted();
     void allSticks();
+    void allSticksOneGoes();
 
 private:
     QTemporaryDir sources;
@@ -179,4 +180,37 @@ void TestE2eCli::allSticks()
         VERIFY_CLEAN(*stick);
         QCOMPARE(FatImage(stick->image()).read("/tools/memtest.iso"), bytes);
     }
+}
+
+// One of the two pulled out in the middle: its copy fails, the other's is whole.
+void TestE2eCli::allSticksOneGoes()
+{
+    const QString image = sources.filePath("big.iso");
+    const QByteArray bytes = writeSource(image, 24 * 1024 * 1024, true);
+    SimStick first(SimStick::Options { 64, true, false });
+    REQUIRE_STICK(first);
+    SimStick second(SimStick::Options { 64, true, false, "SECOND", "sdy" }, first);
+    QVERIFY2(second.isValid(), qPrintable(second.error()));
+    QVERIFY(first.plug() && second.plug());
+
+    QProcess copy;
+    copy.start(DISCSHELF_CLI, { "copy", "--all-sticks", "--no-verify", image });
+    const QRegularExpression underWay(QRegularExpression::escape(second.deviceRoot().chopped(1))
+                                      + ": big.iso: [0-9.]+ MB of");
+    QString err;
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            err += QString::fromUtf8(copy.readAllStandardError());
+            return err.contains(underWay);
+        },
+        60000));
+    QVERIFY(second.unplug(true));
+    QVERIFY(finished(copy));
+    err += QString::fromUtf8(copy.readAllStandardError());
+    QVERIFY2(copy.exitCode() == 3, qPrintable(err));
+    QCOMPARE(QString::fromUtf8(copy.readAllStandardOutput()), first.deviceRoot() + "big.iso\n");
+
+    QVERIFY(first.unplug());
+    VERIFY_CLEAN(first);
+    QCOMPARE(FatImage(first.image()).read("/big.iso"), bytes);
 }
