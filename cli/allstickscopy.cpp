@@ -69,6 +69,8 @@ ExitStatus AllSticksCopy::exec()
     if (const ExitStatus found = session.find(false, true); found != ExitStatus::Done)
         return found;
 
+    // Watched before the first copy starts, so that Ctrl+C always goes through the queues.
+    InterruptWatch watch;
     std::vector<StickCopy> copies;
     for (const Discwand &stick : session.detector().sticks()) {
         StickCopy copy;
@@ -111,7 +113,6 @@ ExitStatus AllSticksCopy::exec()
                 return false;
         return true;
     };
-    InterruptWatch watch;
     QObject::connect(&watch, &InterruptWatch::interrupted, &loop, [&](int signalNumber) {
         CliOutput::note(tr("Stopping the copies (press Ctrl+C again to quit at once)..."));
         for (StickCopy &copy : copies)
