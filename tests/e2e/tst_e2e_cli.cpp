@@ -1,7 +1,7 @@
 // The command-line program end to end on a simulated discwand: the README's script run as it
 // stands (wait, copy with verification, load, status, check), an image larger than the stick,
-// Ctrl+C in the middle of a copy and one batch onto two sticks at once; each volume then checked
-// unplugged with fsck.fat and mtools.
+// Ctrl+C in the middle of a copy and one batch onto two sticks at once (also with one pulled out
+// on the way); each volume then checked unplugged with fsck.fat and mtools.
 #include "e2echecks.h"
 
 #include <QFile>
