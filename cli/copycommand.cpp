@@ -2,6 +2,7 @@
 // plan says what the stick takes; then the batch runs.
 #include "cli/copycommand.h"
 
+#include "cli/allstickscopy.h"
 #include "cli/clioutput.h"
 #include "cli/copyrun.h"
 #include "cli/flagprompts.h"
@@ -38,6 +39,9 @@ void CopyCommand::describe(QCommandLineParser &parser) const
         { QStringLiteral("overwrite"), tr("Replace images already on the discwand.") });
     parser.addOption(
         { QStringLiteral("skip-existing"), tr("Pass over images already on the discwand.") });
+    parser.addOption({ QStringLiteral("all-sticks"),
+                       tr("Copy to every discwand plugged in, all at once; the exit status is the "
+                          "worst of theirs.") });
     parser.addOption({ QStringLiteral("no-verify"),
                        tr("Do not read each copy back to compare it with its source.") });
 }
@@ -50,6 +54,8 @@ ExitStatus CopyCommand::run(const QCommandLineParser &parser, const QStringList 
     const bool skip = parser.isSet(QStringLiteral("skip-existing"));
     if (overwrite && skip)
         return usage(tr("--overwrite and --skip-existing exclude each other."));
+    if (parser.isSet(QStringLiteral("all-sticks")) && StickSession::isNamed())
+        return usage(tr("--stick and --all-sticks exclude each other."));
 
     // Whatever names a place off the stick is refused before anything is looked at.
     const QString to = parser.value(QStringLiteral("to"));
@@ -68,46 +74,28 @@ ExitStatus CopyCommand::run(const QCommandLineParser &parser, const QStringList 
         files << QDir::cleanPath(info.absoluteFilePath());
     }
 
+    const FlagPrompts::Existing existing = overwrite ? FlagPrompts::Existing::Overwrite
+        : skip                                       ? FlagPrompts::Existing::Skip
+                                                     : FlagPrompts::Existing::Refuse;
+    const bool verify = !parser.isSet(QStringLiteral("no-verify"));
+    if (parser.isSet(QStringLiteral("all-sticks")))
+        return AllSticksCopy(to, files, existing, verify).exec();
+
     StickSession stick;
     if (const ExitStatus found = stick.findWritable(); found != ExitStatus::Done)
         return found;
 
-    if (stick.detector().discwand().filePath(to).isEmpty()) {
-        CliOutput::error(tr("%1 leads off the discwand: through a link, or onto another disk "
-                            "mounted there.")
-                             .arg(to));
-        return ExitStatus::Refused;
-    }
-
-    const std::atomic<bool> never { false };
-    // A drop's last item comes first; a command line copies, and counts the room, in the order
-    // the files were named.
-    QStringList lastFirst(files.crbegin(), files.crend());
-    const DropAdmission::Plan plan
-        = *DropAdmission::plan(stick.root(), DeviceFolder(to), lastFirst, never);
-    // A file found in a folder that is no image is passed over; one named is refused.
-    const QSet<QString> named(files.cbegin(), files.cend());
+    FlagPrompts prompts(existing);
     int refused = 0;
-    for (const DropAdmission::Item &item : plan.items) {
-        if (item.kind != DropAdmission::Item::Kind::NotImage)
-            continue;
-        if (named.contains(item.sourceFile)) {
-            ++refused;
-            CliOutput::error(tr("%1 is left out: it is no ISO image.").arg(item.sourceFile));
-        } else {
-            CliOutput::note(tr("%1 is no ISO image; passed over.").arg(item.sourceFile));
-        }
-    }
-    FlagPrompts prompts(overwrite  ? FlagPrompts::Existing::Overwrite
-                            : skip ? FlagPrompts::Existing::Skip
-                                   : FlagPrompts::Existing::Refuse);
-    const QList<CopyEntry> accepted
-        = DropAdmission::decide(plan, prompts).value_or(QList<CopyEntry>());
-    refused += prompts.refusals();
+    std::optional<QList<CopyEntry>> admitted
+        = admit(stick.detector().discwand(), to, files, prompts, &refused, QString());
+    if (!admitted)
+        return ExitStatus::Refused;
+    const QList<CopyEntry> accepted = *admitted;
 
     ExitStatus status = ExitStatus::Done;
     if (!accepted.isEmpty()) {
-        CopyRun batch(stick.detector(), !parser.isSet(QStringLiteral("no-verify")));
+        CopyRun batch(stick.detector(), verify);
         status = batch.exec(accepted);
     } else if (refused == 0 && prompts.withoutRoom() == 0) {
         CliOutput::note(tr("Nothing to copy."));
@@ -115,6 +103,45 @@ ExitStatus CopyCommand::run(const QCommandLineParser &parser, const QStringList 
     if (status != ExitStatus::Done)
         return status;
     return prompts.withoutRoom() > 0 ? ExitStatus::NoRoom
-        : refused > 0                 ? ExitStatus::Refused
-                                      : ExitStatus::Done;
+        : refused > 0                ? ExitStatus::Refused
+                                     : ExitStatus::Done;
+}
+
+std::optional<QList<CopyEntry>> CopyCommand::admit(const Discwand &stick, const QString &to,
+                                                   const QStringList &files, FlagPrompts &prompts,
+                                                   int *refused, const QString &tag)
+{
+    const auto tagged = [&tag](const QString &text) {
+        return tag.isEmpty() ? text : tag + QStringLiteral(": ") + text;
+    };
+    if (stick.filePath(to).isEmpty()) {
+        CliOutput::error(tagged(tr("%1 leads off the discwand: through a link, or onto another "
+                                   "disk mounted there.")
+                                    .arg(to)));
+        return std::nullopt;
+    }
+
+    const std::atomic<bool> never { false };
+    // A drop's last item comes first; a command line copies, and counts the room, in the order
+    // the files were named.
+    const QStringList lastFirst(files.crbegin(), files.crend());
+    const DropAdmission::Plan plan
+        = *DropAdmission::plan(stick.root(), DeviceFolder(to), lastFirst, never);
+    // A file found in a folder that is no image is passed over; one named is refused.
+    const QSet<QString> named(files.cbegin(), files.cend());
+    for (const DropAdmission::Item &item : plan.items) {
+        if (item.kind != DropAdmission::Item::Kind::NotImage)
+            continue;
+        if (named.contains(item.sourceFile)) {
+            ++*refused;
+            CliOutput::error(
+                tagged(tr("%1 is left out: it is no ISO image.").arg(item.sourceFile)));
+        } else {
+            CliOutput::note(tagged(tr("%1 is no ISO image; passed over.").arg(item.sourceFile)));
+        }
+    }
+    const QList<CopyEntry> accepted
+        = DropAdmission::decide(plan, prompts).value_or(QList<CopyEntry>());
+    *refused += prompts.refusals();
+    return accepted;
 }

@@ -3,11 +3,20 @@
 #include "cli/copyrun.h"
 
 #include "cli/clioutput.h"
+#include "cli/interruptwatch.h"
 #include "copy/copyerror.h"
 #include "copy/copyprogress.h"
+#include "detect/scsidrivedetector.h"
 
 CopyRun::CopyRun(const ScsiDriveDetector &detector, bool verify)
-    : queue(&detector)
+    : CopyRun(detector, verify, QString())
+{ }
+
+CopyRun::CopyRun(const ScsiDriveDetector &detector, bool verify, const QString &tag)
+    : detector(detector)
+    , queue(&detector)
+    , line(tag.isEmpty() ? ProgressLine() : ProgressLine(false))
+    , tag(tag)
     , verify(verify)
 {
     queue.setVerify(verify);
@@ -17,27 +26,39 @@ CopyRun::CopyRun(const ScsiDriveDetector &detector, bool verify)
     connect(&queue, &CopyQueue::verifyProgress, this,
             [this](int value, int total) { line.verifying(total > 0 ? value * 100 / total : 0); });
     connect(&queue, &CopyQueue::batchCopied, this,
-            [](int images, int total, qint64 bytes, qint64 ms, const QStringList &failures) {
-                CliOutput::note(CopyProgress::summary(images, total, bytes, ms, failures)
-                                + QLatin1Char('.'));
+            [this](int images, int total, qint64 bytes, qint64 ms, const QStringList &failures) {
+                CliOutput::note(tagged(CopyProgress::summary(images, total, bytes, ms, failures)
+                                       + QLatin1Char('.')));
             });
     connect(&queue, &CopyQueue::finished, this, &CopyRun::done);
     connect(&queue, &CopyQueue::failed, this, &CopyRun::failed);
     connect(&queue, &CopyQueue::stopped, this, &CopyRun::stopped);
     connect(&queue, &CopyQueue::changed, this, [this] {
         if (isOver())
-            loop.quit();
+            emit over();
     });
-    connect(&watch, &InterruptWatch::interrupted, this, &CopyRun::interrupted);
 }
 
 ExitStatus CopyRun::exec(const QList<CopyEntry> &entries)
 {
-    queue.add(entries);
+    InterruptWatch watch;
+    connect(&watch, &InterruptWatch::interrupted, this, &CopyRun::interrupt);
+    connect(this, &CopyRun::over, &loop, &QEventLoop::quit);
+    start(entries);
     // The batch may be over before the loop runs: a stick gone before the first file.
     if (!isOver())
         loop.exec();
     return status;
+}
+
+void CopyRun::start(const QList<CopyEntry> &entries)
+{
+    queue.add(entries);
+}
+
+QString CopyRun::tagged(const QString &text) const
+{
+    return tag.isEmpty() ? text : tag + QStringLiteral(": ") + text;
 }
 
 bool CopyRun::isOver() const
@@ -55,19 +76,21 @@ void CopyRun::settle(ExitStatus next)
 void CopyRun::started(const QString &name)
 {
     copyingPath = queue.pendingPaths().value(0);
-    line.start(name);
+    line.start(tagged(name));
 }
 
 void CopyRun::done()
 {
     const QString name = queue.copyingName();
-    if (watch.received()) {
-        line.finish(tr("%1: stopped; the discwand keeps what it had.").arg(name));
+    if (interruptedBy != 0) {
+        line.finish(tagged(tr("%1: stopped; the discwand keeps what it had.").arg(name)));
     } else {
         ++copied;
-        line.finish(verify ? tr("%1: copied and verified.").arg(name)
-                           : tr("%1: copied.").arg(name));
-        CliOutput::data(copyingPath);
+        line.finish(tagged(verify ? tr("%1: copied and verified.").arg(name)
+                                  : tr("%1: copied.").arg(name)));
+        // Beside other sticks a path on the stick would not say which one holds it.
+        CliOutput::data(tag.isEmpty() ? copyingPath
+                                      : detector.drivePath().chopped(1) + copyingPath);
     }
     queue.next();
 }
@@ -75,7 +98,8 @@ void CopyRun::done()
 void CopyRun::failed(int code)
 {
     line.finish(QString());
-    CliOutput::error(tr("%1: copy failed: %2").arg(queue.copyingName(), CopyErrors::message(code)));
+    CliOutput::error(
+        tagged(tr("%1: copy failed: %2").arg(queue.copyingName(), CopyErrors::message(code))));
     switch (CopyError(code)) {
     case CopyError::DeviceGone:
         settle(ExitStatus::NoDiscwand);
@@ -93,20 +117,24 @@ void CopyRun::failed(int code)
 void CopyRun::stopped(CopyQueue::Stop why)
 {
     if (why == CopyQueue::Stop::DeviceGone) {
-        CliOutput::error(tr("The discwand went away; the images not yet copied were left."));
+        CliOutput::error(
+            tagged(tr("The discwand went away; the images not yet copied were left.")));
         settle(ExitStatus::NoDiscwand);
     } else {
-        CliOutput::error(tr("The discwand became read-only; the images not yet copied were left."));
+        CliOutput::error(
+            tagged(tr("The discwand became read-only; the images not yet copied were left.")));
         settle(ExitStatus::ReadOnly);
     }
 }
 
-void CopyRun::interrupted(int signalNumber)
+void CopyRun::interrupt(int signalNumber)
 {
+    interruptedBy = signalNumber;
     status = ExitStatus(128 + signalNumber);
     line.finish(QString());
-    CliOutput::note(tr("Stopping the copy (press Ctrl+C again to quit at once)..."));
+    if (tag.isEmpty())
+        CliOutput::note(tr("Stopping the copy (press Ctrl+C again to quit at once)..."));
     queue.cancelAll();
     if (isOver())
-        loop.quit();
+        emit over();
 }

@@ -65,9 +65,10 @@ QList<Discwand> ScsiDriveDetector::sticks() const
     return found;
 }
 
-void ScsiDriveDetector::setWanted(const QString &stick)
+void ScsiDriveDetector::setWanted(const QString &stick, bool orFirst)
 {
     wanted = stick;
+    wantedOrFirst = orFirst;
 }
 
 bool ScsiDriveDetector::scan(QList<Discwand> *sticks, bool *quiet) const
@@ -145,9 +146,11 @@ void ScsiDriveDetector::forceRefresh()
         emit refreshComplete();
         return;
     }
-    const auto chosen = std::find_if(sticks.cbegin(), sticks.cend(), [this](const Discwand &stick) {
+    auto chosen = std::find_if(sticks.cbegin(), sticks.cend(), [this](const Discwand &stick) {
         return wanted.isEmpty() || stick.isCalled(wanted);
     });
+    if (chosen == sticks.cend() && wantedOrFirst)
+        chosen = sticks.cbegin();
     const bool isPresent = chosen != sticks.cend();
     if (isPresent) {
         currentVolume = chosen->volume();
@@ -165,6 +168,7 @@ void ScsiDriveDetector::forceRefresh()
 void ScsiDriveDetector::driveChanged(bool added, const QString &drive)
 {
     qCDebug(lcDetect) << drive << "was" << (added ? "added" : "removed");
+    emit drivesChanged();
     if (currentPath.isEmpty() && added) {
         emit youShouldRefreshNow();
     } else if (!added && drive == currentPath) {

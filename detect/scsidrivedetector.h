@@ -27,8 +27,9 @@ public:
     // Every stick the last pass found, in the order of their disks.
     QList<Discwand> sticks() const;
     // Which of several sticks a pass takes: one called so (serial, mount point or label); the
-    // first when empty.
-    void setWanted(const QString &stick);
+    // first when empty. With orFirst, the first also when none is called so (the window's
+    // choice, which outlives the stick chosen).
+    void setWanted(const QString &stick, bool orFirst = false);
     bool isWritable() const;
     // The volume wants a check of its file system; on Linux, it is mounted read-only though the
     // disk is writable, as the kernel does after finding errors.
@@ -59,6 +60,8 @@ signals:
     void driveDisappeared();
     void driveStateChanged(bool isPresent);
     void youShouldRefreshNow();
+    // A drive came or went, whichever it was: the set of sticks may have changed.
+    void drivesChanged();
 
 public slots:
     void forceRefresh();
@@ -83,6 +86,7 @@ private:
     QString currentVolume; // what tells the device's volume from another at the same place
     QList<Discwand> found;
     QString wanted;
+    bool wantedOrFirst = false;
     IWbemLocator *locator = nullptr;
     IWbemServices *services = nullptr;
 };

@@ -1,5 +1,6 @@
-// Shows the main window on a simulated discwand, drives it into its main states and saves a
-// PNG of each into the folder given on the command line. Run under Xvfb by docs/screenshots.sh.
+// Shows the main window on a simulated discwand (and a second one beside it for the chooser),
+// drives it into its main states and saves a PNG of each into the folder given on the command
+// line. Run under Xvfb by docs/screenshots.sh.
 #include "common/boxanswerer.h"
 #include "common/testenv.h"
 #include "simstick.h"
@@ -8,8 +9,10 @@
 #include "library/translations.h"
 #include "windowdriver.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
@@ -174,6 +177,24 @@ bool run(const QString &out)
     stick.setReadOnly(false);
     if (!shot)
         return failed(QStringLiteral("the read-only warning never showed"));
+
+    // A second stick plugged in: the chooser above the list, opened on both.
+    SimStick second(
+        SimStick::Options { 64, true, true, QStringLiteral("CLASSROOM"), QStringLiteral("sdy") },
+        stick);
+    if (!second.isValid() || !second.plug())
+        return failed(second.error());
+    auto *chooser = w.findChild<QComboBox *>(QStringLiteral("stickChooser"));
+    if (!QTest::qWaitFor([&] { return chooser->isVisible() && chooser->count() == 2; }, 10000)
+        || !app.waitForReady())
+        return failed(QStringLiteral("the chooser never showed"));
+    chooser->showPopup();
+    chooser->view()->setCurrentIndex(chooser->model()->index(chooser->currentIndex(), 0));
+    const bool chooserShot = shoot(w, out + QStringLiteral("/several.png"));
+    chooser->hidePopup();
+    if (!chooserShot || !second.unplug()
+        || !QTest::qWaitFor([&] { return chooser->isHidden(); }, 10000))
+        return failed(QStringLiteral("the second stick did not go"));
 
     // Eject on a stick no disk service manages: written out, and the user told what is left.
     auto *eject = w.findChild<QPushButton *>(QStringLiteral("btnEject"));

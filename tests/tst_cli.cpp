@@ -126,6 +126,8 @@ void TestCli::commands_data()
         "Usage: \\S+ copy \\[options\\] FILE.*--overwrite.*", "^$");
     row("copy: both flags", { "copy", "SRC/new.iso", "--overwrite", "--skip-existing" }, "rw", 2,
         "", "exclude each other");
+    row("copy: one stick and all", { "copy", "SRC/new.iso", "--all-sticks", "--stick", "x" }, "rw",
+        2, "", "--stick and --all-sticks exclude");
     row("wait: no number", { "wait", "--timeout", "soon" }, "none", 2, "", "seconds");
     row("status: none", { "status" }, "none", 3, "", "No discwand found");
     row("list: none", { "list" }, "none", 3, "", "No discwand found");
@@ -407,6 +409,22 @@ void TestCli::severalSticks()
     const Outcome second = runCli({ "status", "--stick", serials.value(1) });
     QVERIFY2(second.status == 0 && second.out.contains(b) && !second.out.contains(a),
              qPrintable(second.out + second.err));
+
+    // The same images onto both at once; then a read-only third is the worst outcome, and the
+    // others are copied to all the same.
+    const QByteArray image = read(sources.filePath("new.iso"));
+    const Outcome all = runCli({ "copy", "--all-sticks", sources.filePath("new.iso") });
+    QVERIFY2(all.status == 0, qPrintable(all.err));
+    QStringList copied = all.out.split('\n', Qt::SkipEmptyParts);
+    copied.sort(); // the two finish in either order
+    QCOMPARE(copied, (QStringList { a + "/new.iso", b + "/new.iso" }));
+    QVERIFY(read(a + "/new.iso") == image && read(b + "/new.iso") == image);
+    sys.addDiscwand(QStringLiteral("sdd"), true);
+    const Outcome withReadOnly
+        = runCli({ "copy", "--all-sticks", "--to", "more", sources.filePath("a.iso") });
+    QVERIFY2(withReadOnly.status == 4 && withReadOnly.err.contains("read-only"),
+             qPrintable(withReadOnly.err));
+    QVERIFY(read(a + "/more/a.iso") == "new a" && read(b + "/more/a.iso") == "new a");
 }
 
 void TestCli::getSelector_data()

@@ -13,14 +13,17 @@
 #include "ui/isotreewidget.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
-#include <QToolButton>
 #include <QTest>
+#include <QToolButton>
 
 #include <map>
 #include <memory>
@@ -108,6 +111,7 @@ private slots:
     void download();
     void closeDuringCopy();
     void repairAsksTheSwitch();
+    void severalSticks();
 };
 
 void TestWindowWiring::listingAndChoosing_data()
@@ -417,6 +421,41 @@ void TestWindowWiring::closeDuringCopy()
     r.boxes.answer(QMessageBox::Ok);
     QVERIFY(r.w->close());
     QCOMPARE(r.boxes.titles(), (QStringList { "Stop copying?", "Stop copying?", "Copy not stopped" }));
+}
+
+// One stick: no chooser. A second plugged in: the chooser names both and the stick shown stays;
+// the second chosen is listed and remembered; while a copy runs the choice waits; unplugged,
+// the first is listed.
+void TestWindowWiring::severalSticks()
+{
+    Rig r({ "a.iso" });
+    QVERIFY(r.start());
+    auto *chooser = r.get<QComboBox>("stickChooser");
+    QVERIFY(chooser && !r.shown("stickChooser"));
+    // The second comes first among the disks; the stick shown stays.
+    const QString second = r.sys.addDiscwand(QStringLiteral("sda"));
+    TreeRows::lay(second, { "b.iso", "config/wandmenu.bin" });
+    QVERIFY(QTest::qWaitFor([&] { return r.shown("stickChooser"); }));
+    QCOMPARE(chooser->count(), 2);
+    QCOMPARE(chooser->currentIndex(), 1);
+    r.w->buildIsoList();
+    QCOMPARE(TreeRows::dump(r.tree), QStringList { "a.iso" });
+
+    emit chooser->activated(0);
+    QVERIFY(QTest::qWaitFor([&] { return TreeRows::dump(r.tree) == QStringList { "b.iso" }; }));
+    QVERIFY(TestEnv::waitForReady(r.w->scanCycle()));
+    QCOMPARE(QSettings().value("stick").toString(), chooser->itemData(0).toString());
+
+    r.queue({ r.gated("held.iso") });
+    QVERIFY(QTest::qWaitFor([&] { return !chooser->isEnabled(); }));
+    r.w->cancelAllFileCopies();
+    r.gates.begin()->second->open();
+    QVERIFY(QTest::qWaitFor([&] { return chooser->isEnabled(); }));
+
+    r.sys.unmount(QDir::cleanPath(second));
+    QVERIFY(QTest::qWaitFor([&] { return TreeRows::dump(r.tree) == QStringList { "a.iso" }; }));
+    QVERIFY(QTest::qWaitFor([&] { return !r.shown("stickChooser"); }));
+    QSettings().remove("stick");
 }
 
 QTEST_MAIN(TestWindowWiring)

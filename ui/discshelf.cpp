@@ -14,6 +14,7 @@
 #include "ui/isotreewidget.h"
 #include "ui/scancycle.h"
 #include "ui/stickactions.h"
+#include "ui/stickchooser.h"
 #include "ui/stickoverview.h"
 
 #include <QCheckBox>
@@ -156,6 +157,7 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
         updateLoadIsoButton();
     });
     new CopyStatus(ui.lblCopyStatus, copies);
+    new StickChooser(ui.verticalLayout, detector, copies, cycle, this);
     // A new stick may be asked about its selector program again.
     connect(detector, &ScsiDriveDetector::driveDisappeared, this, [this] { selectorAsked = false; });
     connect(detector, &ScsiDriveDetector::driveStateChanged, this, [this] { selectorAsked = false; });

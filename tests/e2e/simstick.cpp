@@ -15,7 +15,7 @@ QString toolPath()
 QString SimStick::unavailableReason()
 {
     QProcess p;
-    p.start(toolPath(), {QStringLiteral("check")});
+    p.start(toolPath(), { QStringLiteral("check") });
     if (!p.waitForFinished(30000))
         return QStringLiteral("tools/discwand-sim could not be run");
     if (p.exitCode() == 0)
@@ -25,31 +25,43 @@ QString SimStick::unavailableReason()
 
 SimStick::SimStick(const Options &options)
 {
+    create(options, {});
+}
+
+SimStick::SimStick(const Options &options, const SimStick &first)
+{
+    create(options, { QStringLiteral("--beside"), first.dir });
+}
+
+void SimStick::create(const Options &options, const QStringList &more)
+{
     // A blank in the path keeps the mount table's escaping honest.
     dir = base.path() + QStringLiteral("/sim stick");
-    QStringList args{QStringLiteral("create"), dir, QStringLiteral("--size"),
-                     QString::number(options.sizeMb)};
+    QStringList args { QStringLiteral("create"),  dir,
+                       QStringLiteral("--size"),  QString::number(options.sizeMb),
+                       QStringLiteral("--label"), options.label,
+                       QStringLiteral("--disk"),  options.disk };
     if (!options.wandmenu)
         args << QStringLiteral("--no-wandmenu");
     if (!options.samples)
         args << QStringLiteral("--empty");
-    valid = run(args);
+    valid = run(args + more);
 }
 
 SimStick::~SimStick()
 {
     if (valid)
-        run({QStringLiteral("destroy"), dir});
+        run({ QStringLiteral("destroy"), dir });
 }
 
 bool SimStick::plug()
 {
-    return run({QStringLiteral("plug"), dir});
+    return run({ QStringLiteral("plug"), dir });
 }
 
 bool SimStick::unplug(bool yank)
 {
-    QStringList args{QStringLiteral("unplug"), dir};
+    QStringList args { QStringLiteral("unplug"), dir };
     if (yank)
         args << QStringLiteral("--yank");
     return run(args);
@@ -57,7 +69,8 @@ bool SimStick::unplug(bool yank)
 
 bool SimStick::setReadOnly(bool on)
 {
-    return run({QStringLiteral("readonly"), dir, on ? QStringLiteral("on") : QStringLiteral("off")});
+    return run(
+        { QStringLiteral("readonly"), dir, on ? QStringLiteral("on") : QStringLiteral("off") });
 }
 
 bool SimStick::run(const QStringList &args)

@@ -9,17 +9,24 @@
 class SimStick
 {
 public:
-    struct Options {
+    struct Options
+    {
         int sizeMb = 64;
         bool wandmenu = true; // config/wandmenu.bin present
-        bool samples = true;  // sample images and folders present
+        bool samples = true; // sample images and folders present
+        QString label = QStringLiteral("DISCWAND");
+        QString disk = QStringLiteral("sdz"); // sdq..sdz, one for each stick of a computer
     };
 
     // Why no stick can be simulated on this computer (no FUSE, no fusefat), or empty.
     static QString unavailableReason();
 
     explicit SimStick(const Options &options);
-    SimStick() : SimStick(Options{}) {}
+    SimStick()
+        : SimStick(Options {})
+    { }
+    // A second stick on the computer of first: it shares first's system description.
+    SimStick(const Options &options, const SimStick &first);
     ~SimStick();
     SimStick(const SimStick &) = delete;
     SimStick &operator=(const SimStick &) = delete;
@@ -38,6 +45,7 @@ public:
     bool setReadOnly(bool on);
 
 private:
+    void create(const Options &options, const QStringList &more);
     bool run(const QStringList &args);
 
     QTemporaryDir base;

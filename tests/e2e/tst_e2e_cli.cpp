@@ -1,6 +1,7 @@
 // The command-line program end to end on a simulated discwand: the README's script run as it
 // stands (wait, copy with verification, load, status, check), an image larger than the stick,
-// and Ctrl+C in the middle of a copy; each volume then checked unplugged with fsck.fat and mtools.
+// Ctrl+C in the middle of a copy and one batch onto two sticks at once (also with one pulled out
+// on the way); each volume then checked unplugged with fsck.fat and mtools.
 #include "e2echecks.h"
 
 #include <QFile>
@@ -51,6 +52,8 @@ private slots:
     void cleanup() { qunsetenv("DISCSHELF_SYSROOT"); }
     void readmeScript();
     void noRoomThenInterrupted();
+    void allSticks();
+    void allSticksOneGoes();
 
 private:
     QTemporaryDir sources;
@@ -153,3 +156,64 @@ void TestE2eCli::noRoomThenInterrupted()
 
 QTEST_GUILESS_MAIN(TestE2eCli)
 #include "tst_e2e_cli.moc"
+
+void TestE2eCli::allSticks()
+{
+    const QString image = sources.filePath("memtest.iso");
+    const QByteArray bytes = writeSource(image, 2500000, true);
+    SimStick first(SimStick::Options { 40, true, false });
+    REQUIRE_STICK(first);
+    SimStick second(SimStick::Options { 40, true, false, "SECOND", "sdy" }, first);
+    QVERIFY2(second.isValid(), qPrintable(second.error()));
+    QVERIFY(first.plug() && second.plug());
+
+    QProcess copy;
+    copy.start(DISCSHELF_CLI, { "copy", "--all-sticks", "--to", "tools", image });
+    QVERIFY(finished(copy));
+    const QByteArray err = copy.readAllStandardError();
+    QVERIFY2(copy.exitStatus() == QProcess::NormalExit && copy.exitCode() == 0, err.constData());
+    for (const SimStick *stick : { &first, &second })
+        QVERIFY2(
+            err.contains(
+                (stick->deviceRoot().chopped(1) + ": memtest.iso: copied and verified").toUtf8()),
+            err.constData());
+
+    QVERIFY(second.unplug() && first.unplug());
+    for (const SimStick *stick : { &first, &second }) {
+        VERIFY_CLEAN(*stick);
+        QCOMPARE(FatImage(stick->image()).read("/tools/memtest.iso"), bytes);
+    }
+}
+
+// One of the two pulled out in the middle: its copy fails, the other's is whole.
+void TestE2eCli::allSticksOneGoes()
+{
+    const QString image = sources.filePath("big.iso");
+    const QByteArray bytes = writeSource(image, 24 * 1024 * 1024, true);
+    SimStick first(SimStick::Options { 64, true, false });
+    REQUIRE_STICK(first);
+    SimStick second(SimStick::Options { 64, true, false, "SECOND", "sdy" }, first);
+    QVERIFY2(second.isValid(), qPrintable(second.error()));
+    QVERIFY(first.plug() && second.plug());
+
+    QProcess copy;
+    copy.start(DISCSHELF_CLI, { "copy", "--all-sticks", "--no-verify", image });
+    const QRegularExpression underWay(QRegularExpression::escape(second.deviceRoot().chopped(1))
+                                      + ": big.iso: [0-9.]+ MB of");
+    QString err;
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            err += QString::fromUtf8(copy.readAllStandardError());
+            return err.contains(underWay);
+        },
+        60000));
+    QVERIFY(second.unplug(true));
+    QVERIFY(finished(copy));
+    err += QString::fromUtf8(copy.readAllStandardError());
+    QVERIFY2(copy.exitCode() == 3, qPrintable(err));
+    QCOMPARE(QString::fromUtf8(copy.readAllStandardOutput()), first.deviceRoot() + "big.iso\n");
+
+    QVERIFY(first.unplug());
+    VERIFY_CLEAN(first);
+    QCOMPARE(FatImage(first.image()).read("/big.iso"), bytes);
+}
