@@ -49,9 +49,10 @@ CopyQueue::~CopyQueue()
     }
     // A thread object destroyed while its thread runs takes the program down; a copy stuck for
     // good is left to end with it.
+    // The list itself is never destroyed, so the objects stay reachable to the very end.
     thread->setParent(nullptr);
-    static QList<QObject *> abandoned;
-    abandoned << thread << worker;
+    static auto *const leftRunning = new QList<QObject *>;
+    *leftRunning << thread << worker;
 }
 
 bool CopyQueue::shutDown(int quietMs)
