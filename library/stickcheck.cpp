@@ -23,7 +23,8 @@ QList<StickProblem> StickCheck::find(const IsoListing &listing, const StickStatu
     QList<StickProblem> found;
     for (const Leftover &left : listing.leftovers) {
         if (left.busy)
-            found.append({ K::CopyUnderWay, left.path, tr("%1: a copy is under way").arg(left.path) });
+            found.append({ K::CopyUnderWay, left.path, tr("%1: a copy is under way").arg(left.path),
+                           left.size });
         else
             found.append({ K::Leftover, left.path,
                            tr("%1 was left by an interrupted copy").arg(left.path), left.size });
@@ -38,7 +39,8 @@ QList<StickProblem> StickCheck::find(const IsoListing &listing, const StickStatu
             found.append({ K::DoubledImage, row.imagePath(),
                            tr("%1 is stored both as one file and as numbered parts; delete the "
                               "one that is not wanted")
-                               .arg(row.imagePath()) });
+                               .arg(row.imagePath()),
+                           row.size });
         if (row.partsBroken)
             found.append({ K::BrokenImage, row.devicePath,
                            tr("%1 has parts missing or of the wrong size").arg(row.imagePath()),
@@ -47,12 +49,13 @@ QList<StickProblem> StickCheck::find(const IsoListing &listing, const StickStatu
             found.append({ K::WillNotBoot, row.devicePath,
                            (row.info.iso9660 ? tr("%1 has no boot record: it will not boot")
                                              : tr("%1 is no ISO 9660 image: it will not boot"))
-                               .arg(row.imagePath()) });
+                               .arg(row.imagePath()),
+                           row.size, row.files });
     }
     if (!bootFound)
-        found.append({ K::BootImageMissing, status.bootImage,
-                       tr("The discwand is set to boot %1, which is not on it")
-                           .arg(status.bootImage) });
+        found.append(
+            { K::BootImageMissing, status.bootImage,
+              tr("The discwand is set to boot %1, which is not on it").arg(status.bootImage) });
     // Repairing a FAT volume is fsck.fat's job, on the unmounted stick.
     if (status.present && status.mountReadOnly)
         found.append({ K::FileSystemErrors, QStringLiteral("/"),

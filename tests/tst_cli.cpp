@@ -302,6 +302,10 @@ void TestCli::check_data()
     QTest::newRow("no repair for a lost boot image")
         << QStringList { "boot:/gone.iso" } << QStringList { "check", "--repair" } << 8
         << "set to boot /gone.iso" << QStringList();
+    QTest::newRow("json sizes") << QStringList { "plain:d/p.iso", "boot:/gone.iso" }
+                                << QStringList { "check", "--json" } << 8
+                                << "\"/d/p.iso\",[^}]*\"size\": 2048,.*\"size\": null"
+                                << QStringList();
 }
 
 void TestCli::check()
@@ -322,6 +326,8 @@ void TestCli::check()
     for (QString &file : files) {
         if (file.startsWith("boot:"))
             put(root + "config/iso_filename.txt", file.mid(5).toLatin1());
+        else if (file.startsWith("plain:") && file.remove(0, 6).size() > 0)
+            put(root + file, QByteArray(2048, 'p'));
         else if (file.startsWith("lock:") && file.remove(0, 5).size() > 0)
             QVERIFY(locks.emplace_back().take(root + file));
         else
@@ -353,9 +359,8 @@ void TestCli::copyUnderWayIsNoLeftover()
     QProcess copy;
     copy.start(QStringLiteral(DISCSHELF_CLI), { "copy", "--no-verify", image });
     QVERIFY(copy.waitForStarted());
-    const auto hidden = [&] {
-        return QDir(root).entryList({ ".discshelf-*" }, QDir::Files | QDir::Hidden);
-    };
+    const auto hidden
+        = [&] { return QDir(root).entryList({ ".discshelf-*" }, QDir::Files | QDir::Hidden); };
     QElapsedTimer waited;
     waited.start();
     while (hidden().isEmpty() && !QFile::exists(root + "big.iso") && waited.elapsed() < 60000)
