@@ -44,7 +44,9 @@ struct StickProblem
 class StickCheck
 {
 public:
-    static QList<StickProblem> find(const IsoListing &listing, const StickStatus &status);
+    // kept: images the user chose to keep though they will not boot, paths from the device root.
+    static QList<StickProblem> find(const IsoListing &listing, const StickStatus &status,
+                                    const QStringList &kept = {});
     // Removes a leftover (a copy whose journal was written is seen through instead) or the
     // numbered parts of a broken image, those the problem names and no other file. False when
     // something could not go.

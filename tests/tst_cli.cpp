@@ -290,7 +290,8 @@ void TestCli::check_data()
     QTest::newRow("sound") << QStringList() << QStringList { "check" } << 0 << "^$"
                            << QStringList();
     QTest::newRow("problems") << left << QStringList { "check" } << 8
-                              << "interrupted copy\n.*b.iso has parts missing" << QStringList();
+                              << "interrupted copy\n.*Parts of /linux/b.iso missing: b.iso.1"
+                              << QStringList();
     QTest::newRow("repaired") << left << QStringList { "check", "--repair" } << 0
                               << "repaired: .*interrupted.*\nrepaired: .*b.iso" << left;
     QTest::newRow("read-only") << (left + QStringList { "ro" })
