@@ -135,6 +135,7 @@ qint64 CopyQueue::pendingBytes() const
 
 void CopyQueue::setVerify(bool on)
 {
+    verify = on;
     worker->setVerify(on);
 }
 

@@ -169,6 +169,10 @@
             <numerusform>; %n fehlgeschlagen: %1</numerusform>
         </translation>
     </message>
+    <message>
+        <source>checking the copy: %1 of %2</source>
+        <translation>Kopie wird geprüft: %1 von %2</translation>
+    </message>
 </context>
 <context>
     <name>CopyRun</name>
@@ -206,10 +210,6 @@
     <message>
         <source>%1: %2</source>
         <translation>%1: %2</translation>
-    </message>
-    <message>
-        <source>%1: checking the copy, %2%</source>
-        <translation>%1: Kopie wird geprüft, %2 %</translation>
     </message>
 </context>
 <context>
