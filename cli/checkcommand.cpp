@@ -79,12 +79,14 @@ ExitStatus CheckCommand::run(const QCommandLineParser &parser, const QStringList
             && StickCheck::remove(stick.root(), problem);
         left += repaired ? 0 : 1;
         if (json) {
-            found.append(QJsonObject { { QStringLiteral("kind"), kindName(problem) },
-                                       { QStringLiteral("path"), problem.path },
-                                       { QStringLiteral("text"), problem.text },
-                                       { QStringLiteral("size"), problem.size },
-                                       { QStringLiteral("repairable"), problem.canRemove() },
-                                       { QStringLiteral("repaired"), repaired } });
+            found.append(
+                QJsonObject { { QStringLiteral("kind"), kindName(problem) },
+                              { QStringLiteral("path"), problem.path },
+                              { QStringLiteral("text"), problem.text },
+                              { QStringLiteral("size"),
+                                problem.namesFiles() ? QJsonValue(problem.size) : QJsonValue() },
+                              { QStringLiteral("repairable"), problem.canRemove() },
+                              { QStringLiteral("repaired"), repaired } });
         } else {
             CliOutput::data(repaired ? tr("repaired: %1").arg(problem.text) : problem.text);
         }

@@ -15,16 +15,35 @@ QString tr(const char *text)
 
 } // namespace
 
-void CopyProgress::start(qint64 total, qint64 atMs)
+void CopyProgress::start(qint64 total, qint64 atMs, bool readBack)
 {
     bytesTotal = total;
-    bytesDone = 0;
+    bytesDone = bytesChecked = 0;
+    this->readBack = readBack;
+    checking = false;
     samples = { { atMs, 0 } };
+}
+
+void CopyProgress::check(qint64 done, qint64 atMs)
+{
+    if (!checking) {
+        // Reading goes at a speed of its own: it is timed afresh.
+        checking = true;
+        bytesDone = bytesTotal;
+        samples = { { atMs, 0 } };
+    }
+    bytesChecked = done;
+    sample(done, atMs);
 }
 
 void CopyProgress::update(qint64 done, qint64 atMs)
 {
     bytesDone = done;
+    sample(done, atMs);
+}
+
+void CopyProgress::sample(qint64 done, qint64 atMs)
+{
     samples.append({ atMs, done });
     while (samples.size() > 2 && samples.at(1).first <= atMs - windowMs)
         samples.removeFirst();
@@ -46,7 +65,11 @@ qint64 CopyProgress::secondsLeft() const
     const double bytesPerSecond = speed();
     if (bytesPerSecond <= 0)
         return -1;
-    return qint64((bytesTotal - bytesDone) / bytesPerSecond + 0.5);
+    // The read-back is not timed before it starts; taken at the writing speed, which reading
+    // mostly beats, the time left errs long rather than jump up at the end of the writing.
+    const qint64 left = checking ? bytesTotal - bytesChecked
+                                 : bytesTotal - bytesDone + (readBack ? bytesTotal : 0);
+    return qint64(left / bytesPerSecond + 0.5);
 }
 
 QString CopyProgress::sizeText(qint64 bytes)
@@ -70,7 +93,9 @@ QString CopyProgress::durationText(qint64 seconds)
 
 QString CopyProgress::text() const
 {
-    QString line = tr("%1 of %2").arg(sizeText(bytesDone), sizeText(bytesTotal));
+    QString line = checking
+        ? tr("checking the copy: %1 of %2").arg(sizeText(bytesChecked), sizeText(bytesTotal))
+        : tr("%1 of %2").arg(sizeText(bytesDone), sizeText(bytesTotal));
     const double bytesPerSecond = speed();
     if (bytesPerSecond > 0)
         line += tr(", %1/s, %2 left")

@@ -136,6 +136,7 @@ qint64 CopyQueue::pendingBytes() const
 
 void CopyQueue::setVerify(bool on)
 {
+    verify = on;
     worker->setVerify(on);
 }
 

@@ -53,6 +53,7 @@ public:
     qint64 pendingBytes() const;
     // Whether copies are read back and compared; from the next copy on.
     void setVerify(bool on);
+    bool verifies() const { return verify; }
     int count() const { return int(queue.size()); }
     // The file handed to the worker and not yet reported; kept after the queue is emptied.
     QString copyingName() const { return copyingFile; }
@@ -89,6 +90,7 @@ private:
     QList<CopyEntry> queue;
     int current = 0;
     bool closed = false;
+    bool verify = false; // as the worker was last told
     bool abandoned = false;
     // When the worker last showed it moves (a chunk written or read back, a report), on a clock
     // started with the queue; set from the copy thread.

@@ -77,6 +77,30 @@ bool ImageSet::isBroken() const
     return false;
 }
 
+QStringList ImageSet::missingParts() const
+{
+    QStringList missing;
+    int expected = 0;
+    for (const Part &part : parts) {
+        // A number past any count of parts is a part out of place, not thousands missing.
+        for (; expected < part.number && expected < maxParts; ++expected)
+            missing << name + QLatin1Char('.') + QString::number(expected);
+        expected = part.number + 1;
+    }
+    return missing;
+}
+
+QStringList ImageSet::oddParts() const
+{
+    QStringList odd;
+    for (int i = 0; i < parts.size(); ++i) {
+        const qint64 size = parts.at(i).size, first = parts.first().size;
+        if (i + 1 == parts.size() ? size > qMax(first, partLimit) : size != first)
+            odd << parts.at(i).file;
+    }
+    return odd;
+}
+
 QStringList ImageSet::partFiles() const
 {
     QStringList files;

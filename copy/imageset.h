@@ -49,6 +49,10 @@ public:
     // Parts missing from the numbering, or of sizes no writer makes.
     bool isBroken() const;
     QStringList partFiles() const;
+    // What breaks a set: the names of parts absent below the highest, and the parts present
+    // whose size no writer gives them.
+    QStringList missingParts() const;
+    QStringList oddParts() const;
     qint64 partBytes() const;
     // Every file of the image: the single one and the parts.
     QStringList files() const;

@@ -25,6 +25,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
+#include <QTimer>
+#include <QToolButton>
 #include <cstdlib>
 #include <functional>
 
@@ -204,6 +206,38 @@ bool run(const QString &out)
             QTest::mouseClick(eject, Qt::LeftButton);
         }))
         return failed(QStringLiteral("the eject advice never showed"));
+
+    // Problems: an image that will not boot and a split image missing a part, marked in the
+    // list, and the menu saying what a click on each does.
+    const QString root = stick.deviceRoot();
+    QFile plain(root + QStringLiteral("linux/notes.iso"));
+    if (!plain.open(QIODevice::WriteOnly) || plain.write(QByteArray(64 * 1024, 'n')) < 0)
+        return failed(QStringLiteral("no image that will not boot"));
+    plain.close();
+    if (!QFile::copy(root + QStringLiteral("big.iso.0"), root + QStringLiteral("old.iso.0"))
+        || !QFile::copy(root + QStringLiteral("big.iso.1"), root + QStringLiteral("old.iso.2")))
+        return failed(QStringLiteral("no broken split image"));
+    w.buildIsoList();
+    if (!app.waitForRows({QStringLiteral("/linux/notes.iso"), QStringLiteral("/old.iso")}))
+        return failed(QStringLiteral("the problems never showed"));
+    app.reveal(QStringLiteral("/linux/notes.iso"));
+    auto *problems = w.findChild<QToolButton *>(QStringLiteral("btnProblems"));
+    bool problemsShot = false;
+    QTimer::singleShot(500, &w, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        menu->setActiveAction(menu->actions().value(1));
+        problemsShot = shoot(w, out + QStringLiteral("/problems.png"));
+        menu->close();
+    });
+    problems->showMenu();
+    if (!problemsShot)
+        return failed(QStringLiteral("the problems menu never showed"));
+    if (!showBoxBeside(w, out + QStringLiteral("/keep.png"), [&] {
+            problems->menu()->actions().value(0)->trigger();
+        }))
+        return failed(QStringLiteral("the question to delete or keep never showed"));
 
     w.close();
     stick.unplug();

@@ -1,6 +1,7 @@
 #include "library/stickcheck.h"
 
 #include "copy/copycommit.h"
+#include "copy/imageset.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,15 +16,33 @@ QString tr(const char *text)
     return QCoreApplication::translate("StickCheck", text);
 }
 
+// Names what breaks a split image, so the user knows which part to look for.
+QString brokenText(const QString &root, const IsoRow &row)
+{
+    const QFileInfo image(root + row.imagePath());
+    const ImageSet set = ImageSet::read(image.absolutePath(), image.fileName());
+    const QStringList missing = set.missingParts(), odd = set.oddParts();
+    if (!missing.isEmpty())
+        return QCoreApplication::translate("StickCheck", "Parts of %1 missing: %2")
+            .arg(row.imagePath(), missing.join(QStringLiteral(", ")));
+    if (!odd.isEmpty())
+        return QCoreApplication::translate("StickCheck", "Parts of %1 of the wrong size: %2")
+            .arg(row.imagePath(), odd.join(QStringLiteral(", ")));
+    return QCoreApplication::translate("StickCheck", "%1 has parts missing or of the wrong size")
+        .arg(row.imagePath());
+}
+
 } // namespace
 
-QList<StickProblem> StickCheck::find(const IsoListing &listing, const StickStatus &status)
+QList<StickProblem> StickCheck::find(const IsoListing &listing, const StickStatus &status,
+                                     const QStringList &kept)
 {
     using K = StickProblem::Kind;
     QList<StickProblem> found;
     for (const Leftover &left : listing.leftovers) {
         if (left.busy)
-            found.append({ K::CopyUnderWay, left.path, tr("%1: a copy is under way").arg(left.path) });
+            found.append({ K::CopyUnderWay, left.path, tr("%1: a copy is under way").arg(left.path),
+                           left.size });
         else
             found.append({ K::Leftover, left.path,
                            tr("%1 was left by an interrupted copy").arg(left.path), left.size });
@@ -38,21 +57,22 @@ QList<StickProblem> StickCheck::find(const IsoListing &listing, const StickStatu
             found.append({ K::DoubledImage, row.imagePath(),
                            tr("%1 is stored both as one file and as numbered parts; delete the "
                               "one that is not wanted")
-                               .arg(row.imagePath()) });
+                               .arg(row.imagePath()),
+                           row.size });
         if (row.partsBroken)
-            found.append({ K::BrokenImage, row.devicePath,
-                           tr("%1 has parts missing or of the wrong size").arg(row.imagePath()),
-                           row.size, row.files });
-        else if (!row.info.bootable)
+            found.append({ K::BrokenImage, row.devicePath, brokenText(status.root, row), row.size,
+                           row.files });
+        else if (!row.info.bootable && !kept.contains(row.imagePath(), Qt::CaseInsensitive))
             found.append({ K::WillNotBoot, row.devicePath,
                            (row.info.iso9660 ? tr("%1 has no boot record: it will not boot")
                                              : tr("%1 is no ISO 9660 image: it will not boot"))
-                               .arg(row.imagePath()) });
+                               .arg(row.imagePath()),
+                           row.size, row.files });
     }
     if (!bootFound)
-        found.append({ K::BootImageMissing, status.bootImage,
-                       tr("The discwand is set to boot %1, which is not on it")
-                           .arg(status.bootImage) });
+        found.append(
+            { K::BootImageMissing, status.bootImage,
+              tr("The discwand is set to boot %1, which is not on it").arg(status.bootImage) });
     // Repairing a FAT volume is fsck.fat's job, on the unmounted stick.
     if (status.present && status.mountReadOnly)
         found.append({ K::FileSystemErrors, QStringLiteral("/"),

@@ -11,7 +11,8 @@
 #include <QString>
 #include <QStringList>
 
-struct StickProblem {
+struct StickProblem
+{
     enum class Kind {
         Leftover,
         BrokenImage,
@@ -25,19 +26,27 @@ struct StickProblem {
         FileSystemErrors,
     };
     Kind kind;
-    QString path;    // from the device root: the leftover, the image or the boot choice
-    QString text;    // for people
-    qint64 size = 0; // what a removal frees
+    QString path; // from the device root: the leftover, the image or the boot choice
+    QString text; // for people
+    qint64 size = 0; // the bytes of the files named, what a removal frees
     QStringList files = {}; // what a removal takes, in the folder of path
 
     // Removal of what is left or broken: the repairs that need only the user's yes.
     bool canRemove() const { return kind == Kind::Leftover || kind == Kind::BrokenImage; }
+    // A missing boot image or selector, or a file system's errors, have no files to measure.
+    bool namesFiles() const
+    {
+        return kind != Kind::BootImageMissing && kind != Kind::SelectorMissing
+            && kind != Kind::FileSystemErrors;
+    }
 };
 
 class StickCheck
 {
 public:
-    static QList<StickProblem> find(const IsoListing &listing, const StickStatus &status);
+    // kept: images the user chose to keep though they will not boot, paths from the device root.
+    static QList<StickProblem> find(const IsoListing &listing, const StickStatus &status,
+                                    const QStringList &kept = {});
     // Removes a leftover (a copy whose journal was written is seen through instead) or the
     // numbered parts of a broken image, those the problem names and no other file. False when
     // something could not go.

@@ -292,7 +292,8 @@ void TestCli::check_data()
     QTest::newRow("sound") << QStringList() << QStringList { "check" } << 0 << "^$"
                            << QStringList();
     QTest::newRow("problems") << left << QStringList { "check" } << 8
-                              << "interrupted copy\n.*b.iso has parts missing" << QStringList();
+                              << "interrupted copy\n.*Parts of /linux/b.iso missing: b.iso.1"
+                              << QStringList();
     QTest::newRow("repaired") << left << QStringList { "check", "--repair" } << 0
                               << "repaired: .*interrupted.*\nrepaired: .*b.iso" << left;
     QTest::newRow("read-only") << (left + QStringList { "ro" })
@@ -304,6 +305,10 @@ void TestCli::check_data()
     QTest::newRow("no repair for a lost boot image")
         << QStringList { "boot:/gone.iso" } << QStringList { "check", "--repair" } << 8
         << "set to boot /gone.iso" << QStringList();
+    QTest::newRow("json sizes") << QStringList { "plain:d/p.iso", "boot:/gone.iso" }
+                                << QStringList { "check", "--json" } << 8
+                                << "\"/d/p.iso\",[^}]*\"size\": 2048,.*\"size\": null"
+                                << QStringList();
 }
 
 void TestCli::check()
@@ -324,6 +329,8 @@ void TestCli::check()
     for (QString &file : files) {
         if (file.startsWith("boot:"))
             put(root + "config/iso_filename.txt", file.mid(5).toLatin1());
+        else if (file.startsWith("plain:") && file.remove(0, 6).size() > 0)
+            put(root + file, QByteArray(2048, 'p'));
         else if (file.startsWith("lock:") && file.remove(0, 5).size() > 0)
             QVERIFY(locks.emplace_back().take(root + file));
         else
@@ -355,9 +362,8 @@ void TestCli::copyUnderWayIsNoLeftover()
     QProcess copy;
     copy.start(QStringLiteral(DISCSHELF_CLI), { "copy", "--no-verify", image });
     QVERIFY(copy.waitForStarted());
-    const auto hidden = [&] {
-        return QDir(root).entryList({ ".discshelf-*" }, QDir::Files | QDir::Hidden);
-    };
+    const auto hidden
+        = [&] { return QDir(root).entryList({ ".discshelf-*" }, QDir::Files | QDir::Hidden); };
     QElapsedTimer waited;
     waited.start();
     // Bytes in the part mean its lock is taken: the file itself comes a moment before.

@@ -25,6 +25,7 @@ private slots:
     void problems();
     void repairs_data();
     void repairs();
+    void keptImages();
 
 private:
     // Lays entries below root; "name.iso=boot" and "name.iso=plain" copy the images made here,
@@ -110,8 +111,8 @@ void TestStickCheck::problems_data()
     QTest::newRow("broken split images")
         << QStringList { "a.iso.0", "a.iso.2", "b.iso.0", "b.iso.1=boot", "b.iso.2" } << "/a.iso"
         << true
-        << QStringList { "broken /a.iso.0: /a.iso has parts missing or of the wrong size",
-                         "broken /b.iso.0: /b.iso has parts missing or of the wrong size" } << false;
+        << QStringList { "broken /a.iso.0: Parts of /a.iso missing: a.iso.1",
+                         "broken /b.iso.0: Parts of /b.iso of the wrong size: b.iso.1" } << false;
     // FAT finds the choice in any letter case; one name as a file and as parts is a problem.
     QTest::newRow("choice in another case, a name held twice")
         << QStringList { "d/Tools.iso=boot", "d/tools.iso.0=boot", "d/TOOLS.ISO.1" }
@@ -198,6 +199,17 @@ void TestStickCheck::repairs()
     for (const StickProblem &p : StickCheck::find(IsoListing::read(root), status))
         QCOMPARE(StickCheck::remove(root, p), p.canRemove());
     QCOMPARE(TestEnv::entriesBelow(root), left);
+}
+
+// An image the user chose to keep though it will not boot is no problem any more, in any case.
+void TestStickCheck::keptImages()
+{
+    QTemporaryDir device;
+    QVERIFY(lay(device.path(), { "d/a.iso=plain", "b.iso=plain" }));
+    const QList<StickProblem> found
+        = StickCheck::find(IsoListing::read(device.path()), StickStatus(), { "/D/A.ISO" });
+    QCOMPARE(found.size(), 1);
+    QCOMPARE(found.first().path, "/b.iso");
 }
 
 QTEST_GUILESS_MAIN(TestStickCheck)

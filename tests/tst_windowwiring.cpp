@@ -112,6 +112,7 @@ private slots:
     void closeDuringCopy();
     void repairAsksTheSwitch();
     void severalSticks();
+    void willNotBootKeptOrDeleted();
 };
 
 void TestWindowWiring::listingAndChoosing_data()
@@ -401,6 +402,25 @@ void TestWindowWiring::repairAsksTheSwitch()
     problems.first()->trigger();
     QTRY_COMPARE(r.boxes.titles(), (QStringList { "Remove it?", "Couldn't write to discwand" }));
     QVERIFY(QFile::exists(r.root + ".discshelf-0badf00d.0"));
+}
+
+// An image that will not boot is kept (no problem any more) or deleted through Delete's question.
+void TestWindowWiring::willNotBootKeptOrDeleted()
+{
+    Rig r({ "a.iso", "d/b.iso" });
+    QVERIFY(r.start());
+    auto *button = r.get<QToolButton>("btnProblems");
+    QCOMPARE(button->menu()->actions().size(), 2);
+    r.boxes.answer(QMessageBox::Ignore);
+    button->menu()->actions().first()->trigger();
+    QTRY_COMPARE(button->menu()->actions().size(), 1);
+    r.boxes.answer(QMessageBox::Yes);
+    r.boxes.answer(QMessageBox::Yes);
+    button->menu()->actions().first()->trigger();
+    QTRY_VERIFY(button->isHidden());
+    QCOMPARE(r.boxes.titles(), (QStringList { "Delete or keep?", "Delete or keep?", "Delete image?" }));
+    // Listed in the tree's order: the folder's image first, kept; then a.iso, deleted.
+    QVERIFY(!QFile::exists(r.root + "a.iso") && QFile::exists(r.root + "d/b.iso"));
 }
 
 // Closing during a copy asks first; a copy stuck on a source that does not answer is waited for

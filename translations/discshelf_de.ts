@@ -8,10 +8,6 @@
         <translation>Nach Problemen auf dem discwand suchen; --repair entfernt, was gefahrlos weg kann.</translation>
     </message>
     <message>
-        <source>Finds what interrupted copies left, split images with parts missing, a boot choice naming no image, images that will not boot and a missing selector program. --repair removes the leftovers and the broken images. Exit status 8 while problems are left.</source>
-        <translation>Findet, was abgebrochene Kopien hinterlassen haben, geteilte Abbilder mit fehlenden Teilen, eine Startauswahl ohne Abbild, Abbilder, die nicht starten, und ein fehlendes Auswahlprogramm. --repair entfernt die Reste und die beschädigten Abbilder. Rückgabewert 8, solange Probleme bleiben.</translation>
-    </message>
-    <message>
         <source>Apply the safe repairs.</source>
         <translation>Die gefahrlosen Reparaturen ausführen.</translation>
     </message>
@@ -34,6 +30,10 @@
     <message>
         <source>&apos;check --repair&apos; removes the leftovers and broken images.</source>
         <translation>„check --repair“ entfernt die Reste und beschädigten Abbilder.</translation>
+    </message>
+    <message>
+        <source>Finds what interrupted copies left, split images with parts missing, a boot choice naming no image, images that will not boot and a missing selector program. --repair removes the leftovers and the broken images. Exit status 8 while problems are left, 9 while a copy is under way on the stick.</source>
+        <translation>Findet, was abgebrochene Kopien hinterlassen haben, geteilte Abbilder mit fehlenden Teilen, eine Startauswahl ohne Abbild, Abbilder, die nicht starten, und ein fehlendes Auswahlprogramm. --repair entfernt die Reste und die beschädigten Abbilder. Rückgabewert 8, solange Probleme bleiben, 9, solange auf dem Stick eine Kopie läuft.</translation>
     </message>
 </context>
 <context>
@@ -101,6 +101,14 @@
         <source>Nothing to copy.</source>
         <translation>Nichts zu kopieren.</translation>
     </message>
+    <message>
+        <source>%1 is no folder on the discwand: name it from the top level, without &quot;.&quot; or &quot;..&quot;.</source>
+        <translation>%1 ist kein Ordner auf dem discwand: geben Sie ihn von der obersten Ebene aus an, ohne „.“ oder „..“.</translation>
+    </message>
+    <message>
+        <source>%1 leads off the discwand: through a link, or onto another disk mounted there.</source>
+        <translation>%1 führt vom discwand weg: über eine Verknüpfung oder auf einen anderen dort eingehängten Datenträger.</translation>
+    </message>
 </context>
 <context>
     <name>CopyProgress</name>
@@ -161,6 +169,10 @@
             <numerusform>; %n fehlgeschlagen: %1</numerusform>
         </translation>
     </message>
+    <message>
+        <source>checking the copy: %1 of %2</source>
+        <translation>Kopie wird geprüft: %1 von %2</translation>
+    </message>
 </context>
 <context>
     <name>CopyRun</name>
@@ -198,10 +210,6 @@
     <message>
         <source>%1: %2</source>
         <translation>%1: %2</translation>
-    </message>
-    <message>
-        <source>%1: checking the copy, %2%</source>
-        <translation>%1: Kopie wird geprüft, %2 %</translation>
     </message>
 </context>
 <context>
@@ -288,6 +296,18 @@ Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</t
         <source>eject wrote everything out but could not unmount the discwand: unmount it before you unplug it</source>
         <translation>eject hat alles geschrieben, konnte den Discwand aber nicht aushängen: hängen Sie ihn aus, bevor Sie ihn abziehen</translation>
     </message>
+    <message>
+        <source>check found a copy under way on the discwand; check again once it is done</source>
+        <translation>check hat eine laufende Kopie auf dem discwand gefunden; prüfen Sie erneut, wenn sie fertig ist</translation>
+    </message>
+    <message>
+        <source>The discwand to work on when several are plugged in: its serial, mount point or label.</source>
+        <translation>Der discwand, mit dem gearbeitet wird, wenn mehrere eingesteckt sind: seine Seriennummer, sein Einhängepunkt oder seine Bezeichnung.</translation>
+    </message>
+    <message>
+        <source>STICK</source>
+        <translation>STICK</translation>
+    </message>
 </context>
 <context>
     <name>DropAdmission</name>
@@ -335,8 +355,8 @@ Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</t
         <translation>Alles ist auf den discwand geschrieben, aber er konnte nicht ausgeworfen werden (%1). Werfen Sie %2 mit „Hardware sicher entfernen“ in der Taskleiste aus, bevor Sie ihn abziehen.</translation>
     </message>
     <message>
-        <source>The system&apos;s disk service (UDisks2) unmounts the discwand and switches it off. Where it cannot (no such service, or a stick it does not manage), everything is written out and the exit status is 9: the discwand is not yet safe to unplug until you unmount it.</source>
-        <translation>Der Datenträgerdienst des Systems (UDisks2) hängt den Discwand aus und schaltet ihn ab. Wo er das nicht kann (kein solcher Dienst, oder ein Stick, den er nicht verwaltet), wird alles geschrieben und der Rückgabewert ist 9: der Discwand darf erst abgezogen werden, wenn Sie ihn ausgehängt haben.</translation>
+        <source>The system&apos;s disk service (UDisks2) unmounts the discwand and switches it off. Where it cannot (no such service, or a stick it does not manage), everything is written out and the exit status is 10: the discwand is not yet safe to unplug until you unmount it.</source>
+        <translation>Der Datenträgerdienst des Systems (UDisks2) hängt den discwand aus und schaltet ihn ab. Wo er das nicht kann (kein solcher Dienst, oder ein Stick, den er nicht verwaltet), wird alles geschrieben und der Rückgabewert ist 10: der discwand darf erst abgezogen werden, wenn Sie ihn ausgehängt haben.</translation>
     </message>
 </context>
 <context>
@@ -640,14 +660,6 @@ Wenn das Problem bestehen bleibt, wenden Sie sich bitte an </translation>
         <translation>Sagen, ob ein discwand eingesteckt ist, und in welchem Zustand.</translation>
     </message>
     <message>
-        <source>Exit status 3 when there is none.</source>
-        <translation>Rückgabewert 3, wenn keiner da ist.</translation>
-    </message>
-    <message>
-        <source>Print the state as JSON.</source>
-        <translation>Den Zustand als JSON ausgeben.</translation>
-    </message>
-    <message>
         <source>Discwand:</source>
         <translation>discwand:</translation>
     </message>
@@ -710,6 +722,14 @@ Wenn das Problem bestehen bleibt, wenden Sie sich bitte an </translation>
     <message>
         <source>yes (the stick&apos;s file system has errors: run check, or repair it with fsck.fat)</source>
         <translation>ja (das Dateisystem des Sticks hat Fehler: check ausführen oder mit fsck.fat reparieren)</translation>
+    </message>
+    <message>
+        <source>Every discwand plugged in is told, or the one named with --stick. Exit status 3 when there is none.</source>
+        <translation>Jeder eingesteckte discwand wird genannt, oder der mit --stick angegebene. Rückgabewert 3, wenn keiner da ist.</translation>
+    </message>
+    <message>
+        <source>Print the state as JSON: an array, one object per discwand.</source>
+        <translation>Den Zustand als JSON ausgeben: ein Array, ein Objekt je discwand.</translation>
     </message>
 </context>
 <context>
@@ -902,10 +922,6 @@ bevor Sie ihn abziehen.</translation>
         <translation>%1 blieb von einer abgebrochenen Kopie übrig</translation>
     </message>
     <message>
-        <source>%1 has parts missing or of the wrong size</source>
-        <translation>Bei %1 fehlen Teile oder sind falsch groß</translation>
-    </message>
-    <message>
         <source>%1 has no boot record: it will not boot</source>
         <translation>%1 hat keinen Boot-Eintrag: es startet nicht</translation>
     </message>
@@ -924,6 +940,26 @@ bevor Sie ihn abziehen.</translation>
     <message>
         <source>The discwand&apos;s file system has errors, so the system made it read-only: unmount it and repair it with fsck.fat</source>
         <translation>Das Dateisystem des discwands hat Fehler, daher hat das System ihn schreibgeschützt eingehängt: aushängen und mit fsck.fat reparieren</translation>
+    </message>
+    <message>
+        <source>%1: a copy is under way</source>
+        <translation>%1: eine Kopie läuft</translation>
+    </message>
+    <message>
+        <source>%1 is stored both as one file and as numbered parts; delete the one that is not wanted</source>
+        <translation>%1 liegt sowohl als eine Datei als auch in nummerierten Teilen vor; löschen Sie, was nicht gewollt ist</translation>
+    </message>
+    <message>
+        <source>Parts of %1 missing: %2</source>
+        <translation>Bei %1 fehlen Teile: %2</translation>
+    </message>
+    <message>
+        <source>Parts of %1 of the wrong size: %2</source>
+        <translation>Teile von %1 sind falsch groß: %2</translation>
+    </message>
+    <message>
+        <source>%1 has parts missing or of the wrong size</source>
+        <translation>Bei %1 fehlen Teile oder sind falsch groß</translation>
     </message>
 </context>
 <context>
@@ -985,6 +1021,54 @@ Vom Discwand entfernen? Das gibt %2 frei.</translation>
         <source>Boots: %1</source>
         <translation>Startet: %1</translation>
     </message>
+    <message>
+        <source>%1 — %2</source>
+        <translation>%1 — %2</translation>
+    </message>
+    <message>
+        <source>Remove leftovers…</source>
+        <translation>Reste entfernen…</translation>
+    </message>
+    <message>
+        <source>Remove its parts…</source>
+        <translation>Seine Teile entfernen…</translation>
+    </message>
+    <message>
+        <source>Delete or keep…</source>
+        <translation>Löschen oder behalten…</translation>
+    </message>
+    <message>
+        <source>Download it</source>
+        <translation>Herunterladen</translation>
+    </message>
+    <message>
+        <source>Choose another…</source>
+        <translation>Ein anderes wählen…</translation>
+    </message>
+    <message>
+        <source>Delete or keep?</source>
+        <translation>Löschen oder behalten?</translation>
+    </message>
+    <message>
+        <source>%1.
+Delete it from the discwand, or keep it and no longer count it as a problem?</source>
+        <translation>%1.
+Vom discwand löschen, oder behalten und nicht mehr als Problem zählen?</translation>
+    </message>
+    <message>
+        <source>Delete…</source>
+        <translation>Löschen…</translation>
+    </message>
+    <message>
+        <source>Keep It</source>
+        <translation>Behalten</translation>
+    </message>
+    <message>
+        <source>%1
+Remove %2 from the discwand? This frees %3.</source>
+        <translation>%1
+%2 vom discwand entfernen? Das gibt %3 frei.</translation>
+    </message>
 </context>
 <context>
     <name>StickSession</name>
@@ -1003,6 +1087,21 @@ Vom Discwand entfernen? Das gibt %2 frei.</translation>
     <message>
         <source>The discwand&apos;s file system has errors, so the system made it read-only: run check, or repair it with fsck.fat.</source>
         <translation>Das Dateisystem des discwands hat Fehler, daher hat das System ihn schreibgeschützt eingehängt: check ausführen oder mit fsck.fat reparieren.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n discwand(s) are plugged in; name the one meant with --stick SERIAL|MOUNTPOINT|LABEL:</source>
+        <translation>
+            <numerusform>%n discwand ist eingesteckt; geben Sie den gemeinten mit --stick SERIENNUMMER|EINHÄNGEPUNKT|BEZEICHNUNG an:</numerusform>
+            <numerusform>%n discwands sind eingesteckt; geben Sie den gemeinten mit --stick SERIENNUMMER|EINHÄNGEPUNKT|BEZEICHNUNG an:</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>No discwand is called %1. Plugged in:</source>
+        <translation>Kein discwand heißt %1. Eingesteckt sind:</translation>
+    </message>
+    <message>
+        <source>no label</source>
+        <translation>ohne Bezeichnung</translation>
     </message>
 </context>
 <context>

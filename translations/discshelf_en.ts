@@ -46,6 +46,16 @@
     </message>
 </context>
 <context>
+    <name>StickSession</name>
+    <message numerus="yes">
+        <source>%n discwand(s) are plugged in; name the one meant with --stick SERIAL|MOUNTPOINT|LABEL:</source>
+        <translation>
+            <numerusform>%n discwand is plugged in; name the one meant with --stick SERIAL|MOUNTPOINT|LABEL:</numerusform>
+            <numerusform>%n discwands are plugged in; name the one meant with --stick SERIAL|MOUNTPOINT|LABEL:</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>isoTreeWidget</name>
     <message numerus="yes">
         <source>Split file: %n parts</source>

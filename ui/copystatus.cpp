@@ -8,6 +8,7 @@
 CopyStatus::CopyStatus(QLabel *line, CopyQueue *queue)
     : QObject(line)
     , line(line)
+    , queue(queue)
 {
     clock.start();
     fade.setSingleShot(true);
@@ -34,7 +35,8 @@ CopyStatus::CopyStatus(QLabel *line, CopyQueue *queue)
 void CopyStatus::started(const QString &file)
 {
     name = file;
-    progress.start(0, clock.elapsed());
+    readBack = queue->verifies();
+    progress.start(0, clock.elapsed(), readBack);
     fade.stop();
     kept = false;
 }
@@ -42,7 +44,7 @@ void CopyStatus::started(const QString &file)
 void CopyStatus::transferred(qint64 done, qint64 total)
 {
     if (done == 0)
-        progress.start(total, clock.elapsed());
+        progress.start(total, clock.elapsed(), readBack);
     else
         progress.update(done, clock.elapsed());
     const QString sofar = progress.text();
@@ -51,7 +53,10 @@ void CopyStatus::transferred(qint64 done, qint64 total)
 
 void CopyStatus::verifying(int value)
 {
-    sayAboutFile([&](const QString &file) { return tr("%1: checking the copy, %2%").arg(file).arg(value); });
+    // The worker tells hundredths of the file read back; the time left wants bytes.
+    progress.check(progress.total() / 100 * value, clock.elapsed());
+    const QString sofar = progress.text();
+    sayAboutFile([&](const QString &file) { return tr("%1: %2").arg(file, sofar); });
 }
 
 void CopyStatus::sayAboutFile(const std::function<QString(const QString &)> &withName)

@@ -28,6 +28,8 @@ private:
     void sayAboutFile(const std::function<QString(const QString &)> &withName);
 
     QLabel *line;
+    const CopyQueue *queue;
+    bool readBack = false; // the file's copy is read back, as the queue was set at its start
     QString name;
     CopyProgress progress;
     QElapsedTimer clock;

@@ -151,6 +151,7 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
     overview = new StickOverview(ui.lblStick, ui.btnProblems, detector, this);
     connect(overview, &StickOverview::relistWanted, this, &discShelf::buildIsoList);
     connect(overview, &StickOverview::downloadWanted, this, &discShelf::startSelectorDownload);
+    connect(overview, &StickOverview::deleteWanted, actions, &StickActions::deleteImage);
     connect(overview, &StickOverview::readOnlyChanged, this, [this](bool readOnly) {
         stickReadOnly = readOnly;
         actions->setReadOnly(readOnly);
@@ -270,7 +271,13 @@ void discShelf::buildIsoList()
         stick = StickStatus::read(*detector);
         isoTree->showRows(listing.rows, stick.bootImage,
                           detector->volumeProperty(QStringLiteral("VolumeSerialNumber")));
-        overview->show(stick, StickCheck::find(listing, stick));
+        const QList<StickProblem> problems
+            = StickCheck::find(listing, stick, StickOverview::keptImages());
+        QHash<QString, QString> marks;
+        for (const StickProblem &problem : problems)
+            marks.insert(problem.path, problem.text);
+        isoTree->markProblems(marks);
+        overview->show(stick, problems);
     }
     emit listingComplete();
 }

@@ -18,7 +18,7 @@
 namespace {
 
 // Where an image row keeps what its tooltip is made of.
-enum ImageData { TipRole = isoTreeWidget::PathRole + 1, BootPathRole };
+enum ImageData { TipRole = isoTreeWidget::PathRole + 1, BootPathRole, ProblemRole };
 
 // The disc with a green "play" mark in its corner: the image the stick starts.
 QIcon bootIconFrom(const QIcon &disc)
@@ -29,6 +29,15 @@ QIcon bootIconFrom(const QIcon &disc)
     painter.setPen(QPen(Qt::white, 2));
     painter.setBrush(QColor(0x2e, 0xa0, 0x43));
     painter.drawPolygon(QPolygonF({ QPointF(24, 22), QPointF(46, 34), QPointF(24, 46) }));
+    return QIcon(pixmap);
+}
+
+// The disc with a warning sign in its corner: an image with a problem.
+QIcon problemIconFrom(const QIcon &disc, const QIcon &warning)
+{
+    QPixmap pixmap = disc.pixmap(48, 48);
+    QPainter painter(&pixmap);
+    painter.drawPixmap(20, 20, warning.pixmap(28, 28));
     return QIcon(pixmap);
 }
 
@@ -46,6 +55,7 @@ isoTreeWidget::isoTreeWidget(QWidget *parent)
     : QTreeWidget(parent)
     , isoIcon(QStringLiteral(":/icons/blank_cd.png"))
     , bootIcon(bootIconFrom(isoIcon))
+    , problemIcon(problemIconFrom(isoIcon, style()->standardIcon(QStyle::SP_MessageBoxWarning)))
     , folderIcon(QFileIconProvider().icon(QFileIconProvider::Folder))
 {
     setColumnCount(2);
@@ -95,8 +105,11 @@ void isoTreeWidget::styleImageRow(QTreeWidgetItem *item, bool boots) const
     QFont font = item->font(NameColumn);
     font.setBold(boots);
     item->setFont(NameColumn, font);
-    item->setIcon(NameColumn, boots ? bootIcon : isoIcon);
-    const QString tip = item->data(NameColumn, TipRole).toString();
+    const QString problem = item->data(NameColumn, ProblemRole).toString();
+    item->setIcon(NameColumn, !problem.isEmpty() ? problemIcon : boots ? bootIcon : isoIcon);
+    QString tip = item->data(NameColumn, TipRole).toString();
+    if (!problem.isEmpty())
+        tip += QLatin1Char('\n') + problem;
     item->setToolTip(NameColumn,
                      PlainTip::of(boots ? tip + QLatin1Char('\n')
                                           + QCoreApplication::translate(
@@ -112,6 +125,17 @@ void isoTreeWidget::markBootImage(const QString &bootImage)
                                         .toString()
                                         .compare(bootImage, Qt::CaseInsensitive)
                                     == 0);
+    });
+}
+
+void isoTreeWidget::markProblems(const QHash<QString, QString> &problems)
+{
+    forEachRow(invisibleRootItem(), [&](QTreeWidgetItem *item) {
+        if (!isImageRow(item))
+            return;
+        item->setData(NameColumn, ProblemRole,
+                      problems.value(item->data(NameColumn, PathRole).toString()));
+        styleImageRow(item, item->font(NameColumn).bold());
     });
 }
 

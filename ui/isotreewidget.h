@@ -5,6 +5,7 @@
 
 #include "library/isolisting.h"
 
+#include <QHash>
 #include <QIcon>
 #include <QSet>
 #include <QTreeWidget>
@@ -35,6 +36,8 @@ public:
     // One row that is no place on the device.
     void showPlaceholder(const QString &text);
     void markBootImage(const QString &bootImage);
+    // Marks the rows of images with a problem, the problem's text in their tooltip; by row path.
+    void markProblems(const QHash<QString, QString> &problems);
 
     static bool isImageRow(const QTreeWidgetItem *row);
     // The selected image's path on the device; empty when no image row is selected.
@@ -67,6 +70,7 @@ private:
 
     QIcon isoIcon;
     QIcon bootIcon;
+    QIcon problemIcon;
     QIcon folderIcon;
     bool listed = false; // rows of a listing, not a placeholder, are shown
     QString shownStick;  // the stick whose rows are shown, or were last

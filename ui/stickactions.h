@@ -50,6 +50,8 @@ public slots:
     void newFolder();
     void eject();
     void updateActions();
+    // Asks, then deletes the image at this row path; the Delete key's and menu's path.
+    void deleteImage(const QString &path);
     // The read-only switch was seen set or cleared: what would write is off meanwhile.
     void setReadOnly(bool on);
 
@@ -64,7 +66,6 @@ private:
     void pressEnter();
     void ejected(Ejector::Outcome outcome, const QString &detail);
     void cycleRested();
-    void deleteImage(const QString &path);
     void deleteFolder(const QString &path);
     // The selected row, or none for a placeholder row or no selection.
     QTreeWidgetItem *selectedRow() const;

@@ -2,12 +2,15 @@
 
 #include "copy/copyprogress.h"
 #include "detect/scsidrivedetector.h"
-#include "ui/boxprompts.h"
+#include "library/imagechoice.h"
 #include "ui/stickactions.h"
+#include "ui/boxprompts.h"
 #include "ui/plaintip.h"
 
 #include <QLabel>
 #include <QMenu>
+#include <QAbstractButton>
+#include <QSettings>
 #include <QStyle>
 #include <QToolButton>
 
@@ -39,11 +42,10 @@ void StickOverview::show(const StickStatus &now, const QList<StickProblem> &foun
     QMenu *menu = problems->menu();
     menu->clear();
     for (const StickProblem &problem : found) {
-        QAction *action = menu->addAction(problem.text);
-        const bool repairable = problem.canRemove()
-            || problem.kind == StickProblem::Kind::SelectorMissing
-            || problem.kind == StickProblem::Kind::BootImageMissing;
-        action->setEnabled(repairable);
+        const QString does = actionText(problem.kind);
+        QAction *action = menu->addAction(does.isEmpty() ? problem.text
+                                                         : tr("%1 — %2").arg(problem.text, does));
+        action->setEnabled(!does.isEmpty());
         connect(action, &QAction::triggered, this, [this, problem] { repair(problem); });
     }
     problems->setText(tr("%n &problem(s)", nullptr, int(found.size())));
@@ -99,6 +101,58 @@ void StickOverview::checkSwitch()
     }
 }
 
+QString StickOverview::actionText(StickProblem::Kind kind)
+{
+    switch (kind) {
+    case StickProblem::Kind::Leftover:
+        return tr("Remove leftovers…");
+    case StickProblem::Kind::BrokenImage:
+        return tr("Remove its parts…");
+    case StickProblem::Kind::WillNotBoot:
+        return tr("Delete or keep…");
+    case StickProblem::Kind::SelectorMissing:
+        return tr("Download it");
+    case StickProblem::Kind::BootImageMissing:
+        return tr("Choose another…");
+    case StickProblem::Kind::DoubledImage:
+    case StickProblem::Kind::CopyUnderWay:
+    case StickProblem::Kind::FileSystemErrors:
+        break;
+    }
+    return {};
+}
+
+QStringList StickOverview::keptImages()
+{
+    return QSettings().value(QStringLiteral("keptImages")).toStringList();
+}
+
+void StickOverview::deleteOrKeep(const StickProblem &problem)
+{
+    QMessageBox box(QMessageBox::Question, tr("Delete or keep?"),
+                    tr("%1.\nDelete it from the discwand, or keep it and no longer count it as a "
+                       "problem?")
+                        .arg(problem.text),
+                    QMessageBox::Yes | QMessageBox::Ignore | QMessageBox::Cancel, window);
+    box.setTextFormat(Qt::PlainText);
+    // Standard buttons, so that the answer is the button's; their texts say what they do.
+    for (const auto &[button, text] : { std::pair { QMessageBox::Yes, tr("Delete…") },
+                                        std::pair { QMessageBox::Ignore, tr("Keep It") } }) {
+        box.button(button)->setText(text);
+        box.button(button)->setIcon(QIcon());
+    }
+    box.setDefaultButton(QMessageBox::Cancel);
+    const int answer = box.exec();
+    if (answer == QMessageBox::Yes) {
+        emit deleteWanted(problem.path);
+    } else if (answer == QMessageBox::Ignore) {
+        QSettings settings;
+        settings.setValue(QStringLiteral("keptImages"),
+                          keptImages() << ImageChoice::bootName(problem.path));
+        emit relistWanted();
+    }
+}
+
 void StickOverview::repair(const StickProblem &problem)
 {
     switch (problem.kind) {
@@ -111,6 +165,8 @@ void StickOverview::repair(const StickProblem &problem)
                         QMessageBox::Ok);
         return;
     case StickProblem::Kind::WillNotBoot:
+        deleteOrKeep(problem);
+        return;
     case StickProblem::Kind::DoubledImage:
     case StickProblem::Kind::CopyUnderWay:
     case StickProblem::Kind::FileSystemErrors:

@@ -23,17 +23,24 @@ public:
 
     void show(const StickStatus &status, const QList<StickProblem> &problems);
     void showReadOnly(bool readOnly);
+    // Images the user chose to keep though they will not boot: no problem any more.
+    static QStringList keptImages();
 
 signals:
     // A repair changed the stick: it wants listing again.
     void relistWanted();
     void downloadWanted();
+    // The user chose to delete the image at this row path; the deletion asks its own question.
+    void deleteWanted(const QString &path);
     // Whether a stick is shown with its read-only switch set; said on every change of the line.
     void readOnlyChanged(bool readOnly);
 
 private:
     void updateLine();
     void repair(const StickProblem &problem);
+    void deleteOrKeep(const StickProblem &problem);
+    // What a click on the problem's entry does, "" for nothing.
+    static QString actionText(StickProblem::Kind kind);
     void checkSwitch();
 
     QLabel *summary;
