@@ -2,6 +2,28 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>AllSticksCopy</name>
+    <message>
+        <source>%1: the discwand went away.</source>
+        <translation>%1: Der discwand ist verschwunden.</translation>
+    </message>
+    <message>
+        <source>%1: the discwand is read-only; nothing is copied to it.</source>
+        <translation>%1: Der discwand ist schreibgeschützt; nichts wird auf ihn kopiert.</translation>
+    </message>
+    <message>
+        <source>Stopping the copies (press Ctrl+C again to quit at once)...</source>
+        <translation>Die Kopien werden angehalten (erneut Strg+C beendet sofort)...</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1: %n image(s) copied, exit status %2.</source>
+        <translation>
+            <numerusform>%1: %n Abbild kopiert, Rückgabewert %2.</numerusform>
+            <numerusform>%1: %n Abbilder kopiert, Rückgabewert %2.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>CheckCommand</name>
     <message>
         <source>Look for problems on the discwand; --repair removes what can safely go.</source>
@@ -108,6 +130,14 @@
     <message>
         <source>%1 leads off the discwand: through a link, or onto another disk mounted there.</source>
         <translation>%1 führt vom discwand weg: über eine Verknüpfung oder auf einen anderen dort eingehängten Datenträger.</translation>
+    </message>
+    <message>
+        <source>Copy to every discwand plugged in, all at once; the exit status is the worst of theirs.</source>
+        <translation>Auf jeden eingesteckten discwand kopieren, alle zugleich; der Rückgabewert ist der schlechteste von ihnen.</translation>
+    </message>
+    <message>
+        <source>--stick and --all-sticks exclude each other.</source>
+        <translation>--stick und --all-sticks schließen einander aus.</translation>
     </message>
 </context>
 <context>
@@ -960,6 +990,29 @@ bevor Sie ihn abziehen.</translation>
     <message>
         <source>%1 has parts missing or of the wrong size</source>
         <translation>Bei %1 fehlen Teile oder sind falsch groß</translation>
+    </message>
+</context>
+<context>
+    <name>StickChooser</name>
+    <message>
+        <source>no label</source>
+        <translation>ohne Bezeichnung</translation>
+    </message>
+    <message>
+        <source>%1 (%2, serial %3)</source>
+        <translation>%1 (%2, Seriennummer %3)</translation>
+    </message>
+    <message>
+        <source>%1 (serial %2)</source>
+        <translation>%1 (Seriennummer %2)</translation>
+    </message>
+    <message>
+        <source>The copies under way go to this discwand: choose another one once they are done.</source>
+        <translation>Die laufenden Kopien gehen auf diesen discwand: Wählen Sie einen anderen, wenn sie fertig sind.</translation>
+    </message>
+    <message>
+        <source>Several discwands are plugged in: the one shown below. The choice is remembered.</source>
+        <translation>Mehrere discwands sind eingesteckt: hier der unten gezeigte. Die Wahl wird gemerkt.</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,16 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>AllSticksCopy</name>
+    <message numerus="yes">
+        <source>%1: %n image(s) copied, exit status %2.</source>
+        <translation>
+            <numerusform>%1: %n image copied, exit status %2.</numerusform>
+            <numerusform>%1: %n images copied, exit status %2.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>CopyProgress</name>
     <message numerus="yes">
         <source>Copied %n image(s) (%1) in %2</source>
