@@ -53,8 +53,6 @@ void dropCache(QFile& file);
 // Renames from to to, replacing a file of that name in one step.
 bool replace(const QString& from, const QString& to);
 
-// Which volume path lies on, 0 when it cannot be told (a volume that has gone away).
-quint64 volumeOf(const QString& path);
 
 // What tells one state of the file at path from another: its size, modification time and,
 // where the system tells it, its identity on its volume (a file put in its place differs).

@@ -68,12 +68,6 @@ void dropCache(QFile& file)
     ::posix_fadvise(file.handle(), 0, 0, POSIX_FADV_DONTNEED);
 }
 
-quint64 volumeOf(const QString& path)
-{
-    struct stat info {};
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? quint64(info.st_dev) + 1 : 0;
-}
-
 QByteArray stamp(const QString& path)
 {
     struct stat info {};

@@ -117,17 +117,6 @@ void waitWriteback(QFile&, qint64, qint64) { }
 
 void dropCache(QFile&) { }
 
-quint64 volumeOf(const QString& path)
-{
-    const HANDLE handle = openAny(path, 0);
-    if (handle == INVALID_HANDLE_VALUE)
-        return 0;
-    BY_HANDLE_FILE_INFORMATION info {};
-    const bool known = GetFileInformationByHandle(handle, &info);
-    CloseHandle(handle);
-    return known ? quint64(info.dwVolumeSerialNumber) + 1 : 0;
-}
-
 bool replace(const QString& from, const QString& to)
 {
     return MoveFileExW(native(from).c_str(), native(to).c_str(),

@@ -8,6 +8,7 @@
 #include "copy/imageset.h"
 #include "copy/isoheadercache.h"
 #include "copy/log.h"
+#include "detect/discwand.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -215,9 +216,9 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
     QElapsedTimer clock;
     clock.start();
     // A folder of that name may stay behind a volume that went away; its volume tells.
-    const quint64 volume = FileSync::volumeOf(dir);
+    const quint64 volume = Discwand::fileSystemOf(dir);
     const auto writeFailed = [&](FileSync::Transfer why) {
-        const bool gone = FileSync::volumeOf(dir) != volume;
+        const bool gone = Discwand::fileSystemOf(dir) != volume;
         const QStorageInfo room(dir);
         const bool full = why == FileSync::Transfer::NoRoom
             || (room.isValid() && room.isReady() && room.bytesAvailable() < chunkSize);
@@ -295,9 +296,9 @@ isoCopyWorker::Step isoCopyWorker::verifyParts(QFile &source, const QString &dir
 {
     const qint64 size = source.size();
     // A read that fails or ends early on a volume that went away is a pull, not a bad copy.
-    const quint64 volume = FileSync::volumeOf(dir);
+    const quint64 volume = Discwand::fileSystemOf(dir);
     const auto readFailed = [&] {
-        const bool gone = FileSync::volumeOf(dir) != volume;
+        const bool gone = Discwand::fileSystemOf(dir) != volume;
         fail(int(gone ? CopyError::DeviceGone : CopyError::VerifyMismatch));
         return Step::Failed;
     };
@@ -326,7 +327,7 @@ isoCopyWorker::Step isoCopyWorker::verifyParts(QFile &source, const QString &dir
         }
     }
     const QByteArray copyHash = hasher->result();
-    if (done != size && FileSync::volumeOf(dir) != volume)
+    if (done != size && Discwand::fileSystemOf(dir) != volume)
         return readFailed();
     if (done != size || copyHash != sourceHash) {
         qCWarning(lcCopy) << "The copy of" << source.fileName() << "does not match its source.";

@@ -38,9 +38,11 @@ public:
     // exist yet is judged by the part that does.
     QString filePath(const QString &stickPath) const;
 
-private:
-    // What tells one mounted file system from another, 0 when path cannot be reached.
+    // What tells one mounted file system from another, 0 when path cannot be reached (a volume
+    // that has gone away).
     static quint64 fileSystemOf(const QString &path);
+
+private:
 
     const ScsiDriveDetector *finder = nullptr;
     QString rootPath;

@@ -153,8 +153,8 @@ void TestWindowsPlatform::volumes()
     // Wine opens a volume but cannot flush it, so only a missing one tells an answer apart.
     QTemporaryDir dir;
     QVERIFY(!FileSync::syncVolume(QStringLiteral("Q:/nowhere")));
-    QVERIFY(FileSync::volumeOf(dir.path()) != 0);
-    QCOMPARE(FileSync::volumeOf(QStringLiteral("Q:/nowhere")), quint64(0));
+    QVERIFY(Discwand::fileSystemOf(dir.path()) != 0);
+    QCOMPARE(Discwand::fileSystemOf(QStringLiteral("Q:/nowhere")), quint64(0));
 }
 
 void TestWindowsPlatform::ejectMissingVolume()
