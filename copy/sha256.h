@@ -19,7 +19,12 @@ public:
     // The 32-byte digest of everything added; the hash then starts over.
     QByteArray result();
 
-    static QByteArray hash(const QByteArray &data);
+    static QByteArray hash(const QByteArray &data)
+    {
+        Sha256 sha;
+        sha.addData(data);
+        return sha.result();
+    }
 
 private:
     struct State;

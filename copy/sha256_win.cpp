@@ -69,10 +69,3 @@ QByteArray Sha256::result()
     d->start();
     return digest;
 }
-
-QByteArray Sha256::hash(const QByteArray &data)
-{
-    Sha256 sha;
-    sha.addData(data);
-    return sha.result();
-}
