@@ -7,6 +7,7 @@
 #include "copy/isoheadercache.h"
 #include "copy/isoimageinfo.h"
 #include "copy/log.h"
+#include "detect/volumeroom.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -14,7 +15,6 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QSet>
-#include <QStorageInfo>
 #include <QThread>
 #include <QTimer>
 
@@ -128,11 +128,10 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
 {
     Plan planned;
     if (!deviceRoot.isEmpty()) {
-        const QStorageInfo room(deviceRoot);
-        // Some FUSE file systems report no sizes at all: then the room is not known.
-        if (room.isValid() && room.isReady() && room.bytesTotal() > 0) {
-            planned.freeBytes = qMax<qint64>(0, room.bytesAvailable() - queuedBytes);
-            planned.cluster = qMax(1, room.blockSize());
+        const VolumeRoom room = VolumeRoom::of(deviceRoot);
+        if (room.isKnown()) {
+            planned.freeBytes = qMax<qint64>(0, room.freeBytes - queuedBytes);
+            planned.cluster = qMax<qint64>(1, room.cluster);
         }
     }
     QList<Pending> items;

@@ -9,12 +9,12 @@
 #include "copy/isoheadercache.h"
 #include "copy/log.h"
 #include "detect/discwand.h"
+#include "detect/volumeroom.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QStorageInfo>
 
 namespace {
 
@@ -219,9 +219,9 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
     const quint64 volume = Discwand::fileSystemOf(dir);
     const auto writeFailed = [&](FileSync::Transfer why) {
         const bool gone = Discwand::fileSystemOf(dir) != volume;
-        const QStorageInfo room(dir);
+        const VolumeRoom room = VolumeRoom::of(dir);
         const bool full = why == FileSync::Transfer::NoRoom
-            || (room.isValid() && room.isReady() && room.bytesAvailable() < chunkSize);
+            || (room.freeBytes >= 0 && room.freeBytes < chunkSize);
         fail(int(gone                                      ? CopyError::DeviceGone
                      : why == FileSync::Transfer::TooLarge ? CopyError::FileTooLarge
                      : full                                ? CopyError::DeviceFull

@@ -1,6 +1,7 @@
 #include "library/stickstatus.h"
 
 #include "detect/scsidrivedetector.h"
+#include "detect/volumeroom.h"
 
 #include <QFile>
 #include <QStorageInfo>
@@ -23,11 +24,11 @@ StickStatus StickStatus::read(const ScsiDriveDetector &detector)
         return status;
     status.label = detector.volumeProperty(QStringLiteral("VolumeName"));
     status.fileSystem = detector.volumeProperty(QStringLiteral("FileSystem"));
-    const QStorageInfo storage(status.root);
-    status.capacity = storage.bytesTotal();
-    status.freeBytes = storage.bytesAvailable();
+    const VolumeRoom room = VolumeRoom::of(status.root);
+    status.capacity = room.capacity;
+    status.freeBytes = room.isKnown() ? room.freeBytes : 0;
     if (status.label.isEmpty())
-        status.label = storage.name();
+        status.label = QStorageInfo(status.root).name();
     status.readOnly = !detector.isWritable();
     status.mountReadOnly = status.readOnly && detector.isVolumeDirty();
     status.bootImage = readBootImage(status.root);

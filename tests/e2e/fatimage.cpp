@@ -1,6 +1,7 @@
 #include "fatimage.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QTemporaryFile>
@@ -40,6 +41,20 @@ bool FatImage::isClean()
     const bool quiet = lines.size() == 2 && lines.at(1).contains(" files, ");
     lastReport = QString::fromLocal8Bit(out) + lastReport;
     return ok && quiet;
+}
+
+bool FatImage::room(qint64 *capacity, qint64 *freeBytes)
+{
+    QByteArray out;
+    if (!tool(QStringLiteral("fsck.fat"), {QStringLiteral("-n"), QStringLiteral("-v"), path}, &out))
+        return false;
+    const QString text = QString::fromLocal8Bit(out);
+    const auto count = QRegularExpression(QStringLiteral(" (\\d+)/(\\d+) clusters\n")).match(text);
+    const auto size = QRegularExpression(QStringLiteral("(\\d+) bytes per cluster")).match(text);
+    const qint64 cluster = size.captured(1).toLongLong();
+    *capacity = count.captured(2).toLongLong() * cluster;
+    *freeBytes = *capacity - count.captured(1).toLongLong() * cluster;
+    return count.hasMatch() && size.hasMatch();
 }
 
 QStringList FatImage::entries()

@@ -15,6 +15,9 @@ public:
     bool isClean();
     QString report() const { return lastReport; }
 
+    // The data clusters' bytes and those no file holds, as fsck.fat counts them; false when it
+    // cannot tell.
+    bool room(qint64 *capacity, qint64 *freeBytes);
     // Every entry, as "/dir/" for folders and "/dir/name" for files.
     QStringList entries();
     bool contains(const QString &entry) { return entries().contains(entry); }
