@@ -23,10 +23,12 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <QToolButton>
 
 #include <map>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -110,6 +112,7 @@ private slots:
     void download_data();
     void download();
     void closeDuringCopy();
+    void closeDuringSlowCopy();
     void repairAsksTheSwitch();
     void severalSticks();
     void willNotBootKeptOrDeleted();
@@ -441,6 +444,26 @@ void TestWindowWiring::closeDuringCopy()
     r.boxes.answer(QMessageBox::Ok);
     QVERIFY(r.w->close());
     QCOMPARE(r.boxes.titles(), (QStringList { "Stop copying?", "Stop copying?", "Copy not stopped" }));
+}
+
+// A healthy copy that takes some seconds to stop, as the chunk in hand does on a slow stick, is
+// waited for: no alarm, and its hidden files are gone.
+void TestWindowWiring::closeDuringSlowCopy()
+{
+    Rig r({});
+    QVERIFY(r.start());
+    r.queue({ r.gated("slow.iso") });
+    QVERIFY(FifoGate::waitForReader());
+    r.boxes.answer(QMessageBox::Yes);
+    std::thread slowStick([&r] {
+        QThread::msleep(4000);
+        r.gates.at("slow.iso")->open();
+    });
+    const bool closed = r.w->close();
+    slowStick.join();
+    QVERIFY(closed);
+    QCOMPARE(r.boxes.titles(), QStringList { "Stop copying?" });
+    QCOMPARE(QDir(r.root).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 // One stick: no chooser. A second plugged in: the chooser names both and the stick shown stays;
