@@ -52,6 +52,14 @@ bool readJournal(const QString &path, int *parts, QString *name)
         && FatName::check(*name) == FatName::Problem::None && !name->startsWith(prefix);
 }
 
+void removeParts(const QString &dir, const QString &base)
+{
+    for (const QString &entry : namesIn(dir))
+        if (entry.startsWith(base + QLatin1Char('.'))
+            && isDigits(QStringView(entry).mid(base.size() + 1)))
+            QFile::remove(dir + QLatin1Char('/') + entry);
+}
+
 } // namespace
 
 QString newBase(const QString &dir)
@@ -115,7 +123,8 @@ bool apply(const QString &dir, const QString &base, bool resuming)
     for (int i = 0; i < parts && !resuming; ++i) {
         if (!QFile::exists(at + partName(base, i))) {
             qCWarning(lcCopy) << "A part of the copy" << base << "is missing; it is discarded.";
-            discard(dir, base);
+            // Only the copy itself applies a journal afresh, and it holds the parts' lock.
+            removeParts(dir, base);
             QFile::remove(journalPath);
             return false;
         }
@@ -163,12 +172,15 @@ bool isBusy(const QString &dir, const QString &base)
     return CopyLock::isHeld(dir + QLatin1Char('/') + partName(base, 0));
 }
 
-void discard(const QString &dir, const QString &base)
+bool discard(const QString &dir, const QString &base)
 {
-    for (const QString &entry : namesIn(dir))
-        if (entry.startsWith(base + QLatin1Char('.'))
-            && isDigits(QStringView(entry).mid(base.size() + 1)))
-            QFile::remove(dir + QLatin1Char('/') + entry);
+    // Held while the parts go: a copy that made its first part but has not locked it yet finds
+    // it gone once it does, and starts afresh.
+    CopyLock guard;
+    if (!guard.claim(dir + QLatin1Char('/') + partName(base, 0)))
+        return false;
+    removeParts(dir, base);
+    return true;
 }
 
 Leftovers find(const QString &dir)

@@ -35,8 +35,9 @@ bool apply(const QString &dir, const QString &base, bool resuming = false);
 // empty, a part count no copy makes, a name leaving its folder or one FAT cannot hold) the
 // copy never committed and its parts and journal go. True when nothing of base is left.
 bool settle(const QString &dir, const QString &base);
-// Removes the hidden parts of a copy that never reached its journal.
-void discard(const QString &dir, const QString &base);
+// Removes the hidden parts of a copy that never reached its journal, holding its lock meanwhile;
+// false, removing nothing, when a copy under way holds it (the copy itself releases it first).
+bool discard(const QString &dir, const QString &base);
 // The copy with this base is running now, in this process or another.
 bool isBusy(const QString &dir, const QString &base);
 

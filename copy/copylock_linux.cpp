@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -21,20 +22,44 @@ struct flock wholeFile(short type)
 
 } // namespace
 
-bool CopyLock::take(const QString &path)
+bool CopyLock::open(const QString &path, bool create)
 {
     release();
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
     if (fd < 0)
+        return false;
+    handle = fd;
+    return true;
+}
+
+bool CopyLock::lock(const QString &path)
+{
+    if (handle < 0)
         return false;
     struct flock lock = wholeFile(F_WRLCK);
     // A volume that cannot lock at all still takes copies, only unmarked.
-    if (::fcntl(fd, F_OFD_SETLK, &lock) != 0 && (errno == EAGAIN || errno == EACCES)) {
-        ::close(fd);
+    if (::fcntl(int(handle), F_OFD_SETLK, &lock) != 0 && (errno == EAGAIN || errno == EACCES)) {
+        release();
         return false;
     }
-    handle = fd;
+    // A sweep removes a file only while it holds its lock: once we hold it, a file still at its
+    // place is ours for good.
+    struct stat opened {}, named {};
+    if (::fstat(int(handle), &opened) != 0
+        || ::stat(QFile::encodeName(path).constData(), &named) != 0
+        || opened.st_dev != named.st_dev || opened.st_ino != named.st_ino) {
+        release();
+        return false;
+    }
     return true;
+}
+
+bool CopyLock::claim(const QString &path)
+{
+    if (!open(path, false))
+        return errno == ENOENT;
+    return lock(path) || !QFile::exists(path);
 }
 
 void CopyLock::release()

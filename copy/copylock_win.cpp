@@ -4,6 +4,7 @@
 #include "copy/copylock.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <windows.h>
 
@@ -34,19 +35,48 @@ void unlockByte(HANDLE file)
 
 } // namespace
 
-bool CopyLock::take(const QString &path)
+bool CopyLock::open(const QString &path, bool create)
 {
     release();
-    const HANDLE file = openShared(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
+    const HANDLE file
+        = openShared(path, GENERIC_READ | GENERIC_WRITE, create ? OPEN_ALWAYS : OPEN_EXISTING);
     if (file == INVALID_HANDLE_VALUE)
         return false;
+    handle = reinterpret_cast<qintptr>(file);
+    return true;
+}
+
+bool CopyLock::lock(const QString &path)
+{
+    if (handle == -1)
+        return false;
+    const HANDLE file = reinterpret_cast<HANDLE>(handle);
     // A volume that cannot lock at all still takes copies, only unmarked.
     if (!lockByte(file, LOCKFILE_EXCLUSIVE_LOCK) && GetLastError() == ERROR_LOCK_VIOLATION) {
         CloseHandle(file);
+        handle = -1;
         return false;
     }
-    handle = reinterpret_cast<qintptr>(file);
+    // A sweep deletes a file only while it holds its lock: a file deleted meanwhile waits only
+    // for our handle to go.
+    FILE_STANDARD_INFO info {};
+    if (!GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info)
+        || info.DeletePending
+        || GetFileAttributesW(QDir::toNativeSeparators(path).toStdWString().c_str())
+            == INVALID_FILE_ATTRIBUTES) {
+        release();
+        return false;
+    }
     return true;
+}
+
+bool CopyLock::claim(const QString &path)
+{
+    if (!open(path, false)) {
+        const DWORD why = GetLastError();
+        return why == ERROR_FILE_NOT_FOUND || why == ERROR_PATH_NOT_FOUND;
+    }
+    return lock(path) || !QFileInfo::exists(path);
 }
 
 void CopyLock::release()

@@ -126,11 +126,17 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
         for (const QString &old : CopyCommit::imageFiles(dir, name))
             QFile::remove(dir + QLatin1Char('/') + old);
 
-    const QString base = CopyCommit::newBase(dir);
     // Held until the copy is in place or gone: listings, checks and sweeps, in this process or
-    // another, leave a copy under way alone.
+    // another, leave a copy under way alone. A sweep that removed the new file before it was
+    // locked costs only another name.
+    QString base;
     CopyLock lock;
-    if (!lock.take(dir + QLatin1Char('/') + CopyCommit::partName(base, 0))) {
+    bool locked = false;
+    for (int tries = 0; tries < 3 && !locked; ++tries) {
+        base = CopyCommit::newBase(dir);
+        locked = lock.take(dir + QLatin1Char('/') + CopyCommit::partName(base, 0));
+    }
+    if (!locked) {
         emit failed(int(CopyError::OpenDestination));
         return;
     }
@@ -161,6 +167,7 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
         step = Step::Failed;
     }
     if (step != Step::Done) {
+        lock.release();
         CopyCommit::discard(dir, base);
         if (step == Step::Cancelled)
             emit finished();
