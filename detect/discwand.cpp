@@ -26,6 +26,26 @@ QString Discwand::label() const
     return finder ? finder->volumePropertyAt(rootPath, QStringLiteral("VolumeName")) : QString();
 }
 
+QString Discwand::fileSystem() const
+{
+    return finder ? finder->volumePropertyAt(rootPath, QStringLiteral("FileSystem")) : QString();
+}
+
+bool Discwand::isVolumeDirty() const
+{
+    if (!finder)
+        return false;
+    // A boolean reads as "true" here and as "True" or "-1" from Windows.
+    const QString dirty = finder->volumePropertyAt(rootPath, QStringLiteral("VolumeDirty"));
+    return dirty.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
+        || dirty == QLatin1String("-1");
+}
+
+VolumeRoom Discwand::room() const
+{
+    return VolumeRoom::of(rootPath);
+}
+
 bool Discwand::isCalled(const QString &name) const
 {
     if (name.isEmpty() || isNull())

@@ -3,6 +3,8 @@
 // The finder reports it; whatever reads or writes the stick asks it.
 #pragma once
 
+#include "detect/volumeroom.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -21,6 +23,13 @@ public:
     QString volume() const { return serial; }
     // The volume's label, asked of the system each time; "" when it has none.
     QString label() const;
+    // Its file system as the system names it ("FAT32"), "" when it cannot be asked.
+    QString fileSystem() const;
+    // The volume wants a check of its file system; on Linux, it is mounted read-only though the
+    // disk is writable, as the kernel does after finding errors.
+    bool isVolumeDirty() const;
+    // Its size and the room left, asked afresh.
+    VolumeRoom room() const;
     // Called so by a person or a script: its serial, its mount point (with or without the final
     // separator) or its label, letter case aside.
     bool isCalled(const QString &name) const;

@@ -217,10 +217,7 @@ QString ScsiDriveDetector::volumePropertyAt(const QString &root, const QString &
 
 bool ScsiDriveDetector::isVolumeDirty() const
 {
-    // A boolean reads as "true" here and as "True" or "-1" from Windows.
-    const QString dirty = volumeProperty(QStringLiteral("VolumeDirty"));
-    return dirty.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
-        || dirty == QLatin1String("-1");
+    return discwand().isVolumeDirty();
 }
 
 bool ScsiDriveDetector::isWritable() const
