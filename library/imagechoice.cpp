@@ -19,7 +19,8 @@ QString ImageChoice::bootName(const QString &imagePath)
 
 ImageChoice::Result ImageChoice::choose(const QString &imagePath) const
 {
-    const QString root = detector.drivePath();
+    const Discwand stick = detector.discwand();
+    const QString root = stick.root();
     if (root.isEmpty())
         return Result::NoDevice;
     const QString path = bootName(imagePath);
@@ -27,7 +28,7 @@ ImageChoice::Result ImageChoice::choose(const QString &imagePath) const
     const QByteArray bytes = path.toLatin1();
     if (QString::fromLatin1(bytes) != path)
         return Result::NotLatin1;
-    if (const Discwand::Access access = detector.discwand().access();
+    if (const Discwand::Access access = stick.access();
         access != Discwand::Access::Writable)
         return access == Discwand::Access::Gone ? Result::DeviceGone : Result::NotWritable;
     qCDebug(lcLibrary) << "Loading ISO:" << path;

@@ -1,7 +1,6 @@
 #include "library/stickstatus.h"
 
 #include "detect/scsidrivedetector.h"
-#include "detect/volumeroom.h"
 
 #include <QFile>
 #include <QStorageInfo>
@@ -17,20 +16,26 @@ QString StickStatus::readBootImage(const QString &root)
 
 StickStatus StickStatus::read(const ScsiDriveDetector &detector)
 {
+    return read(detector.discwand());
+}
+
+StickStatus StickStatus::read(const Discwand &stick)
+{
     StickStatus status;
-    status.root = detector.drivePath();
-    status.present = detector.isPresent();
+    status.root = stick.root();
+    const Discwand::Access access = stick.access();
+    status.present = access != Discwand::Access::Gone;
     if (!status.present)
         return status;
-    status.label = detector.volumeProperty(QStringLiteral("VolumeName"));
-    status.fileSystem = detector.volumeProperty(QStringLiteral("FileSystem"));
-    const VolumeRoom room = VolumeRoom::of(status.root);
+    status.label = stick.label();
+    status.fileSystem = stick.fileSystem();
+    const VolumeRoom room = stick.room();
     status.capacity = room.capacity;
     status.freeBytes = room.isKnown() ? room.freeBytes : 0;
     if (status.label.isEmpty())
         status.label = QStorageInfo(status.root).name();
-    status.readOnly = !detector.isWritable();
-    status.mountReadOnly = status.readOnly && detector.isVolumeDirty();
+    status.readOnly = access == Discwand::Access::ReadOnly;
+    status.mountReadOnly = status.readOnly && stick.isVolumeDirty();
     status.bootImage = readBootImage(status.root);
     status.selectorPresent = QFile::exists(status.root + QStringLiteral("config/wandmenu.bin"));
     return status;

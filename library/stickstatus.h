@@ -5,6 +5,7 @@
 
 #include <QString>
 
+class Discwand;
 class ScsiDriveDetector;
 
 struct StickStatus {
@@ -19,6 +20,8 @@ struct StickStatus {
     QString bootImage;    // as config/iso_filename.txt names it; "" when it names none
     bool selectorPresent = false;
 
+    static StickStatus read(const Discwand &stick);
+    // The detector's current stick.
     static StickStatus read(const ScsiDriveDetector &detector);
     // What config/iso_filename.txt below root names (one byte per character), "" without one.
     static QString readBootImage(const QString &root);

@@ -26,7 +26,7 @@ WandmenuFetch::WandmenuFetch(const ScsiDriveDetector &detector, QObject *parent)
 
 bool WandmenuFetch::isMissing() const
 {
-    const QString at = detector.drivePath();
+    const QString at = detector.discwand().root();
     return !at.isEmpty() && !QFile::exists(at + wandmenuPath);
 }
 
@@ -53,7 +53,7 @@ bool WandmenuFetch::take(QNetworkReply *finished)
     finished->deleteLater();
     if (finished == reply)
         reply = nullptr;
-    root.clear();
+    stick = Discwand();
     body.clear();
     error.clear();
     // Writing an error page would make the program count as installed for ever.
@@ -67,15 +67,16 @@ bool WandmenuFetch::take(QNetworkReply *finished)
         return false;
     }
     body = finished->readAll();
-    root = detector.drivePath();
+    stick = detector.discwand();
     return true;
 }
 
 bool WandmenuFetch::store()
 {
-    if (root.isEmpty() || detector.drivePath() != root
-        || detector.discwand().access() != Discwand::Access::Writable)
+    // The stick known when the reply was taken is still the current one, and takes writes.
+    if (stick.isNull() || stick.access() != Discwand::Access::Writable)
         return false;
+    const QString root = stick.root();
     if (!QDir(root).mkpath(QStringLiteral("config")))
         return false;
     // Written aside and renamed into place: a truncated selector program would count as

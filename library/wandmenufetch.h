@@ -2,6 +2,8 @@
 // on the device. Asking whether to fetch it, and what to do when it fails, is the caller's.
 #pragma once
 
+#include "detect/discwand.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -50,6 +52,6 @@ private:
     int stallMs = 30000;
     bool cancelled = false;
     QByteArray body;
-    QString root;
+    Discwand stick; // where the body goes: the stick current when the reply was taken
     QString error;
 };
