@@ -4,7 +4,6 @@
 
 #include "cli/clioutput.h"
 #include "cli/sticksession.h"
-#include "detect/scsidrivedetector.h"
 #include "library/stickcheck.h"
 
 #include <QCommandLineParser>
@@ -64,7 +63,7 @@ ExitStatus CheckCommand::run(const QCommandLineParser &parser, const QStringList
     if (const ExitStatus found = stick.find(); found != ExitStatus::Done)
         return found;
     const QList<StickProblem> problems
-        = StickCheck::find(IsoListing::read(stick.root()), StickStatus::read(stick.detector()));
+        = StickCheck::find(IsoListing::read(stick.root()), StickStatus::read(stick.discwand()));
     const bool anyRepair = std::any_of(problems.cbegin(), problems.cend(),
                                        [](const StickProblem &p) { return p.canRemove(); });
     if (repair && anyRepair)
@@ -75,7 +74,7 @@ ExitStatus CheckCommand::run(const QCommandLineParser &parser, const QStringList
     int left = 0;
     for (const StickProblem &problem : problems) {
         const bool repaired = repair && problem.canRemove()
-            && stick.detector().discwand().access() == Discwand::Access::Writable
+            && stick.discwand().access() == Discwand::Access::Writable
             && StickCheck::remove(stick.root(), problem);
         left += repaired ? 0 : 1;
         if (json) {

@@ -88,7 +88,7 @@ ExitStatus CopyCommand::run(const QCommandLineParser &parser, const QStringList 
     FlagPrompts prompts(existing);
     int refused = 0;
     std::optional<QList<CopyEntry>> admitted
-        = admit(stick.detector().discwand(), to, files, prompts, &refused, QString());
+        = admit(stick.discwand(), to, files, prompts, &refused, QString());
     if (!admitted)
         return ExitStatus::Refused;
     const QList<CopyEntry> accepted = *admitted;

@@ -90,7 +90,7 @@ void CopyRun::done()
                                   : tr("%1: copied.").arg(name)));
         // Beside other sticks a path on the stick would not say which one holds it.
         CliOutput::data(tag.isEmpty() ? copyingPath
-                                      : detector.drivePath().chopped(1) + copyingPath);
+                                      : detector.discwand().root().chopped(1) + copyingPath);
     }
     queue.next();
 }

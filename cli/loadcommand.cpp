@@ -58,7 +58,7 @@ ExitStatus LoadCommand::run(const QCommandLineParser &, const QStringList &args)
     case ImageChoice::Result::DeviceGone:
         return StickSession::missing();
     case ImageChoice::Result::NotWritable:
-        return StickSession::readOnly(stick.detector());
+        return StickSession::readOnly(stick.discwand());
     case ImageChoice::Result::WriteFailed:
         CliOutput::error(tr("Couldn't write the choice to the discwand."));
         return ExitStatus::Failure;

@@ -30,7 +30,8 @@ void StatusCommand::describe(QCommandLineParser &parser) const
 
 QJsonObject StatusCommand::facts(StickSession &stick)
 {
-    const StickStatus status = StickStatus::read(stick.detector());
+    const Discwand wand = stick.discwand();
+    const StickStatus status = StickStatus::read(wand);
     QString mountPoint = status.root;
     mountPoint.chop(1);
     // A volume that tells no size (some FUSE file systems) has none, which is not 0 bytes.
@@ -39,7 +40,7 @@ QJsonObject StatusCommand::facts(StickSession &stick)
     return {
         { QStringLiteral("present"), status.present },
         { QStringLiteral("mountPoint"), mountPoint },
-        { QStringLiteral("serial"), stick.detector().discwand().volume() },
+        { QStringLiteral("serial"), wand.volume() },
         { QStringLiteral("label"), status.label },
         { QStringLiteral("fileSystem"), status.fileSystem },
         { QStringLiteral("capacity"), size(status.capacity) },

@@ -36,9 +36,14 @@ StickSession::StickSession()
 
 StickSession::~StickSession() = default;
 
+Discwand StickSession::discwand() const
+{
+    return scanner->discwand();
+}
+
 QString StickSession::root() const
 {
-    return scanner->drivePath();
+    return discwand().root();
 }
 
 ExitStatus StickSession::find(bool quiet, bool several)
@@ -98,7 +103,8 @@ ExitStatus StickSession::findWritable()
 
 ExitStatus StickSession::guard()
 {
-    switch (scanner->discwand().access()) {
+    const Discwand stick = discwand();
+    switch (stick.access()) {
     case Discwand::Access::Writable:
         return ExitStatus::Done;
     case Discwand::Access::Gone:
@@ -106,7 +112,7 @@ ExitStatus StickSession::guard()
     case Discwand::Access::ReadOnly:
         break;
     }
-    return readOnly(*scanner);
+    return readOnly(stick);
 }
 
 ExitStatus StickSession::missing()
@@ -115,9 +121,9 @@ ExitStatus StickSession::missing()
     return ExitStatus::NoDiscwand;
 }
 
-ExitStatus StickSession::readOnly(const ScsiDriveDetector &detector)
+ExitStatus StickSession::readOnly(const Discwand &stick)
 {
-    if (detector.isVolumeDirty())
+    if (stick.isVolumeDirty())
         CliOutput::error(tr("The discwand's file system has errors, so the system made it "
                             "read-only: run check, or repair it with fsck.fat."));
     else

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cli/exitstatus.h"
+#include "detect/discwand.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -19,6 +20,8 @@ public:
     ~StickSession();
 
     ScsiDriveDetector &detector() { return *scanner; }
+    // The stick found; null while there is none.
+    Discwand discwand() const;
     // The device root ("/media/stick/"), empty while none was found.
     QString root() const;
 
@@ -42,7 +45,7 @@ public:
     // The messages for a stick that is not there and one that takes no writes (by its switch,
     // or by a mount the system made read-only after errors).
     static ExitStatus missing();
-    static ExitStatus readOnly(const ScsiDriveDetector &detector);
+    static ExitStatus readOnly(const Discwand &stick);
 
 private:
     // "/media/a (LABEL, serial 8:17)" for each stick found, one a line.
