@@ -102,7 +102,8 @@ bool run(const QString &out)
     const QString reason = SimStick::unavailableReason();
     if (!reason.isEmpty())
         return failed(QStringLiteral("no simulated discwand: ") + reason);
-    SimStick stick;
+    // The size the simulator gives by default, as ./run.sh --simulate shows it.
+    SimStick stick(SimStick::Options { 256 });
     if (!stick.isValid())
         return failed(stick.error());
     qputenv("DISCSHELF_SYSROOT", stick.sysroot().toLocal8Bit());
