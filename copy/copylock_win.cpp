@@ -58,12 +58,18 @@ bool CopyLock::lock(const QString &path)
         return false;
     }
     // A sweep deletes a file only while it holds its lock: a file deleted meanwhile waits only
-    // for our handle to go.
+    // for our handle to go (opened again it refuses, or it is another file), or its name is gone.
     FILE_STANDARD_INFO info {};
-    if (!GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info)
-        || info.DeletePending
-        || GetFileAttributesW(QDir::toNativeSeparators(path).toStdWString().c_str())
-            == INVALID_FILE_ATTRIBUTES) {
+    BY_HANDLE_FILE_INFORMATION ours {}, named {};
+    const HANDLE again = openShared(path, FILE_READ_ATTRIBUTES, OPEN_EXISTING);
+    const bool same = again != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &ours)
+        && GetFileInformationByHandle(again, &named)
+        && ours.dwVolumeSerialNumber == named.dwVolumeSerialNumber
+        && ours.nFileIndexHigh == named.nFileIndexHigh && ours.nFileIndexLow == named.nFileIndexLow;
+    if (again != INVALID_HANDLE_VALUE)
+        CloseHandle(again);
+    if (!same || !GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info)
+        || info.DeletePending) {
         release();
         return false;
     }
