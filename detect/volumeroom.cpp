@@ -4,12 +4,12 @@
 
 #include <QStorageInfo>
 
-VolumeRoom VolumeRoom::of(const QString &root)
+VolumeRoom VolumeRoom::of(const QString &path)
 {
     VolumeRoom room;
-    if (root.isEmpty())
+    if (path.isEmpty())
         return room;
-    const QStorageInfo storage(root);
+    const QStorageInfo storage(path);
     if (!storage.isValid() || !storage.isReady())
         return room;
     // Unknown, the room left still reads as the system tells it (none, for fusefat): a write
@@ -22,7 +22,10 @@ VolumeRoom VolumeRoom::of(const QString &root)
     }
     // A FUSE driver reporting no blocks: counted from the volume's FAT, which follows every
     // write as the driver makes it.
-    const QString device = backingDevice(root);
+    // The stick's own root as its description spells it, else the mount the path lies on.
+    QString device = backingDevice(path);
+    if (device.isEmpty())
+        device = backingDevice(storage.rootPath());
     if (const std::optional<FatRoom> fat
         = device.isEmpty() ? std::nullopt : FatRoom::read(device)) {
         room.capacity = fat->capacity;

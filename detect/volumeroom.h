@@ -16,8 +16,9 @@ public:
 
     bool isKnown() const { return capacity > 0; }
 
-    // The room of the volume mounted at root. Safe off the GUI thread.
-    static VolumeRoom of(const QString &root);
+    // The room of the volume holding path (its mount point or any folder on it). Safe off the
+    // GUI thread.
+    static VolumeRoom of(const QString &path);
 
 private:
     // The device (or the image a simulated stick stands for) holding the volume mounted at root,
