@@ -114,6 +114,18 @@ void TestE2eCli::noRoomThenInterrupted()
     REQUIRE_STICK(stick);
     QVERIFY(stick.plug());
 
+    // With no device to read, fusefat's sizes are unknown: null, never 0.
+    const QString device = stick.sysroot() + "/dev/sdz1";
+    QVERIFY(QFile::rename(device, device + ".away"));
+    QProcess status;
+    status.start(DISCSHELF_CLI, { "status", "--json" });
+    QVERIFY(finished(status, 10000));
+    QVERIFY(QFile::rename(device + ".away", device));
+    const QJsonObject unknown
+        = QJsonDocument::fromJson(status.readAllStandardOutput()).array().first().toObject();
+    QVERIFY(unknown.value("present").toBool());
+    QVERIFY(unknown.value("capacity").isNull() && unknown.value("free").isNull());
+
     // Larger than the room left (sparse, so cheap to make): refused before a byte is written,
     // though fusefat itself tells no sizes.
     const QString huge = sources.filePath("huge.iso");
