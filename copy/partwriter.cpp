@@ -1,0 +1,216 @@
+// The stream's bytes are gathered into chunks of the copy's size before they are written: small
+// network reads written one by one would cost the stick many small writes.
+#include "copy/partwriter.h"
+
+#include "copy/copycommit.h"
+#include "copy/copyerror.h"
+#include "copy/filesync.h"
+#include "copy/imageset.h"
+#include "copy/isoheadercache.h"
+#include "detect/discwand.h"
+#include "detect/volumeroom.h"
+
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+constexpr qint64 chunkSize = 6291456;
+
+} // namespace
+
+PartWriter::PartWriter(const QString &folder, qint64 bytes)
+    : dir(folder)
+    , partBytes(bytes)
+    , buffer(new char[chunkSize])
+{ }
+
+PartWriter::~PartWriter()
+{
+    if (!committed)
+        discard();
+}
+
+qint64 PartWriter::partBytesFor(qint64 total)
+{
+    return total >= 0 && total <= ImageSet::partLimit ? ImageSet::partLimit : ImageSet::fullPart;
+}
+
+int PartWriter::open()
+{
+    volume = Discwand::fileSystemOf(dir);
+    bool locked = false;
+    // A sweep that removed the new file before it was locked costs only another name.
+    for (int tries = 0; tries < 3 && !locked; ++tries) {
+        baseName = CopyCommit::newBase(dir);
+        locked = lock.take(dir + QLatin1Char('/') + CopyCommit::partName(baseName, 0));
+    }
+    if (!locked) {
+        baseName.clear();
+        return int(CopyError::OpenDestination);
+    }
+    return openPart(0);
+}
+
+int PartWriter::openPart(int index)
+{
+    part.setFileName(dir + QLatin1Char('/') + CopyCommit::partName(baseName, index));
+    if (!part.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        return int(CopyError::OpenDestination);
+    partCount = index + 1;
+    inPart = 0;
+    inFlight = -1;
+    return 0;
+}
+
+int PartWriter::writeFailed(bool noRoom, bool tooLarge)
+{
+    // A folder of that name may stay behind a volume that went away; its volume tells.
+    if (Discwand::fileSystemOf(dir) != volume)
+        return int(CopyError::DeviceGone);
+    if (tooLarge)
+        return int(CopyError::FileTooLarge);
+    const VolumeRoom room = VolumeRoom::of(dir);
+    if (noRoom || (room.freeBytes >= 0 && room.freeBytes < chunkSize))
+        return int(CopyError::DeviceFull);
+    return int(CopyError::WriteDestination);
+}
+
+int PartWriter::append(const char *data, qint64 size)
+{
+    while (size > 0) {
+        const qint64 n = qMin(size, chunkSize - held);
+        memcpy(buffer.get() + held, data, size_t(n));
+        held += n;
+        data += n;
+        size -= n;
+        if (held == chunkSize) {
+            if (const int error = flush())
+                return error;
+        }
+    }
+    return 0;
+}
+
+int PartWriter::flush()
+{
+    if (held == 0)
+        return 0;
+    sha.addData(buffer.get(), held);
+    const int error = writeChunk(buffer.get(), held);
+    held = 0;
+    return error;
+}
+
+int PartWriter::writeChunk(const char *data, qint64 size)
+{
+    while (size > 0) {
+        if (inPart == partBytes) {
+            // Without this the stick may still be filling from the page cache when the user
+            // unplugs it.
+            if (!FileSync::syncFile(part))
+                return writeFailed(false, false);
+            FileSync::dropCache(part);
+            part.close();
+            if (const int error = openPart(partCount))
+                return error;
+        }
+        const qint64 n = qMin(size, partBytes - inPart);
+        errno = 0;
+        if (part.write(data, n) != n) {
+            const int why = errno;
+            return writeFailed(why == ENOSPC, why == EFBIG);
+        }
+        // The device writes this piece while the next one arrives; the one before it must be
+        // on the device first, so that what is counted stays close to what is written.
+        FileSync::startWriteback(part, inPart, n);
+        if (inFlight >= 0)
+            FileSync::waitWriteback(part, inFlight, inFlightSize);
+        inFlight = inPart;
+        inFlightSize = n;
+        inPart += n;
+        onDevice += n;
+        data += n;
+        size -= n;
+    }
+    return 0;
+}
+
+int PartWriter::restart(qint64 bytes)
+{
+    held = 0;
+    sha.result();
+    part.close();
+    for (int i = partCount - 1; i > 0; --i)
+        QFile::remove(dir + QLatin1Char('/') + CopyCommit::partName(baseName, i));
+    partBytes = bytes;
+    onDevice = 0;
+    return openPart(0);
+}
+
+int PartWriter::finish()
+{
+    if (const int error = flush())
+        return error;
+    if (!FileSync::syncFile(part))
+        return writeFailed(false, false);
+    FileSync::dropCache(part);
+    part.close();
+    return 0;
+}
+
+QByteArray PartWriter::readBack(const std::atomic<bool> &cancel,
+                                const std::function<void(int)> &percent)
+{
+    Sha256 check;
+    qint64 done = 0;
+    for (int i = 0; i < partCount; ++i) {
+        QFile file(dir + QLatin1Char('/') + CopyCommit::partName(baseName, i));
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            return {};
+        // What the device returns, not what the page cache still holds.
+        FileSync::dropCache(file);
+        FileSync::adviseSequential(file);
+        for (;;) {
+            if (cancel)
+                return {};
+            const qint64 n = file.read(buffer.get(), chunkSize);
+            if (n < 0)
+                return {};
+            if (n == 0)
+                break;
+            check.addData(buffer.get(), n);
+            done += n;
+            percent(int(done * 100 / qMax<qint64>(onDevice, 1)));
+        }
+    }
+    return done == onDevice ? check.result() : QByteArray();
+}
+
+int PartWriter::commit(const QString &name)
+{
+    // A folder in the way of a final name would stop the journal half-way for ever.
+    for (const QString &final : CopyCommit::finalNames(name, partCount))
+        if (QFileInfo(dir + QLatin1Char('/') + final).isDir())
+            return int(CopyError::RenameTemporary);
+    if (!CopyCommit::writeJournal(dir, baseName, name, partCount))
+        return int(CopyError::RenameTemporary);
+    // From here the journal sees the image through, even after a crash.
+    committed = true;
+    IsoHeaderCache::forgetBelow(dir);
+    const bool applied = CopyCommit::apply(dir, baseName);
+    lock.release();
+    return applied ? 0 : int(CopyError::RenameTemporary);
+}
+
+void PartWriter::discard()
+{
+    if (baseName.isEmpty())
+        return;
+    part.close();
+    lock.release();
+    CopyCommit::discard(dir, baseName);
+    baseName.clear();
+}

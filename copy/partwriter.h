@@ -1,0 +1,77 @@
+// Writes an image that arrives as a stream (a download) the way a copy is written: hidden parts
+// split at the part limit while the bytes come, bounded writeback, a hash of what was written,
+// the read-back and the journal that puts it in place. Nothing of it stays behind unless it
+// was committed.
+#pragma once
+
+#include "copy/copylock.h"
+#include "copy/sha256.h"
+
+#include <QFile>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class PartWriter
+{
+public:
+    // Writes into dir, each part but the last partBytes long.
+    PartWriter(const QString &dir, qint64 partBytes);
+    // Discards the parts unless they were committed.
+    ~PartWriter();
+    PartWriter(const PartWriter &) = delete;
+    PartWriter &operator=(const PartWriter &) = delete;
+
+    // The part length for an image of total bytes (negative: not known): whole when it fits
+    // below the part limit, else the copy's full part. Unknown lengths split at the full part,
+    // which every reader accepts whatever the last part's size.
+    static qint64 partBytesFor(qint64 total);
+
+    // Takes a hidden base name and its lock, and opens the first part. 0 or a CopyError.
+    int open();
+    // Takes bytes in; they reach the device a chunk at a time. 0 or a CopyError.
+    int append(const char *data, qint64 size);
+    // Hands what is held back to the device, so that written() is all that was taken in.
+    int flush();
+    // Back to no bytes at all, with parts of partBytes from now: a download that starts over.
+    int restart(qint64 partBytes);
+    // Flushes and syncs the last part. 0 or a CopyError.
+    int finish();
+
+    qint64 written() const { return onDevice; }
+    qint64 taken() const { return onDevice + held; }
+    int parts() const { return partCount; }
+    QString base() const { return baseName; }
+    // The hash of everything taken in, once finished.
+    QByteArray hash() { return sha.result(); }
+    // Reads the parts back from the device; their hash, empty when they cannot be read whole.
+    // percent is told as it goes; a cancel ends it early (empty).
+    QByteArray readBack(const std::atomic<bool> &cancel, const std::function<void(int)> &percent);
+    // Journals the parts as the image called name and renames them into place. 0 or a CopyError.
+    int commit(const QString &name);
+    // Removes the parts; nothing of them stays.
+    void discard();
+
+private:
+    int writeChunk(const char *data, qint64 size);
+    int openPart(int index);
+    int writeFailed(bool noRoom, bool tooLarge);
+
+    const QString dir;
+    qint64 partBytes;
+    QString baseName;
+    CopyLock lock;
+    QFile part;
+    int partCount = 0;
+    qint64 inPart = 0;
+    qint64 onDevice = 0;
+    // The range of the current part still on its way to the device, -1 when none.
+    qint64 inFlight = -1, inFlightSize = 0;
+    quint64 volume = 0;
+    std::unique_ptr<char[]> buffer;
+    qint64 held = 0;
+    Sha256 sha;
+    bool committed = false;
+};

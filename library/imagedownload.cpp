@@ -1,0 +1,468 @@
+// The download's steps: the checksum files first (small, one request each), then the image,
+// resumed from the stick's last byte after a drop, then the read-back, the checksum and the
+// journal. Every way out before the journal leaves the stick as it was.
+#include "library/imagedownload.h"
+
+#include "copy/copycommit.h"
+#include "copy/copyerror.h"
+#include "copy/fatname.h"
+#include "copy/isocopyworker.h"
+#include "copy/partwriter.h"
+#include "detect/volumeroom.h"
+#include "library/log.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QScopeGuard>
+#include <QRegularExpression>
+
+namespace {
+
+// Retries in a row that bring no new byte before the download gives up.
+constexpr int maxRetries = 4;
+
+bool isDrop(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::NoError: // ended before its length
+    case QNetworkReply::RemoteHostClosedError:
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::ProxyConnectionClosedError:
+    case QNetworkReply::UnknownNetworkError:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+ImageDownload::ImageDownload(QObject *parent)
+    : QObject(parent)
+    , network(new QNetworkAccessManager(this))
+{
+    stall.setSingleShot(true);
+    connect(&stall, &QTimer::timeout, this, [this] {
+        if (!reply)
+            return;
+        qCWarning(lcLibrary) << "No data from" << current << "for" << stallMs << "ms";
+        stalled = true;
+        reply->abort();
+    });
+}
+
+ImageDownload::~ImageDownload()
+{
+    if (result == Outcome::Running && (reply || writer))
+        fail(Outcome::Cancelled, QString());
+}
+
+bool ImageDownload::isSha256(const QString &hex)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[0-9a-fA-F]{64}$"));
+    return pattern.match(hex).hasMatch();
+}
+
+QByteArray ImageDownload::listedHash(const QByteArray &text, const QString &name)
+{
+    static const QRegularExpression gnu(QStringLiteral("^([0-9a-fA-F]{64})(?:\\s+\\*?(.+))?$"));
+    static const QRegularExpression bsd(
+        QStringLiteral("^SHA256 ?\\((.+)\\) ?= ?([0-9a-fA-F]{64})$"));
+    QByteArray lone;
+    int lines = 0;
+    for (const QByteArray &raw : text.split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        ++lines;
+        QString hex, listed;
+        if (const auto m = gnu.match(line); m.hasMatch()) {
+            hex = m.captured(1);
+            listed = m.captured(2);
+        } else if (const auto b = bsd.match(line); b.hasMatch()) {
+            listed = b.captured(1);
+            hex = b.captured(2);
+        } else {
+            continue;
+        }
+        if (listed.startsWith(QLatin1String("./")))
+            listed = listed.mid(2);
+        if (listed == name)
+            return QByteArray::fromHex(hex.toLatin1());
+        if (listed.isEmpty())
+            lone = QByteArray::fromHex(hex.toLatin1());
+    }
+    // A file holding one bare hash speaks for the image it is named after.
+    return lines == 1 ? lone : QByteArray();
+}
+
+QUrl ImageDownload::folderOf(const QUrl &address) const
+{
+    return address.resolved(QUrl(QStringLiteral(".")));
+}
+
+void ImageDownload::start(const QUrl &address, const QString &folder)
+{
+    url = current = address;
+    dir = folder;
+    imageName = wanted;
+    result = Outcome::Running;
+    if (!given.isEmpty()) {
+        expected = given;
+        checkSource = tr("the checksum given");
+        request(0);
+        return;
+    }
+    if (sumsUrl.isValid()) {
+        askSums(sumsUrl, true, sumsUrl.fileName());
+        return;
+    }
+    const QString own = url.fileName();
+    askSums(folderOf(url).resolved(QUrl(QStringLiteral("SHA256SUMS"))), false,
+            QStringLiteral("SHA256SUMS"));
+    if (!own.isEmpty())
+        askSums(folderOf(url).resolved(QUrl(own + QStringLiteral(".sha256"))), false,
+                own + QStringLiteral(".sha256"));
+}
+
+void ImageDownload::askSums(const QUrl &address, bool required, const QString &label)
+{
+    QNetworkRequest ask(address);
+    ask.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                     QNetworkRequest::NoLessSafeRedirectPolicy);
+    ask.setMaximumRedirectsAllowed(5);
+    QNetworkReply *answer = network->get(ask);
+    sumsAsked << answer;
+    connect(answer, &QNetworkReply::finished, this, [this, answer, required, label] {
+        answer->deleteLater();
+        sumsAsked.removeOne(answer);
+        if (result != Outcome::Running)
+            return;
+        if (answer->error() == QNetworkReply::NoError) {
+            // A checksum file is a few lines; anything large is something else.
+            sumsFound.append({ label, answer->read(1 << 20) });
+        } else if (required) {
+            fail(Outcome::Failed,
+                 tr("Couldn't get the checksum file %1: %2")
+                     .arg(answer->url().toDisplayString(), answer->errorString()));
+            return;
+        }
+        if (sumsAsked.isEmpty())
+            request(0);
+    });
+}
+
+void ImageDownload::request(qint64 offset)
+{
+    if (cancelled) {
+        fail(Outcome::Cancelled, QString());
+        return;
+    }
+    QNetworkRequest ask(current);
+    ask.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                     QNetworkRequest::NoLessSafeRedirectPolicy);
+    ask.setMaximumRedirectsAllowed(5);
+    // The bytes as the server keeps them: a range of a compressed body would be of no use.
+    ask.setRawHeader("Accept-Encoding", "identity");
+    if (offset > 0) {
+        ask.setRawHeader("Range", "bytes=" + QByteArray::number(offset) + '-');
+        ask.setRawHeader("If-Range", validator);
+    }
+    from = offset;
+    headersTaken = false;
+    stalled = false;
+    reply = network->get(ask);
+    connect(reply, &QNetworkReply::readyRead, this, &ImageDownload::receive);
+    connect(reply, &QNetworkReply::finished, this, &ImageDownload::replyDone);
+    stall.start(stallMs);
+}
+
+QString ImageDownload::nameFromReply() const
+{
+    static const QRegularExpression disposition(
+        QStringLiteral("filename\\*?\\s*=\\s*(?:UTF-8'[^']*')?\"?([^\";]+)\"?"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QString header = QString::fromUtf8(reply->rawHeader("Content-Disposition"));
+    auto match = disposition.globalMatch(header);
+    QString told;
+    while (match.hasNext()) {
+        // filename* comes after filename and is the exact one.
+        told = QUrl::fromPercentEncoding(match.next().captured(1).toUtf8()).trimmed();
+        told = told.mid(told.lastIndexOf(QRegularExpression(QStringLiteral("[/\\\\]"))) + 1);
+    }
+    if (told.endsWith(QLatin1String(".iso"), Qt::CaseInsensitive))
+        return told;
+    const QString own = url.fileName();
+    return own.isEmpty() ? reply->url().fileName() : own;
+}
+
+bool ImageDownload::takeHeaders()
+{
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status != 200 && status != 206) {
+        // Errors are the reply's to tell once it finishes.
+        if (status < 400)
+            fail(Outcome::Failed,
+                 tr("The server answered %1 %2.")
+                     .arg(status)
+                     .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString()));
+        return false;
+    }
+    QByteArray tag = reply->rawHeader("ETag");
+    if (tag.isEmpty())
+        tag = reply->rawHeader("Last-Modified");
+    if (from > 0 && status == 206) {
+        static const QRegularExpression range(QStringLiteral("^bytes (\\d+)-"));
+        const auto m = range.match(QString::fromLatin1(reply->rawHeader("Content-Range")));
+        if (m.hasMatch() && m.captured(1).toLongLong() == from && tag == validator) {
+            headersTaken = true;
+            return true;
+        }
+        // A part of another file, or from elsewhere: only the whole file will do.
+        emit note(tr("The server's file changed; the download starts over."));
+        restartPending = true;
+        reply->abort();
+        return false;
+    }
+    if (from > 0)
+        emit note(tr("The server sent the whole file again; the download starts over."));
+    from = 0;
+    current = reply->url();
+    validator = tag;
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    total = length.isValid() ? length.toLongLong() : -1;
+
+    if (imageName.isEmpty()) {
+        imageName = nameFromReply();
+        if (imageName.isEmpty()) {
+            fail(Outcome::Refused, tr("The address names no file; give the image a name."));
+            return false;
+        }
+    }
+    if (!writer) {
+        if (const FatName::Problem problem = FatName::check(imageName);
+            problem != FatName::Problem::None) {
+            fail(Outcome::Refused, FatName::reason(problem));
+            return false;
+        }
+        if (!CopyCommit::imageFiles(dir, imageName).isEmpty()) {
+            fail(Outcome::Refused, tr("%1 is on the discwand already.").arg(imageName));
+            return false;
+        }
+        emit named(imageName);
+    }
+    const qint64 partBytes
+        = partBytesWanted > 0 ? partBytesWanted : PartWriter::partBytesFor(total);
+    // Before the first byte is written; a restart's room counts without its earlier bytes.
+    if (writer) {
+        if (const int error = writer->restart(partBytes)) {
+            failWrite(error);
+            return false;
+        }
+    }
+    const VolumeRoom room = VolumeRoom::of(dir);
+    if (total >= 0 && room.freeBytes >= 0
+        && isoCopyWorker::roomFor(total, room.cluster) > room.freeBytes) {
+        fail(Outcome::NoRoom,
+             tr("%1 takes %2 bytes; the discwand has %3 left.")
+                 .arg(imageName)
+                 .arg(total)
+                 .arg(room.freeBytes));
+        return false;
+    }
+    if (!writer) {
+        writer = std::make_unique<PartWriter>(dir, partBytes);
+        if (const int error = writer->open()) {
+            failWrite(error);
+            return false;
+        }
+    }
+    headersTaken = true;
+    return true;
+}
+
+void ImageDownload::receive()
+{
+    if (!headersTaken && (result != Outcome::Running || restartPending || !takeHeaders()))
+        return;
+    stall.start(stallMs);
+    const QByteArray data = reply->readAll();
+    if (const int error = writer->append(data.constData(), data.size())) {
+        failWrite(error);
+        return;
+    }
+    emit progress(writer->taken(), total);
+}
+
+void ImageDownload::replyDone()
+{
+    QNetworkReply *done = std::exchange(reply, nullptr);
+    stall.stop();
+    done->deleteLater();
+    if (result != Outcome::Running)
+        return;
+    if (cancelled) {
+        fail(Outcome::Cancelled, QString());
+        return;
+    }
+    if (restartPending) {
+        restartPending = false;
+        request(0);
+        return;
+    }
+    const QNetworkReply::NetworkError why = done->error();
+    reply = done;
+    if (why == QNetworkReply::NoError && !headersTaken && !takeHeaders()) {
+        reply = nullptr;
+        return;
+    }
+    if (headersTaken) {
+        receive();
+        if (result != Outcome::Running) {
+            reply = nullptr;
+            return;
+        }
+    }
+    reply = nullptr;
+    if (headersTaken && why == QNetworkReply::NoError && (total < 0 || writer->taken() == total)) {
+        complete();
+        return;
+    }
+    if (!stalled && !(headersTaken && isDrop(why))) {
+        fail(Outcome::Failed,
+             tr("Couldn't download %1: %2").arg(url.toDisplayString(), done->errorString()));
+        return;
+    }
+    retry(stalled ? tr("no data for %1 s").arg(stallMs / 1000.0) : done->errorString());
+}
+
+void ImageDownload::retry(const QString &why)
+{
+    const qint64 taken = writer ? writer->taken() : 0;
+    if (taken > lastFailAt)
+        failuresInRow = 0;
+    lastFailAt = taken;
+    if (++failuresInRow > maxRetries) {
+        fail(Outcome::Failed, tr("The download broke off %1 times in a row (%2); the discwand keeps "
+                                 "what it had.")
+                                  .arg(failuresInRow)
+                                  .arg(why));
+        return;
+    }
+    if (writer) {
+        if (const int error = writer->flush()) {
+            failWrite(error);
+            return;
+        }
+    }
+    qint64 next = 0;
+    if (!writer || writer->written() == 0) {
+        emit note(tr("The connection dropped (%1); trying again.").arg(why));
+    } else if (validator.isEmpty()) {
+        emit note(tr("The connection dropped (%1); the server cannot tell whether its file is "
+                     "still the same, so the download starts over.")
+                      .arg(why));
+    } else {
+        next = writer->written();
+        emit note(tr("The connection dropped (%1); resuming at byte %2.").arg(why).arg(next));
+    }
+    QTimer::singleShot(retryMs << (failuresInRow - 1), this, [this, next] {
+        if (result == Outcome::Running)
+            request(next);
+    });
+}
+
+void ImageDownload::complete()
+{
+    writerBusy = true;
+    const auto done = qScopeGuard([this] { writerBusy = false; });
+    if (const int error = writer->finish()) {
+        failWrite(error);
+        return;
+    }
+    emit progress(writer->written(), total);
+    const QByteArray hash = writer->hash();
+    if (expected.isEmpty()) {
+        for (const auto &[label, text] : std::as_const(sumsFound)) {
+            expected = listedHash(text, imageName);
+            if (!expected.isEmpty()) {
+                checkSource = label;
+                break;
+            }
+        }
+        if (expected.isEmpty() && sumsUrl.isValid()) {
+            fail(Outcome::Mismatch,
+                 tr("%1 lists no checksum for %2; the download was removed.")
+                     .arg(sumsUrl.fileName(), imageName));
+            return;
+        }
+    }
+    if (!expected.isEmpty() && expected != hash) {
+        fail(Outcome::Mismatch,
+             tr("%1 does not match %2; the download was removed.").arg(imageName, checkSource));
+        return;
+    }
+    emit verifying(0);
+    const QByteArray back = writer->readBack(cancelled, [this](int percent) {
+        emit verifying(percent);
+    });
+    if (cancelled) {
+        fail(Outcome::Cancelled, QString());
+        return;
+    }
+    if (back != hash) {
+        failWrite(int(CopyError::VerifyMismatch));
+        return;
+    }
+    if (const int error = writer->commit(imageName)) {
+        failWrite(error);
+        return;
+    }
+    writer.reset();
+    qCInfo(lcLibrary) << "Downloaded" << url << "as" << imageName
+                      << (checkSource.isEmpty() ? "unchecked" : "checked against") << checkSource;
+    result = Outcome::Done;
+    emit finished();
+}
+
+void ImageDownload::cancel()
+{
+    cancelled = true;
+    // A retry waiting for its turn, or the checksum files, end here; a read-back sees the flag.
+    if (result == Outcome::Running && !writerBusy)
+        fail(Outcome::Cancelled, QString());
+}
+
+void ImageDownload::fail(Outcome why, const QString &text)
+{
+    if (result != Outcome::Running)
+        return;
+    result = why;
+    error = why == Outcome::Cancelled && text.isEmpty() ? tr("Cancelled.") : text;
+    stall.stop();
+    for (QNetworkReply *asked : std::exchange(sumsAsked, {})) {
+        asked->disconnect(this);
+        asked->abort();
+        asked->deleteLater();
+    }
+    if (QNetworkReply *running = std::exchange(reply, nullptr)) {
+        running->disconnect(this);
+        running->abort();
+        running->deleteLater();
+    }
+    // Nothing half-written stays on the stick.
+    writer.reset();
+    if (why != Outcome::Cancelled)
+        qCWarning(lcLibrary) << "Download of" << url << "failed:" << error;
+    emit finished();
+}
+
+void ImageDownload::failWrite(int copyError)
+{
+    fail(copyError == int(CopyError::DeviceFull)   ? Outcome::NoRoom
+             : copyError == int(CopyError::DeviceGone) ? Outcome::DeviceGone
+                                                       : Outcome::Failed,
+         CopyErrors::message(copyError));
+}
