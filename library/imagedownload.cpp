@@ -192,10 +192,11 @@ QString ImageDownload::nameFromReply() const
         told = QUrl::fromPercentEncoding(match.next().captured(1).toUtf8()).trimmed();
         told = told.mid(told.lastIndexOf(QRegularExpression(QStringLiteral("[/\\\\]"))) + 1);
     }
-    if (told.endsWith(QLatin1String(".iso"), Qt::CaseInsensitive))
-        return told;
-    const QString own = url.fileName();
-    return own.isEmpty() ? reply->url().fileName() : own;
+    // The first of the names that ends in .iso; else the address's own.
+    for (const QString &name : { told, url.fileName(), reply->url().fileName() })
+        if (name.endsWith(QLatin1String(".iso"), Qt::CaseInsensitive))
+            return name;
+    return url.fileName();
 }
 
 bool ImageDownload::takeHeaders()
@@ -318,7 +319,7 @@ void ImageDownload::replyDone()
         reply = nullptr;
         return;
     }
-    if (headersTaken) {
+    if (headersTaken && done->isOpen()) {
         receive();
         if (result != Outcome::Running) {
             reply = nullptr;

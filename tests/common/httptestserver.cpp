@@ -17,7 +17,7 @@ HttpTestServer::HttpTestServer()
                             return;
                         requestLines << QString::fromLatin1(head.left(head.indexOf("\r\n")));
                         disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
-                        answer(socket);
+                        answer(socket, head);
                     });
         }
     });
@@ -26,6 +26,11 @@ HttpTestServer::HttpTestServer()
 QUrl HttpTestServer::url() const
 {
     return QUrl(QStringLiteral("http://127.0.0.1:%1/wandmenu.bin").arg(server.serverPort()));
+}
+
+QUrl HttpTestServer::url(const QString &path) const
+{
+    return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(server.serverPort()).arg(path));
 }
 
 QUrl HttpTestServer::refusedUrl()
@@ -37,24 +42,67 @@ QUrl HttpTestServer::refusedUrl()
     return QUrl(QStringLiteral("http://127.0.0.1:%1/wandmenu.bin").arg(port));
 }
 
-void HttpTestServer::answer(QTcpSocket *socket)
+namespace {
+
+QByteArray headerOf(const QByteArray &head, const QByteArray &name)
 {
-    const Response &r = reply;
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(r.status)
-        + (r.status == 200       ? " OK"
-               : r.status == 404 ? " Not Found"
-                                 : " Status")
-        + "\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n";
+    for (const QByteArray &line : head.split('\n'))
+        if (line.toLower().startsWith(name.toLower() + ':'))
+            return line.mid(name.size() + 1).trimmed();
+    return {};
+}
+
+} // namespace
+
+void HttpTestServer::answer(QTcpSocket *socket, const QByteArray &request)
+{
+    const QString path = requestLines.last().section(QLatin1Char(' '), 1, 1);
+    const Response &r = byPath.contains(path) ? byPath[path] : reply;
+    const int nth = served[path]++;
+    const QByteArray range = headerOf(request, "Range");
+    rangeHeaders << QString::fromLatin1(range);
+    int status = r.status;
+    QByteArray body = r.body;
+    QByteArray extra;
+    qint64 holdAt = r.holdAt;
+    const QByteArray ifRange = headerOf(request, "If-Range");
+    if (r.ranges && range.startsWith("bytes=") && range.endsWith('-')
+        && (ifRange.isEmpty() || ifRange == r.etag)) {
+        const qint64 from = range.mid(6, range.size() - 7).toLongLong();
+        status = 206;
+        extra += "Content-Range: bytes " + QByteArray::number(from) + '-'
+            + QByteArray::number(body.size() - 1) + '/' + QByteArray::number(body.size()) + "\r\n";
+        body = body.mid(from);
+        // The hold stays where it is in the file: a resumed request stalls at the same byte.
+        holdAt = holdAt >= 0 ? qMax<qint64>(0, holdAt - from) : -1;
+    }
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(status)
+        + (status == 200       ? " OK"
+               : status == 206 ? " Partial Content"
+               : status == 404 ? " Not Found"
+                               : " Status")
+        + "\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n" + extra;
+    if (!r.etag.isEmpty())
+        head += "ETag: " + r.etag + "\r\n";
+    if (!r.location.isEmpty())
+        head += "Location: " + r.location + "\r\n";
+    if (!r.disposition.isEmpty())
+        head += "Content-Disposition: " + r.disposition + "\r\n";
     if (r.contentLength != -2)
         head += "Content-Length: "
-            + QByteArray::number(r.contentLength == -1 ? r.body.size() : r.contentLength) + "\r\n";
+            + QByteArray::number(r.contentLength == -1 ? body.size() : r.contentLength) + "\r\n";
     socket->write(head + "\r\n");
-    if (r.holdAt >= 0) {
-        socket->write(r.body.left(r.holdAt));
-        held.append({ socket, r.body.mid(r.holdAt) });
+    if (nth < r.dropAfter.size() && r.dropAfter[nth] >= 0) {
+        socket->write(body.left(r.dropAfter[nth]));
+        socket->disconnectFromHost();
         return;
     }
-    socket->write(r.body);
+    if (holdAt >= 0) {
+        socket->write(body.left(holdAt));
+        held.append({ socket, body.mid(holdAt) });
+        return;
+    }
+    socket->write(body);
     socket->disconnectFromHost();
 }
 

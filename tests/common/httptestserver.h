@@ -1,7 +1,9 @@
-// A tiny HTTP server on 127.0.0.1 for network tests: answers every GET with one configured
-// response, which can be an error status, cut short or held half-way until released.
+// A tiny HTTP server on 127.0.0.1 for network tests: answers each GET with the response set for
+// its path (or the one for all), which can be an error status, a redirect, a range of the body,
+// cut short, dropped after some bytes or held half-way until released.
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QStringList>
@@ -15,6 +17,12 @@ class HttpTestServer : public QObject
 public:
     struct Response
     {
+        Response(int code = 200, const QByteArray &bytes = {}, qint64 length = -1, qint64 hold = -1)
+            : status(code)
+            , body(bytes)
+            , contentLength(length)
+            , holdAt(hold)
+        { }
         int status = 200;
         QByteArray body;
         // Content-Length sent: -1 is the body's size, -2 sends none (the body then ends when
@@ -22,27 +30,43 @@ public:
         qint64 contentLength = -1;
         // Send the headers and this many body bytes, then wait for release() (-1: no hold).
         qint64 holdAt = -1;
+        // Sent as ETag; with ranges, a Range request is answered 206 unless its If-Range differs.
+        QByteArray etag;
+        bool ranges = false;
+        // The n-th request of this path gets at most dropAfter[n] body bytes, then the
+        // connection closes (-1: all of them).
+        QList<qint64> dropAfter;
+        QByteArray location; // for a redirect status
+        QByteArray disposition; // Content-Disposition
     };
 
     HttpTestServer();
 
     void setResponse(const Response &response) { reply = response; }
+    // The response for one path ("/a.iso"); other paths get the one for all.
+    void setResponse(const QString &path, const Response &response) { byPath[path] = response; }
     // Sends what held responses still owe, then closes their connections.
     void release();
 
     QUrl url() const;
+    QUrl url(const QString &path) const;
     // Request lines ("GET /path HTTP/1.1") received so far.
     const QStringList &requests() const { return requestLines; }
+    // The Range header of each request, in order ("" for none).
+    const QStringList &ranges() const { return rangeHeaders; }
     // Responses sent up to their hold point and waiting for release().
     int heldCount() const { return int(held.size()); }
     // An address on which nothing listens: connecting to it is refused.
     static QUrl refusedUrl();
 
 private:
-    void answer(QTcpSocket *socket);
+    void answer(QTcpSocket *socket, const QByteArray &head);
 
     QTcpServer server;
     Response reply;
     QStringList requestLines;
+    QStringList rangeHeaders;
+    QHash<QString, Response> byPath;
+    QHash<QString, int> served;
     QList<QPair<QPointer<QTcpSocket>, QByteArray>> held; // socket, what it is still owed
 };
