@@ -7,6 +7,7 @@
 #include "cli/sticksession.h"
 #include "cli/copycommand.h"
 #include "cli/ejectcommand.h"
+#include "cli/fetchcommand.h"
 #include "cli/getselectorcommand.h"
 #include "cli/listcommand.h"
 #include "cli/loadcommand.h"
@@ -23,6 +24,7 @@ Dispatcher::Dispatcher()
     commands.push_back(std::make_unique<CopyCommand>());
     commands.push_back(std::make_unique<CheckCommand>());
     commands.push_back(std::make_unique<GetSelectorCommand>());
+    commands.push_back(std::make_unique<FetchCommand>());
     commands.push_back(std::make_unique<WaitCommand>());
     commands.push_back(std::make_unique<EjectCommand>());
 }

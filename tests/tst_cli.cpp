@@ -17,6 +17,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QCryptographicHash>
 #include <QThread>
 
 #include <list>
@@ -88,6 +89,8 @@ private slots:
     void severalSticks();
     void getSelector_data();
     void getSelector();
+    void fetch_data();
+    void fetch();
     void waitsForPlug();
 
 private:
@@ -453,6 +456,50 @@ void TestCli::getSelector()
     const Outcome got = runCli({ "get-selector", "--url", server.url().toString() });
     QVERIFY2(got.status == status, qPrintable(got.err));
     QCOMPARE(read(root + "config/wandmenu.bin"), status == 0 ? program : QByteArray("<none>"));
+}
+
+void TestCli::fetch_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+    QTest::newRow("checked by SHA256SUMS") << QStringList { "--to", "linux" } << 0
+                                           << "/linux/img.iso\n" << "img.iso matches SHA256SUMS";
+    QTest::newRow("renamed, wrong hash")
+        << QStringList { "--name", "b.iso", "--sha256", QString(64, 'a') } << 1 << ""
+        << "b.iso does not match the checksum given";
+    QTest::newRow("there already") << QStringList { "--to", "linux", "--name", "a.iso" } << 7 << ""
+                                   << "a.iso is on the discwand already";
+    QTest::newRow("hash and sums") << QStringList { "--sha256", "ab", "--sums", "x" } << 2 << ""
+                                   << "exclude each other";
+}
+
+void TestCli::fetch()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    SysFixture sys;
+    const QString root = makeStick(sys, "rw");
+    const QStringList before = TestEnv::entriesBelow(root);
+    HttpTestServer server;
+    server.setResponse({ 404 });
+    const QByteArray image = randomBytes(300000);
+    server.setResponse("/pub/img.iso", { 200, image });
+    server.setResponse("/pub/SHA256SUMS",
+                       { 200, QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex()
+                                  + "  img.iso\n" });
+    const Outcome got
+        = runCli(QStringList { "fetch", server.url("/pub/img.iso").toString() } + args);
+    QVERIFY2(got.status == status, qPrintable(got.err));
+    QVERIFY2(QRegularExpression(out).match(got.out).hasMatch(), qPrintable(got.out));
+    QVERIFY2(got.err.contains(err), qPrintable(got.err));
+    if (status == 0)
+        QCOMPARE(read(root + got.out.trimmed().mid(1)), image);
+    else
+        QCOMPARE(TestEnv::entriesBelow(root), before);
 }
 
 void TestCli::waitsForPlug()
