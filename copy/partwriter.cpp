@@ -2,6 +2,7 @@
 // network reads written one by one would cost the stick many small writes.
 #include "copy/partwriter.h"
 
+#include "copy/chunkhasher.h"
 #include "copy/copycommit.h"
 #include "copy/copyerror.h"
 #include "copy/filesync.h"
@@ -18,13 +19,14 @@
 namespace {
 
 constexpr qint64 chunkSize = 6291456;
+constexpr int maxInFlight = 3;
 
 } // namespace
 
 PartWriter::PartWriter(const QString &folder, qint64 bytes)
     : dir(folder)
     , partBytes(bytes)
-    , buffer(new char[chunkSize])
+    , hasher(std::make_unique<ChunkHasher>(chunkSize))
 { }
 
 PartWriter::~PartWriter()
@@ -61,7 +63,7 @@ int PartWriter::openPart(int index)
         return int(CopyError::OpenDestination);
     partCount = index + 1;
     inPart = 0;
-    inFlight = -1;
+    inFlight.clear();
     return 0;
 }
 
@@ -78,18 +80,29 @@ int PartWriter::writeFailed(bool noRoom, bool tooLarge)
     return int(CopyError::WriteDestination);
 }
 
+char *PartWriter::space(qint64 *room)
+{
+    *room = chunkSize - held;
+    return hasher->buffer() + held;
+}
+
+int PartWriter::took(qint64 size)
+{
+    held += size;
+    return held == chunkSize ? flush() : 0;
+}
+
 int PartWriter::append(const char *data, qint64 size)
 {
     while (size > 0) {
-        const qint64 n = qMin(size, chunkSize - held);
-        memcpy(buffer.get() + held, data, size_t(n));
-        held += n;
+        qint64 room = 0;
+        char *at = space(&room);
+        const qint64 n = qMin(size, room);
+        memcpy(at, data, size_t(n));
         data += n;
         size -= n;
-        if (held == chunkSize) {
-            if (const int error = flush())
-                return error;
-        }
+        if (const int error = took(n))
+            return error;
     }
     return 0;
 }
@@ -98,8 +111,9 @@ int PartWriter::flush()
 {
     if (held == 0)
         return 0;
-    sha.addData(buffer.get(), held);
-    const int error = writeChunk(buffer.get(), held);
+    // The chunk is hashed in the hasher's thread while the next one arrives.
+    const int error = writeChunk(hasher->buffer(), held);
+    hasher->add(held);
     held = 0;
     return error;
 }
@@ -123,13 +137,15 @@ int PartWriter::writeChunk(const char *data, qint64 size)
             const int why = errno;
             return writeFailed(why == ENOSPC, why == EFBIG);
         }
-        // The device writes this piece while the next one arrives; the one before it must be
-        // on the device first, so that what is counted stays close to what is written.
+        // The device writes this piece while the next ones arrive; the oldest of those before
+        // it must be on the device first, so that what is counted stays close to what is
+        // written while the device still has a few chunks to work on side by side.
         FileSync::startWriteback(part, inPart, n);
-        if (inFlight >= 0)
-            FileSync::waitWriteback(part, inFlight, inFlightSize);
-        inFlight = inPart;
-        inFlightSize = n;
+        inFlight.append({ inPart, n });
+        if (inFlight.size() > maxInFlight) {
+            const auto [at, length] = inFlight.takeFirst();
+            FileSync::waitWriteback(part, at, length);
+        }
         inPart += n;
         onDevice += n;
         data += n;
@@ -141,7 +157,7 @@ int PartWriter::writeChunk(const char *data, qint64 size)
 int PartWriter::restart(qint64 bytes)
 {
     held = 0;
-    sha.result();
+    hasher->result();
     part.close();
     for (int i = partCount - 1; i > 0; --i)
         QFile::remove(dir + QLatin1Char('/') + CopyCommit::partName(baseName, i));
@@ -164,7 +180,7 @@ int PartWriter::finish()
 QByteArray PartWriter::readBack(const std::atomic<bool> &cancel,
                                 const std::function<void(int)> &percent)
 {
-    Sha256 check;
+    hasher->result();
     qint64 done = 0;
     for (int i = 0; i < partCount; ++i) {
         QFile file(dir + QLatin1Char('/') + CopyCommit::partName(baseName, i));
@@ -176,17 +192,18 @@ QByteArray PartWriter::readBack(const std::atomic<bool> &cancel,
         for (;;) {
             if (cancel)
                 return {};
-            const qint64 n = file.read(buffer.get(), chunkSize);
+            const qint64 n = file.read(hasher->buffer(), chunkSize);
             if (n < 0)
                 return {};
             if (n == 0)
                 break;
-            check.addData(buffer.get(), n);
+            hasher->add(n);
             done += n;
             percent(int(done * 100 / qMax<qint64>(onDevice, 1)));
         }
     }
-    return done == onDevice ? check.result() : QByteArray();
+    const QByteArray back = hasher->result();
+    return done == onDevice ? back : QByteArray();
 }
 
 int PartWriter::commit(const QString &name)
@@ -213,4 +230,9 @@ void PartWriter::discard()
     lock.release();
     CopyCommit::discard(dir, baseName);
     baseName.clear();
+}
+
+QByteArray PartWriter::hash()
+{
+    return hasher->result();
 }

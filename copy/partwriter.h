@@ -5,14 +5,17 @@
 #pragma once
 
 #include "copy/copylock.h"
-#include "copy/sha256.h"
 
 #include <QFile>
+#include <QList>
+#include <QPair>
 #include <QString>
 
 #include <atomic>
 #include <functional>
 #include <memory>
+
+class ChunkHasher;
 
 class PartWriter
 {
@@ -33,6 +36,10 @@ public:
     int open();
     // Takes bytes in; they reach the device a chunk at a time. 0 or a CopyError.
     int append(const char *data, qint64 size);
+    // The same without a copy in between: the room to fill next (*room bytes, at least one),
+    // then took() says how much of it was filled.
+    char *space(qint64 *room);
+    int took(qint64 size);
     // Hands what is held back to the device, so that written() is all that was taken in.
     int flush();
     // Back to no bytes at all, with parts of partBytes from now: a download that starts over.
@@ -45,7 +52,7 @@ public:
     int parts() const { return partCount; }
     QString base() const { return baseName; }
     // The hash of everything taken in, once finished.
-    QByteArray hash() { return sha.result(); }
+    QByteArray hash();
     // Reads the parts back from the device; their hash, empty when they cannot be read whole.
     // percent is told as it goes; a cancel ends it early (empty).
     QByteArray readBack(const std::atomic<bool> &cancel, const std::function<void(int)> &percent);
@@ -67,11 +74,11 @@ private:
     int partCount = 0;
     qint64 inPart = 0;
     qint64 onDevice = 0;
-    // The range of the current part still on its way to the device, -1 when none.
-    qint64 inFlight = -1, inFlightSize = 0;
+    // The ranges of the current part on their way to the device, oldest first.
+    QList<QPair<qint64, qint64>> inFlight;
     quint64 volume = 0;
-    std::unique_ptr<char[]> buffer;
+    // Lends the buffer the chunk is gathered in, and hashes the chunks written.
+    std::unique_ptr<ChunkHasher> hasher;
     qint64 held = 0;
-    Sha256 sha;
     bool committed = false;
 };

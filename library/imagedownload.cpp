@@ -289,10 +289,17 @@ void ImageDownload::receive()
     if (!headersTaken && (result != Outcome::Running || restartPending || !takeHeaders()))
         return;
     stall.start(stallMs);
-    const QByteArray data = reply->readAll();
-    if (const int error = writer->append(data.constData(), data.size())) {
-        failWrite(error);
-        return;
+    // Straight into the chunk that goes to the device.
+    while (reply->bytesAvailable() > 0) {
+        qint64 room = 0;
+        char *at = writer->space(&room);
+        const qint64 n = reply->read(at, room);
+        if (n <= 0)
+            break;
+        if (const int error = writer->took(n)) {
+            failWrite(error);
+            return;
+        }
     }
     emit progress(writer->taken(), total);
 }
