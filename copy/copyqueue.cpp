@@ -2,6 +2,7 @@
 
 #include "copy/copycommit.h"
 #include "copy/copyerror.h"
+#include "copy/copyoutcome.h"
 #include "copy/isocopyworker.h"
 #include "detect/scsidrivedetector.h"
 
@@ -21,13 +22,22 @@ CopyQueue::CopyQueue(const ScsiDriveDetector *detector, QObject *parent)
     worker->moveToThread(thread);
     connect(this, &CopyQueue::copyRequested, worker, &isoCopyWorker::copyInto);
     connect(worker, &isoCopyWorker::progressUpdate, this, &CopyQueue::progressUpdate);
-    connect(worker, &isoCopyWorker::transferred, this, &CopyQueue::transferred);
-    connect(worker, &isoCopyWorker::verifyProgress, this, &CopyQueue::verifyProgress);
+    connect(worker, &isoCopyWorker::transferred, this, [this](qint64 done, qint64 total) {
+        emit transferred(done, total);
+        noteWork(done);
+    });
+    connect(worker, &isoCopyWorker::verifyProgress, this, [this](int value, int total) {
+        emit verifyProgress(value, total);
+        noteWork(runningSize + (total > 0 ? runningSize * value / total : 0));
+    });
     connect(worker, &isoCopyWorker::copied, this, [this](qint64 bytes) {
         ++batchImages;
         batchBytes += bytes;
     });
-    connect(worker, &isoCopyWorker::finished, this, &CopyQueue::finished);
+    connect(worker, &isoCopyWorker::finished, this, [this] {
+        emit finished();
+        next();
+    });
     connect(worker, &isoCopyWorker::partsNamed, this,
             [this](const QString &base) { copyingBase = base; });
     connect(worker, &isoCopyWorker::failed, this, &CopyQueue::noteFailure);
@@ -78,8 +88,15 @@ void CopyQueue::add(const QList<CopyEntry> &entries)
     const bool wasIdle = queue.isEmpty();
     queue.append(entries);
     batchTotal += int(entries.size());
+    if (wasIdle)
+        batchSize = 0;
+    for (const CopyEntry &entry : entries)
+        batchSize += QFileInfo(entry.sourceFile).size();
     if (wasIdle && !queue.isEmpty()) {
         current = 0;
+        sizeBefore = 0;
+        runningSize = 0;
+        workDone = 0;
         batchImages = 0;
         batchTotal = int(entries.size());
         batchFailures.clear();
@@ -102,8 +119,23 @@ QStringList CopyQueue::pendingPaths() const
     return paths;
 }
 
+qint64 CopyQueue::batchWork() const
+{
+    return batchSize * stages();
+}
+
+void CopyQueue::noteWork(qint64 inFile)
+{
+    workDone = qMin(sizeBefore * stages() + qBound(qint64(0), inFile, runningSize * stages()),
+                    batchWork());
+    emit batchProgress(workDone, batchWork());
+}
+
 void CopyQueue::next()
 {
+    sizeBefore += runningSize;
+    runningSize = 0;
+    noteWork(0);
     copying.clear();
     copyingFile.clear();
     copyingBase.clear();
@@ -160,6 +192,7 @@ void CopyQueue::startNext()
 
     const CopyEntry entry = queue.at(current);
     copyingFile = QFileInfo(entry.sourceFile).fileName();
+    runningSize = QFileInfo(entry.sourceFile).size();
     copying = entry.folder.path();
     // A cancel from now on reaches this copy, even before the worker takes it up.
     worker->arm();
@@ -187,18 +220,19 @@ void CopyQueue::clearBatch()
     startDeferred = false;
 }
 
-void CopyQueue::noteFailure(int code)
+void CopyQueue::noteFailure(CopyError error)
 {
-    if (CopyErrors::mayLeaveTemporary(code) && !copying.isEmpty() && !copyingBase.isEmpty())
+    if (CopyErrors::mayLeaveTemporary(error) && !copying.isEmpty() && !copyingBase.isEmpty())
         leftovers.insert(copying + copyingBase);
     // A write that failed because the device went away is told as that, and ends the batch.
-    if (code == int(CopyError::DeviceGone)
-        || (code == int(CopyError::WriteDestination) && !detector->isPresent())) {
-        code = int(CopyError::DeviceGone);
+    if (error == CopyError::DeviceGone
+        || (error == CopyError::WriteDestination && !detector->isPresent())) {
+        error = CopyError::DeviceGone;
         clearBatch();
     }
-    batchFailures << QStringLiteral("%1 (%2)").arg(copyingFile, CopyErrors::message(code));
-    emit failed(code);
+    batchFailures << CopyOutcome::listed(copyingFile, error);
+    emit failed(error);
+    next();
 }
 
 void CopyQueue::sweepLeftovers()

@@ -227,6 +227,11 @@ void discShelf::wireCopies()
         ui.progressBarCurrentFile->setFormat(QStringLiteral("%p%"));
     });
     connect(copies, &CopyQueue::progressUpdate, this, &discShelf::updateFileProgress);
+    // The batch's bar counts bytes, the read-back's too: it moves on while a copy is checked.
+    connect(copies, &CopyQueue::batchProgress, this, [this](qint64 done, qint64 total) {
+        fitToBar(done, total);
+        showProgress(ui.progressBarOverall, int(done), int(total));
+    });
     // The read-back is a stage of its own: the file's bar starts again for it, rather than
     // sitting at 100 % while the copy is checked.
     connect(copies, &CopyQueue::verifyProgress, this, [this](int value, int total) {
@@ -234,7 +239,10 @@ void discShelf::wireCopies()
         showProgress(ui.progressBarCurrentFile, value, total);
     });
     connect(copies, &CopyQueue::finished, this, &discShelf::fileCopyDone);
-    connect(copies, &CopyQueue::failed, this, &discShelf::fileCopyFailed);
+    connect(copies, &CopyQueue::failed, this, [this](CopyError error) {
+        fileCopyFailed(int(error));
+        fileCopyDone();
+    });
     connect(copies, &CopyQueue::stopped, this, &discShelf::copiesStopped);
     connect(copies, &CopyQueue::changed, this, &discShelf::updateCopyWidgets);
 }
@@ -448,7 +456,6 @@ void discShelf::dropExamined(const DropAdmission::Plan &plan)
 void discShelf::fileCopyDone()
 {
     ui.progressBarCurrentFile->setValue(0);
-    copies->next();
     buildIsoList();
 }
 
@@ -463,7 +470,6 @@ void discShelf::fileCopyFailed(int code)
                          .arg(copies->copyingName(), CopyErrors::message(code))
                      + Discshelf::supportAddress);
     }
-    fileCopyDone();
 }
 
 int discShelf::plainBox(QMessageBox::Icon icon, const QString &title, const QString &text,
@@ -490,7 +496,6 @@ void discShelf::cancelAllFileCopies()
 void discShelf::updateFileProgress(int value, int total)
 {
     showProgress(ui.progressBarCurrentFile, value, total);
-    ui.progressBarOverall->setValue(copies->index() * 100 + value);
 }
 
 void discShelf::showProgress(QProgressBar *bar, int value, int total)
@@ -512,11 +517,8 @@ void discShelf::updateCopyWidgets()
     const int n = copies->count();
     const int i = copies->index();
     const bool more = n > i + 1;
-    if (more) {
+    if (more)
         ui.lblOverallProgress->setText(tr("File %1 of %2").arg(i + 1).arg(n));
-        ui.progressBarOverall->setMaximum(n * 100);
-        ui.progressBarOverall->setValue(i * 100);
-    }
     ui.lblCurrentFile->setVisible(n > 0);
     ui.btnCancelCurrentFile->setVisible(n > 0);
     ui.progressBarCurrentFile->setVisible(n > 0);

@@ -55,6 +55,7 @@ public slots:
     void cancelFileCopy();
     void cancelAllFileCopies();
     void updateFileProgress(int value, int total);
+    // Shows the failure's box; the numbers are CopyError's.
     void fileCopyFailed(int code);
     void queueFilesToCopy(QString destDir, QStringList filenames);
 
