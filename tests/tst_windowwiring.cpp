@@ -11,6 +11,7 @@
 #include "detect/scsidrivedetector.h"
 #include "ui/discshelf.h"
 #include "ui/isotreewidget.h"
+#include "ui/stickcopies.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -82,13 +83,14 @@ struct Rig {
     {
         emit tree->copyFiles(destDir, paths);
     }
-    // Held copies are queued directly: a drop refuses pipes, which would hold a copy for ever.
+    // Held copies are queued directly, to the stick shown: a drop refuses pipes, which would
+    // hold a copy for ever.
     void queue(const QStringList &paths)
     {
         QList<CopyEntry> entries;
         for (const QString &path : paths)
             entries.append({ DeviceFolder("/"), path });
-        w->findChild<CopyQueue *>()->add(entries);
+        w->findChild<StickCopies *>()->shownQueue()->add(entries);
     }
     QByteArray device(const QString &rel) const { return TestEnv::readFile(root + rel); }
 };
@@ -446,8 +448,8 @@ void TestWindowWiring::closeDuringCopy()
 }
 
 // One stick: no chooser. A second plugged in: the chooser names both and the stick shown stays;
-// the second chosen is listed and remembered; while a copy runs the choice waits; unplugged,
-// the first is listed.
+// the second chosen is listed and remembered; while it copies the first can be shown, without
+// its copy rows, which come back with it; unplugged, the first is listed.
 void TestWindowWiring::severalSticks()
 {
     Rig r({ "a.iso" });
@@ -469,10 +471,17 @@ void TestWindowWiring::severalSticks()
     QCOMPARE(QSettings().value("stick").toString(), chooser->itemData(0).toString());
 
     r.queue({ r.gated("held.iso") });
-    QVERIFY(QTest::qWaitFor([&] { return !chooser->isEnabled(); }));
+    QTRY_VERIFY(r.shown("lblCurrentFile"));
+    QVERIFY(chooser->isEnabled());
+    emit chooser->activated(1);
+    QVERIFY(QTest::qWaitFor([&] { return TreeRows::dump(r.tree) == QStringList { "a.iso" }; }));
+    QVERIFY(!r.shown("lblCurrentFile"));
+    emit chooser->activated(0);
+    QTRY_VERIFY(r.shown("lblCurrentFile"));
+    QCOMPARE(r.text("lblCurrentFile"), "held.iso");
     r.w->cancelAllFileCopies();
     r.gates.begin()->second->open();
-    QVERIFY(QTest::qWaitFor([&] { return chooser->isEnabled(); }));
+    QTRY_VERIFY(!r.shown("lblCurrentFile"));
 
     r.sys.unmount(QDir::cleanPath(second));
     QVERIFY(QTest::qWaitFor([&] { return TreeRows::dump(r.tree) == QStringList { "a.iso" }; }));

@@ -15,6 +15,7 @@
 #include "ui/scancycle.h"
 #include "ui/stickactions.h"
 #include "ui/stickchooser.h"
+#include "ui/stickcopies.h"
 #include "ui/stickoverview.h"
 
 #include <QCheckBox>
@@ -82,7 +83,7 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
     , detector(makeDetector(this))
     , cycle(new ScanCycle(detector, this))
     , isoTree(new isoTreeWidget(this))
-    , copies(new CopyQueue(detector, this))
+    , copies(new StickCopies(detector, this))
     , admission(new DropAdmission(this))
     , fetch(new WandmenuFetch(*detector, this))
     , choice(*detector)
@@ -158,7 +159,7 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
         updateLoadIsoButton();
     });
     new CopyStatus(ui.lblCopyStatus, copies);
-    new StickChooser(ui.verticalLayout, detector, copies, cycle, this);
+    new StickChooser(ui.verticalLayout, detector, cycle, this);
     // A new stick may be asked about its selector program again.
     connect(detector, &ScsiDriveDetector::driveDisappeared, this, [this] { selectorAsked = false; });
     connect(detector, &ScsiDriveDetector::driveStateChanged, this, [this] { selectorAsked = false; });
@@ -220,31 +221,33 @@ void discShelf::wireScanCycle()
 
 void discShelf::wireCopies()
 {
-    // The queue's worker runs in its own thread; its reports arrive here queued.
-    connect(copies, &CopyQueue::startFileCopy, this, &discShelf::startFileCopy);
-    connect(copies, &CopyQueue::fileStarted, ui.lblCurrentFile, [this](const QString &name) {
+    // Each stick's queue has its worker in a thread of its own; the reports of the stick shown
+    // arrive here queued, and the failures of every stick.
+    connect(copies, &StickCopies::startFileCopy, this, &discShelf::startFileCopy);
+    connect(copies, &StickCopies::shownChanged, this, &discShelf::showOtherCopies);
+    connect(copies, &StickCopies::fileStarted, ui.lblCurrentFile, [this](const QString &name) {
         ui.lblCurrentFile->setText(name.left(8));
         ui.progressBarCurrentFile->setFormat(QStringLiteral("%p%"));
     });
-    connect(copies, &CopyQueue::progressUpdate, this, &discShelf::updateFileProgress);
+    connect(copies, &StickCopies::progressUpdate, this, &discShelf::updateFileProgress);
     // The batch's bar counts bytes, the read-back's too: it moves on while a copy is checked.
-    connect(copies, &CopyQueue::batchProgress, this, [this](qint64 done, qint64 total) {
+    connect(copies, &StickCopies::batchProgress, this, [this](qint64 done, qint64 total) {
         fitToBar(done, total);
         showProgress(ui.progressBarOverall, int(done), int(total));
     });
     // The read-back is a stage of its own: the file's bar starts again for it, rather than
     // sitting at 100 % while the copy is checked.
-    connect(copies, &CopyQueue::verifyProgress, this, [this](int value, int total) {
+    connect(copies, &StickCopies::verifyProgress, this, [this](int value, int total) {
         ui.progressBarCurrentFile->setFormat(tr("checking %p%"));
         showProgress(ui.progressBarCurrentFile, value, total);
     });
-    connect(copies, &CopyQueue::finished, this, &discShelf::fileCopyDone);
-    connect(copies, &CopyQueue::failed, this, [this](CopyError error) {
-        fileCopyFailed(int(error));
+    connect(copies, &StickCopies::finished, this, &discShelf::fileCopyDone);
+    connect(copies, &StickCopies::failed, this, [this](CopyError error, const QString &name) {
+        showCopyFailure(int(error), name);
         fileCopyDone();
     });
-    connect(copies, &CopyQueue::stopped, this, &discShelf::copiesStopped);
-    connect(copies, &CopyQueue::changed, this, &discShelf::updateCopyWidgets);
+    connect(copies, &StickCopies::stopped, this, &discShelf::copiesStopped);
+    connect(copies, &StickCopies::changed, this, &discShelf::updateCopyWidgets);
 }
 
 void discShelf::setDownloadUrl(const QUrl &url)
@@ -413,7 +416,8 @@ void discShelf::queueFilesToCopy(QString destDir, QStringList filenames)
         showOnce(writeFailedBox);
         return;
     }
-    drops.append({ DeviceFolder(destDir), filenames });
+    drops.append({ DeviceFolder(destDir), filenames, detector->drivePath(),
+                   detector->discwand().volume() });
     examineNextDrop();
 }
 
@@ -426,29 +430,32 @@ void discShelf::examineNextDrop()
         ui.btnAbort->hide();
         return;
     }
-    const Drop drop = drops.takeFirst();
+    examined = drops.takeFirst();
     ui.lblScanning->show();
     ui.btnAbort->show();
-    admission->examine(detector->drivePath(), drop.dest, drop.files, copies->pendingPaths(),
-                       copies->pendingBytes());
+    const CopyQueue *queue = copies->queueFor(examined.stick);
+    admission->examine(examined.root, examined.dest, examined.files,
+                       queue ? queue->pendingPaths() : QStringList(),
+                       queue ? queue->pendingBytes() : 0);
 }
 
 void discShelf::dropExamined(const DropAdmission::Plan &plan)
 {
     // A pull ends the drop's questions: they are about a stick that is gone.
-    const QString root = detector->drivePath();
+    const QString stick = examined.stick;
     BoxPrompts prompts(this, nonIsoBox,
-                       [this, root] { return root.isEmpty() || detector->drivePath() == root; });
+                       [this, stick] { return stick.isEmpty() || copies->isPresent(stick); });
     deciding = true;
     const std::optional<QList<CopyEntry>> accepted = DropAdmission::decide(plan, prompts);
     deciding = false;
     // Nothing new may start once the window is on its way out.
-    if (accepted && !accepted->isEmpty() && !closing) {
-        if (copies->count() == 0) {
+    CopyQueue *queue = copies->queueFor(stick);
+    if (queue && accepted && !accepted->isEmpty() && !closing) {
+        if (queue == copies->shownQueue() && queue->count() == 0) {
             ui.progressBarOverall->setValue(0);
             ui.progressBarCurrentFile->setValue(0);
         }
-        copies->add(*accepted);
+        queue->add(*accepted);
     }
     examineNextDrop();
 }
@@ -461,13 +468,18 @@ void discShelf::fileCopyDone()
 
 void discShelf::fileCopyFailed(int code)
 {
+    showCopyFailure(code, copies->copyingName());
+}
+
+void discShelf::showCopyFailure(int code, const QString &name)
+{
     if (code == int(CopyError::DeviceGone)) {
         if (!closing)
             showOnce(deviceGoneBox);
     } else if (!closing) {
         plainBox(QMessageBox::Critical, tr("Copy failed!"),
                  tr("File: %1\nError: %2\n\nIf this problem persists please contact ")
-                         .arg(copies->copyingName(), CopyErrors::message(code))
+                         .arg(name, CopyErrors::message(code))
                      + Discshelf::supportAddress);
     }
 }
@@ -512,6 +524,19 @@ void discShelf::showProgress(QProgressBar *bar, int value, int total)
     bar->setValue(value);
 }
 
+void discShelf::showOtherCopies()
+{
+    const CopyQueue *queue = copies->shownQueue();
+    const QString name = queue ? queue->copyingName() : QString();
+    ui.lblCurrentFile->setText(name.left(8));
+    ui.progressBarCurrentFile->setFormat(QStringLiteral("%p%"));
+    showProgress(ui.progressBarCurrentFile, 0, 100);
+    qint64 done = queue ? queue->batchDone() : 0;
+    qint64 total = queue ? queue->batchWork() : 0;
+    fitToBar(done, total);
+    showProgress(ui.progressBarOverall, int(done), int(total));
+}
+
 void discShelf::updateCopyWidgets()
 {
     const int n = copies->count();
@@ -554,7 +579,7 @@ void discShelf::restoreWindowPlace()
 
 void discShelf::closeEvent(QCloseEvent *event)
 {
-    const QString copying = copies->copyingName();
+    const QString copying = copies->anyCopying();
     if (!closing && !copying.isEmpty()
         && BoxPrompts::ask(this, QMessageBox::Question, tr("Stop copying?"),
                            tr("\"%1\" is being copied to your discwand. Stop the copy and quit?\n"

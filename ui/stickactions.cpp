@@ -1,7 +1,6 @@
 #include "ui/stickactions.h"
 
 #include "copy/copyprogress.h"
-#include "copy/copyqueue.h"
 #include "detect/devicefolder.h"
 #include "detect/scsidrivedetector.h"
 #include "library/imagechoice.h"
@@ -10,6 +9,7 @@
 #include "ui/boxprompts.h"
 #include "ui/isotreewidget.h"
 #include "ui/scancycle.h"
+#include "ui/stickcopies.h"
 
 #include <QAction>
 #include <QDir>
@@ -90,7 +90,7 @@ StickActions::StickActions(const Parts &given, QObject *parent)
 
     // What changes which actions make sense.
     connect(parts.tree, &QTreeWidget::itemSelectionChanged, this, &StickActions::updateActions);
-    connect(parts.copies, &CopyQueue::changed, this, &StickActions::updateActions);
+    connect(parts.copies, &StickCopies::changed, this, &StickActions::updateActions);
     connect(parts.cycle->busyState, &QState::entered, this, &StickActions::updateActions);
     connect(parts.cycle->readyState, &QState::entered, this, &StickActions::cycleRested);
     wireKeys();
