@@ -12,6 +12,7 @@
 #include "ui/boxprompts.h"
 #include "ui/copystatus.h"
 #include "ui/isotreewidget.h"
+#include "ui/offthread.h"
 #include "ui/scancycle.h"
 #include "ui/stickactions.h"
 #include "ui/stickchooser.h"
@@ -272,24 +273,44 @@ void discShelf::showRefreshFailed()
 
 void discShelf::buildIsoList()
 {
-    const QString root = detector->drivePath();
-    if (root.isEmpty()) {
-        isoTree->showPlaceholder(tr("<Waiting for a discwand to appear>"));
-        stick = StickStatus();
-        overview->show(stick, {});
-    } else {
-        const IsoListing listing = IsoListing::read(root);
+    // A listing asked for while one is read (a copy that ended meanwhile) is read right after.
+    if (listing) {
+        listAgain = true;
+        return;
+    }
+    listing = true;
+    do {
+        listAgain = false;
+        const QString root = detector->drivePath();
+        if (root.isEmpty()) {
+            isoTree->showPlaceholder(tr("<Waiting for a discwand to appear>"));
+            stick = StickStatus();
+            overview->show(stick, {});
+            continue;
+        }
         stick = StickStatus::read(*detector);
-        isoTree->showRows(listing.rows, stick.bootImage,
+        const QStringList kept = StickOverview::keptImages();
+        // The folders and the images' headers are read off the GUI thread: on a slow stick
+        // that takes long enough to freeze the window.
+        const auto [listed, problems] = OffThread::wait([root, status = stick, kept] {
+            IsoListing found = IsoListing::read(root);
+            QList<StickProblem> wrong = StickCheck::find(found, status, kept);
+            return std::pair(std::move(found), std::move(wrong));
+        });
+        // Another stick shown meanwhile, or this one gone: the listing is of no use.
+        if (detector->drivePath() != root) {
+            listAgain = true;
+            continue;
+        }
+        isoTree->showRows(listed.rows, stick.bootImage,
                           detector->volumeProperty(QStringLiteral("VolumeSerialNumber")));
-        const QList<StickProblem> problems
-            = StickCheck::find(listing, stick, StickOverview::keptImages());
         QHash<QString, QString> marks;
         for (const StickProblem &problem : problems)
             marks.insert(problem.path, problem.text);
         isoTree->markProblems(marks);
         overview->show(stick, problems);
-    }
+    } while (listAgain);
+    listing = false;
     emit listingComplete();
 }
 

@@ -115,6 +115,9 @@ private:
     // The stick as last listed.
     StickStatus stick;
     bool stickReadOnly = false; // as the stick's line shows it
+    // A listing is being read, and another was asked for meanwhile.
+    bool listing = false;
+    bool listAgain = false;
     // The question about the missing selector program was asked for the stick plugged now.
     bool selectorAsked = false;
 };
