@@ -19,17 +19,28 @@ QString ImageChoice::bootName(const QString &imagePath)
 
 ImageChoice::Result ImageChoice::choose(const QString &imagePath) const
 {
-    const QString root = detector.drivePath();
-    if (root.isEmpty())
+    const Result allowedNow = allowed(imagePath);
+    return allowedNow == Result::Written ? write(detector.drivePath(), imagePath) : allowedNow;
+}
+
+ImageChoice::Result ImageChoice::allowed(const QString &imagePath) const
+{
+    if (detector.drivePath().isEmpty())
         return Result::NoDevice;
     const QString path = bootName(imagePath);
     // A character the device cannot be told would name a file that does not exist.
-    const QByteArray bytes = path.toLatin1();
-    if (QString::fromLatin1(bytes) != path)
+    if (QString::fromLatin1(path.toLatin1()) != path)
         return Result::NotLatin1;
     if (const Discwand::Access access = detector.discwand().access();
         access != Discwand::Access::Writable)
         return access == Discwand::Access::Gone ? Result::DeviceGone : Result::NotWritable;
+    return Result::Written;
+}
+
+ImageChoice::Result ImageChoice::write(const QString &root, const QString &imagePath)
+{
+    const QString path = bootName(imagePath);
+    const QByteArray bytes = path.toLatin1();
     qCDebug(lcLibrary) << "Loading ISO:" << path;
 
     QDir rootDir(root);

@@ -333,7 +333,13 @@ void discShelf::loadSelectedISO()
     const QString image = isoTree->selectedImage();
     if (image.isEmpty())
         return;
-    switch (choice.choose(image)) {
+    ImageChoice::Result result = choice.allowed(image);
+    // The write is synced, which waits for whatever a copy to the stick has not yet written.
+    if (result == ImageChoice::Result::Written)
+        result = OffThread::wait([root = detector->drivePath(), image] {
+            return ImageChoice::write(root, image);
+        });
+    switch (result) {
     case ImageChoice::Result::Written:
         isoTree->markBootImage(ImageChoice::bootName(image));
         statusBar()->showMessage(tr("The discwand will boot %1 from now on.")
