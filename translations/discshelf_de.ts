@@ -141,6 +141,37 @@
     </message>
 </context>
 <context>
+    <name>CopyOutcome</name>
+    <message>
+        <source>%1: copied and verified.</source>
+        <translation>%1: kopiert und geprüft.</translation>
+    </message>
+    <message>
+        <source>%1: copied.</source>
+        <translation>%1: kopiert.</translation>
+    </message>
+    <message>
+        <source>%1: stopped; the discwand keeps what it had.</source>
+        <translation>%1: angehalten; auf dem discwand bleibt alles, wie es war.</translation>
+    </message>
+    <message>
+        <source>%1: copy failed: %2</source>
+        <translation>%1: Kopieren fehlgeschlagen: %2</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>The discwand went away; the images not yet copied were left.</source>
+        <translation>Der discwand ist verschwunden; die noch nicht kopierten Abbilder wurden ausgelassen.</translation>
+    </message>
+    <message>
+        <source>The discwand became read-only; the images not yet copied were left.</source>
+        <translation>Der discwand ist schreibgeschützt geworden; die noch nicht kopierten Abbilder wurden ausgelassen.</translation>
+    </message>
+</context>
+<context>
     <name>CopyProgress</name>
     <message>
         <source>a few seconds</source>
@@ -206,30 +237,6 @@
 </context>
 <context>
     <name>CopyRun</name>
-    <message>
-        <source>%1: stopped; the discwand keeps what it had.</source>
-        <translation>%1: angehalten; auf dem discwand bleibt alles, wie es war.</translation>
-    </message>
-    <message>
-        <source>%1: copied and verified.</source>
-        <translation>%1: kopiert und geprüft.</translation>
-    </message>
-    <message>
-        <source>%1: copied.</source>
-        <translation>%1: kopiert.</translation>
-    </message>
-    <message>
-        <source>%1: copy failed: %2</source>
-        <translation>%1: Kopieren fehlgeschlagen: %2</translation>
-    </message>
-    <message>
-        <source>The discwand went away; the images not yet copied were left.</source>
-        <translation>Der discwand ist verschwunden; die noch nicht kopierten Abbilder wurden ausgelassen.</translation>
-    </message>
-    <message>
-        <source>The discwand became read-only; the images not yet copied were left.</source>
-        <translation>Der discwand ist schreibgeschützt geworden; die noch nicht kopierten Abbilder wurden ausgelassen.</translation>
-    </message>
     <message>
         <source>Stopping the copy (press Ctrl+C again to quit at once)...</source>
         <translation>Kopieren wird angehalten (noch einmal Strg+C beendet sofort) …</translation>
@@ -1005,10 +1012,6 @@ bevor Sie ihn abziehen.</translation>
     <message>
         <source>%1 (serial %2)</source>
         <translation>%1 (Seriennummer %2)</translation>
-    </message>
-    <message>
-        <source>The copies under way go to this discwand: choose another one once they are done.</source>
-        <translation>Die laufenden Kopien gehen auf diesen discwand: Wählen Sie einen anderen, wenn sie fertig sind.</translation>
     </message>
     <message>
         <source>Several discwands are plugged in: the one shown below. The choice is remembered.</source>

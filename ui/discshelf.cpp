@@ -477,12 +477,16 @@ void discShelf::dropExamined(const DropAdmission::Plan &plan)
     deciding = false;
     // Nothing new may start once the window is on its way out.
     CopyQueue *queue = copies->queueFor(stick);
-    if (queue && accepted && !accepted->isEmpty() && !closing) {
-        if (queue == copies->shownQueue() && queue->count() == 0) {
-            ui.progressBarOverall->setValue(0);
-            ui.progressBarCurrentFile->setValue(0);
+    if (accepted && !accepted->isEmpty() && !closing) {
+        if (!queue) {
+            copiesStopped(CopyQueue::Stop::DeviceGone);
+        } else {
+            if (queue == copies->shownQueue() && queue->count() == 0) {
+                ui.progressBarOverall->setValue(0);
+                ui.progressBarCurrentFile->setValue(0);
+            }
+            queue->add(*accepted);
         }
-        queue->add(*accepted);
     }
     examineNextDrop();
 }
