@@ -1,9 +1,11 @@
 #include "library/imagechoice.h"
 
 #include "detect/scsidrivedetector.h"
+#include "copy/fatname.h"
 #include "copy/filesync.h"
 #include "library/log.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -15,6 +17,21 @@ QString ImageChoice::bootName(const QString &imagePath)
     if (path.endsWith(QLatin1String(".0")))
         path.chop(2);
     return path;
+}
+
+QString ImageChoice::chosenText(const QString &imagePath)
+{
+    return QCoreApplication::translate("ImageChoice", "The discwand will boot %1 from now on.")
+        .arg(bootName(imagePath));
+}
+
+QString ImageChoice::notLatin1Text(const QString &imagePath)
+{
+    return QCoreApplication::translate(
+               "ImageChoice",
+               "The discwand is told which image to load in Western European letters (Latin-1) "
+               "only, and \"%1\" has other characters. Rename it to load it.")
+        .arg(FatName::firstNotLatin1(bootName(imagePath)));
 }
 
 ImageChoice::Result ImageChoice::choose(const QString &imagePath) const

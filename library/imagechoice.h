@@ -33,6 +33,10 @@ public:
 
     // What the device is told: the image's path, a split image named without its part suffix.
     static QString bootName(const QString &imagePath);
+    // What the user is told, in the window and on the command line: the choice written, or why
+    // a name cannot be told to the device.
+    static QString chosenText(const QString &imagePath);
+    static QString notLatin1Text(const QString &imagePath);
 
     // The next choice as it is written beside the current one, from the device root; a choice
     // cut off before its rename leaves it behind.

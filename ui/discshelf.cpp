@@ -3,7 +3,6 @@
 #include "ui/discshelf.h"
 
 #include "copy/copyerror.h"
-#include "copy/fatname.h"
 #include "detect/constants.h"
 #include "detect/scsidrivedetector.h"
 #include "library/stickstatus.h"
@@ -342,9 +341,7 @@ void discShelf::loadSelectedISO()
     switch (result) {
     case ImageChoice::Result::Written:
         isoTree->markBootImage(ImageChoice::bootName(image));
-        statusBar()->showMessage(tr("The discwand will boot %1 from now on.")
-                                     .arg(ImageChoice::bootName(image).section(QLatin1Char('/'), -1)),
-                                 10000);
+        statusBar()->showMessage(ImageChoice::chosenText(image), 10000);
         if (cycle->isReady())
             buildIsoList();
         break;
@@ -357,9 +354,7 @@ void discShelf::loadSelectedISO()
         break;
     case ImageChoice::Result::NotLatin1:
         plainBox(QMessageBox::Warning, tr("Can't load this image"),
-                 tr("The discwand is told which image to load in Western European letters "
-                    "(Latin-1) only, and \"%1\" has other characters. Rename it to load it.")
-                     .arg(FatName::firstNotLatin1(ImageChoice::bootName(image))));
+                 ImageChoice::notLatin1Text(image));
         break;
     case ImageChoice::Result::NoDevice:
         break;

@@ -17,7 +17,6 @@
 #include <QInputDialog>
 #include <QLocale>
 #include <QMenu>
-#include <QRegularExpression>
 #include <QSettings>
 #include <QTreeWidgetItemIterator>
 
@@ -40,17 +39,6 @@ QString pathOf(const QTreeWidgetItem *row)
 QString nameOf(const QString &path)
 {
     return path.section(QLatin1Char('/'), -1);
-}
-
-// A path as a shell takes it, for a command the user may copy.
-[[maybe_unused]] QString shellQuoted(const QString &path)
-{
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./+-]+$"));
-    if (plain.match(path).hasMatch())
-        return path;
-    QString quoted = path;
-    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
 } // namespace
@@ -419,38 +407,22 @@ void StickActions::ejected(Ejector::Outcome outcome, const QString &detail)
         updateActions();
         emit stickChanged();
     }
+    const QString said = Ejector::advice(outcome, detail, mountPoint);
     switch (outcome) {
     case Ejector::Outcome::PoweredOff:
     case Ejector::Outcome::Unmounted:
         parts.tree->showPlaceholder(tr("<The discwand can be removed now>"));
         if (!detail.isEmpty())
             BoxPrompts::ask(parts.window, QMessageBox::Information, tr("discwand not powered off"),
-                            tr("The discwand can be pulled out safely, but it could not be "
-                               "switched off: %1")
-                                .arg(detail),
-                            QMessageBox::Ok);
+                            said, QMessageBox::Ok);
         break;
     case Ejector::Outcome::SyncedOnly:
-#ifdef Q_OS_WIN
         BoxPrompts::ask(parts.window, QMessageBox::Information, tr("Eject the discwand yourself"),
-                        tr("Everything written to the discwand is saved on it, but Discshelf "
-                           "could not eject it: %1\n\nEject %2 with \"Safely Remove Hardware\" "
-                           "in the taskbar, or in Explorer, before you pull it out.")
-                            .arg(detail, mountPoint),
-                        QMessageBox::Ok);
-#else
-        BoxPrompts::ask(parts.window, QMessageBox::Information, tr("Eject the discwand yourself"),
-                        tr("Everything written to the discwand is saved on it, but it is still "
-                           "mounted, so it is not yet safe to pull out. Discshelf could not "
-                           "unmount it: %1\n\nUnmount it in your file manager, or with the "
-                           "command\n\n    umount %2\n\nbefore you pull it out.")
-                            .arg(detail, shellQuoted(mountPoint)),
-                        QMessageBox::Ok);
-#endif
+                        said, QMessageBox::Ok);
         break;
     case Ejector::Outcome::Failed:
         BoxPrompts::ask(parts.window, QMessageBox::Warning, tr("Couldn't eject the discwand"),
-                        detail, QMessageBox::Ok);
+                        said, QMessageBox::Ok);
         break;
     }
     updateActions();
