@@ -4,6 +4,7 @@
 #include "copy/copyerror.h"
 #include "copy/copyoutcome.h"
 #include "copy/isocopyworker.h"
+#include "copy/offthread.h"
 #include "detect/scsidrivedetector.h"
 
 #include <QDir>
@@ -238,27 +239,36 @@ void CopyQueue::noteFailure(CopyError error)
 void CopyQueue::sweepLeftovers()
 {
     // A stick pulled out a moment ago may still be the known device, its mount point an empty
-    // folder: only the device's own volume settles what was left on it.
-    if (leftovers.isEmpty() || !detector->isPresent())
+    // folder: only the device's own volume settles what was left on it. A sweep asked for
+    // while one runs is left to the next occasion.
+    if (leftovers.isEmpty() || sweeping || !detector->isPresent())
         return;
     const QString root = detector->drivePath();
-    for (auto it = leftovers.begin(); it != leftovers.end();) {
-        // Only the failed copy's own files: another copy's, running or not, are no business of
-        // this one.
-        const QString folder = it->section(QLatin1Char('/'), 0, -2);
-        const QString base = it->section(QLatin1Char('/'), -1);
-        const QString dir = QDir::cleanPath(root + folder);
-        if (!QFileInfo(dir).isDir() || CopyCommit::isBusy(dir, base)) {
-            ++it;
-            continue;
+    // Settling syncs the volume, which waits for whatever is still on its way to a slow stick:
+    // done off this thread, whose events go on meanwhile.
+    sweeping = true;
+    const QSet<QString> tidied = OffThread::wait([root, toSweep = leftovers] {
+        QSet<QString> done;
+        for (const QString &leftover : toSweep) {
+            // Only the failed copy's own files: another copy's, running or not, are no
+            // business of this one.
+            const QString folder = leftover.section(QLatin1Char('/'), 0, -2);
+            const QString base = leftover.section(QLatin1Char('/'), -1);
+            const QString dir = QDir::cleanPath(root + folder);
+            if (!QFileInfo(dir).isDir() || CopyCommit::isBusy(dir, base))
+                continue;
+            // A copy whose journal was written is seen through; parts without one go.
+            const CopyCommit::Leftovers found = CopyCommit::find(dir);
+            bool tidy = true;
+            if (found.journals.contains(base))
+                tidy = CopyCommit::settle(dir, base);
+            else
+                CopyCommit::discard(dir, base);
+            if (tidy)
+                done.insert(leftover);
         }
-        // A copy whose journal was written is seen through; parts without one go.
-        const CopyCommit::Leftovers found = CopyCommit::find(dir);
-        bool tidy = true;
-        if (found.journals.contains(base))
-            tidy = CopyCommit::settle(dir, base);
-        else
-            CopyCommit::discard(dir, base);
-        it = tidy ? leftovers.erase(it) : std::next(it);
-    }
+        return done;
+    });
+    sweeping = false;
+    leftovers.subtract(tidied);
 }

@@ -131,4 +131,5 @@ private:
     // that vanished before their parts could go; each time the device is found or a file is
     // done they are tidied again.
     QSet<QString> leftovers;
+    bool sweeping = false;
 };

@@ -1,6 +1,6 @@
 // Work done off the GUI thread: the GUI thread's timers go on meanwhile (the window keeps
 // painting and showing copies), and the work's result comes back.
-#include "ui/offthread.h"
+#include "copy/offthread.h"
 
 #include <QCoreApplication>
 #include <QSemaphore>

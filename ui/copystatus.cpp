@@ -1,7 +1,7 @@
 #include "ui/copystatus.h"
 
-#include "ui/stickcopies.h"
 #include "ui/plaintip.h"
+#include "ui/stickcopies.h"
 
 #include <QLabel>
 

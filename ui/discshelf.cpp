@@ -3,15 +3,15 @@
 #include "ui/discshelf.h"
 
 #include "copy/copyerror.h"
+#include "copy/offthread.h"
 #include "detect/constants.h"
 #include "detect/scsidrivedetector.h"
+#include "library/stickcheck.h"
 #include "library/stickstatus.h"
 #include "library/wandmenufetch.h"
-#include "library/stickcheck.h"
 #include "ui/boxprompts.h"
 #include "ui/copystatus.h"
 #include "ui/isotreewidget.h"
-#include "ui/offthread.h"
 #include "ui/scancycle.h"
 #include "ui/stickactions.h"
 #include "ui/stickchooser.h"
@@ -335,9 +335,8 @@ void discShelf::loadSelectedISO()
     ImageChoice::Result result = choice.allowed(image);
     // The write is synced, which waits for whatever a copy to the stick has not yet written.
     if (result == ImageChoice::Result::Written)
-        result = OffThread::wait([root = detector->drivePath(), image] {
-            return ImageChoice::write(root, image);
-        });
+        result = OffThread::wait(
+            [root = detector->drivePath(), image] { return ImageChoice::write(root, image); });
     switch (result) {
     case ImageChoice::Result::Written:
         isoTree->markBootImage(ImageChoice::bootName(image));
@@ -438,8 +437,8 @@ void discShelf::queueFilesToCopy(QString destDir, QStringList filenames)
         showOnce(writeFailedBox);
         return;
     }
-    drops.append({ DeviceFolder(destDir), filenames, detector->drivePath(),
-                   detector->discwand().volume() });
+    drops.append(
+        { DeviceFolder(destDir), filenames, detector->drivePath(), detector->discwand().volume() });
     examineNextDrop();
 }
 

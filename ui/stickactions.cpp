@@ -1,6 +1,7 @@
 #include "ui/stickactions.h"
 
 #include "copy/copyprogress.h"
+#include "copy/offthread.h"
 #include "detect/devicefolder.h"
 #include "detect/scsidrivedetector.h"
 #include "library/imagechoice.h"
@@ -321,7 +322,9 @@ void StickActions::deleteImage(const QString &path)
         return;
     if (!canWrite())
         return;
-    const QStringList left = ImageDeletion::remove(root, plan);
+    // Off the GUI thread, as every change below: the syncs wait for a slow stick.
+    const QStringList left
+        = OffThread::wait([root, plan] { return ImageDeletion::remove(root, plan); });
     emit stickChanged();
     if (!left.isEmpty())
         BoxPrompts::ask(parts.window, QMessageBox::Warning, tr("Couldn't delete"),
@@ -344,7 +347,9 @@ void StickActions::deleteFolder(const QString &path)
             != QMessageBox::Yes
         || !canWrite())
         return;
-    const bool removed = ImageDeletion::removeFolder(parts.detector->drivePath(), path);
+    const bool removed = OffThread::wait([root = parts.detector->drivePath(), path] {
+        return ImageDeletion::removeFolder(root, path);
+    });
     emit stickChanged();
     if (!removed)
         BoxPrompts::ask(parts.window, QMessageBox::Warning, tr("Couldn't delete"),
@@ -372,7 +377,9 @@ void StickActions::newFolder()
         if (problem == NewFolder::Problem::None) {
             if (!canWrite())
                 return;
-            problem = NewFolder::make(parts.detector->drivePath(), parent, name);
+            problem = OffThread::wait([root = parts.detector->drivePath(), parent, name] {
+                return NewFolder::make(root, parent, name);
+            });
         }
         if (problem == NewFolder::Problem::None)
             break;
@@ -421,8 +428,8 @@ void StickActions::ejected(Ejector::Outcome outcome, const QString &detail)
                         said, QMessageBox::Ok);
         break;
     case Ejector::Outcome::Failed:
-        BoxPrompts::ask(parts.window, QMessageBox::Warning, tr("Couldn't eject the discwand"),
-                        said, QMessageBox::Ok);
+        BoxPrompts::ask(parts.window, QMessageBox::Warning, tr("Couldn't eject the discwand"), said,
+                        QMessageBox::Ok);
         break;
     }
     updateActions();

@@ -64,7 +64,8 @@ private:
     void show(CopyQueue *queue, const QString &serial);
 
     const ScsiDriveDetector *finder;
-    struct Stick {
+    struct Stick
+    {
         ScsiDriveDetector *finder;
         CopyQueue *queue;
     };

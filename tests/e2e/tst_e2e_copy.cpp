@@ -239,11 +239,13 @@ void TestE2eCopy::twoSticksOneGoes()
     auto *chooser = w.findChild<QComboBox *>(QStringLiteral("stickChooser"));
     QTRY_VERIFY(chooser->isVisible() && chooser->count() == 2);
     const auto copyingTo = [](const SimStick &stick) {
-        return QTest::qWaitFor([&] {
-            return !QDir(stick.deviceRoot())
-                        .entryList({ ".discshelf-*" }, QDir::Files | QDir::Hidden)
-                        .isEmpty();
-        }, 20000);
+        return QTest::qWaitFor(
+            [&] {
+                return !QDir(stick.deviceRoot())
+                            .entryList({ ".discshelf-*" }, QDir::Files | QDir::Hidden)
+                            .isEmpty();
+            },
+            20000);
     };
     const auto show = [&](const SimStick &stick) {
         for (const Discwand &found : finder->sticks())

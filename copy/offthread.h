@@ -1,5 +1,6 @@
 // Work on the stick that may take a while on a slow one (a listing, a write that is synced),
-// done in a thread of its own while the window goes on painting and showing copies.
+// done in a thread of its own while the event loop goes on: a window keeps painting and showing
+// copies.
 #pragma once
 
 #include <QEventLoop>
@@ -14,8 +15,7 @@ namespace OffThread {
 // events go on, all but the user's input, which waits: nothing the user does can start
 // something else half-way through. Events that come meanwhile may call back into the window;
 // whoever calls this must cope with that.
-template <typename Work>
-auto wait(Work work) -> decltype(work())
+template<typename Work> auto wait(Work work) -> decltype(work())
 {
     std::optional<decltype(work())> result;
     QEventLoop loop;
