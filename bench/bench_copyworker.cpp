@@ -45,7 +45,7 @@ int workerChild(const QString& source, const QString& destDir, bool verify)
     isoCopyWorker worker;
     worker.setVerify(verify);
     int failure = 0;
-    QObject::connect(&worker, &isoCopyWorker::failed, [&](int code) { failure = code; });
+    QObject::connect(&worker, &isoCopyWorker::failed, [&](CopyError error) { failure = int(error); });
     const qint64 idle = statusKiB("VmRSS");
     QElapsedTimer timer;
     timer.start();

@@ -83,8 +83,8 @@ int copyChild(const QString& destDir, const QString& source, bool verify)
     QObject::connect(&worker, &isoCopyWorker::progressUpdate,
                      [&](int, int) { marks.lastProgress = clock.nsecsElapsed(); });
     QObject::connect(&worker, &isoCopyWorker::finished, [&] { marks.end = clock.nsecsElapsed(); });
-    QObject::connect(&worker, &isoCopyWorker::failed, [&](int code) {
-        failure = code;
+    QObject::connect(&worker, &isoCopyWorker::failed, [&](CopyError error) {
+        failure = int(error);
         marks.end = clock.nsecsElapsed();
     });
     clock.start();

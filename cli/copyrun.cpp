@@ -1,10 +1,10 @@
-// The wiring mirrors the window's: a report of the running file moves the queue on, and the
-// batch is over once the queue is empty and no copy is still out at the worker.
+// The queue moves on by itself after each report; the batch is over once it is idle.
 #include "cli/copyrun.h"
 
 #include "cli/clioutput.h"
 #include "cli/interruptwatch.h"
 #include "copy/copyerror.h"
+#include "copy/copyoutcome.h"
 #include "copy/copyprogress.h"
 #include "detect/scsidrivedetector.h"
 
@@ -63,7 +63,7 @@ QString CopyRun::tagged(const QString &text) const
 
 bool CopyRun::isOver() const
 {
-    return queue.count() == 0 && queue.copyingName().isEmpty();
+    return queue.isIdle();
 }
 
 void CopyRun::settle(ExitStatus next)
@@ -83,24 +83,21 @@ void CopyRun::done()
 {
     const QString name = queue.copyingName();
     if (interruptedBy != 0) {
-        line.finish(tagged(tr("%1: stopped; the discwand keeps what it had.").arg(name)));
+        line.finish(tagged(CopyOutcome::stopped(name)));
     } else {
         ++copied;
-        line.finish(tagged(verify ? tr("%1: copied and verified.").arg(name)
-                                  : tr("%1: copied.").arg(name)));
+        line.finish(tagged(CopyOutcome::copied(name, verify)));
         // Beside other sticks a path on the stick would not say which one holds it.
         CliOutput::data(tag.isEmpty() ? copyingPath
                                       : detector.discwand().root().chopped(1) + copyingPath);
     }
-    queue.next();
 }
 
-void CopyRun::failed(int code)
+void CopyRun::failed(CopyError error)
 {
     line.finish(QString());
-    CliOutput::error(
-        tagged(tr("%1: copy failed: %2").arg(queue.copyingName(), CopyErrors::message(code))));
-    switch (CopyError(code)) {
+    CliOutput::error(tagged(CopyOutcome::failed(queue.copyingName(), error)));
+    switch (error) {
     case CopyError::DeviceGone:
         settle(ExitStatus::NoDiscwand);
         break;
@@ -111,20 +108,12 @@ void CopyRun::failed(int code)
         settle(ExitStatus::Failure);
         break;
     }
-    queue.next();
 }
 
 void CopyRun::stopped(CopyQueue::Stop why)
 {
-    if (why == CopyQueue::Stop::DeviceGone) {
-        CliOutput::error(
-            tagged(tr("The discwand went away; the images not yet copied were left.")));
-        settle(ExitStatus::NoDiscwand);
-    } else {
-        CliOutput::error(
-            tagged(tr("The discwand became read-only; the images not yet copied were left.")));
-        settle(ExitStatus::ReadOnly);
-    }
+    CliOutput::error(tagged(CopyOutcome::batchStopped(why)));
+    settle(why == CopyQueue::Stop::DeviceGone ? ExitStatus::NoDiscwand : ExitStatus::ReadOnly);
 }
 
 void CopyRun::interrupt(int signalNumber)

@@ -36,7 +36,7 @@ signals:
 private:
     void started(const QString &name);
     void done();
-    void failed(int code);
+    void failed(CopyError error);
     void stopped(CopyQueue::Stop why);
     void settle(ExitStatus status);
     QString tagged(const QString &text) const;

@@ -25,13 +25,6 @@ void EjectCommand::describe(QCommandLineParser &parser) const
              "you unmount it."));
 }
 
-QString EjectCommand::shellQuoted(const QString &path)
-{
-    QString quoted = path;
-    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
-}
-
 ExitStatus EjectCommand::run(const QCommandLineParser &, const QStringList &args)
 {
     if (!countFits(args, 0, 0))
@@ -57,29 +50,18 @@ ExitStatus EjectCommand::run(const QCommandLineParser &, const QStringList &args
     ejector.eject(mountPoint);
     if (ejector.isBusy())
         loop.exec();
+    const QString said = Ejector::advice(outcome, detail, mountPoint);
     switch (outcome) {
     case Ejector::Outcome::PoweredOff:
     case Ejector::Outcome::Unmounted:
-        CliOutput::note(tr("The discwand can be removed now."));
-        if (!detail.isEmpty())
-            CliOutput::note(detail);
+        CliOutput::note(said);
         return ExitStatus::Done;
     case Ejector::Outcome::SyncedOnly:
-#ifdef Q_OS_WIN
-        CliOutput::note(tr("Everything is written to the discwand, but it could not be ejected "
-                           "(%1). Eject %2 with \"Safely Remove Hardware\" in the taskbar before "
-                           "you unplug it.")
-                            .arg(detail, mountPoint));
-#else
-        CliOutput::note(tr("Everything is written to the discwand, but it could not be unmounted "
-                           "(%1). Unmount it before you unplug it: umount %2 (or Eject in your "
-                           "file manager).")
-                            .arg(detail, shellQuoted(mountPoint)));
-#endif
+        CliOutput::note(said);
         return ExitStatus::NotEjected;
     case Ejector::Outcome::Failed:
         break;
     }
-    CliOutput::error(tr("Couldn't eject the discwand: %1").arg(detail));
+    CliOutput::error(said);
     return ExitStatus::Failure;
 }

@@ -11,8 +11,4 @@ public:
     QString summary() const override;
     void describe(QCommandLineParser &parser) const override;
     ExitStatus run(const QCommandLineParser &parser, const QStringList &args) override;
-
-    // The path as a POSIX shell reads it back: in single quotes, a quote in it closed and
-    // escaped.
-    static QString shellQuoted(const QString &path);
 };

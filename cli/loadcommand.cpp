@@ -4,7 +4,6 @@
 
 #include "cli/clioutput.h"
 #include "cli/sticksession.h"
-#include "copy/fatname.h"
 #include "library/imagechoice.h"
 #include "library/isolisting.h"
 
@@ -52,7 +51,7 @@ ExitStatus LoadCommand::run(const QCommandLineParser &, const QStringList &args)
     }
     switch (ImageChoice(stick.detector()).choose(image)) {
     case ImageChoice::Result::Written:
-        CliOutput::note(tr("The discwand will boot %1.").arg(ImageChoice::bootName(image)));
+        CliOutput::note(ImageChoice::chosenText(image));
         return ExitStatus::Done;
     case ImageChoice::Result::NoDevice:
     case ImageChoice::Result::DeviceGone:
@@ -63,10 +62,7 @@ ExitStatus LoadCommand::run(const QCommandLineParser &, const QStringList &args)
         CliOutput::error(tr("Couldn't write the choice to the discwand."));
         return ExitStatus::Failure;
     case ImageChoice::Result::NotLatin1:
-        CliOutput::error(tr("The discwand is told which image to load in Western European "
-                            "letters (Latin-1) only, and \"%1\" has other characters. Rename it "
-                            "to load it.")
-                             .arg(FatName::firstNotLatin1(ImageChoice::bootName(image))));
+        CliOutput::error(ImageChoice::notLatin1Text(image));
         return ExitStatus::Refused;
     }
     return ExitStatus::Failure;

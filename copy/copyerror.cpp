@@ -34,9 +34,14 @@ QString message(int code)
     return QCoreApplication::translate(context, messages[known ? code : 0]);
 }
 
-bool mayLeaveTemporary(int code)
+QString message(CopyError error)
 {
-    return code != int(CopyError::CreatePath) && code != int(CopyError::OpenSource);
+    return message(int(error));
+}
+
+bool mayLeaveTemporary(CopyError error)
+{
+    return error != CopyError::CreatePath && error != CopyError::OpenSource;
 }
 
 } // namespace CopyErrors

@@ -1,5 +1,5 @@
-// Why a copy failed, as the worker reports it, with the words the user reads. The worker's
-// failed(int) signal carries these numbers; anything else is an unknown failure.
+// Why a copy failed, as the worker and the queue report it, with the words the user reads. The
+// numbers are those the window has always shown; anything else is an unknown failure.
 #pragma once
 
 #include <QString>
@@ -23,11 +23,12 @@ enum class CopyError {
 
 namespace CopyErrors {
 
-// The message for a reported code, "Uknown" for a code no failure has.
+// The message for a failure, "Uknown" for a number no failure has.
+QString message(CopyError error);
 QString message(int code);
 // Whether a copy that failed this way may have left its temporary file on the device: only
 // failures before anything was written leave nothing, since a volume that vanished mid-copy
 // cannot be cleaned by the worker.
-bool mayLeaveTemporary(int code);
+bool mayLeaveTemporary(CopyError error);
 
 } // namespace CopyErrors

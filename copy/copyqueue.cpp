@@ -2,7 +2,9 @@
 
 #include "copy/copycommit.h"
 #include "copy/copyerror.h"
+#include "copy/copyoutcome.h"
 #include "copy/isocopyworker.h"
+#include "copy/offthread.h"
 #include "detect/scsidrivedetector.h"
 
 #include <QDir>
@@ -21,13 +23,22 @@ CopyQueue::CopyQueue(const ScsiDriveDetector *detector, QObject *parent)
     worker->moveToThread(thread);
     connect(this, &CopyQueue::copyRequested, worker, &isoCopyWorker::copyInto);
     connect(worker, &isoCopyWorker::progressUpdate, this, &CopyQueue::progressUpdate);
-    connect(worker, &isoCopyWorker::transferred, this, &CopyQueue::transferred);
-    connect(worker, &isoCopyWorker::verifyProgress, this, &CopyQueue::verifyProgress);
+    connect(worker, &isoCopyWorker::transferred, this, [this](qint64 done, qint64 total) {
+        emit transferred(done, total);
+        noteWork(done);
+    });
+    connect(worker, &isoCopyWorker::verifyProgress, this, [this](int value, int total) {
+        emit verifyProgress(value, total);
+        noteWork(runningSize + (total > 0 ? runningSize * value / total : 0));
+    });
     connect(worker, &isoCopyWorker::copied, this, [this](qint64 bytes) {
         ++batchImages;
         batchBytes += bytes;
     });
-    connect(worker, &isoCopyWorker::finished, this, &CopyQueue::finished);
+    connect(worker, &isoCopyWorker::finished, this, [this] {
+        emit finished();
+        next();
+    });
     connect(worker, &isoCopyWorker::partsNamed, this,
             [this](const QString &base) { copyingBase = base; });
     connect(worker, &isoCopyWorker::failed, this, &CopyQueue::noteFailure);
@@ -78,8 +89,15 @@ void CopyQueue::add(const QList<CopyEntry> &entries)
     const bool wasIdle = queue.isEmpty();
     queue.append(entries);
     batchTotal += int(entries.size());
+    if (wasIdle)
+        batchSize = 0;
+    for (const CopyEntry &entry : entries)
+        batchSize += QFileInfo(entry.sourceFile).size();
     if (wasIdle && !queue.isEmpty()) {
         current = 0;
+        sizeBefore = 0;
+        runningSize = 0;
+        workDone = 0;
         batchImages = 0;
         batchTotal = int(entries.size());
         batchFailures.clear();
@@ -102,8 +120,23 @@ QStringList CopyQueue::pendingPaths() const
     return paths;
 }
 
+qint64 CopyQueue::batchWork() const
+{
+    return batchSize * stages();
+}
+
+void CopyQueue::noteWork(qint64 inFile)
+{
+    workDone = qMin(sizeBefore * stages() + qBound(qint64(0), inFile, runningSize * stages()),
+                    batchWork());
+    emit batchProgress(workDone, batchWork());
+}
+
 void CopyQueue::next()
 {
+    sizeBefore += runningSize;
+    runningSize = 0;
+    noteWork(0);
     copying.clear();
     copyingFile.clear();
     copyingBase.clear();
@@ -160,6 +193,7 @@ void CopyQueue::startNext()
 
     const CopyEntry entry = queue.at(current);
     copyingFile = QFileInfo(entry.sourceFile).fileName();
+    runningSize = QFileInfo(entry.sourceFile).size();
     copying = entry.folder.path();
     // A cancel from now on reaches this copy, even before the worker takes it up.
     worker->arm();
@@ -187,44 +221,54 @@ void CopyQueue::clearBatch()
     startDeferred = false;
 }
 
-void CopyQueue::noteFailure(int code)
+void CopyQueue::noteFailure(CopyError error)
 {
-    if (CopyErrors::mayLeaveTemporary(code) && !copying.isEmpty() && !copyingBase.isEmpty())
+    if (CopyErrors::mayLeaveTemporary(error) && !copying.isEmpty() && !copyingBase.isEmpty())
         leftovers.insert(copying + copyingBase);
     // A write that failed because the device went away is told as that, and ends the batch.
-    if (code == int(CopyError::DeviceGone)
-        || (code == int(CopyError::WriteDestination) && !detector->isPresent())) {
-        code = int(CopyError::DeviceGone);
+    if (error == CopyError::DeviceGone
+        || (error == CopyError::WriteDestination && !detector->isPresent())) {
+        error = CopyError::DeviceGone;
         clearBatch();
     }
-    batchFailures << QStringLiteral("%1 (%2)").arg(copyingFile, CopyErrors::message(code));
-    emit failed(code);
+    batchFailures << CopyOutcome::listed(copyingFile, error);
+    emit failed(error);
+    next();
 }
 
 void CopyQueue::sweepLeftovers()
 {
     // A stick pulled out a moment ago may still be the known device, its mount point an empty
-    // folder: only the device's own volume settles what was left on it.
-    if (leftovers.isEmpty() || !detector->isPresent())
+    // folder: only the device's own volume settles what was left on it. A sweep asked for
+    // while one runs is left to the next occasion.
+    if (leftovers.isEmpty() || sweeping || !detector->isPresent())
         return;
     const QString root = detector->drivePath();
-    for (auto it = leftovers.begin(); it != leftovers.end();) {
-        // Only the failed copy's own files: another copy's, running or not, are no business of
-        // this one.
-        const QString folder = it->section(QLatin1Char('/'), 0, -2);
-        const QString base = it->section(QLatin1Char('/'), -1);
-        const QString dir = QDir::cleanPath(root + folder);
-        if (!QFileInfo(dir).isDir() || CopyCommit::isBusy(dir, base)) {
-            ++it;
-            continue;
+    // Settling syncs the volume, which waits for whatever is still on its way to a slow stick:
+    // done off this thread, whose events go on meanwhile.
+    sweeping = true;
+    const QSet<QString> tidied = OffThread::wait([root, toSweep = leftovers] {
+        QSet<QString> done;
+        for (const QString &leftover : toSweep) {
+            // Only the failed copy's own files: another copy's, running or not, are no
+            // business of this one.
+            const QString folder = leftover.section(QLatin1Char('/'), 0, -2);
+            const QString base = leftover.section(QLatin1Char('/'), -1);
+            const QString dir = QDir::cleanPath(root + folder);
+            if (!QFileInfo(dir).isDir() || CopyCommit::isBusy(dir, base))
+                continue;
+            // A copy whose journal was written is seen through; parts without one go.
+            const CopyCommit::Leftovers found = CopyCommit::find(dir);
+            bool tidy = true;
+            if (found.journals.contains(base))
+                tidy = CopyCommit::settle(dir, base);
+            else
+                CopyCommit::discard(dir, base);
+            if (tidy)
+                done.insert(leftover);
         }
-        // A copy whose journal was written is seen through; parts without one go.
-        const CopyCommit::Leftovers found = CopyCommit::find(dir);
-        bool tidy = true;
-        if (found.journals.contains(base))
-            tidy = CopyCommit::settle(dir, base);
-        else
-            CopyCommit::discard(dir, base);
-        it = tidy ? leftovers.erase(it) : std::next(it);
-    }
+        return done;
+    });
+    sweeping = false;
+    leftovers.subtract(tidied);
 }

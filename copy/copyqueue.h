@@ -1,9 +1,11 @@
 // The files waiting to be copied onto the device, handed one at a time to the copy worker in its
-// own thread. It checks the device before each file, keeps what a failure report needs after
-// the queue empties, and removes what failed copies may have left once the device is back.
+// own thread; each report of the worker moves it on by itself. It checks the device before each
+// file, keeps what a failure report needs after the queue empties, and removes what failed
+// copies may have left once the device is back.
 #pragma once
 
 #include "copy/copyentry.h"
+#include "copy/copyerror.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -39,9 +41,6 @@ public:
 
     // Entries join the running batch at its end, or start a new batch.
     void add(const QList<CopyEntry> &entries);
-    // Moves on once the running file has been reported (copied, cancelled, or failed and the
-    // failure shown): the next file starts, or the batch ends.
-    void next();
     void cancelCurrent();
     // Drops the batch; the running copy stops and still reports.
     void cancelAll();
@@ -57,6 +56,11 @@ public:
     int count() const { return int(queue.size()); }
     // The file handed to the worker and not yet reported; kept after the queue is emptied.
     QString copyingName() const { return copyingFile; }
+    // Nothing waits and no copy is out at the worker.
+    bool isIdle() const { return queue.isEmpty() && copyingFile.isEmpty(); }
+    // How far the batch is, as batchProgress last told it.
+    qint64 batchDone() const { return workDone; }
+    qint64 batchWork() const;
 
 signals:
     // A copy of sourceFile into destDir (the folder's path on the device) begins.
@@ -71,17 +75,25 @@ signals:
     // A batch ended with these images whole on the device, of total entries; failures name
     // those that failed, "name (reason)". Not sent for a batch that did nothing at all.
     void batchCopied(int images, int total, qint64 bytes, qint64 ms, QStringList failures);
+    // The running file's report, sent before the queue moves on: while it is handled the file
+    // is still the one copyingName() and pendingPaths() name.
     void finished();
-    void failed(int code);
+    void failed(CopyError error);
+    // The batch in bytes to handle: each file's size once, twice when it is read back too.
+    void batchProgress(qint64 done, qint64 total);
     // The batch was dropped: its next file could not start.
     void stopped(CopyQueue::Stop why);
     // The batch grew, moved on or ended.
     void changed();
 
 private:
+    // The running file was reported: the next file starts, or the batch ends.
+    void next();
     void startNext();
     void clearBatch();
-    void noteFailure(int code);
+    void noteFailure(CopyError error);
+    void noteWork(qint64 inFile);
+    qint64 stages() const { return verify ? 2 : 1; }
     void sweepLeftovers();
 
     const ScsiDriveDetector *detector;
@@ -109,8 +121,15 @@ private:
     QStringList batchFailures;
     qint64 batchBytes = 0;
     qint64 batchStart = 0;
+    // The sizes of the batch's files, of those reported, and what is done of the running one,
+    // counted as batchProgress counts.
+    qint64 batchSize = 0;
+    qint64 sizeBefore = 0;
+    qint64 runningSize = 0;
+    qint64 workDone = 0;
     // Copies that failed ("/folder/" and the hidden name of their parts), perhaps on a volume
     // that vanished before their parts could go; each time the device is found or a file is
     // done they are tidied again.
     QSet<QString> leftovers;
+    bool sweeping = false;
 };

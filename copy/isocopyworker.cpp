@@ -86,9 +86,9 @@ void isoCopyWorker::copyFile(QString destDir, QString sourceFile)
     copyInto(QString(), destDir, sourceFile, false);
 }
 
-void isoCopyWorker::fail(int code)
+void isoCopyWorker::fail(CopyError error)
 {
-    failure = code;
+    failure = error;
 }
 
 void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceFile,
@@ -100,7 +100,7 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
         emit finished();
         return;
     }
-    failure = 0;
+    failure = CopyError::WriteDestination;
     sourceHash.clear();
 
     sourceFile = QDir::toNativeSeparators(sourceFile);
@@ -110,13 +110,13 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
                     << QDir::toNativeSeparators(deviceRoot + folder + name);
 
     if (!makeFolders(deviceRoot, folder)) {
-        emit failed(int(CopyError::CreatePath));
+        emit failed(CopyError::CreatePath);
         return;
     }
     // Open the source before touching the device, so an unreadable source costs nothing.
     QFile source(sourceFile);
     if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        emit failed(int(CopyError::OpenSource));
+        emit failed(CopyError::OpenSource);
         return;
     }
     // Larger read-ahead on the source; measured faster for multi-gigabyte images.
@@ -137,7 +137,7 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
         locked = lock.take(dir + QLatin1Char('/') + CopyCommit::partName(base, 0));
     }
     if (!locked) {
-        emit failed(int(CopyError::OpenDestination));
+        emit failed(CopyError::OpenDestination);
         return;
     }
     emit partsNamed(base);
@@ -152,18 +152,18 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
         step = Step::Cancelled;
     // A source written to meanwhile may differ from the copy even where the check agreed.
     if (step == Step::Done && FileSync::stamp(sourceFile) != sourceStamp) {
-        fail(int(CopyError::SourceChanged));
+        fail(CopyError::SourceChanged);
         step = Step::Failed;
     }
     // A folder in the way of a final name would stop the journal half-way for ever.
     for (const QString &final : CopyCommit::finalNames(name, parts)) {
         if (step == Step::Done && QFileInfo(dir + QLatin1Char('/') + final).isDir()) {
-            fail(int(CopyError::RenameTemporary));
+            fail(CopyError::RenameTemporary);
             step = Step::Failed;
         }
     }
     if (step == Step::Done && !CopyCommit::writeJournal(dir, base, name, parts)) {
-        fail(int(CopyError::RenameTemporary));
+        fail(CopyError::RenameTemporary);
         step = Step::Failed;
     }
     if (step != Step::Done) {
@@ -179,7 +179,7 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
     // The new image may match the old one's size and, on FAT's two-second clock, its time.
     IsoHeaderCache::forgetBelow(dir);
     if (!CopyCommit::apply(dir, base)) {
-        emit failed(int(CopyError::RenameTemporary));
+        emit failed(CopyError::RenameTemporary);
         return;
     }
     emit copied(source.size());
@@ -193,7 +193,7 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
     const qint64 size = source.size();
     QFile part(at + CopyCommit::partName(base, 0));
     if (!part.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        fail(int(CopyError::OpenDestination));
+        fail(CopyError::OpenDestination);
         return Step::Failed;
     }
     *parts = 1;
@@ -229,10 +229,10 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
         const VolumeRoom room = VolumeRoom::of(dir);
         const bool full = why == FileSync::Transfer::NoRoom
             || (room.freeBytes >= 0 && room.freeBytes < chunkSize);
-        fail(int(gone                                      ? CopyError::DeviceGone
-                     : why == FileSync::Transfer::TooLarge ? CopyError::FileTooLarge
-                     : full                                ? CopyError::DeviceFull
-                                                           : CopyError::WriteDestination));
+        fail(gone                                      ? CopyError::DeviceGone
+                 : why == FileSync::Transfer::TooLarge ? CopyError::FileTooLarge
+                 : full                                ? CopyError::DeviceFull
+                                                       : CopyError::WriteDestination);
         return Step::Failed;
     };
 
@@ -249,14 +249,14 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
             inPart = 0;
             inFlight[0] = inFlight[1] = -1;
             if (!part.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-                fail(int(CopyError::OpenDestination));
+                fail(CopyError::OpenDestination);
                 return Step::Failed;
             }
         }
         char *buffer = hasher->buffer();
         const FileSync::Transfer moved = FileSync::transferChunk(source, part, buffer, chunk, inKernel);
         if (moved == FileSync::Transfer::SourceShort) {
-            fail(int(CopyError::ReadSource));
+            fail(CopyError::ReadSource);
             return Step::Failed;
         }
         if (moved != FileSync::Transfer::Done)
@@ -306,7 +306,7 @@ isoCopyWorker::Step isoCopyWorker::verifyParts(QFile &source, const QString &dir
     const quint64 volume = Discwand::fileSystemOf(dir);
     const auto readFailed = [&] {
         const bool gone = Discwand::fileSystemOf(dir) != volume;
-        fail(int(gone ? CopyError::DeviceGone : CopyError::VerifyMismatch));
+        fail(gone ? CopyError::DeviceGone : CopyError::VerifyMismatch);
         return Step::Failed;
     };
     hasher->result();
@@ -338,7 +338,7 @@ isoCopyWorker::Step isoCopyWorker::verifyParts(QFile &source, const QString &dir
         return readFailed();
     if (done != size || copyHash != sourceHash) {
         qCWarning(lcCopy) << "The copy of" << source.fileName() << "does not match its source.";
-        fail(int(CopyError::VerifyMismatch));
+        fail(CopyError::VerifyMismatch);
         return Step::Failed;
     }
     return Step::Done;

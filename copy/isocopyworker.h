@@ -3,6 +3,8 @@
 // old image's place. Cancellable between chunks.
 #pragma once
 
+#include "copy/copyerror.h"
+
 #include <QObject>
 #include <QString>
 #include <atomic>
@@ -35,7 +37,7 @@ signals:
     void finished();
     // Right before finished(), when the copy is whole in its place (not cancelled).
     void copied(qint64 bytes);
-    void failed(int code);
+    void failed(CopyError error);
     // Percent of the source copied, as each chunk is handed to the device; the last report
     // comes once the whole copy is on it.
     void progressUpdate(int value, int total);
@@ -59,7 +61,7 @@ private:
     // Writes the parts; sets *parts to their number.
     Step writeParts(QFile &source, const QString &dir, const QString &base, int *parts);
     Step verifyParts(QFile &source, const QString &dir, const QString &base, int parts);
-    void fail(int code);
+    void fail(CopyError error);
 
     std::atomic<bool> cancelRequested { false };
     std::atomic<bool> stopping { false };
@@ -70,5 +72,5 @@ private:
     std::unique_ptr<ChunkHasher> hasher;
     // Set by a verified copy: the hash of the source as it was read for the copy.
     QByteArray sourceHash;
-    int failure = 0;
+    CopyError failure = CopyError::WriteDestination;
 };

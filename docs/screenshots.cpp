@@ -181,7 +181,8 @@ bool run(const QString &out)
     if (!shot)
         return failed(QStringLiteral("the read-only warning never showed"));
 
-    // A second stick plugged in: the chooser above the list, opened on both.
+    // A second stick plugged in while the first copies: the chooser above the list, free
+    // during the copy, opened on both.
     SimStick second(
         SimStick::Options { 64, true, true, QStringLiteral("CLASSROOM"), QStringLiteral("sdy") },
         stick);
@@ -191,10 +192,17 @@ bool run(const QString &out)
     if (!QTest::qWaitFor([&] { return chooser->isVisible() && chooser->count() == 2; }, 10000)
         || !app.waitForReady())
         return failed(QStringLiteral("the chooser never showed"));
+    app.drop(QStringLiteral("/linux"), { files.first() });
+    if (!QTest::qWaitFor([&] { return bar->isVisible() && bar->value() >= 30; }, 60000))
+        return failed(QStringLiteral("no copy got under way beside the second stick"));
     chooser->showPopup();
     chooser->view()->setCurrentIndex(chooser->model()->index(chooser->currentIndex(), 0));
     const bool chooserShot = shoot(w, out + QStringLiteral("/several.png"));
     chooser->hidePopup();
+    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("btnCancelCurrentFile")),
+                      Qt::LeftButton);
+    if (!app.waitForBatchEnd())
+        return failed(QStringLiteral("the copy beside the second stick did not stop"));
     if (!chooserShot || !second.unplug()
         || !QTest::qWaitFor([&] { return chooser->isHidden(); }, 10000))
         return failed(QStringLiteral("the second stick did not go"));

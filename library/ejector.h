@@ -30,6 +30,10 @@ public:
     // Talks to UDisks2 on the system bus (on Windows: to the volume itself).
     explicit Ejector(QObject *parent = nullptr);
 
+    // What the user is told of an ejection, in the window and on the command line: that the
+    // stick may be pulled out, or what is left to do before. detail is the outcome's.
+    static QString advice(Outcome outcome, const QString &detail, const QString &mountPoint);
+
     // Ejects the volume mounted at mountPoint ("/media/stick", no trailing separator; "E:");
     // finished() follows. One ejection at a time: a call while busy is ignored.
     void eject(const QString &mountPoint);

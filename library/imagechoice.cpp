@@ -1,9 +1,11 @@
 #include "library/imagechoice.h"
 
 #include "detect/scsidrivedetector.h"
+#include "copy/fatname.h"
 #include "copy/filesync.h"
 #include "library/log.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -17,20 +19,47 @@ QString ImageChoice::bootName(const QString &imagePath)
     return path;
 }
 
+QString ImageChoice::chosenText(const QString &imagePath)
+{
+    return QCoreApplication::translate("ImageChoice", "The discwand will boot %1 from now on.")
+        .arg(bootName(imagePath));
+}
+
+QString ImageChoice::notLatin1Text(const QString &imagePath)
+{
+    return QCoreApplication::translate(
+               "ImageChoice",
+               "The discwand is told which image to load in Western European letters (Latin-1) "
+               "only, and \"%1\" has other characters. Rename it to load it.")
+        .arg(FatName::firstNotLatin1(bootName(imagePath)));
+}
+
 ImageChoice::Result ImageChoice::choose(const QString &imagePath) const
 {
+    const Result allowedNow = allowed(imagePath);
+    return allowedNow == Result::Written ? write(detector.discwand().root(), imagePath)
+                                         : allowedNow;
+}
+
+ImageChoice::Result ImageChoice::allowed(const QString &imagePath) const
+{
     const Discwand stick = detector.discwand();
-    const QString root = stick.root();
-    if (root.isEmpty())
+    if (stick.root().isEmpty())
         return Result::NoDevice;
     const QString path = bootName(imagePath);
     // A character the device cannot be told would name a file that does not exist.
-    const QByteArray bytes = path.toLatin1();
-    if (QString::fromLatin1(bytes) != path)
+    if (QString::fromLatin1(path.toLatin1()) != path)
         return Result::NotLatin1;
     if (const Discwand::Access access = stick.access();
         access != Discwand::Access::Writable)
         return access == Discwand::Access::Gone ? Result::DeviceGone : Result::NotWritable;
+    return Result::Written;
+}
+
+ImageChoice::Result ImageChoice::write(const QString &root, const QString &imagePath)
+{
+    const QString path = bootName(imagePath);
+    const QByteArray bytes = path.toLatin1();
     qCDebug(lcLibrary) << "Loading ISO:" << path;
 
     QDir rootDir(root);

@@ -39,7 +39,8 @@ Outcome runCopy(isoCopyWorker &worker, const QString &root, const QString &folde
         out.progress << (total == 100 ? value : -1);
         hook(value);
     });
-    QObject::connect(&worker, &isoCopyWorker::failed, &ctx, [&](int code) { out.failures << code; });
+    QObject::connect(&worker, &isoCopyWorker::failed, &ctx,
+                     [&](CopyError error) { out.failures << int(error); });
     QObject::connect(&worker, &isoCopyWorker::finished, &ctx, [&] { ++out.finished; });
     worker.copyInto(root, folder, source, false);
     return out;

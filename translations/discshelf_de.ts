@@ -141,6 +141,37 @@
     </message>
 </context>
 <context>
+    <name>CopyOutcome</name>
+    <message>
+        <source>%1: copied and verified.</source>
+        <translation>%1: kopiert und geprüft.</translation>
+    </message>
+    <message>
+        <source>%1: copied.</source>
+        <translation>%1: kopiert.</translation>
+    </message>
+    <message>
+        <source>%1: stopped; the discwand keeps what it had.</source>
+        <translation>%1: angehalten; auf dem discwand bleibt alles, wie es war.</translation>
+    </message>
+    <message>
+        <source>%1: copy failed: %2</source>
+        <translation>%1: Kopieren fehlgeschlagen: %2</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>The discwand went away; the images not yet copied were left.</source>
+        <translation>Der discwand ist verschwunden; die noch nicht kopierten Abbilder wurden ausgelassen.</translation>
+    </message>
+    <message>
+        <source>The discwand became read-only; the images not yet copied were left.</source>
+        <translation>Der discwand ist schreibgeschützt geworden; die noch nicht kopierten Abbilder wurden ausgelassen.</translation>
+    </message>
+</context>
+<context>
     <name>CopyProgress</name>
     <message>
         <source>a few seconds</source>
@@ -206,30 +237,6 @@
 </context>
 <context>
     <name>CopyRun</name>
-    <message>
-        <source>%1: stopped; the discwand keeps what it had.</source>
-        <translation>%1: angehalten; auf dem discwand bleibt alles, wie es war.</translation>
-    </message>
-    <message>
-        <source>%1: copied and verified.</source>
-        <translation>%1: kopiert und geprüft.</translation>
-    </message>
-    <message>
-        <source>%1: copied.</source>
-        <translation>%1: kopiert.</translation>
-    </message>
-    <message>
-        <source>%1: copy failed: %2</source>
-        <translation>%1: Kopieren fehlgeschlagen: %2</translation>
-    </message>
-    <message>
-        <source>The discwand went away; the images not yet copied were left.</source>
-        <translation>Der discwand ist verschwunden; die noch nicht kopierten Abbilder wurden ausgelassen.</translation>
-    </message>
-    <message>
-        <source>The discwand became read-only; the images not yet copied were left.</source>
-        <translation>Der discwand ist schreibgeschützt geworden; die noch nicht kopierten Abbilder wurden ausgelassen.</translation>
-    </message>
     <message>
         <source>Stopping the copy (press Ctrl+C again to quit at once)...</source>
         <translation>Kopieren wird angehalten (noch einmal Strg+C beendet sofort) …</translation>
@@ -369,22 +376,6 @@ Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</t
         <translation>eject nimmt keine Argumente.</translation>
     </message>
     <message>
-        <source>The discwand can be removed now.</source>
-        <translation>Der Discwand kann jetzt abgezogen werden.</translation>
-    </message>
-    <message>
-        <source>Everything is written to the discwand, but it could not be unmounted (%1). Unmount it before you unplug it: umount %2 (or Eject in your file manager).</source>
-        <translation>Alles ist auf den Discwand geschrieben, aber er ließ sich nicht aushängen (%1). Hängen Sie ihn aus, bevor Sie ihn abziehen: umount %2 (oder Auswerfen im Dateimanager).</translation>
-    </message>
-    <message>
-        <source>Couldn&apos;t eject the discwand: %1</source>
-        <translation>Der Discwand ließ sich nicht auswerfen: %1</translation>
-    </message>
-    <message>
-        <source>Everything is written to the discwand, but it could not be ejected (%1). Eject %2 with &quot;Safely Remove Hardware&quot; in the taskbar before you unplug it.</source>
-        <translation>Alles ist auf den discwand geschrieben, aber er konnte nicht ausgeworfen werden (%1). Werfen Sie %2 mit „Hardware sicher entfernen“ in der Taskleiste aus, bevor Sie ihn abziehen.</translation>
-    </message>
-    <message>
         <source>The system&apos;s disk service (UDisks2) unmounts the discwand and switches it off. Where it cannot (no such service, or a stick it does not manage), everything is written out and the exit status is 10: the discwand is not yet safe to unplug until you unmount it.</source>
         <translation>Der Datenträgerdienst des Systems (UDisks2) hängt den discwand aus und schaltet ihn ab. Wo er das nicht kann (kein solcher Dienst, oder ein Stick, den er nicht verwaltet), wird alles geschrieben und der Rückgabewert ist 10: der discwand darf erst abgezogen werden, wenn Sie ihn ausgehängt haben.</translation>
     </message>
@@ -446,6 +437,42 @@ Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</t
     <message>
         <source>The discwand could not be ejected: %1</source>
         <translation>Der discwand konnte nicht ausgeworfen werden: %1</translation>
+    </message>
+    <message>
+        <source>The discwand can be removed now.</source>
+        <translation>Der Discwand kann jetzt abgezogen werden.</translation>
+    </message>
+    <message>
+        <source>The discwand can be pulled out safely, but it could not be switched off: %1</source>
+        <translation>Der discwand kann gefahrlos abgezogen werden, ließ sich aber nicht ausschalten: %1</translation>
+    </message>
+    <message>
+        <source>Everything written to the discwand is saved on it, but Discshelf could not eject it: %1
+
+Eject %2 with &quot;Safely Remove Hardware&quot; in the taskbar, or in Explorer, before you pull it out.</source>
+        <translation>Alles, was auf den discwand geschrieben wurde, ist darauf gespeichert, aber Discshelf konnte ihn nicht auswerfen: %1
+
+Werfen Sie %2 mit „Hardware sicher entfernen“ in der Taskleiste oder im Explorer aus, bevor Sie ihn abziehen.</translation>
+    </message>
+    <message>
+        <source>Everything written to the discwand is saved on it, but it is still mounted, so it is not yet safe to pull out. Discshelf could not unmount it: %1
+
+Unmount it in your file manager, or with the command
+
+    umount %2
+
+before you pull it out.</source>
+        <translation>Alles, was auf den Discwand geschrieben wurde, ist auf ihm gesichert, aber er ist noch eingehängt und darf daher noch nicht abgezogen werden. Discshelf konnte ihn nicht aushängen: %1
+
+Hängen Sie ihn im Dateimanager aus oder mit dem Befehl
+
+    umount %2
+
+bevor Sie ihn abziehen.</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t eject the discwand: %1</source>
+        <translation>Der Discwand ließ sich nicht auswerfen: %1</translation>
     </message>
 </context>
 <context>
@@ -554,6 +581,17 @@ Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</t
     </message>
 </context>
 <context>
+    <name>ImageChoice</name>
+    <message>
+        <source>The discwand will boot %1 from now on.</source>
+        <translation>Der Discwand startet ab jetzt %1.</translation>
+    </message>
+    <message>
+        <source>The discwand is told which image to load in Western European letters (Latin-1) only, and &quot;%1&quot; has other characters. Rename it to load it.</source>
+        <translation>Der Discwand versteht den Namen des zu ladenden Abbilds nur in westeuropäischen Buchstaben (Latin-1), und „%1“ enthält andere Zeichen. Benennen Sie es um, um es zu laden.</translation>
+    </message>
+</context>
+<context>
     <name>ListCommand</name>
     <message>
         <source>List the folders and images on the discwand.</source>
@@ -606,16 +644,8 @@ Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</t
         <translation>Auf dem discwand gibt es kein Abbild %1 („list“ zeigt sie).</translation>
     </message>
     <message>
-        <source>The discwand will boot %1.</source>
-        <translation>Der discwand startet künftig %1.</translation>
-    </message>
-    <message>
         <source>Couldn&apos;t write the choice to the discwand.</source>
         <translation>Die Auswahl konnte nicht auf den discwand geschrieben werden.</translation>
-    </message>
-    <message>
-        <source>The discwand is told which image to load in Western European letters (Latin-1) only, and &quot;%1&quot; has other characters. Rename it to load it.</source>
-        <translation>Der Discwand versteht den Namen des zu ladenden Abbilds nur in westeuropäischen Buchstaben (Latin-1), und „%1“ enthält andere Zeichen. Benennen Sie es um, um es zu laden.</translation>
     </message>
 </context>
 <context>
@@ -905,10 +935,6 @@ Der discwand hat dann kein Image zu laden, bis Sie mit „ISO laden“ ein ander
         <translation>discwand nicht ausgeschaltet</translation>
     </message>
     <message>
-        <source>The discwand can be pulled out safely, but it could not be switched off: %1</source>
-        <translation>Der discwand kann gefahrlos abgezogen werden, ließ sich aber nicht ausschalten: %1</translation>
-    </message>
-    <message>
         <source>Eject the discwand yourself</source>
         <translation>Den discwand selbst auswerfen</translation>
     </message>
@@ -917,32 +943,8 @@ Der discwand hat dann kein Image zu laden, bis Sie mit „ISO laden“ ein ander
         <translation>Konnte den discwand nicht auswerfen</translation>
     </message>
     <message>
-        <source>Everything written to the discwand is saved on it, but Discshelf could not eject it: %1
-
-Eject %2 with &quot;Safely Remove Hardware&quot; in the taskbar, or in Explorer, before you pull it out.</source>
-        <translation>Alles, was auf den discwand geschrieben wurde, ist darauf gespeichert, aber Discshelf konnte ihn nicht auswerfen: %1
-
-Werfen Sie %2 mit „Hardware sicher entfernen“ in der Taskleiste oder im Explorer aus, bevor Sie ihn abziehen.</translation>
-    </message>
-    <message>
         <source>The discwand&apos;s read-only switch is set: nothing can be written to it.</source>
         <translation>Der Schreibschutzschalter des Discwand ist gesetzt: nichts kann auf ihn geschrieben werden.</translation>
-    </message>
-    <message>
-        <source>Everything written to the discwand is saved on it, but it is still mounted, so it is not yet safe to pull out. Discshelf could not unmount it: %1
-
-Unmount it in your file manager, or with the command
-
-    umount %2
-
-before you pull it out.</source>
-        <translation>Alles, was auf den Discwand geschrieben wurde, ist auf ihm gesichert, aber er ist noch eingehängt und darf daher noch nicht abgezogen werden. Discshelf konnte ihn nicht aushängen: %1
-
-Hängen Sie ihn im Dateimanager aus oder mit dem Befehl
-
-    umount %2
-
-bevor Sie ihn abziehen.</translation>
     </message>
 </context>
 <context>
@@ -1005,10 +1007,6 @@ bevor Sie ihn abziehen.</translation>
     <message>
         <source>%1 (serial %2)</source>
         <translation>%1 (Seriennummer %2)</translation>
-    </message>
-    <message>
-        <source>The copies under way go to this discwand: choose another one once they are done.</source>
-        <translation>Die laufenden Kopien gehen auf diesen discwand: Wählen Sie einen anderen, wenn sie fertig sind.</translation>
     </message>
     <message>
         <source>Several discwands are plugged in: the one shown below. The choice is remembered.</source>
@@ -1434,16 +1432,8 @@ Die anderen kopieren?</translation>
         <translation>„%1“ ist keine gewöhnliche Datei (vielleicht eine Pipe oder ein Gerät) und wird nicht kopiert.</translation>
     </message>
     <message>
-        <source>The discwand will boot %1 from now on.</source>
-        <translation>Der Discwand startet ab jetzt %1.</translation>
-    </message>
-    <message>
         <source>Can&apos;t load this image</source>
         <translation>Dieses Abbild kann nicht geladen werden</translation>
-    </message>
-    <message>
-        <source>The discwand is told which image to load in Western European letters (Latin-1) only, and &quot;%1&quot; has other characters. Rename it to load it.</source>
-        <translation>Der Discwand versteht den Namen des zu ladenden Abbilds nur in westeuropäischen Buchstaben (Latin-1), und „%1“ enthält andere Zeichen. Benennen Sie es um, um es zu laden.</translation>
     </message>
     <message>
         <source>Stop copying?</source>

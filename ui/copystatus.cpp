@@ -1,11 +1,11 @@
 #include "ui/copystatus.h"
 
-#include "copy/copyqueue.h"
 #include "ui/plaintip.h"
+#include "ui/stickcopies.h"
 
 #include <QLabel>
 
-CopyStatus::CopyStatus(QLabel *line, CopyQueue *queue)
+CopyStatus::CopyStatus(QLabel *line, StickCopies *queue)
     : QObject(line)
     , line(line)
     , queue(queue)
@@ -15,10 +15,10 @@ CopyStatus::CopyStatus(QLabel *line, CopyQueue *queue)
     fade.setInterval(15000);
     connect(&fade, &QTimer::timeout, line, &QWidget::hide);
     line->hide();
-    connect(queue, &CopyQueue::fileStarted, this, &CopyStatus::started);
-    connect(queue, &CopyQueue::transferred, this, &CopyStatus::transferred);
-    connect(queue, &CopyQueue::verifyProgress, this, &CopyStatus::verifying);
-    connect(queue, &CopyQueue::batchCopied, this,
+    connect(queue, &StickCopies::fileStarted, this, &CopyStatus::started);
+    connect(queue, &StickCopies::transferred, this, &CopyStatus::transferred);
+    connect(queue, &StickCopies::verifyProgress, this, &CopyStatus::verifying);
+    connect(queue, &StickCopies::batchCopied, this,
             [this](int images, int total, qint64 bytes, qint64 ms, const QStringList &failures) {
                 say(CopyProgress::summary(images, total, bytes, ms, failures));
                 // A batch with failures stays told until the next one starts.
@@ -26,7 +26,8 @@ CopyStatus::CopyStatus(QLabel *line, CopyQueue *queue)
                 if (!kept)
                     fade.start();
             });
-    connect(queue, &CopyQueue::changed, this, [this, queue] {
+    connect(queue, &StickCopies::shownChanged, this, &CopyStatus::restart);
+    connect(queue, &StickCopies::changed, this, [this, queue] {
         if (queue->count() == 0 && !fade.isActive() && !kept)
             this->line->hide();
     });
@@ -41,9 +42,18 @@ void CopyStatus::started(const QString &file)
     kept = false;
 }
 
+void CopyStatus::restart()
+{
+    fade.stop();
+    kept = false;
+    line->hide();
+    if (!queue->copyingName().isEmpty())
+        started(queue->copyingName());
+}
+
 void CopyStatus::transferred(qint64 done, qint64 total)
 {
-    if (done == 0)
+    if (done == 0 || progress.total() != total)
         progress.start(total, clock.elapsed(), readBack);
     else
         progress.update(done, clock.elapsed());

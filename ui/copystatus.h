@@ -1,5 +1,6 @@
-// The line under the copy bars: the file being copied with its bytes, speed and time left, the
-// check of the copy once it is written, and, for a while after a batch, what the batch did.
+// The line under the copy bars: the file being copied to the stick shown with its bytes, speed
+// and time left, the check of the copy once it is written, and, for a while after a batch, what
+// the batch did.
 #pragma once
 
 #include "copy/copyprogress.h"
@@ -10,17 +11,19 @@
 
 #include <functional>
 
-class CopyQueue;
+class StickCopies;
 class QLabel;
 
 class CopyStatus : public QObject
 {
     Q_OBJECT
 public:
-    CopyStatus(QLabel *line, CopyQueue *queue);
+    CopyStatus(QLabel *line, StickCopies *queue);
 
 private:
     void started(const QString &name);
+    // Another stick shown: its copy is told from its next report on.
+    void restart();
     void transferred(qint64 done, qint64 total);
     void verifying(int value);
     void say(const QString &text);
@@ -28,7 +31,7 @@ private:
     void sayAboutFile(const std::function<QString(const QString &)> &withName);
 
     QLabel *line;
-    const CopyQueue *queue;
+    const StickCopies *queue;
     bool readBack = false; // the file's copy is read back, as the queue was set at its start
     QString name;
     CopyProgress progress;

@@ -3,18 +3,19 @@
 #include "ui/discshelf.h"
 
 #include "copy/copyerror.h"
-#include "copy/fatname.h"
+#include "copy/offthread.h"
 #include "detect/constants.h"
 #include "detect/scsidrivedetector.h"
+#include "library/stickcheck.h"
 #include "library/stickstatus.h"
 #include "library/wandmenufetch.h"
-#include "library/stickcheck.h"
 #include "ui/boxprompts.h"
 #include "ui/copystatus.h"
 #include "ui/isotreewidget.h"
 #include "ui/scancycle.h"
 #include "ui/stickactions.h"
 #include "ui/stickchooser.h"
+#include "ui/stickcopies.h"
 #include "ui/stickoverview.h"
 
 #include <QCheckBox>
@@ -82,7 +83,7 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
     , detector(makeDetector(this))
     , cycle(new ScanCycle(detector, this))
     , isoTree(new isoTreeWidget(this))
-    , copies(new CopyQueue(detector, this))
+    , copies(new StickCopies(detector, this))
     , admission(new DropAdmission(this))
     , fetch(new WandmenuFetch(*detector, this))
     , choice(*detector)
@@ -158,7 +159,7 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
         updateLoadIsoButton();
     });
     new CopyStatus(ui.lblCopyStatus, copies);
-    new StickChooser(ui.verticalLayout, detector, copies, cycle, this);
+    new StickChooser(ui.verticalLayout, detector, cycle, this);
     // A new stick may be asked about its selector program again.
     connect(detector, &ScsiDriveDetector::driveDisappeared, this, [this] { selectorAsked = false; });
     connect(detector, &ScsiDriveDetector::driveStateChanged, this, [this] { selectorAsked = false; });
@@ -220,23 +221,33 @@ void discShelf::wireScanCycle()
 
 void discShelf::wireCopies()
 {
-    // The queue's worker runs in its own thread; its reports arrive here queued.
-    connect(copies, &CopyQueue::startFileCopy, this, &discShelf::startFileCopy);
-    connect(copies, &CopyQueue::fileStarted, ui.lblCurrentFile, [this](const QString &name) {
+    // Each stick's queue has its worker in a thread of its own; the reports of the stick shown
+    // arrive here queued, and the failures of every stick.
+    connect(copies, &StickCopies::startFileCopy, this, &discShelf::startFileCopy);
+    connect(copies, &StickCopies::shownChanged, this, &discShelf::showOtherCopies);
+    connect(copies, &StickCopies::fileStarted, ui.lblCurrentFile, [this](const QString &name) {
         ui.lblCurrentFile->setText(name.left(8));
         ui.progressBarCurrentFile->setFormat(QStringLiteral("%p%"));
     });
-    connect(copies, &CopyQueue::progressUpdate, this, &discShelf::updateFileProgress);
+    connect(copies, &StickCopies::progressUpdate, this, &discShelf::updateFileProgress);
+    // The batch's bar counts bytes, the read-back's too: it moves on while a copy is checked.
+    connect(copies, &StickCopies::batchProgress, this, [this](qint64 done, qint64 total) {
+        fitToBar(done, total);
+        showProgress(ui.progressBarOverall, int(done), int(total));
+    });
     // The read-back is a stage of its own: the file's bar starts again for it, rather than
     // sitting at 100 % while the copy is checked.
-    connect(copies, &CopyQueue::verifyProgress, this, [this](int value, int total) {
+    connect(copies, &StickCopies::verifyProgress, this, [this](int value, int total) {
         ui.progressBarCurrentFile->setFormat(tr("checking %p%"));
         showProgress(ui.progressBarCurrentFile, value, total);
     });
-    connect(copies, &CopyQueue::finished, this, &discShelf::fileCopyDone);
-    connect(copies, &CopyQueue::failed, this, &discShelf::fileCopyFailed);
-    connect(copies, &CopyQueue::stopped, this, &discShelf::copiesStopped);
-    connect(copies, &CopyQueue::changed, this, &discShelf::updateCopyWidgets);
+    connect(copies, &StickCopies::finished, this, &discShelf::fileCopyDone);
+    connect(copies, &StickCopies::failed, this, [this](CopyError error, const QString &name) {
+        showCopyFailure(int(error), name);
+        fileCopyDone();
+    });
+    connect(copies, &StickCopies::stopped, this, &discShelf::copiesStopped);
+    connect(copies, &StickCopies::changed, this, &discShelf::updateCopyWidgets);
 }
 
 void discShelf::setDownloadUrl(const QUrl &url)
@@ -261,24 +272,44 @@ void discShelf::showRefreshFailed()
 
 void discShelf::buildIsoList()
 {
-    const QString root = detector->drivePath();
-    if (root.isEmpty()) {
-        isoTree->showPlaceholder(tr("<Waiting for a discwand to appear>"));
-        stick = StickStatus();
-        overview->show(stick, {});
-    } else {
-        const IsoListing listing = IsoListing::read(root);
+    // A listing asked for while one is read (a copy that ended meanwhile) is read right after.
+    if (listing) {
+        listAgain = true;
+        return;
+    }
+    listing = true;
+    do {
+        listAgain = false;
+        const QString root = detector->drivePath();
+        if (root.isEmpty()) {
+            isoTree->showPlaceholder(tr("<Waiting for a discwand to appear>"));
+            stick = StickStatus();
+            overview->show(stick, {});
+            continue;
+        }
         stick = StickStatus::read(*detector);
-        isoTree->showRows(listing.rows, stick.bootImage,
+        const QStringList kept = StickOverview::keptImages();
+        // The folders and the images' headers are read off the GUI thread: on a slow stick
+        // that takes long enough to freeze the window.
+        const auto [listed, problems] = OffThread::wait([root, status = stick, kept] {
+            IsoListing found = IsoListing::read(root);
+            QList<StickProblem> wrong = StickCheck::find(found, status, kept);
+            return std::pair(std::move(found), std::move(wrong));
+        });
+        // Another stick shown meanwhile, or this one gone: the listing is of no use.
+        if (detector->drivePath() != root) {
+            listAgain = true;
+            continue;
+        }
+        isoTree->showRows(listed.rows, stick.bootImage,
                           detector->volumeProperty(QStringLiteral("VolumeSerialNumber")));
-        const QList<StickProblem> problems
-            = StickCheck::find(listing, stick, StickOverview::keptImages());
         QHash<QString, QString> marks;
         for (const StickProblem &problem : problems)
             marks.insert(problem.path, problem.text);
         isoTree->markProblems(marks);
         overview->show(stick, problems);
-    }
+    } while (listAgain);
+    listing = false;
     emit listingComplete();
 }
 
@@ -301,12 +332,15 @@ void discShelf::loadSelectedISO()
     const QString image = isoTree->selectedImage();
     if (image.isEmpty())
         return;
-    switch (choice.choose(image)) {
+    ImageChoice::Result result = choice.allowed(image);
+    // The write is synced, which waits for whatever a copy to the stick has not yet written.
+    if (result == ImageChoice::Result::Written)
+        result = OffThread::wait(
+            [root = detector->drivePath(), image] { return ImageChoice::write(root, image); });
+    switch (result) {
     case ImageChoice::Result::Written:
         isoTree->markBootImage(ImageChoice::bootName(image));
-        statusBar()->showMessage(tr("The discwand will boot %1 from now on.")
-                                     .arg(ImageChoice::bootName(image).section(QLatin1Char('/'), -1)),
-                                 10000);
+        statusBar()->showMessage(ImageChoice::chosenText(image), 10000);
         if (cycle->isReady())
             buildIsoList();
         break;
@@ -319,9 +353,7 @@ void discShelf::loadSelectedISO()
         break;
     case ImageChoice::Result::NotLatin1:
         plainBox(QMessageBox::Warning, tr("Can't load this image"),
-                 tr("The discwand is told which image to load in Western European letters "
-                    "(Latin-1) only, and \"%1\" has other characters. Rename it to load it.")
-                     .arg(FatName::firstNotLatin1(ImageChoice::bootName(image))));
+                 ImageChoice::notLatin1Text(image));
         break;
     case ImageChoice::Result::NoDevice:
         break;
@@ -405,7 +437,8 @@ void discShelf::queueFilesToCopy(QString destDir, QStringList filenames)
         showOnce(writeFailedBox);
         return;
     }
-    drops.append({ DeviceFolder(destDir), filenames });
+    drops.append(
+        { DeviceFolder(destDir), filenames, detector->drivePath(), detector->discwand().volume() });
     examineNextDrop();
 }
 
@@ -418,29 +451,36 @@ void discShelf::examineNextDrop()
         ui.btnAbort->hide();
         return;
     }
-    const Drop drop = drops.takeFirst();
+    examined = drops.takeFirst();
     ui.lblScanning->show();
     ui.btnAbort->show();
-    admission->examine(detector->drivePath(), drop.dest, drop.files, copies->pendingPaths(),
-                       copies->pendingBytes());
+    const CopyQueue *queue = copies->queueFor(examined.stick);
+    admission->examine(examined.root, examined.dest, examined.files,
+                       queue ? queue->pendingPaths() : QStringList(),
+                       queue ? queue->pendingBytes() : 0);
 }
 
 void discShelf::dropExamined(const DropAdmission::Plan &plan)
 {
     // A pull ends the drop's questions: they are about a stick that is gone.
-    const QString root = detector->drivePath();
+    const QString stick = examined.stick;
     BoxPrompts prompts(this, nonIsoBox,
-                       [this, root] { return root.isEmpty() || detector->drivePath() == root; });
+                       [this, stick] { return stick.isEmpty() || copies->isPresent(stick); });
     deciding = true;
     const std::optional<QList<CopyEntry>> accepted = DropAdmission::decide(plan, prompts);
     deciding = false;
     // Nothing new may start once the window is on its way out.
+    CopyQueue *queue = copies->queueFor(stick);
     if (accepted && !accepted->isEmpty() && !closing) {
-        if (copies->count() == 0) {
-            ui.progressBarOverall->setValue(0);
-            ui.progressBarCurrentFile->setValue(0);
+        if (!queue) {
+            copiesStopped(CopyQueue::Stop::DeviceGone);
+        } else {
+            if (queue == copies->shownQueue() && queue->count() == 0) {
+                ui.progressBarOverall->setValue(0);
+                ui.progressBarCurrentFile->setValue(0);
+            }
+            queue->add(*accepted);
         }
-        copies->add(*accepted);
     }
     examineNextDrop();
 }
@@ -448,11 +488,15 @@ void discShelf::dropExamined(const DropAdmission::Plan &plan)
 void discShelf::fileCopyDone()
 {
     ui.progressBarCurrentFile->setValue(0);
-    copies->next();
     buildIsoList();
 }
 
 void discShelf::fileCopyFailed(int code)
+{
+    showCopyFailure(code, copies->copyingName());
+}
+
+void discShelf::showCopyFailure(int code, const QString &name)
 {
     if (code == int(CopyError::DeviceGone)) {
         if (!closing)
@@ -460,10 +504,9 @@ void discShelf::fileCopyFailed(int code)
     } else if (!closing) {
         plainBox(QMessageBox::Critical, tr("Copy failed!"),
                  tr("File: %1\nError: %2\n\nIf this problem persists please contact ")
-                         .arg(copies->copyingName(), CopyErrors::message(code))
+                         .arg(name, CopyErrors::message(code))
                      + Discshelf::supportAddress);
     }
-    fileCopyDone();
 }
 
 int discShelf::plainBox(QMessageBox::Icon icon, const QString &title, const QString &text,
@@ -490,7 +533,6 @@ void discShelf::cancelAllFileCopies()
 void discShelf::updateFileProgress(int value, int total)
 {
     showProgress(ui.progressBarCurrentFile, value, total);
-    ui.progressBarOverall->setValue(copies->index() * 100 + value);
 }
 
 void discShelf::showProgress(QProgressBar *bar, int value, int total)
@@ -507,16 +549,26 @@ void discShelf::showProgress(QProgressBar *bar, int value, int total)
     bar->setValue(value);
 }
 
+void discShelf::showOtherCopies()
+{
+    const CopyQueue *queue = copies->shownQueue();
+    const QString name = queue ? queue->copyingName() : QString();
+    ui.lblCurrentFile->setText(name.left(8));
+    ui.progressBarCurrentFile->setFormat(QStringLiteral("%p%"));
+    showProgress(ui.progressBarCurrentFile, 0, 100);
+    qint64 done = queue ? queue->batchDone() : 0;
+    qint64 total = queue ? queue->batchWork() : 0;
+    fitToBar(done, total);
+    showProgress(ui.progressBarOverall, int(done), int(total));
+}
+
 void discShelf::updateCopyWidgets()
 {
     const int n = copies->count();
     const int i = copies->index();
     const bool more = n > i + 1;
-    if (more) {
+    if (more)
         ui.lblOverallProgress->setText(tr("File %1 of %2").arg(i + 1).arg(n));
-        ui.progressBarOverall->setMaximum(n * 100);
-        ui.progressBarOverall->setValue(i * 100);
-    }
     ui.lblCurrentFile->setVisible(n > 0);
     ui.btnCancelCurrentFile->setVisible(n > 0);
     ui.progressBarCurrentFile->setVisible(n > 0);
@@ -552,7 +604,7 @@ void discShelf::restoreWindowPlace()
 
 void discShelf::closeEvent(QCloseEvent *event)
 {
-    const QString copying = copies->copyingName();
+    const QString copying = copies->anyCopying();
     if (!closing && !copying.isEmpty()
         && BoxPrompts::ask(this, QMessageBox::Question, tr("Stop copying?"),
                            tr("\"%1\" is being copied to your discwand. Stop the copy and quit?\n"

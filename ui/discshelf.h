@@ -22,6 +22,7 @@ class ScanCycle;
 class StickOverview;
 class ScsiDriveDetector;
 class StickActions;
+class StickCopies;
 class WandmenuFetch;
 class isoTreeWidget;
 
@@ -55,6 +56,7 @@ public slots:
     void cancelFileCopy();
     void cancelAllFileCopies();
     void updateFileProgress(int value, int total);
+    // Shows the failure's box; the numbers are CopyError's.
     void fileCopyFailed(int code);
     void queueFilesToCopy(QString destDir, QStringList filenames);
 
@@ -62,9 +64,13 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // A drop goes to the stick shown when it was dropped, whichever is shown once it is
+    // examined.
     struct Drop {
         DeviceFolder dest;
         QStringList files;
+        QString root;
+        QString stick; // its serial
     };
 
     void makeBoxes();
@@ -76,6 +82,9 @@ private:
     void examineNextDrop();
     void dropExamined(const DropAdmission::Plan &plan);
     void copiesStopped(CopyQueue::Stop why);
+    void showCopyFailure(int code, const QString &name);
+    // Another stick's copies are shown: the bars take up where its queue is.
+    void showOtherCopies();
     void updateCopyWidgets();
     void showDownloadRow(bool shown);
     static void showProgress(QProgressBar *bar, int value, int total);
@@ -92,19 +101,23 @@ private:
     QMessageBox *writeFailedBox = nullptr;
     QMessageBox *nonIsoBox = nullptr;
     QMessageBox *deviceGoneBox = nullptr;
-    CopyQueue *copies;
+    StickCopies *copies;
     DropAdmission *admission;
     WandmenuFetch *fetch;
     StickActions *actions;
     ImageChoice choice;
     // Drops wait here to be examined one after the other.
     QList<Drop> drops;
+    Drop examined; // the drop being examined or decided
     // The questions of an examined drop are being asked.
     bool deciding = false;
     StickOverview *overview = nullptr;
     // The stick as last listed.
     StickStatus stick;
     bool stickReadOnly = false; // as the stick's line shows it
+    // A listing is being read, and another was asked for meanwhile.
+    bool listing = false;
+    bool listAgain = false;
     // The question about the missing selector program was asked for the stick plugged now.
     bool selectorAsked = false;
 };

@@ -159,14 +159,14 @@ void isoTreeWidget::showRows(const QList<IsoRow> &rows, const QString &bootImage
                              const QString &stick)
 {
     // Where the user was, by path, so that a new listing does not lose it; placeholders shown
-    // meanwhile (the scan cycle's, a stick pulled and plugged back) do not count.
-    Place was = listed ? currentPlace() : kept;
-    if (was.stick != stick)
-        was = Place();
+    // meanwhile (the scan cycle's, a stick pulled and plugged back) do not count, and another
+    // stick shown meanwhile keeps its own place.
+    if (listed)
+        kept.insert(shownStick, currentPlace());
+    const Place was = kept.take(stick);
     const QSet<QString> &open = was.open;
     const QString &selected = was.selected;
     const int scrolled = was.scrolled;
-    kept = Place();
     shownStick = stick;
 
     clear();
@@ -213,7 +213,7 @@ void isoTreeWidget::showRows(const QList<IsoRow> &rows, const QString &bootImage
 void isoTreeWidget::showPlaceholder(const QString &text)
 {
     if (listed)
-        kept = currentPlace();
+        kept.insert(shownStick, currentPlace());
     clear();
     listed = false;
     addTopLevelItem(new QTreeWidgetItem(QStringList(text)));

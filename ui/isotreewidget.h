@@ -29,8 +29,8 @@ public:
     // a split image without ".0"); folders open, the selection and the scroll position stay
     // where they were, by path. stick tells one stick from another (its volume's serial): a
     // listing of the stick last listed takes up the place it had before placeholders came
-    // between (a Refresh, a replug). A stick listed afresh opens the folders above the image it
-    // boots and scrolls to it.
+    // between (a Refresh, a replug, another stick shown). A stick listed afresh opens the folders
+    // above the image it boots and scrolls to it.
     void showRows(const QList<IsoRow> &rows, const QString &bootImage = {},
                   const QString &stick = {});
     // One row that is no place on the device.
@@ -74,5 +74,6 @@ private:
     QIcon folderIcon;
     bool listed = false; // rows of a listing, not a placeholder, are shown
     QString shownStick;  // the stick whose rows are shown, or were last
-    Place kept;          // the place in the last listing, while a placeholder is shown
+    // The place in each stick's last listing, while a placeholder or another stick is shown.
+    QHash<QString, Place> kept;
 };

@@ -1,7 +1,7 @@
 #include "ui/stickactions.h"
 
 #include "copy/copyprogress.h"
-#include "copy/copyqueue.h"
+#include "copy/offthread.h"
 #include "detect/devicefolder.h"
 #include "detect/scsidrivedetector.h"
 #include "library/imagechoice.h"
@@ -10,6 +10,7 @@
 #include "ui/boxprompts.h"
 #include "ui/isotreewidget.h"
 #include "ui/scancycle.h"
+#include "ui/stickcopies.h"
 
 #include <QAction>
 #include <QDir>
@@ -17,7 +18,6 @@
 #include <QInputDialog>
 #include <QLocale>
 #include <QMenu>
-#include <QRegularExpression>
 #include <QSettings>
 #include <QTreeWidgetItemIterator>
 
@@ -40,17 +40,6 @@ QString pathOf(const QTreeWidgetItem *row)
 QString nameOf(const QString &path)
 {
     return path.section(QLatin1Char('/'), -1);
-}
-
-// A path as a shell takes it, for a command the user may copy.
-[[maybe_unused]] QString shellQuoted(const QString &path)
-{
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./+-]+$"));
-    if (plain.match(path).hasMatch())
-        return path;
-    QString quoted = path;
-    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
 } // namespace
@@ -90,7 +79,7 @@ StickActions::StickActions(const Parts &given, QObject *parent)
 
     // What changes which actions make sense.
     connect(parts.tree, &QTreeWidget::itemSelectionChanged, this, &StickActions::updateActions);
-    connect(parts.copies, &CopyQueue::changed, this, &StickActions::updateActions);
+    connect(parts.copies, &StickCopies::changed, this, &StickActions::updateActions);
     connect(parts.cycle->busyState, &QState::entered, this, &StickActions::updateActions);
     connect(parts.cycle->readyState, &QState::entered, this, &StickActions::cycleRested);
     wireKeys();
@@ -333,7 +322,9 @@ void StickActions::deleteImage(const QString &path)
         return;
     if (!canWrite())
         return;
-    const QStringList left = ImageDeletion::remove(root, plan);
+    // Off the GUI thread, as every change below: the syncs wait for a slow stick.
+    const QStringList left
+        = OffThread::wait([root, plan] { return ImageDeletion::remove(root, plan); });
     emit stickChanged();
     if (!left.isEmpty())
         BoxPrompts::ask(parts.window, QMessageBox::Warning, tr("Couldn't delete"),
@@ -356,7 +347,9 @@ void StickActions::deleteFolder(const QString &path)
             != QMessageBox::Yes
         || !canWrite())
         return;
-    const bool removed = ImageDeletion::removeFolder(parts.detector->drivePath(), path);
+    const bool removed = OffThread::wait([root = parts.detector->drivePath(), path] {
+        return ImageDeletion::removeFolder(root, path);
+    });
     emit stickChanged();
     if (!removed)
         BoxPrompts::ask(parts.window, QMessageBox::Warning, tr("Couldn't delete"),
@@ -384,7 +377,9 @@ void StickActions::newFolder()
         if (problem == NewFolder::Problem::None) {
             if (!canWrite())
                 return;
-            problem = NewFolder::make(parts.detector->drivePath(), parent, name);
+            problem = OffThread::wait([root = parts.detector->drivePath(), parent, name] {
+                return NewFolder::make(root, parent, name);
+            });
         }
         if (problem == NewFolder::Problem::None)
             break;
@@ -419,38 +414,22 @@ void StickActions::ejected(Ejector::Outcome outcome, const QString &detail)
         updateActions();
         emit stickChanged();
     }
+    const QString said = Ejector::advice(outcome, detail, mountPoint);
     switch (outcome) {
     case Ejector::Outcome::PoweredOff:
     case Ejector::Outcome::Unmounted:
         parts.tree->showPlaceholder(tr("<The discwand can be removed now>"));
         if (!detail.isEmpty())
             BoxPrompts::ask(parts.window, QMessageBox::Information, tr("discwand not powered off"),
-                            tr("The discwand can be pulled out safely, but it could not be "
-                               "switched off: %1")
-                                .arg(detail),
-                            QMessageBox::Ok);
+                            said, QMessageBox::Ok);
         break;
     case Ejector::Outcome::SyncedOnly:
-#ifdef Q_OS_WIN
         BoxPrompts::ask(parts.window, QMessageBox::Information, tr("Eject the discwand yourself"),
-                        tr("Everything written to the discwand is saved on it, but Discshelf "
-                           "could not eject it: %1\n\nEject %2 with \"Safely Remove Hardware\" "
-                           "in the taskbar, or in Explorer, before you pull it out.")
-                            .arg(detail, mountPoint),
-                        QMessageBox::Ok);
-#else
-        BoxPrompts::ask(parts.window, QMessageBox::Information, tr("Eject the discwand yourself"),
-                        tr("Everything written to the discwand is saved on it, but it is still "
-                           "mounted, so it is not yet safe to pull out. Discshelf could not "
-                           "unmount it: %1\n\nUnmount it in your file manager, or with the "
-                           "command\n\n    umount %2\n\nbefore you pull it out.")
-                            .arg(detail, shellQuoted(mountPoint)),
-                        QMessageBox::Ok);
-#endif
+                        said, QMessageBox::Ok);
         break;
     case Ejector::Outcome::Failed:
-        BoxPrompts::ask(parts.window, QMessageBox::Warning, tr("Couldn't eject the discwand"),
-                        detail, QMessageBox::Ok);
+        BoxPrompts::ask(parts.window, QMessageBox::Warning, tr("Couldn't eject the discwand"), said,
+                        QMessageBox::Ok);
         break;
     }
     updateActions();

@@ -11,7 +11,7 @@
 #include <QString>
 #include <QStringList>
 
-class CopyQueue;
+class StickCopies;
 class DeviceFolder;
 class QAction;
 class QTreeWidgetItem;
@@ -32,7 +32,7 @@ public:
         Ui::discShelfClass *form;
         isoTreeWidget *tree;
         const ScsiDriveDetector *detector;
-        const CopyQueue *copies;
+        const StickCopies *copies;
         const ScanCycle *cycle;
     };
 

@@ -1,12 +1,11 @@
-// The copies under way belong to the stick they were started on, so the choice waits while
-// they run, and while they run no other stick takes the place of one that went: the queue must
-// find its stick gone, not write the rest of its batch elsewhere. The stick shown stays shown
-// when another is plugged in. A drive that comes or goes beside it is looked for at once: the
-// list must name the sticks that are there, not those of the last Refresh.
+// The copies under way belong to the stick they were started on and follow it with a finder of
+// their own, so the choice is free while they run, and another stick takes the place of one
+// that went. The stick shown stays shown when another is plugged in. A drive that comes or goes
+// beside it is looked for at once: the list must name the sticks that are there, not those of
+// the last Refresh.
 #include "ui/stickchooser.h"
 
 #include "copy/copyprogress.h"
-#include "copy/copyqueue.h"
 #include "detect/scsidrivedetector.h"
 #include "ui/scancycle.h"
 
@@ -22,20 +21,21 @@ const QString settingsKey = QStringLiteral("stick");
 
 } // namespace
 
-StickChooser::StickChooser(QBoxLayout *layout, ScsiDriveDetector *detector, const CopyQueue *copies,
-                           ScanCycle *cycle, QObject *parent)
+StickChooser::StickChooser(QBoxLayout *layout, ScsiDriveDetector *detector, ScanCycle *cycle,
+                           QObject *parent)
     : QObject(parent)
     , box(new QComboBox)
     , detector(detector)
-    , copies(copies)
     , cycle(cycle)
 {
     box->setObjectName(QStringLiteral("stickChooser"));
     box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     box->hide();
     layout->insertWidget(0, box);
+    box->setToolTip(tr("Several discwands are plugged in: the one shown below. The choice is "
+                       "remembered."));
     pinned = QSettings().value(settingsKey).toString();
-    copiesChanged();
+    follow();
     connect(detector, &ScsiDriveDetector::refreshComplete, this, &StickChooser::refill);
     connect(detector, &ScsiDriveDetector::drivesChanged, this, [this] {
         // The stick shown going away is the scan cycle's own business.
@@ -45,7 +45,6 @@ StickChooser::StickChooser(QBoxLayout *layout, ScsiDriveDetector *detector, cons
         });
     });
     connect(box, &QComboBox::activated, this, &StickChooser::choose);
-    connect(copies, &CopyQueue::changed, this, &StickChooser::copiesChanged);
 }
 
 void StickChooser::refill()
@@ -84,27 +83,7 @@ void StickChooser::choose(int index)
         emit cycle->refreshRequested();
 }
 
-bool StickChooser::copying() const
-{
-    return copies->count() > 0 || !copies->copyingName().isEmpty();
-}
-
 void StickChooser::follow()
 {
-    detector->setWanted(pinned, !copying());
-}
-
-void StickChooser::copiesChanged()
-{
-    const bool busy = copying();
-    follow();
-    // A batch ended by its stick going: another one plugged in may be shown now.
-    if (!busy && detector->drivePath().isEmpty() && !detector->sticks().isEmpty()
-        && cycle->isReady())
-        emit cycle->refreshRequested();
-    box->setEnabled(!busy);
-    box->setToolTip(busy ? tr("The copies under way go to this discwand: choose another one "
-                              "once they are done.")
-                         : tr("Several discwands are plugged in: the one shown below. The "
-                              "choice is remembered."));
+    detector->setWanted(pinned, true);
 }

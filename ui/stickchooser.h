@@ -1,10 +1,10 @@
 // The choice among several discwands plugged in at once: a list above the tree (label, size,
-// serial), shown only while there is more than one, the choice remembered by serial.
+// serial), shown only while there is more than one, the choice remembered by serial. Each
+// stick's copies go on whichever is shown.
 #pragma once
 
 #include <QObject>
 
-class CopyQueue;
 class QBoxLayout;
 class QComboBox;
 class ScanCycle;
@@ -16,20 +16,17 @@ class StickChooser : public QObject
 public:
     // The list goes at the top of layout. The detector takes the stick remembered, or the
     // first there is while that one is away.
-    StickChooser(QBoxLayout *layout, ScsiDriveDetector *detector, const CopyQueue *copies,
-                 ScanCycle *cycle, QObject *parent);
+    StickChooser(QBoxLayout *layout, ScsiDriveDetector *detector, ScanCycle *cycle,
+                 QObject *parent);
 
 private:
     void refill();
     void choose(int index);
-    void copiesChanged();
-    bool copying() const;
     // Hands the stick to show to the detector.
     void follow();
 
     QComboBox *box;
     ScsiDriveDetector *detector;
-    const CopyQueue *copies;
     ScanCycle *cycle;
     // The serial of the stick shown (or remembered): kept while it is plugged in.
     QString pinned;

@@ -1,11 +1,12 @@
 #include "ui/stickoverview.h"
 
 #include "copy/copyprogress.h"
+#include "copy/offthread.h"
 #include "detect/scsidrivedetector.h"
 #include "library/imagechoice.h"
-#include "ui/stickactions.h"
 #include "ui/boxprompts.h"
 #include "ui/plaintip.h"
+#include "ui/stickactions.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -188,7 +189,9 @@ void StickOverview::repair(const StickProblem &problem)
         return;
     if (!StickActions::mayWrite(*detector, window))
         return;
-    if (!StickCheck::remove(status.root, problem))
+    // Off the GUI thread: the syncs wait for a slow stick.
+    if (!OffThread::wait(
+            [root = status.root, problem] { return StickCheck::remove(root, problem); }))
         BoxPrompts::ask(window, QMessageBox::Warning, tr("Not removed"),
                         tr("%1 could not be removed entirely.").arg(problem.path), QMessageBox::Ok);
     emit relistWanted();

@@ -1,13 +1,15 @@
 // End to end on a simulated discwand: dropping images and folders, the read-only switch, a stick
-// unplugged in the middle of a copy and an overwrite stopped halfway, each checked on the
-// unplugged volume with fsck.fat and mtools.
+// unplugged in the middle of a copy, an overwrite stopped halfway, and two sticks copying at
+// once, one pulled out; each checked on the unplugged volume with fsck.fat and mtools.
 #include "common/boxanswerer.h"
+#include "detect/scsidrivedetector.h"
 #include "e2echecks.h"
 #include "fatimage.h"
 #include "simstick.h"
 #include "ui/discshelf.h"
 #include "windowdriver.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
@@ -27,6 +29,7 @@ private slots:
     void unplugDuringCopy_data();
     void unplugDuringCopy();
     void overwriteCancelled();
+    void twoSticksOneGoes();
 
 private:
     QByteArray makeSource(const QString &relPath, int size);
@@ -215,6 +218,65 @@ void TestE2eCopy::overwriteCancelled()
     QCOMPARE(tempOrParts(fat.entries()), QStringList({QStringLiteral("/big.iso.0"), QStringLiteral("/big.iso.1")}));
     QVERIFY(fat.read(image) == oldBytes);
     VERIFY_CLEAN(stick);
+    VERIFY_NO_STRAY_BOX(app);
+}
+
+// A copy to each of two sticks from the window, the second started while the first runs; the
+// first pulled out in the middle: the second's copy finishes, whole.
+void TestE2eCopy::twoSticksOneGoes()
+{
+    const QByteArray bytes = makeSource(QStringLiteral("two/big.iso"), 24 * 1024 * 1024);
+    SimStick one(SimStick::Options { 64, true, false });
+    REQUIRE_STICK(one);
+    SimStick two(SimStick::Options { 64, true, false, "SECOND", "sdy" }, one);
+    QVERIFY2(two.isValid(), qPrintable(two.error()));
+    QVERIFY(one.plug() && two.plug());
+    BoxAnswerer boxes;
+    discShelf w;
+    WindowDriver app(w);
+    QVERIFY(app.waitForReady());
+    auto *finder = w.findChild<ScsiDriveDetector *>();
+    auto *chooser = w.findChild<QComboBox *>(QStringLiteral("stickChooser"));
+    QTRY_VERIFY(chooser->isVisible() && chooser->count() == 2);
+    const auto copyingTo = [](const SimStick &stick) {
+        return QTest::qWaitFor(
+            [&] {
+                return !QDir(stick.deviceRoot())
+                            .entryList({ ".discshelf-*" }, QDir::Files | QDir::Hidden)
+                            .isEmpty();
+            },
+            20000);
+    };
+    const auto show = [&](const SimStick &stick) {
+        for (const Discwand &found : finder->sticks())
+            if (found.root() == stick.deviceRoot())
+                emit chooser->activated(chooser->findData(found.volume()));
+        return QTest::qWaitFor([&] { return finder->drivePath() == stick.deviceRoot(); })
+            && app.waitForReady();
+    };
+    const QString image = sources.filePath(QStringLiteral("two/big.iso"));
+
+    QVERIFY(show(one));
+    app.drop(QString(), { image });
+    QVERIFY(copyingTo(one));
+    QVERIFY(chooser->isEnabled());
+    QVERIFY(show(two));
+    QVERIFY(!app.copying());
+    app.drop(QString(), { image });
+    QVERIFY(copyingTo(two));
+    boxes.answer(QMessageBox::Ok);
+    QVERIFY2(one.unplug(true), qPrintable(one.error()));
+    QVERIFY(app.waitForBatchEnd());
+    QCOMPARE(finder->drivePath(), two.deviceRoot());
+    QVERIFY(QTest::qWaitFor([&] { return boxes.pending() == 0; }, 10000));
+    QCOMPARE(boxes.titles(), QStringList { QStringLiteral("discwand disappeared!") });
+    QVERIFY(QTest::qWaitFor([&] { return !chooser->isVisible(); }));
+
+    QVERIFY2(two.unplug(), qPrintable(two.error()));
+    VERIFY_CLEAN(two);
+    QCOMPARE(FatImage(two.image()).read("/big.iso"), bytes);
+    VERIFY_CLEAN(one);
+    QVERIFY(!FatImage(one.image()).entries().contains(QStringLiteral("/big.iso")));
     VERIFY_NO_STRAY_BOX(app);
 }
 
