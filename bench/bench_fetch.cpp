@@ -2,7 +2,7 @@
 // two steps it replaces: curl -o to a file, then cp to the destination and sync. The image is
 // served by python3 -m http.server on loopback. Usage: bench_fetch [--dir DIR] [--rounds N]
 // [--mib SIZE]
-#include "library/imagedownload.h"
+#include "copy/imagedownload.h"
 
 #include <QCoreApplication>
 #include <QDir>

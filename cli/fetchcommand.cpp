@@ -6,7 +6,7 @@
 #include "cli/interruptwatch.h"
 #include "cli/progressline.h"
 #include "cli/sticksession.h"
-#include "library/imagedownload.h"
+#include "copy/imagedownload.h"
 
 #include <QCommandLineParser>
 #include <QDir>

@@ -6,7 +6,7 @@
 #include "copy/imageset.h"
 #include "copy/partwriter.h"
 #include "copy/sha256.h"
-#include "library/imagedownload.h"
+#include "copy/imagedownload.h"
 
 #include <QTemporaryDir>
 #include <QTest>

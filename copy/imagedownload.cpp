@@ -1,7 +1,7 @@
 // The download's steps: the checksum files first (small, one request each), then the image,
 // resumed from the stick's last byte after a drop, then the read-back, the checksum and the
 // journal. Every way out before the journal leaves the stick as it was.
-#include "library/imagedownload.h"
+#include "copy/imagedownload.h"
 
 #include "copy/copycommit.h"
 #include "copy/copyerror.h"
@@ -9,7 +9,7 @@
 #include "copy/isocopyworker.h"
 #include "copy/partwriter.h"
 #include "detect/volumeroom.h"
-#include "library/log.h"
+#include "copy/log.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -47,7 +47,7 @@ ImageDownload::ImageDownload(QObject *parent)
     connect(&stall, &QTimer::timeout, this, [this] {
         if (!reply)
             return;
-        qCWarning(lcLibrary) << "No data from" << current << "for" << stallMs << "ms";
+        qCWarning(lcCopy) << "No data from" << current << "for" << stallMs << "ms";
         stalled = true;
         reply->abort();
     });
@@ -429,7 +429,7 @@ void ImageDownload::complete()
         return;
     }
     writer.reset();
-    qCInfo(lcLibrary) << "Downloaded" << url << "as" << imageName
+    qCInfo(lcCopy) << "Downloaded" << url << "as" << imageName
                       << (checkSource.isEmpty() ? "unchecked" : "checked against") << checkSource;
     result = Outcome::Done;
     emit finished();
@@ -463,7 +463,7 @@ void ImageDownload::fail(Outcome why, const QString &text)
     // Nothing half-written stays on the stick.
     writer.reset();
     if (why != Outcome::Cancelled)
-        qCWarning(lcLibrary) << "Download of" << url << "failed:" << error;
+        qCWarning(lcCopy) << "Download of" << url << "failed:" << error;
     emit finished();
 }
 
