@@ -503,6 +503,89 @@ bevor Sie ihn abziehen.</translation>
     </message>
 </context>
 <context>
+    <name>FetchCommand</name>
+    <message>
+        <source>Download an ISO image straight onto the discwand, checked against its checksum.</source>
+        <translation>Ein ISO-Abbild direkt auf den discwand herunterladen, geprüft gegen seine Prüfsumme.</translation>
+    </message>
+    <message>
+        <source>The image is written as a copy is, split above 4,096,000,000 bytes, read back and put in place only once it is whole; the computer&apos;s disk is not used. A dropped connection is resumed where the discwand&apos;s bytes end when the server tells that its file is the same, else the download starts over. Without --sha256 or --sums, SHA256SUMS and NAME.sha256 beside the image are looked for. The path of the image on the discwand is printed on standard output.</source>
+        <translation>Das Abbild wird wie eine Kopie geschrieben, über 4.096.000.000 Bytes geteilt, zurückgelesen und erst an seinen Platz gestellt, wenn es vollständig ist; die Festplatte des Rechners wird nicht benutzt. Eine abgebrochene Verbindung wird dort fortgesetzt, wo die Bytes auf dem discwand enden, wenn der Server angibt, dass seine Datei dieselbe ist, sonst beginnt das Herunterladen von vorn. Ohne --sha256 oder --sums wird neben dem Abbild nach SHA256SUMS und NAME.sha256 gesucht. Der Pfad des Abbilds auf dem discwand wird auf die Standardausgabe geschrieben.</translation>
+    </message>
+    <message>
+        <source>The address of the image.</source>
+        <translation>Die Adresse des Abbilds.</translation>
+    </message>
+    <message>
+        <source>The folder on the discwand to download into (default: its top level).</source>
+        <translation>Der Ordner auf dem discwand, in den heruntergeladen wird (Vorgabe: die oberste Ebene).</translation>
+    </message>
+    <message>
+        <source>FOLDER</source>
+        <translation>ORDNER</translation>
+    </message>
+    <message>
+        <source>The image&apos;s name on the discwand (default: the address&apos;s own).</source>
+        <translation>Der Name des Abbilds auf dem discwand (Vorgabe: der aus der Adresse).</translation>
+    </message>
+    <message>
+        <source>NAME</source>
+        <translation>NAME</translation>
+    </message>
+    <message>
+        <source>The SHA-256 the image must have.</source>
+        <translation>Die SHA-256-Prüfsumme, die das Abbild haben muss.</translation>
+    </message>
+    <message>
+        <source>HEX</source>
+        <translation>HEX</translation>
+    </message>
+    <message>
+        <source>The address of a checksum file that lists the image.</source>
+        <translation>Die Adresse einer Prüfsummendatei, die das Abbild aufführt.</translation>
+    </message>
+    <message>
+        <source>URL</source>
+        <translation>URL</translation>
+    </message>
+    <message>
+        <source>Name one address to download.</source>
+        <translation>Nennen Sie eine Adresse zum Herunterladen.</translation>
+    </message>
+    <message>
+        <source>%1 is no address to download from.</source>
+        <translation>%1 ist keine Adresse zum Herunterladen.</translation>
+    </message>
+    <message>
+        <source>--sha256 and --sums exclude each other.</source>
+        <translation>--sha256 und --sums schließen einander aus.</translation>
+    </message>
+    <message>
+        <source>%1 is no SHA-256: it takes 64 hexadecimal digits.</source>
+        <translation>%1 ist keine SHA-256-Prüfsumme: Sie hat 64 hexadezimale Ziffern.</translation>
+    </message>
+    <message>
+        <source>%1 is no folder on the discwand: name it from the top level, without &quot;.&quot; or &quot;..&quot;.</source>
+        <translation>%1 ist kein Ordner auf dem discwand: geben Sie ihn von der obersten Ebene aus an, ohne „.“ oder „..“.</translation>
+    </message>
+    <message>
+        <source>%1 leads off the discwand, or cannot be made on it.</source>
+        <translation>%1 führt vom discwand weg oder lässt sich auf ihm nicht anlegen.</translation>
+    </message>
+    <message>
+        <source>Stopping the download...</source>
+        <translation>Das Herunterladen wird angehalten …</translation>
+    </message>
+    <message>
+        <source>%1 matches %2.</source>
+        <translation>%1 stimmt mit %2 überein.</translation>
+    </message>
+    <message>
+        <source>%1: no published checksum was found; it was only read back.</source>
+        <translation>%1: Keine veröffentlichte Prüfsumme gefunden; es wurde nur zurückgelesen.</translation>
+    </message>
+</context>
+<context>
     <name>FlagPrompts</name>
     <message>
         <source>%1 is left out: the discwand takes images of up to %2 bytes.</source>
@@ -589,6 +672,77 @@ bevor Sie ihn abziehen.</translation>
     <message>
         <source>The discwand is told which image to load in Western European letters (Latin-1) only, and &quot;%1&quot; has other characters. Rename it to load it.</source>
         <translation>Der Discwand versteht den Namen des zu ladenden Abbilds nur in westeuropäischen Buchstaben (Latin-1), und „%1“ enthält andere Zeichen. Benennen Sie es um, um es zu laden.</translation>
+    </message>
+</context>
+<context>
+    <name>ImageDownload</name>
+    <message>
+        <source>the checksum given</source>
+        <translation>der angegebenen Prüfsumme</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t get the checksum file %1: %2</source>
+        <translation>Die Prüfsummendatei %1 ließ sich nicht laden: %2</translation>
+    </message>
+    <message>
+        <source>The server answered %1 %2.</source>
+        <translation>Der Server antwortete %1 %2.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s file changed; the download starts over.</source>
+        <translation>Die Datei auf dem Server hat sich geändert; das Herunterladen beginnt von vorn.</translation>
+    </message>
+    <message>
+        <source>The server sent the whole file again; the download starts over.</source>
+        <translation>Der Server hat die ganze Datei erneut geschickt; das Herunterladen beginnt von vorn.</translation>
+    </message>
+    <message>
+        <source>The address names no file; give the image a name.</source>
+        <translation>Die Adresse nennt keine Datei; geben Sie dem Abbild einen Namen.</translation>
+    </message>
+    <message>
+        <source>%1 is on the discwand already.</source>
+        <translation>%1 ist schon auf dem discwand.</translation>
+    </message>
+    <message>
+        <source>%1 takes %2 bytes; the discwand has %3 left.</source>
+        <translation>%1 braucht %2 Bytes; auf dem discwand sind noch %3 frei.</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t download %1: %2</source>
+        <translation>%1 ließ sich nicht herunterladen: %2</translation>
+    </message>
+    <message>
+        <source>no data for %1 s</source>
+        <translation>keine Daten seit %1 s</translation>
+    </message>
+    <message>
+        <source>The download broke off %1 times in a row (%2); the discwand keeps what it had.</source>
+        <translation>Das Herunterladen ist %1-mal hintereinander abgebrochen (%2); auf dem discwand bleibt alles, wie es war.</translation>
+    </message>
+    <message>
+        <source>The connection dropped (%1); trying again.</source>
+        <translation>Die Verbindung ist abgebrochen (%1); neuer Versuch.</translation>
+    </message>
+    <message>
+        <source>The connection dropped (%1); the server cannot tell whether its file is still the same, so the download starts over.</source>
+        <translation>Die Verbindung ist abgebrochen (%1); der Server kann nicht sagen, ob seine Datei noch dieselbe ist, daher beginnt das Herunterladen von vorn.</translation>
+    </message>
+    <message>
+        <source>The connection dropped (%1); resuming at byte %2.</source>
+        <translation>Die Verbindung ist abgebrochen (%1); weiter ab Byte %2.</translation>
+    </message>
+    <message>
+        <source>%1 lists no checksum for %2; the download was removed.</source>
+        <translation>%1 führt keine Prüfsumme für %2; das Heruntergeladene wurde entfernt.</translation>
+    </message>
+    <message>
+        <source>%1 does not match %2; the download was removed.</source>
+        <translation>%1 stimmt nicht mit %2 überein; das Heruntergeladene wurde entfernt.</translation>
+    </message>
+    <message>
+        <source>Cancelled.</source>
+        <translation>Abgebrochen.</translation>
     </message>
 </context>
 <context>
