@@ -42,6 +42,7 @@ bool isDrop(QNetworkReply::NetworkError error)
 ImageDownload::ImageDownload(QObject *parent)
     : QObject(parent)
     , network(new QNetworkAccessManager(this))
+    , stall(this)
 {
     stall.setSingleShot(true);
     connect(&stall, &QTimer::timeout, this, [this] {
@@ -441,6 +442,12 @@ void ImageDownload::cancel()
     // A retry waiting for its turn, or the checksum files, end here; a read-back sees the flag.
     if (result == Outcome::Running && !writerBusy)
         fail(Outcome::Cancelled, QString());
+}
+
+void ImageDownload::cancelSoon()
+{
+    cancelled = true;
+    QMetaObject::invokeMethod(this, &ImageDownload::cancel, Qt::QueuedConnection);
 }
 
 void ImageDownload::fail(Outcome why, const QString &text)

@@ -51,6 +51,9 @@ public:
     // Downloads url into the folder dir (a folder on the stick, there already).
     void start(const QUrl &url, const QString &dir);
     void cancel();
+    // The same from another thread: a read-back under way stops at its next chunk, the rest in
+    // the download's own thread.
+    void cancelSoon();
 
     Outcome outcome() const { return result; }
     QString errorString() const { return error; }

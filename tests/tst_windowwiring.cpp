@@ -4,11 +4,13 @@
 #include "common/boxanswerer.h"
 #include "common/fifogate.h"
 #include "common/httptestserver.h"
+#include "common/nextdialog.h"
 #include "common/sysfixture.h"
 #include "common/testenv.h"
 #include "common/treerows.h"
 #include "copy/copyqueue.h"
 #include "detect/scsidrivedetector.h"
+#include "ui/addressdialog.h"
 #include "ui/discshelf.h"
 #include "ui/isotreewidget.h"
 #include "ui/stickcopies.h"
@@ -17,7 +19,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QCryptographicHash>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -113,6 +117,7 @@ private slots:
     void copyReports();
     void download_data();
     void download();
+    void getFromAddress();
     void closeDuringCopy();
     void closeDuringSlowCopy();
     void repairAsksTheSwitch();
@@ -395,6 +400,31 @@ void TestWindowWiring::download()
     QVERIFY(!r.shown("progressBarDownload"));
     QCOMPARE(r.device("config/wandmenu.bin"), stored ? QByteArray("selector program") : "<none>");
     r.server.release();
+}
+
+// Ctrl+G's dialog starts the download on the download row; the image lands in the folder the
+// dialog names and is told as checked.
+void TestWindowWiring::getFromAddress()
+{
+    Rig r({ "a.iso", "linux/b.iso" });
+    const QByteArray image = TestEnv::randomBytes(200000);
+    r.server.setResponse({ 404 });
+    r.server.setResponse("/pub/new.iso", { 200, image });
+    r.server.setResponse("/pub/SHA256SUMS",
+                         { 200, QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex()
+                                    + "  new.iso\n" });
+    QVERIFY(r.start());
+    onNextDialog<AddressDialog>([&](AddressDialog *dialog) {
+        QCOMPARE(dialog->folder(), "/");
+        dialog->findChild<QLineEdit *>("address")->setText(r.server.url("/pub/new.iso").toString());
+        dialog->findChild<QLineEdit *>("folder")->setText("/linux/");
+        dialog->accept();
+    });
+    QTest::keyClick(r.w.get(), Qt::Key_G, Qt::ControlModifier);
+    QTRY_COMPARE(r.text("lblCopyStatus"), "new.iso matches SHA256SUMS.");
+    QCOMPARE(r.device("linux/new.iso"), image);
+    QVERIFY(!r.shown("progressBarDownload"));
+    QTRY_VERIFY(TreeRows::dump(r.tree).join(' ').contains("new.iso"));
 }
 
 // A repair on a stick whose switch is set is refused with the reason, and removes nothing.

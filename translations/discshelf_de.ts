@@ -2,6 +2,29 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>AddressDialog</name>
+    <message>
+        <source>Get Image from Address</source>
+        <translation>Abbild von Adresse holen</translation>
+    </message>
+    <message>
+        <source>optional: SHA-256, or the address of SHA256SUMS</source>
+        <translation>wahlweise: SHA-256 oder die Adresse von SHA256SUMS</translation>
+    </message>
+    <message>
+        <source>&amp;Address:</source>
+        <translation>&amp;Adresse:</translation>
+    </message>
+    <message>
+        <source>&amp;Folder on the discwand:</source>
+        <translation>&amp;Ordner auf dem discwand:</translation>
+    </message>
+    <message>
+        <source>&amp;Checksum:</source>
+        <translation>&amp;Prüfsumme:</translation>
+    </message>
+</context>
+<context>
     <name>AllSticksCopy</name>
     <message>
         <source>%1: the discwand went away.</source>
@@ -1100,6 +1123,10 @@ Der discwand hat dann kein Image zu laden, bis Sie mit „ISO laden“ ein ander
         <source>The discwand&apos;s read-only switch is set: nothing can be written to it.</source>
         <translation>Der Schreibschutzschalter des Discwand ist gesetzt: nichts kann auf ihn geschrieben werden.</translation>
     </message>
+    <message>
+        <source>Get Image from &amp;Address…</source>
+        <translation>Abbild von A&amp;dresse holen…</translation>
+    </message>
 </context>
 <context>
     <name>StickCheck</name>
@@ -1634,6 +1661,28 @@ Die Abbilder, die schon auf dem Discwand sind, bleiben, wie sie sind.</translati
     <message>
         <source>checking %p%</source>
         <translation>wird geprüft, %p %</translation>
+    </message>
+    <message>
+        <source>%1: downloaded and read back; no published checksum was found.</source>
+        <translation>%1: heruntergeladen und zurückgelesen; keine veröffentlichte Prüfsumme gefunden.</translation>
+    </message>
+    <message>
+        <source>%1 matches %2.</source>
+        <translation>%1 stimmt mit %2 überein.</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t download %1:
+%2</source>
+        <translation>%1 ließ sich nicht herunterladen:
+%2</translation>
+    </message>
+    <message>
+        <source>Get Image from Address</source>
+        <translation>Abbild von Adresse holen</translation>
+    </message>
+    <message>
+        <source>Another download is under way; try again once it is done.</source>
+        <translation>Es läuft schon ein Herunterladen; versuchen Sie es erneut, wenn es fertig ist.</translation>
     </message>
 </context>
 <context>

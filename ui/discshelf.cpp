@@ -5,10 +5,12 @@
 #include "copy/copyerror.h"
 #include "copy/offthread.h"
 #include "detect/constants.h"
+#include "detect/discwand.h"
 #include "detect/scsidrivedetector.h"
 #include "library/stickcheck.h"
 #include "library/stickstatus.h"
 #include "library/wandmenufetch.h"
+#include "ui/addressdownload.h"
 #include "ui/boxprompts.h"
 #include "ui/copystatus.h"
 #include "ui/isotreewidget.h"
@@ -20,6 +22,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QStatusBar>
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -86,6 +89,7 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
     , copies(new StickCopies(detector, this))
     , admission(new DropAdmission(this))
     , fetch(new WandmenuFetch(*detector, this))
+    , addressDownload(new AddressDownload(this))
     , choice(*detector)
 {
     fetch->setUrl(QUrl(Discshelf::downloadAddress));
@@ -122,6 +126,40 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
         showProgress(ui.progressBarDownload, int(received), int(total));
     });
     connect(ui.btnCancelDownload, &QPushButton::clicked, fetch, &WandmenuFetch::cancel);
+
+    // An image from an address shares that row; the two do not run at once.
+    connect(actions, &StickActions::addressChosen, this, &discShelf::downloadFromAddress);
+    connect(addressDownload, &AddressDownload::named, ui.lblDownload, &QLabel::setText);
+    connect(addressDownload, &AddressDownload::progress, this, [this](qint64 done, qint64 total) {
+        fitToBar(done, total);
+        ui.progressBarDownload->setFormat(QStringLiteral("%p%"));
+        showProgress(ui.progressBarDownload, int(done), int(total));
+    });
+    connect(addressDownload, &AddressDownload::verifying, this, [this](int percent) {
+        ui.progressBarDownload->setFormat(tr("checking %p%"));
+        showProgress(ui.progressBarDownload, percent, 100);
+    });
+    connect(addressDownload, &AddressDownload::note, ui.lblCopyStatus, &QLabel::setText);
+    connect(ui.btnCancelDownload, &QPushButton::clicked, addressDownload,
+            &AddressDownload::cancel);
+    connect(addressDownload, &AddressDownload::done, this,
+            [this](ImageDownload::Outcome outcome, const QString &name, const QString &text,
+                   const QString &checked) {
+                showDownloadRow(false);
+                ui.lblDownload->setText(QStringLiteral("wandmenu.bin"));
+                ui.progressBarDownload->setFormat(QStringLiteral("%p%"));
+                if (outcome == ImageDownload::Outcome::Done)
+                    ui.lblCopyStatus->setText(
+                        checked.isEmpty()
+                            ? tr("%1: downloaded and read back; no published checksum was found.")
+                                  .arg(name)
+                            : tr("%1 matches %2.").arg(name, checked));
+                else if (outcome != ImageDownload::Outcome::Cancelled)
+                    QMessageBox::warning(this, tr("Download failed!"),
+                                         tr("Couldn't download %1:\n%2").arg(name, text));
+                if (cycle->isReady())
+                    buildIsoList();
+            });
 
     restoreWindowPlace();
     for (QWidget *w : { static_cast<QWidget *>(ui.btnCancelAll),
@@ -419,6 +457,26 @@ void discShelf::namFinished(QNetworkReply *reply)
     }
     if (cycle->isReady())
         buildIsoList();
+}
+
+void discShelf::downloadFromAddress(QString destDir, QUrl url, QByteArray sha256, QUrl sums)
+{
+    if (addressDownload->isRunning() || fetch->isRunning()) {
+        QMessageBox::information(this, tr("Get Image from Address"),
+                                 tr("Another download is under way; try again once it is done."));
+        return;
+    }
+    if (!StickActions::mayWrite(*detector, this))
+        return;
+    const QString dir = QDir::cleanPath(detector->drivePath() + destDir);
+    if (!Discwand::isStickPath(destDir) || !QDir().mkpath(dir)) {
+        QMessageBox::warning(this, tr("Download failed!"), CopyErrors::message(CopyError::CreatePath));
+        return;
+    }
+    ui.lblDownload->setText(url.fileName());
+    showDownloadRow(true);
+    showProgress(ui.progressBarDownload, 0, -1);
+    addressDownload->start(url, dir, sha256, sums);
 }
 
 void discShelf::cancelScan()

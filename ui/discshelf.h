@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <QUrl>
 
+class AddressDownload;
 class QNetworkReply;
 class QProgressBar;
 class QStateMachine;
@@ -59,6 +60,8 @@ public slots:
     // Shows the failure's box; the numbers are CopyError's.
     void fileCopyFailed(int code);
     void queueFilesToCopy(QString destDir, QStringList filenames);
+    // An image from the web straight onto the stick, on the download row.
+    void downloadFromAddress(QString destDir, QUrl url, QByteArray sha256, QUrl sums);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -104,6 +107,7 @@ private:
     StickCopies *copies;
     DropAdmission *admission;
     WandmenuFetch *fetch;
+    AddressDownload *addressDownload;
     StickActions *actions;
     ImageChoice choice;
     // Drops wait here to be examined one after the other.

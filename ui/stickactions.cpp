@@ -7,6 +7,7 @@
 #include "library/imagechoice.h"
 #include "library/imagedeletion.h"
 #include "library/newfolder.h"
+#include "ui/addressdialog.h"
 #include "ui/boxprompts.h"
 #include "ui/isotreewidget.h"
 #include "ui/scancycle.h"
@@ -56,6 +57,10 @@ StickActions::StickActions(const Parts &given, QObject *parent)
     folderAction = makeAction(QStringLiteral("actionNewFolder"), tr("New &Folder…"),
                               { QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N) },
                               &StickActions::newFolder);
+    addressAction = makeAction(QStringLiteral("actionGetFromAddress"),
+                               tr("Get Image from &Address…"),
+                               { QKeySequence(Qt::CTRL | Qt::Key_G) },
+                               &StickActions::getFromAddress);
     deleteAction = makeAction(QStringLiteral("actionDelete"), tr("&Delete…"),
                               { QKeySequence::Delete }, &StickActions::deleteSelected);
     // Delete acts on the tree's row, only while the tree has the keyboard.
@@ -163,10 +168,11 @@ void StickActions::updateActions()
     const bool copying = parts.copies->count() > 0 || !parts.copies->copyingName().isEmpty();
     const bool writes = usable && !readOnly;
     addAction->setEnabled(writes);
+    addressAction->setEnabled(writes);
     folderAction->setEnabled(writes && (!row || isFolderRow(row)));
     deleteAction->setEnabled(writes && row && (!isFolderRow(row) || row->childCount() == 0));
     // A disabled action says why when the switch is the cause; one text for one cause.
-    for (QAction *action : { addAction, folderAction, deleteAction })
+    for (QAction *action : { addAction, addressAction, folderAction, deleteAction })
         action->setToolTip(usable && readOnly ? readOnlyReason()
                                               : QString(action->text()).remove(QLatin1Char('&')));
     ejectAction->setEnabled(usable && !copying && !ejector->isBusy());
@@ -206,7 +212,7 @@ void StickActions::showMenu(const QPoint &pos)
         parts.tree->setCurrentItem(nullptr);
     updateActions();
     QMenu menu(parts.window);
-    for (QAction *action : { addAction, folderAction, deleteAction })
+    for (QAction *action : { addAction, addressAction, folderAction, deleteAction })
         if (action->isEnabled())
             menu.addAction(action);
     if (!menu.isEmpty())
@@ -238,6 +244,16 @@ void StickActions::addImages()
         return;
     settings.setValue(lastFolderKey, QFileInfo(files.first()).absolutePath());
     emit filesChosen(dest.path(), files);
+}
+
+void StickActions::getFromAddress()
+{
+    if (!addressAction->isEnabled())
+        return;
+    AddressDialog dialog(targetFolder().path(), parts.window);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    emit addressChosen(dialog.folder(), dialog.url(), dialog.sha256(), dialog.sumsUrl());
 }
 
 bool StickActions::isPending(const QString &path, bool inside) const

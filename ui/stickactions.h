@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 class StickCopies;
 class DeviceFolder;
@@ -41,11 +42,15 @@ public:
 signals:
     // Files chosen in the dialog, for the same admission as a drop onto destDir.
     void filesChosen(QString destDir, QStringList files);
+    // An image to download into destDir (a folder on the stick), with its checksum or the
+    // address of a checksum file when the user gave one.
+    void addressChosen(QString destDir, QUrl url, QByteArray sha256, QUrl sums);
     // A deletion or a new folder changed what the stick holds, or an ejection did not happen.
     void stickChanged();
 
 public slots:
     void addImages();
+    void getFromAddress();
     void deleteSelected();
     void newFolder();
     void eject();
@@ -80,6 +85,7 @@ private:
     QAction *ejectAction;
     QAction *deleteAction;
     QAction *folderAction;
+    QAction *addressAction;
     bool readOnly = false;
     // The device root of a stick ejected since it was last listed.
     QString ejectedRoot;
