@@ -17,8 +17,12 @@ AddressDownload::~AddressDownload()
     cancel();
     thread->quit();
     thread->wait();
-    // A download whose report had not arrived yet; its thread has ended.
-    delete download.data();
+    // A download whose report had not arrived yet; its thread has ended, and nothing is told
+    // to a window that is going.
+    if (download) {
+        download->disconnect();
+        delete download.data();
+    }
 }
 
 void AddressDownload::start(const QUrl &url, const QString &dir, const QByteArray &sha256,
