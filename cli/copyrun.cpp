@@ -86,8 +86,13 @@ void CopyRun::done()
         line.finish(tagged(tr("%1: stopped; the discwand keeps what it had.").arg(name)));
     } else {
         ++copied;
-        line.finish(tagged(verify ? tr("%1: copied and verified.").arg(name)
-                                  : tr("%1: copied.").arg(name)));
+        const QString matches = queue.matchText();
+        if (matches.isEmpty())
+            line.finish(tagged(verify ? tr("%1: copied and verified.").arg(name)
+                                      : tr("%1: copied.").arg(name)));
+        else
+            line.finish(tagged(verify ? tr("%1: copied and verified; %2.").arg(name, matches)
+                                      : tr("%1: copied; %2.").arg(name, matches)));
         // Beside other sticks a path on the stick would not say which one holds it.
         CliOutput::data(tag.isEmpty() ? copyingPath
                                       : detector.drivePath().chopped(1) + copyingPath);
@@ -99,7 +104,7 @@ void CopyRun::failed(int code)
 {
     line.finish(QString());
     CliOutput::error(
-        tagged(tr("%1: copy failed: %2").arg(queue.copyingName(), CopyErrors::message(code))));
+        tagged(tr("%1: copy failed: %2").arg(queue.copyingName(), queue.failureText(code))));
     switch (CopyError(code)) {
     case CopyError::DeviceGone:
         settle(ExitStatus::NoDiscwand);

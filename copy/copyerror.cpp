@@ -28,8 +28,29 @@ const char *const messages[] = {
 
 } // namespace
 
-QString message(int code)
+QString message(int code, const QString &sums)
 {
+    switch (CopyError(code)) {
+    case CopyError::ChecksumMismatch:
+        return sums.isEmpty()
+            ? QCoreApplication::translate(
+                context, "The image does not match the checksum given; it was not copied.")
+            : QCoreApplication::translate(context,
+                                          "The image does not match the checksum published in "
+                                          "%1; it was not copied.")
+                  .arg(sums);
+    case CopyError::ChecksumUnreadable:
+        return QCoreApplication::translate(
+                   context, "The checksum file %1 cannot be read; the image was not copied.")
+            .arg(sums);
+    case CopyError::ChecksumConflict:
+        return QCoreApplication::translate(context,
+                                           "%1 lists the image twice with different checksums; "
+                                           "it was not copied.")
+            .arg(sums);
+    default:
+        break;
+    }
     const bool known = code >= int(CopyError::CreatePath) && code <= int(CopyError::SourceChanged);
     return QCoreApplication::translate(context, messages[known ? code : 0]);
 }

@@ -19,12 +19,18 @@ enum class CopyError {
     DeviceFull = 9,
     FileTooLarge = 10,
     SourceChanged = 11,
+    // The checksum published beside the image (or given for it) disagrees with the copy, a
+    // checksum file that may name it cannot be read, or names it twice with different hashes.
+    ChecksumMismatch = 12,
+    ChecksumUnreadable = 13,
+    ChecksumConflict = 14,
 };
 
 namespace CopyErrors {
 
-// The message for a reported code, "Uknown" for a code no failure has.
-QString message(int code);
+// The message for a reported code, "Uknown" for a code no failure has. sums: the checksum file
+// a checksum failure is about, empty for a hash the user gave.
+QString message(int code, const QString &sums = QString());
 // Whether a copy that failed this way may have left its temporary file on the device: only
 // failures before anything was written leave nothing, since a volume that vanished mid-copy
 // cannot be cleaned by the worker.

@@ -26,10 +26,17 @@ CopyQueue::CopyQueue(const ScsiDriveDetector *detector, QObject *parent)
     connect(worker, &isoCopyWorker::copied, this, [this](qint64 bytes) {
         ++batchImages;
         batchBytes += bytes;
+        if (copyMatched())
+            matches << copyingFile + QLatin1Char(' ') + matchText();
     });
     connect(worker, &isoCopyWorker::finished, this, &CopyQueue::finished);
     connect(worker, &isoCopyWorker::partsNamed, this,
             [this](const QString &base) { copyingBase = base; });
+    connect(worker, &isoCopyWorker::checkedAgainst, this, [this](const QString &file, bool ok) {
+        checked = true;
+        matched = ok;
+        checkedSums = file;
+    });
     connect(worker, &isoCopyWorker::failed, this, &CopyQueue::noteFailure);
     connect(detector, &ScsiDriveDetector::refreshComplete, this, &CopyQueue::sweepLeftovers);
     // Direct: noted in the copy thread as it happens, while the GUI thread may be waiting.
@@ -83,6 +90,7 @@ void CopyQueue::add(const QList<CopyEntry> &entries)
         batchImages = 0;
         batchTotal = int(entries.size());
         batchFailures.clear();
+        matches.clear();
         batchBytes = 0;
         batchStart = QDateTime::currentMSecsSinceEpoch();
         // A copy of a dropped batch is still under way: its report starts this one.
@@ -163,6 +171,10 @@ void CopyQueue::startNext()
     copying = entry.folder.path();
     // A cancel from now on reaches this copy, even before the worker takes it up.
     worker->arm();
+    checked = matched = false;
+    checkedSums.clear();
+    if (entry.published.isListed())
+        worker->expect(entry.sourceFile, entry.published);
     emit fileStarted(copyingFile);
     const QString root = detector->drivePath();
     emit startFileCopy(entry.folder.under(root), entry.sourceFile);
@@ -197,7 +209,7 @@ void CopyQueue::noteFailure(int code)
         code = int(CopyError::DeviceGone);
         clearBatch();
     }
-    batchFailures << QStringLiteral("%1 (%2)").arg(copyingFile, CopyErrors::message(code));
+    batchFailures << QStringLiteral("%1 (%2)").arg(copyingFile, failureText(code));
     emit failed(code);
 }
 
@@ -227,4 +239,17 @@ void CopyQueue::sweepLeftovers()
             CopyCommit::discard(dir, base);
         it = tidy ? leftovers.erase(it) : std::next(it);
     }
+}
+
+QString CopyQueue::failureText(int code) const
+{
+    return CopyErrors::message(code, checkedSums);
+}
+
+QString CopyQueue::matchText() const
+{
+    if (!copyMatched())
+        return QString();
+    return checkedSums.isEmpty() ? tr("matches the checksum given")
+                                 : tr("matches %1").arg(checkedSums);
 }

@@ -460,7 +460,7 @@ void discShelf::fileCopyFailed(int code)
     } else if (!closing) {
         plainBox(QMessageBox::Critical, tr("Copy failed!"),
                  tr("File: %1\nError: %2\n\nIf this problem persists please contact ")
-                         .arg(copies->copyingName(), CopyErrors::message(code))
+                         .arg(copies->copyingName(), copies->failureText(code))
                      + Discshelf::supportAddress);
     }
     fileCopyDone();
