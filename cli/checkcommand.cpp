@@ -50,6 +50,8 @@ QString CheckCommand::kindName(const StickProblem &problem)
         return QStringLiteral("copy-under-way");
     case StickProblem::Kind::FileSystemErrors:
         return QStringLiteral("file-system-errors");
+    case StickProblem::Kind::RecordedImageGone:
+        return QStringLiteral("recorded-image-gone");
     }
     return {};
 }

@@ -114,6 +114,8 @@ QString StickOverview::actionText(StickProblem::Kind kind)
         return tr("Download it");
     case StickProblem::Kind::BootImageMissing:
         return tr("Choose another…");
+    case StickProblem::Kind::RecordedImageGone:
+        return tr("Forget it");
     case StickProblem::Kind::DoubledImage:
     case StickProblem::Kind::CopyUnderWay:
     case StickProblem::Kind::FileSystemErrors:
@@ -170,6 +172,12 @@ void StickOverview::repair(const StickProblem &problem)
     case StickProblem::Kind::DoubledImage:
     case StickProblem::Kind::CopyUnderWay:
     case StickProblem::Kind::FileSystemErrors:
+        return;
+    case StickProblem::Kind::RecordedImageGone:
+        // Only the record's line goes, nothing of the user's: no question.
+        if (StickActions::mayWrite(*detector, window))
+            StickCheck::remove(status.root, problem);
+        emit relistWanted();
         return;
     case StickProblem::Kind::Leftover:
     case StickProblem::Kind::BrokenImage:
