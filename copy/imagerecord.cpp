@@ -11,6 +11,7 @@
 #include <QFileInfo>
 
 const QString ImageRecord::filePath = QStringLiteral("/config/.image-record.txt");
+const QString ImageRecord::pendingPath = QStringLiteral("/config/.image-record.txt.new");
 
 namespace {
 
@@ -98,8 +99,12 @@ bool ImageRecord::write(const QString &root, const QList<RecordedImage> &images)
     for (const RecordedImage &image : images)
         text += format(image);
     const QString target = at(root, filePath);
-    QFile next(target + QStringLiteral(".new"));
-    const bool written = next.open(QIODevice::WriteOnly | QIODevice::Truncate)
+    QFile next(at(root, pendingPath));
+    // One left by a write cut off goes first: a file cut short in place is what some FAT
+    // drivers handle worst.
+    if (next.exists())
+        next.remove();
+    const bool written = next.open(QIODevice::WriteOnly | QIODevice::NewOnly)
         && next.write(text) == text.size() && next.flush() && FileSync::syncFile(next);
     next.close();
     if (!written || !FileSync::replace(next.fileName(), target)) {

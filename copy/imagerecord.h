@@ -26,8 +26,10 @@ struct RecordedImage
 class ImageRecord
 {
 public:
-    // From the device root.
+    // From the device root: the record, and its next version as it is written beside it (a
+    // write cut off before its rename leaves it behind).
     static const QString filePath;
+    static const QString pendingPath;
 
     // The images recorded on the stick at root, empty when it has no record. ok is false when
     // a record is there but cannot be read, or is of a later format, which is then never

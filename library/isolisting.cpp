@@ -3,6 +3,7 @@
 #include "library/imagechoice.h"
 
 #include "copy/copycommit.h"
+#include "copy/imagerecord.h"
 #include "copy/imageset.h"
 #include "copy/isoheadercache.h"
 #include "library/log.h"
@@ -172,5 +173,8 @@ IsoListing IsoListing::read(const QString &deviceRoot)
     const QFileInfo pendingChoice(deviceRoot + ImageChoice::pendingPath);
     if (pendingChoice.isFile())
         walk.out.leftovers.append({ ImageChoice::pendingPath, pendingChoice.size() });
+    const QFileInfo pendingRecord(deviceRoot + ImageRecord::pendingPath);
+    if (pendingRecord.isFile())
+        walk.out.leftovers.append({ ImageRecord::pendingPath, pendingRecord.size() });
     return walk.out;
 }
