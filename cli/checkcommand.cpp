@@ -52,6 +52,8 @@ QString CheckCommand::kindName(const StickProblem &problem)
         return QStringLiteral("file-system-errors");
     case StickProblem::Kind::RecordedImageGone:
         return QStringLiteral("recorded-image-gone");
+    case StickProblem::Kind::DamagedImage:
+        return QStringLiteral("damaged-image");
     }
     return {};
 }

@@ -77,7 +77,7 @@ qint64 ImageCheck::bytesOf(const QStringList &paths) const
 }
 
 ImageVerdict ImageCheck::check(const QString &path, const std::function<void(qint64)> &progress,
-                               const std::atomic<bool> &cancel)
+                               const std::atomic<bool> &cancel, bool sha512)
 {
     using K = ImageVerdict::Kind;
     ImageVerdict verdict;
@@ -95,6 +95,7 @@ ImageVerdict ImageCheck::check(const QString &path, const std::function<void(qin
     const QString dir = QDir::cleanPath(root + QLatin1Char('/') + path.section(QLatin1Char('/'), 0, -2));
     const ImageSet set = ImageSet::read(dir, path.section(QLatin1Char('/'), -1));
     ChunkHasher hasher(chunkSize);
+    hasher.alsoSha512(sha512);
     qint64 done = 0;
     for (const QString &name : set.files()) {
         QFile file(dir + QLatin1Char('/') + name);
@@ -127,6 +128,8 @@ ImageVerdict ImageCheck::check(const QString &path, const std::function<void(qin
         FileSync::dropCache(file);
     }
     const QByteArray hash = hasher.result().toHex();
+    if (sha512)
+        verdict.sha512 = hasher.resultSha512().toHex();
     if (done != verdict.now.size) {
         verdict.kind = K::Unreadable;
         return verdict;

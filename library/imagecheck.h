@@ -30,6 +30,7 @@ struct ImageVerdict
     QString path;
     RecordedImage now; // as read now; its hash empty when it was not read whole
     RecordedImage recorded; // the entry before the check; path empty without one
+    QByteArray sha512; // hex, when asked for
 
     // "intact", "changed", "damaged", "not-recorded", "missing", "unreadable"
     QString name() const;
@@ -49,9 +50,10 @@ public:
     // The bytes the images at these paths hold together, for the progress.
     qint64 bytesOf(const QStringList &paths) const;
 
-    // Reads and judges one image; progress gets the bytes read of this image so far.
+    // Reads and judges one image; progress gets the bytes read of this image so far. With
+    // sha512 its SHA-512 is computed as well, for a checksum file that gives only that.
     ImageVerdict check(const QString &path, const std::function<void(qint64)> &progress,
-                       const std::atomic<bool> &cancel);
+                       const std::atomic<bool> &cancel, bool sha512 = false);
     // Puts what the checks found out into the record, in one write: new entries for images not
     // recorded or changed, the time of verification for intact ones. Damaged ones keep the
     // hash they had. False when the record could not be written (a read-only stick).

@@ -119,7 +119,9 @@ bool StickCheck::remove(const QString &deviceRoot, const StickProblem &problem)
     }
     if (problem.kind == StickProblem::Kind::RecordedImageGone)
         return ImageRecord::forget(deviceRoot, { problem.path });
-    if (problem.kind != StickProblem::Kind::BrokenImage)
+    if (problem.kind == StickProblem::Kind::DamagedImage)
+        ImageRecord::forget(deviceRoot, { ImageRecord::imagePath(problem.path) });
+    else if (problem.kind != StickProblem::Kind::BrokenImage)
         return false;
     // Only the parts: an image of the same name in one file is whole and stays.
     bool all = !problem.files.isEmpty();

@@ -27,6 +27,8 @@ struct StickProblem
         FileSystemErrors,
         // The stick's record of verified images names one that is not on it.
         RecordedImageGone,
+        // A check of the images found its bytes changed behind the same size and time.
+        DamagedImage,
     };
     Kind kind;
     QString path; // from the device root: the leftover, the image or the boot choice
@@ -39,7 +41,7 @@ struct StickProblem
     bool canRemove() const
     {
         return kind == Kind::Leftover || kind == Kind::BrokenImage
-            || kind == Kind::RecordedImageGone;
+            || kind == Kind::RecordedImageGone || kind == Kind::DamagedImage;
     }
     // A missing boot image or selector, a file system's errors or a record's entry have no
     // files to measure.
@@ -56,8 +58,8 @@ public:
     // kept: images the user chose to keep though they will not boot, paths from the device root.
     static QList<StickProblem> find(const IsoListing &listing, const StickStatus &status,
                                     const QStringList &kept = {});
-    // Removes a leftover (a copy whose journal was written is seen through instead) or the
-    // numbered parts of a broken image, those the problem names and no other file. False when
-    // something could not go.
+    // Removes a leftover (a copy whose journal was written is seen through instead), the
+    // numbered parts of a broken image or the files of a damaged one, those the problem names
+    // and no other file. False when something could not go.
     static bool remove(const QString &deviceRoot, const StickProblem &problem);
 };

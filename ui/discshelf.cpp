@@ -11,6 +11,7 @@
 #include "library/stickcheck.h"
 #include "ui/boxprompts.h"
 #include "ui/copystatus.h"
+#include "ui/imagechecker.h"
 #include "ui/isotreewidget.h"
 #include "ui/scancycle.h"
 #include "ui/stickactions.h"
@@ -152,6 +153,11 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
     connect(overview, &StickOverview::relistWanted, this, &discShelf::buildIsoList);
     connect(overview, &StickOverview::downloadWanted, this, &discShelf::startSelectorDownload);
     connect(overview, &StickOverview::deleteWanted, actions, &StickActions::deleteImage);
+    // Reading the images again to find damage, from the problems' menu and the tree's.
+    checker = new ImageChecker(this, detector, isoTree);
+    overview->setCheckAction(checker->checkAction());
+    connect(checker, &ImageChecker::stickChanged, this, &discShelf::buildIsoList);
+    connect(actions, &StickActions::menuShown, checker, &ImageChecker::fillMenu);
     connect(overview, &StickOverview::readOnlyChanged, this, [this](bool readOnly) {
         stickReadOnly = readOnly;
         actions->setReadOnly(readOnly);
@@ -272,7 +278,8 @@ void discShelf::buildIsoList()
         isoTree->showRows(listing.rows, stick.bootImage,
                           detector->volumeProperty(QStringLiteral("VolumeSerialNumber")));
         const QList<StickProblem> problems
-            = StickCheck::find(listing, stick, StickOverview::keptImages());
+            = StickCheck::find(listing, stick, StickOverview::keptImages())
+            + checker->problems(listing);
         QHash<QString, QString> marks;
         for (const StickProblem &problem : problems)
             marks.insert(problem.path, problem.text);

@@ -22,6 +22,7 @@ class ScanCycle;
 class StickOverview;
 class ScsiDriveDetector;
 class StickActions;
+class ImageChecker;
 class WandmenuFetch;
 class isoTreeWidget;
 
@@ -102,6 +103,7 @@ private:
     // The questions of an examined drop are being asked.
     bool deciding = false;
     StickOverview *overview = nullptr;
+    ImageChecker *checker = nullptr;
     // The stick as last listed.
     StickStatus stick;
     bool stickReadOnly = false; // as the stick's line shows it

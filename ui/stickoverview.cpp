@@ -30,6 +30,11 @@ StickOverview::StickOverview(QLabel *summary, QToolButton *problems,
     connect(&switchWatch, &QTimer::timeout, this, &StickOverview::checkSwitch);
 }
 
+void StickOverview::setCheckAction(QAction *action)
+{
+    checkAction = action;
+}
+
 void StickOverview::show(const StickStatus &now, const QList<StickProblem> &found)
 {
     status = now;
@@ -47,6 +52,10 @@ void StickOverview::show(const StickStatus &now, const QList<StickProblem> &foun
                                                          : tr("%1 — %2").arg(problem.text, does));
         action->setEnabled(!does.isEmpty());
         connect(action, &QAction::triggered, this, [this, problem] { repair(problem); });
+    }
+    if (checkAction) {
+        menu->addSeparator();
+        menu->addAction(checkAction);
     }
     problems->setText(tr("%n &problem(s)", nullptr, int(found.size())));
     problems->setVisible(!found.isEmpty());
@@ -116,6 +125,8 @@ QString StickOverview::actionText(StickProblem::Kind kind)
         return tr("Choose another…");
     case StickProblem::Kind::RecordedImageGone:
         return tr("Forget it");
+    case StickProblem::Kind::DamagedImage:
+        return tr("Remove it…");
     case StickProblem::Kind::DoubledImage:
     case StickProblem::Kind::CopyUnderWay:
     case StickProblem::Kind::FileSystemErrors:
@@ -181,6 +192,7 @@ void StickOverview::repair(const StickProblem &problem)
         return;
     case StickProblem::Kind::Leftover:
     case StickProblem::Kind::BrokenImage:
+    case StickProblem::Kind::DamagedImage:
         break;
     }
     // A broken image's question names each part that goes, and nothing else goes.
