@@ -30,24 +30,22 @@ const char *const messages[] = {
 
 QString message(int code, const QString &sums)
 {
+    static const char *const mismatch = QT_TRANSLATE_NOOP(
+        "discShelf", "The image does not match the checksum published in %1; it was not copied.");
+    static const char *const mismatchGiven = QT_TRANSLATE_NOOP(
+        "discShelf", "The image does not match the checksum given; it was not copied.");
+    static const char *const unreadable = QT_TRANSLATE_NOOP(
+        "discShelf", "The checksum file %1 cannot be read; the image was not copied.");
+    static const char *const conflict = QT_TRANSLATE_NOOP(
+        "discShelf", "%1 lists the image twice with different checksums; it was not copied.");
     switch (CopyError(code)) {
     case CopyError::ChecksumMismatch:
-        return sums.isEmpty()
-            ? QCoreApplication::translate(
-                context, "The image does not match the checksum given; it was not copied.")
-            : QCoreApplication::translate(context,
-                                          "The image does not match the checksum published in "
-                                          "%1; it was not copied.")
-                  .arg(sums);
+        return sums.isEmpty() ? QCoreApplication::translate(context, mismatchGiven)
+                              : QCoreApplication::translate(context, mismatch).arg(sums);
     case CopyError::ChecksumUnreadable:
-        return QCoreApplication::translate(
-                   context, "The checksum file %1 cannot be read; the image was not copied.")
-            .arg(sums);
+        return QCoreApplication::translate(context, unreadable).arg(sums);
     case CopyError::ChecksumConflict:
-        return QCoreApplication::translate(context,
-                                           "%1 lists the image twice with different checksums; "
-                                           "it was not copied.")
-            .arg(sums);
+        return QCoreApplication::translate(context, conflict).arg(sums);
     default:
         break;
     }
