@@ -1,5 +1,6 @@
 // The command-line program end to end on a simulated discwand: the README's script run as it
-// stands (wait, copy with verification, load, status, check), an image larger than the stick,
+// stands (wait, copy with verification, load, status, check) and a byte the stick then loses
+// found by verify, an image larger than the stick,
 // Ctrl+C in the middle of a copy and one batch onto two sticks at once (also with one pulled out
 // on the way); each volume then checked unplugged with fsck.fat and mtools.
 #include "e2echecks.h"
@@ -102,6 +103,20 @@ void TestE2eCli::readmeScript()
     FatImage fat(stick.image());
     QCOMPARE(fat.read("/linux/tools/rescue-2.0.iso"), bytes);
     QCOMPARE(fat.read("/config/iso_filename.txt"), QByteArray("/linux/tools/rescue-2.0.iso"));
+
+    // The flash loses a byte of the image: verify reads the stick again and finds it.
+    QFile volume(stick.image());
+    QVERIFY(volume.open(QIODevice::ReadWrite));
+    const qint64 at = volume.readAll().indexOf(bytes.mid(1000000, 64));
+    QVERIFY(at > 0 && volume.seek(at) && volume.write(QByteArray(1, char(~bytes.at(1000000)))) == 1);
+    volume.close();
+    QVERIFY(stick.plug());
+    QProcess verify;
+    verify.start(DISCSHELF_CLI, { "verify", "--all" });
+    QVERIFY(finished(verify));
+    const QByteArray said = verify.readAllStandardOutput();
+    QVERIFY2(verify.exitCode() == 8 && said.contains("/linux/tools/rescue-2.0.iso: damaged"),
+             said.constData());
 }
 
 void TestE2eCli::noRoomThenInterrupted()
