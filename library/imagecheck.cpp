@@ -59,7 +59,8 @@ QStringList ImageCheck::everything(const QString &deviceRoot, const IsoListing &
 {
     QStringList paths;
     for (const IsoRow &row : listing.rows)
-        if (row.kind == IsoRow::Kind::Image && !row.doubled)
+        // A split image with parts missing is a problem of its own, with nothing whole to read.
+        if (row.kind == IsoRow::Kind::Image && !row.doubled && !row.partsBroken)
             paths << row.imagePath();
     for (const RecordedImage &image : ImageRecord::read(deviceRoot))
         if (!paths.contains(image.path, Qt::CaseInsensitive))

@@ -44,8 +44,8 @@ class ImageCheck
 public:
     explicit ImageCheck(const QString &deviceRoot);
 
-    // The images of the listing (paths as the record has them), and those the record names
-    // that are not on the stick.
+    // The whole images of the listing (paths as the record has them), and those the record
+    // names that are not on the stick.
     static QStringList everything(const QString &deviceRoot, const IsoListing &listing);
     // The bytes the images at these paths hold together, for the progress.
     qint64 bytesOf(const QStringList &paths) const;

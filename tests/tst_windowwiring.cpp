@@ -453,6 +453,9 @@ void TestWindowWiring::checkImagesFindsDamage()
         if (action->text().startsWith("/a.iso is damaged"))
             damaged = action;
     QVERIFY(damaged);
+    const QList<QTreeWidgetItem *> rows = r.tree->findItems("a.iso", Qt::MatchExactly);
+    QVERIFY(!rows.isEmpty());
+    QVERIFY(rows.first()->toolTip(0).contains("damaged"));
     r.boxes.answer(QMessageBox::Yes);
     damaged->trigger();
     QTRY_VERIFY(!QFile::exists(r.root + "a.iso"));
