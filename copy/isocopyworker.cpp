@@ -162,6 +162,10 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
     // Larger read-ahead on the source; measured faster for multi-gigabyte images.
     FileSync::adviseSequential(source);
     const QByteArray sourceStamp = FileSync::stamp(sourceFile);
+    const QString path = QDir::cleanPath(QLatin1Char('/') + folder + QLatin1Char('/') + name);
+    // The old image goes first for want of room: so does its entry in the record.
+    if (replaceFirst && !deviceRoot.isEmpty())
+        ImageRecord::forget(deviceRoot, { path });
     if (replaceFirst)
         for (const QString &old : CopyCommit::imageFiles(dir, name))
             QFile::remove(dir + QLatin1Char('/') + old);
@@ -210,7 +214,6 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
     }
     // The old image's entry goes before the new image takes its place: a crash in between
     // leaves the new one unrecorded, never recorded with the old one's hash.
-    const QString path = QDir::cleanPath(QLatin1Char('/') + folder + QLatin1Char('/') + name);
     if (step == Step::Done && !deviceRoot.isEmpty())
         ImageRecord::forget(deviceRoot, { path });
     if (step == Step::Done && !CopyCommit::writeJournal(dir, base, name, parts)) {
