@@ -49,8 +49,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QString dir = QDir::tempPath();
-    QString cli = QDir(app.applicationDirPath() + QStringLiteral("/..")).filePath(
-        QStringLiteral("discshelf-cli"));
+    QString cli = QDir(app.applicationDirPath() + QStringLiteral("/.."))
+                      .filePath(QStringLiteral("discshelf-cli"));
     int rounds = 3;
     qint64 mib = 2048;
     const QStringList args = app.arguments();
@@ -108,9 +108,12 @@ int main(int argc, char **argv)
     const double mb = mib * 1048576 / 1e6;
     const double v = verify[verify.size() / 2], s = sum[sum.size() / 2];
     say << QStringLiteral("discshelf-cli verify --all: %1 s, %2 MB/s (median of %3)\n")
-               .arg(v, 0, 'f', 2).arg(mb / v, 0, 'f', 0).arg(rounds);
+               .arg(v, 0, 'f', 2)
+               .arg(mb / v, 0, 'f', 0)
+               .arg(rounds);
     say << QStringLiteral("sha256sum:                  %1 s, %2 MB/s\n")
-               .arg(s, 0, 'f', 2).arg(mb / s, 0, 'f', 0);
+               .arg(s, 0, 'f', 2)
+               .arg(mb / s, 0, 'f', 0);
     say << QStringLiteral("speed of verify / sha256sum: %1 (goal >= 0.95)\n").arg(s / v, 0, 'f', 3);
     return 0;
 }

@@ -88,7 +88,8 @@ ExitStatus VerifyCommand::run(const QCommandLineParser &parser, const QStringLis
         if (json) {
             QJsonObject entry { { QStringLiteral("path"), path },
                                 { QStringLiteral("result"), verdict.name() },
-                                { QStringLiteral("sha256"), QString::fromLatin1(verdict.now.sha256) } };
+                                { QStringLiteral("sha256"),
+                                  QString::fromLatin1(verdict.now.sha256) } };
             if (!verdict.recorded.path.isEmpty())
                 entry.insert(QStringLiteral("recordedSha256"),
                              QString::fromLatin1(verdict.recorded.sha256));

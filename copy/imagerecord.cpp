@@ -49,8 +49,8 @@ QByteArray format(const RecordedImage &image)
     published.replace(QLatin1Char('\t'), QLatin1Char(' '));
     return image.sha256 + '\t' + QByteArray::number(image.size) + '\t'
         + QByteArray::number(image.parts) + '\t' + QByteArray::number(image.modified) + '\t'
-        + image.verified.toUTC().toString(Qt::ISODate).toLatin1() + '\t' + published.toUtf8()
-        + '\t' + image.path.toUtf8() + '\n';
+        + image.verified.toUTC().toString(Qt::ISODate).toLatin1() + '\t' + published.toUtf8() + '\t'
+        + image.path.toUtf8() + '\n';
 }
 
 } // namespace
@@ -134,9 +134,8 @@ bool ImageRecord::forget(const QString &root, const QStringList &paths)
     QList<RecordedImage> images = read(root, &ok);
     if (!ok)
         return false;
-    const qsizetype gone = images.removeIf([&](const RecordedImage &old) {
-        return paths.contains(old.path, Qt::CaseInsensitive);
-    });
+    const qsizetype gone = images.removeIf(
+        [&](const RecordedImage &old) { return paths.contains(old.path, Qt::CaseInsensitive); });
     return gone == 0 || write(root, images);
 }
 

@@ -36,7 +36,8 @@ public:
     // written over.
     static QList<RecordedImage> read(const QString &root, bool *ok = nullptr);
     // The entry for path, letter case aside as FAT compares names.
-    static std::optional<RecordedImage> find(const QList<RecordedImage> &images, const QString &path);
+    static std::optional<RecordedImage> find(const QList<RecordedImage> &images,
+                                             const QString &path);
     // Adds or replaces the entry of image.path, durably.
     static bool put(const QString &root, const RecordedImage &image);
     // Drops the entries of these paths; the record is written only when one was there.

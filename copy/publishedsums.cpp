@@ -84,19 +84,18 @@ PublishedSum readFile(const QString &path, const QString &name, const QString &s
 QStringList candidates(const QString &dir, const QString &name)
 {
     QStringList found;
-    const QStringList fixed { QStringLiteral("SHA256SUMS"),       QStringLiteral("SHA256SUMS.txt"),
-                              QStringLiteral("sha256sum.txt"),    name + QStringLiteral(".sha256"),
+    const QStringList fixed { QStringLiteral("SHA256SUMS"),        QStringLiteral("SHA256SUMS.txt"),
+                              QStringLiteral("sha256sum.txt"),     name + QStringLiteral(".sha256"),
                               name + QStringLiteral(".sha256sum"), QStringLiteral("SHA512SUMS"),
-                              name + QStringLiteral(".sha512"),   QStringLiteral("CHECKSUM") };
+                              name + QStringLiteral(".sha512"),    QStringLiteral("CHECKSUM") };
     const QDir at(dir);
     for (const QString &candidate : fixed)
         if (QFileInfo::exists(at.filePath(candidate)))
             found << candidate;
     // Fedora names its file after the release: Fedora-Workstation-39-1.5-x86_64-CHECKSUM.
-    const QStringList named = at.entryList({ QStringLiteral("*.CHECKSUM"),
-                                             QStringLiteral("*-CHECKSUM") },
-                                           QDir::Files | QDir::Readable | QDir::Hidden,
-                                           QDir::Name);
+    const QStringList named
+        = at.entryList({ QStringLiteral("*.CHECKSUM"), QStringLiteral("*-CHECKSUM") },
+                       QDir::Files | QDir::Readable | QDir::Hidden, QDir::Name);
     for (const QString &candidate : named)
         if (!found.contains(candidate))
             found << candidate;

@@ -93,7 +93,8 @@ ImageVerdict ImageCheck::check(const QString &path, const std::function<void(qin
     verdict.now = *now;
     verdict.now.path = verdict.recorded.path.isEmpty() ? path : verdict.recorded.path;
 
-    const QString dir = QDir::cleanPath(root + QLatin1Char('/') + path.section(QLatin1Char('/'), 0, -2));
+    const QString dir
+        = QDir::cleanPath(root + QLatin1Char('/') + path.section(QLatin1Char('/'), 0, -2));
     const ImageSet set = ImageSet::read(dir, path.section(QLatin1Char('/'), -1));
     ChunkHasher hasher(chunkSize);
     hasher.alsoSha512(sha512);

@@ -36,10 +36,12 @@ void TestPublishedSums::lines_data()
               conflict = int(PublishedSum::State::Conflicting);
     QTest::newRow("gnu text") << QByteArray(b256 + "  other.iso\n" + a256 + "  a.iso\n") << false
                               << listed << a256;
-    QTest::newRow("gnu binary, crlf") << QByteArray(a256 + " *a.iso\r\n") << false << listed << a256;
+    QTest::newRow("gnu binary, crlf")
+        << QByteArray(a256 + " *a.iso\r\n") << false << listed << a256;
     QTest::newRow("gnu path") << QByteArray(a256.toUpper() + "  ./iso/a.iso\n") << false << listed
                               << a256;
-    QTest::newRow("bsd") << QByteArray("SHA256 (other.iso) = " + b256 + "\nSHA256 (a.iso) = " + a256)
+    QTest::newRow("bsd") << QByteArray("SHA256 (other.iso) = " + b256
+                                       + "\nSHA256 (a.iso) = " + a256)
                          << false << listed << a256;
     QTest::newRow("bsd signed, as Fedora")
         << QByteArray("-----BEGIN PGP SIGNED MESSAGE-----\nHash: SHA256\n\n# a.iso: 1 bytes\n"
@@ -47,7 +49,8 @@ void TestPublishedSums::lines_data()
                       + a256 + "\n-----BEGIN PGP SIGNATURE-----\nxyz\n")
         << false << listed << a256;
     QTest::newRow("sha512 gnu") << QByteArray(c512 + "  a.iso\n") << false << listed << c512;
-    QTest::newRow("sha512 bsd") << QByteArray("SHA512 (a.iso) = " + c512) << false << listed << c512;
+    QTest::newRow("sha512 bsd") << QByteArray("SHA512 (a.iso) = " + c512) << false << listed
+                                << c512;
     QTest::newRow("sha256 beats sha512")
         << QByteArray(c512 + "  a.iso\n" + a256 + "  a.iso\n") << false << listed << a256;
     QTest::newRow("bsd kind and length disagree")
@@ -55,13 +58,14 @@ void TestPublishedSums::lines_data()
     QTest::newRow("only others") << QByteArray(a256 + "  a.iso.zsync\n" + a256 + "  b.iso\n")
                                  << false << none << QByteArray();
     QTest::newRow("bare hash, own file") << QByteArray(a256 + "\n") << true << listed << a256;
-    QTest::newRow("bare hash, shared file") << QByteArray(a256 + "\n") << false << none << QByteArray();
+    QTest::newRow("bare hash, shared file")
+        << QByteArray(a256 + "\n") << false << none << QByteArray();
     QTest::newRow("short hash") << QByteArray(a256.left(40) + "  a.iso\n") << false << none
                                 << QByteArray();
     QTest::newRow("twice alike") << QByteArray(a256 + "  a.iso\nSHA256 (a.iso) = " + a256) << false
                                  << listed << a256;
-    QTest::newRow("twice different") << QByteArray(a256 + "  a.iso\n" + b256 + " *a.iso\n") << false
-                                     << conflict << a256;
+    QTest::newRow("twice different")
+        << QByteArray(a256 + "  a.iso\n" + b256 + " *a.iso\n") << false << conflict << a256;
 }
 
 void TestPublishedSums::lines()
@@ -70,12 +74,13 @@ void TestPublishedSums::lines()
     QFETCH(bool, own);
     QFETCH(int, state);
     QFETCH(QByteArray, hex);
-    const PublishedSum sum = PublishedSums::read(text, QStringLiteral("a.iso"),
-                                                 QStringLiteral("SUMS"), own);
+    const PublishedSum sum
+        = PublishedSums::read(text, QStringLiteral("a.iso"), QStringLiteral("SUMS"), own);
     QCOMPARE(int(sum.state), state);
     if (state != int(PublishedSum::State::None)) {
         QCOMPARE(sum.digest.toHex(), hex.toLower());
-        QCOMPARE(sum.kind, hex.size() == 64 ? PublishedSum::Kind::Sha256 : PublishedSum::Kind::Sha512);
+        QCOMPARE(sum.kind,
+                 hex.size() == 64 ? PublishedSum::Kind::Sha256 : PublishedSum::Kind::Sha512);
         QCOMPARE(sum.file, QStringLiteral("SUMS"));
     }
 }
@@ -89,13 +94,14 @@ void TestPublishedSums::beside_data()
     const int none = int(PublishedSum::State::None), listed = int(PublishedSum::State::Listed);
     QTest::newRow("SHA256SUMS") << QStringList { "SHA256SUMS=" + a256 + "  a.iso" } << listed
                                 << "SHA256SUMS";
-    QTest::newRow("SHA256SUMS.txt") << QStringList { "SHA256SUMS.txt=" + a256 + " *a.iso" }
-                                    << listed << "SHA256SUMS.txt";
-    QTest::newRow("sha256sum.txt") << QStringList { "sha256sum.txt=" + a256 + "  a.iso" } << listed
-                                   << "sha256sum.txt";
-    QTest::newRow("own .sha256") << QStringList { "a.iso.sha256=" + a256 } << listed << "a.iso.sha256";
-    QTest::newRow("own .sha256sum") << QStringList { "a.iso.sha256sum=" + a256 + "  a.iso" }
-                                    << listed << "a.iso.sha256sum";
+    QTest::newRow("SHA256SUMS.txt")
+        << QStringList { "SHA256SUMS.txt=" + a256 + " *a.iso" } << listed << "SHA256SUMS.txt";
+    QTest::newRow("sha256sum.txt")
+        << QStringList { "sha256sum.txt=" + a256 + "  a.iso" } << listed << "sha256sum.txt";
+    QTest::newRow("own .sha256") << QStringList { "a.iso.sha256=" + a256 } << listed
+                                 << "a.iso.sha256";
+    QTest::newRow("own .sha256sum")
+        << QStringList { "a.iso.sha256sum=" + a256 + "  a.iso" } << listed << "a.iso.sha256sum";
     QTest::newRow("CHECKSUM") << QStringList { "CHECKSUM=SHA256 (a.iso) = " + a256 } << listed
                               << "CHECKSUM";
     QTest::newRow("release CHECKSUM")
@@ -108,9 +114,9 @@ void TestPublishedSums::beside_data()
     QTest::newRow("files disagree")
         << QStringList { "SHA256SUMS=" + a256 + "  a.iso", "a.iso.sha256=" + b256 }
         << int(PublishedSum::State::Conflicting) << "SHA256SUMS, a.iso.sha256";
-    QTest::newRow("files agree")
-        << QStringList { "SHA256SUMS=" + a256 + "  a.iso", "a.iso.sha256=" + a256 } << listed
-        << "SHA256SUMS";
+    QTest::newRow("files agree") << QStringList { "SHA256SUMS=" + a256 + "  a.iso",
+                                                  "a.iso.sha256=" + a256 }
+                                 << listed << "SHA256SUMS";
 }
 
 void TestPublishedSums::beside()
@@ -137,7 +143,8 @@ void TestPublishedSums::beside()
 
 void TestPublishedSums::given()
 {
-    QVERIFY(PublishedSums::fromHex(QString::fromLatin1(" sha256:" + a256.toUpper() + "\n")).isListed());
+    QVERIFY(
+        PublishedSums::fromHex(QString::fromLatin1(" sha256:" + a256.toUpper() + "\n")).isListed());
     QCOMPARE(PublishedSums::fromHex(QString::fromLatin1(c512)).kind, PublishedSum::Kind::Sha512);
     QVERIFY(!PublishedSums::fromHex(QString::fromLatin1(a256.left(63) + "g")).isListed());
     QVERIFY(!PublishedSums::fromHex(QString::fromLatin1(a256.left(62))).isListed());

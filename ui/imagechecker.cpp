@@ -24,8 +24,7 @@
 
 #include <thread>
 
-ImageChecker::ImageChecker(QWidget *window, const ScsiDriveDetector *detector,
-                           isoTreeWidget *tree)
+ImageChecker::ImageChecker(QWidget *window, const ScsiDriveDetector *detector, isoTreeWidget *tree)
     : QObject(window)
     , window(window)
     , detector(detector)
@@ -44,11 +43,13 @@ QList<StickProblem> ImageChecker::problems(const IsoListing &listing) const
 {
     QList<StickProblem> found;
     for (const IsoRow &row : listing.rows) {
-        if (row.kind != IsoRow::Kind::Image || !damaged.contains(row.imagePath(), Qt::CaseInsensitive))
+        if (row.kind != IsoRow::Kind::Image
+            || !damaged.contains(row.imagePath(), Qt::CaseInsensitive))
             continue;
-        found.append({ StickProblem::Kind::DamagedImage, row.devicePath,
-                       tr("%1 is damaged: its bytes differ from those written").arg(row.imagePath()),
-                       row.size, row.files });
+        found.append(
+            { StickProblem::Kind::DamagedImage, row.devicePath,
+              tr("%1 is damaged: its bytes differ from those written").arg(row.imagePath()),
+              row.size, row.files });
     }
     return found;
 }
@@ -94,9 +95,8 @@ QList<ImageVerdict> ImageChecker::run(const QStringList &paths, bool sha512)
         for (const QString &path : paths) {
             if (cancel)
                 break;
-            QMetaObject::invokeMethod(&dialog, [&, path] {
-                dialog.setLabelText(tr("Checking %1…").arg(path));
-            });
+            QMetaObject::invokeMethod(
+                &dialog, [&, path] { dialog.setLabelText(tr("Checking %1…").arg(path)); });
             const ImageVerdict verdict = check.check(
                 path,
                 [&](qint64 done) {
@@ -160,8 +160,7 @@ void ImageChecker::fillMenu(QMenu *menu, const QString &rowPath)
         return;
     }
     const QString path = ImageChoice::bootName(rowPath);
-    const std::optional<RecordedImage> recorded
-        = ImageRecord::find(ImageRecord::read(root), path);
+    const std::optional<RecordedImage> recorded = ImageRecord::find(ImageRecord::read(root), path);
     menu->addSeparator();
     menu->addAction(action);
     if (recorded) {
@@ -194,11 +193,11 @@ void ImageChecker::checkAgainst(const QString &imagePath)
         sum = PublishedSums::fromFile(file, name);
         if (!sum.isListed()) {
             BoxPrompts::ask(window, QMessageBox::Warning, tr("Check against a checksum"),
-                            sum.isTrouble() ? tr("%1 cannot be read, or lists %2 twice with "
-                                                 "different checksums.")
-                                                  .arg(QFileInfo(file).fileName(), name)
-                                            : tr("%1 does not list %2.")
-                                                  .arg(QFileInfo(file).fileName(), name),
+                            sum.isTrouble()
+                                ? tr("%1 cannot be read, or lists %2 twice with "
+                                     "different checksums.")
+                                      .arg(QFileInfo(file).fileName(), name)
+                                : tr("%1 does not list %2.").arg(QFileInfo(file).fileName(), name),
                             QMessageBox::Ok);
             return;
         }
