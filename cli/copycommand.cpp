@@ -130,7 +130,8 @@ ExitStatus CopyCommand::run(const QCommandLineParser &parser, const QStringList 
             if (!entry.published.isListed()) {
                 CliOutput::error(
                     entry.published.isTrouble()
-                        ? CopyErrors::message(entry.published.state == PublishedSum::State::Unreadable
+                        ? CopyErrors::message(entry.published.state
+                                                      == PublishedSum::State::Unreadable
                                                   ? int(CopyError::ChecksumUnreadable)
                                                   : int(CopyError::ChecksumConflict),
                                               entry.published.file)

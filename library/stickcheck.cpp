@@ -1,8 +1,8 @@
 #include "library/stickcheck.h"
 
 #include "copy/copycommit.h"
-#include "copy/imageset.h"
 #include "copy/imagerecord.h"
+#include "copy/imageset.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -73,10 +73,11 @@ QList<StickProblem> StickCheck::find(const IsoListing &listing, const StickStatu
     // An image recorded and gone: deleted outside Discshelf, or lost.
     if (!status.root.isEmpty()) {
         for (const RecordedImage &image : ImageRecord::read(status.root)) {
-            const bool there = std::any_of(listing.rows.cbegin(), listing.rows.cend(), [&](const IsoRow &row) {
-                return row.kind == IsoRow::Kind::Image
-                    && row.imagePath().compare(image.path, Qt::CaseInsensitive) == 0;
-            });
+            const bool there
+                = std::any_of(listing.rows.cbegin(), listing.rows.cend(), [&](const IsoRow &row) {
+                      return row.kind == IsoRow::Kind::Image
+                          && row.imagePath().compare(image.path, Qt::CaseInsensitive) == 0;
+                  });
             // A copy under way takes its entry back once it is in place.
             if (!there && listing.leftovers.isEmpty())
                 found.append({ K::RecordedImageGone, image.path,

@@ -295,7 +295,8 @@ void TestCli::checksums()
     const QString root = makeStick(sys, "rw");
     const QByteArray right = QCryptographicHash::hash("new a", QCryptographicHash::Sha256).toHex();
     const QStringList copy { "copy", "--to", "linux", "--overwrite" };
-    Outcome got = runCli(copy + QStringList { "--sha256", QByteArray(64, 'a'), sources.filePath("a.iso") });
+    Outcome got
+        = runCli(copy + QStringList { "--sha256", QByteArray(64, 'a'), sources.filePath("a.iso") });
     QVERIFY2(got.status == 1 && got.err.contains("does not match the checksum given"),
              qPrintable(got.err));
     QCOMPARE(read(root + "linux/a.iso"), QByteArray("old a"));
@@ -305,7 +306,8 @@ void TestCli::checksums()
     QVERIFY2(got.status == 0 && got.err.contains("a.iso: copied and verified; matches SUMS."),
              qPrintable(got.err));
     QCOMPARE(read(root + "linux/a.iso"), QByteArray("new a"));
-    got = runCli(copy + QStringList { "--sums", dir.filePath("SUMS"), sources.filePath("new.iso") });
+    got = runCli(copy
+                 + QStringList { "--sums", dir.filePath("SUMS"), sources.filePath("new.iso") });
     QVERIFY2(got.status == 7 && got.err.contains("does not list new.iso"), qPrintable(got.err));
 }
 
@@ -317,18 +319,24 @@ void TestCli::verify()
     const QString root = makeStick(sys, "rw");
     const auto results = [](const Outcome &got) {
         QStringList seen;
-        for (const QJsonValue &v : QJsonDocument::fromJson(got.out.toUtf8()).object().value("images").toArray())
-            seen << v.toObject().value("path").toString() + ' ' + v.toObject().value("result").toString();
+        for (const QJsonValue &v :
+             QJsonDocument::fromJson(got.out.toUtf8()).object().value("images").toArray())
+            seen << v.toObject().value("path").toString() + ' '
+                    + v.toObject().value("result").toString();
         return seen;
     };
     Outcome got = runCli({ "verify", "--all", "--json" });
     QCOMPARE(got.status, 11);
-    QCOMPARE(results(got), QStringList({ "/linux/a.iso not-recorded", "/linux/\u03A9mega.iso not-recorded",
-                                         "/big.iso not-recorded" }));
+    QCOMPARE(results(got),
+             QStringList({ "/linux/a.iso not-recorded", "/linux/\u03A9mega.iso not-recorded",
+                           "/big.iso not-recorded" }));
     got = runCli({ "verify", "--all" });
-    QVERIFY2(got.status == 0 && got.out.contains("/big.iso: intact\n"), qPrintable(got.out + got.err));
-    const QJsonArray listed
-        = QJsonDocument::fromJson(runCli({ "list", "--json" }).out.toUtf8()).object().value("entries").toArray();
+    QVERIFY2(got.status == 0 && got.out.contains("/big.iso: intact\n"),
+             qPrintable(got.out + got.err));
+    const QJsonArray listed = QJsonDocument::fromJson(runCli({ "list", "--json" }).out.toUtf8())
+                                  .object()
+                                  .value("entries")
+                                  .toArray();
     QCOMPARE(listed.at(1).toObject().value("sha256").toString(),
              QCryptographicHash::hash("old a", QCryptographicHash::Sha256).toHex());
 

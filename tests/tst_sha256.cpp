@@ -85,13 +85,15 @@ void TestSha256::sha512_data()
     QTest::addColumn<QByteArray>("message");
     QTest::addColumn<QByteArray>("digest");
     QTest::newRow("empty") << QByteArray()
-                           << QByteArray("cf83e1357eefb8bdf1542850d66d8007d620e4050b5715dc83f4a921d36c"
-                                         "e9ce47d0d13c5d85f2b0ff8318d2877eec2f63b931bd47417a81a538327a"
-                                         "f927da3e");
+                           << QByteArray(
+                                  "cf83e1357eefb8bdf1542850d66d8007d620e4050b5715dc83f4a921d36c"
+                                  "e9ce47d0d13c5d85f2b0ff8318d2877eec2f63b931bd47417a81a538327a"
+                                  "f927da3e");
     QTest::newRow("abc") << QByteArray("abc")
-                         << QByteArray("ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55"
-                                       "d39a2192992a274fc1a836ba3c23a3feebbd454d4423643ce80e2a9ac94f"
-                                       "a54ca49f");
+                         << QByteArray(
+                                "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55"
+                                "d39a2192992a274fc1a836ba3c23a3feebbd454d4423643ce80e2a9ac94f"
+                                "a54ca49f");
 }
 
 void TestSha256::sha512()

@@ -447,7 +447,8 @@ void TestWindowWiring::checkImagesFindsDamage()
     check->trigger();
     QTRY_COMPARE(r.boxes.titles().size(), 2);
     const QString said = r.boxes.seen().at(1).text;
-    QVERIFY2(said.contains("/a.iso: damaged") && said.contains("/d/b.iso: intact"), qPrintable(said));
+    QVERIFY2(said.contains("/a.iso: damaged") && said.contains("/d/b.iso: intact"),
+             qPrintable(said));
     QAction *damaged = nullptr;
     for (QAction *action : r.get<QToolButton>("btnProblems")->menu()->actions())
         if (action->text().startsWith("/a.iso is damaged"))

@@ -166,7 +166,8 @@ for ((run = 1; run <= runs; run++)); do
     [ "$(echo "$reported" | sed 's/ was left by an interrupted copy$//' | sort)" = "$hidden" ] ||
       fail "left: $hidden; reported: $reported"
     "$cli" check --repair >/dev/null 2>&1 || fail "check --repair ended with $?"
-    [ -z "$(cd "$mnt" && find . -name '.discshelf-*' -o -name .iso_filename.txt.new -o -name .image-record.txt.new)" ] ||
+    [ -z "$(cd "$mnt" && find . -name '.discshelf-*' -o -name .iso_filename.txt.new \
+            -o -name .image-record.txt.new)" ] ||
       fail "leftovers after the repair"
   else
     [ "$rc" = 0 ] || fail "check ended with $rc: $reported"
@@ -182,7 +183,8 @@ for ((run = 1; run <= runs; run++)); do
   # Every image the record names is there, whole: its size and checksum are the ones recorded.
   record="$mnt/config/.image-record.txt"
   if [ -f "$record" ]; then
-    [ "$(head -n 1 "$record")" = "discshelf-images 1" ] || fail "the record's first line is $(head -n 1 "$record")"
+    [ "$(head -n 1 "$record")" = "discshelf-images 1" ] ||
+      fail "the record's first line is $(head -n 1 "$record")"
     while IFS= read -r line; do
       # Tabs are white space to read, which would merge the empty fields.
       rsum=$(cut -f1 <<<"$line") rsize=$(cut -f2 <<<"$line") rparts=$(cut -f3 <<<"$line")
@@ -190,7 +192,8 @@ for ((run = 1; run <= runs; run++)); do
       if [ "$rparts" = 1 ]; then files=("$mnt$rpath"); else
         files=(); for ((p = 0; p < rparts; p++)); do files+=("$mnt$rpath.$p"); done
       fi
-      [ "$(cat "${files[@]}" 2>/dev/null | wc -c)" = "$rsize" ] || fail "the record names $rpath, which is not whole"
+      [ "$(cat "${files[@]}" 2>/dev/null | wc -c)" = "$rsize" ] ||
+        fail "the record names $rpath, which is not whole"
       [ "$(cat "${files[@]}" | sha256sum | cut -d' ' -f1)" = "$rsum" ] ||
         fail "the record gives $rpath a checksum it does not have"
       recorded=$((recorded + 1))

@@ -22,7 +22,8 @@ CopyStatus::CopyStatus(QLabel *line, CopyQueue *queue)
             [this](int images, int total, qint64 bytes, qint64 ms, const QStringList &failures) {
                 QString text = CopyProgress::summary(images, total, bytes, ms, failures);
                 if (!this->queue->batchMatches().isEmpty())
-                    text += QStringLiteral("; ") + this->queue->batchMatches().join(QStringLiteral(", "));
+                    text += QStringLiteral("; ")
+                        + this->queue->batchMatches().join(QStringLiteral(", "));
                 say(text);
                 // A batch with failures stays told until the next one starts.
                 kept = !failures.isEmpty();

@@ -108,7 +108,8 @@ void TestE2eCli::readmeScript()
     QFile volume(stick.image());
     QVERIFY(volume.open(QIODevice::ReadWrite));
     const qint64 at = volume.readAll().indexOf(bytes.mid(1000000, 64));
-    QVERIFY(at > 0 && volume.seek(at) && volume.write(QByteArray(1, char(~bytes.at(1000000)))) == 1);
+    QVERIFY(at > 0 && volume.seek(at)
+            && volume.write(QByteArray(1, char(~bytes.at(1000000)))) == 1);
     volume.close();
     QVERIFY(stick.plug());
     QProcess verify;
