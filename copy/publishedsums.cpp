@@ -95,7 +95,7 @@ QStringList candidates(const QString &dir, const QString &name)
     // Fedora names its file after the release: Fedora-Workstation-39-1.5-x86_64-CHECKSUM.
     const QStringList named
         = at.entryList({ QStringLiteral("*.CHECKSUM"), QStringLiteral("*-CHECKSUM") },
-                       QDir::Files | QDir::Readable | QDir::Hidden, QDir::Name);
+                       QDir::Files | QDir::Hidden, QDir::Name);
     for (const QString &candidate : named)
         if (!found.contains(candidate))
             found << candidate;
