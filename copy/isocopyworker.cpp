@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStorageInfo>
 
 namespace {
@@ -89,8 +90,8 @@ void isoCopyWorker::expect(const QString &sourceFile, const PublishedSum &sum)
     expected.insert(QDir::toNativeSeparators(sourceFile), sum);
 }
 
-void isoCopyWorker::record(const QString &deviceRoot, const QString &path, qint64 size,
-                           int parts, const QString &published)
+void isoCopyWorker::record(const QString &deviceRoot, const QString &path, qint64 size, int parts,
+                           const QString &published)
 {
     std::optional<RecordedImage> image = ImageRecord::describe(deviceRoot, path);
     if (!image || image->size != size || image->parts != parts) {
@@ -162,7 +163,11 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
     // Larger read-ahead on the source; measured faster for multi-gigabyte images.
     FileSync::adviseSequential(source);
     const QByteArray sourceStamp = FileSync::stamp(sourceFile);
-    const QString path = QDir::cleanPath(QLatin1Char('/') + folder + QLatin1Char('/') + name);
+    // As the record names it, "/linux/a.iso"; a path starting "//" would be a network share
+    // to Windows.
+    const QString path
+        = QDir::cleanPath(QLatin1Char('/') + folder + QLatin1Char('/') + name)
+              .replace(QRegularExpression(QStringLiteral("^/+")), QStringLiteral("/"));
     // The old image goes first for want of room: so does its entry in the record.
     if (replaceFirst && !deviceRoot.isEmpty())
         ImageRecord::forget(deviceRoot, { path });
