@@ -3,6 +3,7 @@
 #include "library/imagechoice.h"
 
 #include "copy/copycommit.h"
+#include "copy/imagerecord.h"
 #include "copy/imageset.h"
 #include "copy/isoheadercache.h"
 #include "library/log.h"
@@ -172,5 +173,19 @@ IsoListing IsoListing::read(const QString &deviceRoot)
     const QFileInfo pendingChoice(deviceRoot + ImageChoice::pendingPath);
     if (pendingChoice.isFile())
         walk.out.leftovers.append({ ImageChoice::pendingPath, pendingChoice.size() });
+    // What the record knows of each image; only what it says of the image as it is now.
+    const QList<RecordedImage> record = ImageRecord::read(deviceRoot);
+    for (IsoRow &row : walk.out.rows) {
+        if (row.kind != IsoRow::Kind::Image)
+            continue;
+        const std::optional<RecordedImage> entry = ImageRecord::find(record, row.imagePath());
+        if (entry && entry->size == row.size) {
+            row.sha256 = entry->sha256;
+            row.matches = entry->published;
+        }
+    }
+    const QFileInfo pendingRecord(deviceRoot + ImageRecord::pendingPath);
+    if (pendingRecord.isFile())
+        walk.out.leftovers.append({ ImageRecord::pendingPath, pendingRecord.size() });
     return walk.out;
 }

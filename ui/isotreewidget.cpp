@@ -95,6 +95,11 @@ QTreeWidgetItem *isoTreeWidget::makeRow(const IsoRow &row) const
     }
     if (!row.info.bootable)
         tip << QCoreApplication::translate("isoTreeWidget", "Will not boot");
+    if (!row.sha256.isEmpty())
+        tip << QCoreApplication::translate("isoTreeWidget", "SHA-256: %1")
+                   .arg(QString::fromLatin1(row.sha256));
+    if (!row.matches.isEmpty())
+        tip << QCoreApplication::translate("isoTreeWidget", "matches %1").arg(row.matches);
     item->setData(NameColumn, TipRole, tip.join(QLatin1Char('\n')));
     item->setData(NameColumn, BootPathRole, row.imagePath());
     return item;
