@@ -30,6 +30,13 @@ struct IsoRow {
     QStringList files;    // what the row stands for, in its folder: the file, or each part
     IsoImageInfo info;
 
+    bool operator==(const IsoRow &o) const
+    {
+        return name == o.name && kind == o.kind && devicePath == o.devicePath && depth == o.depth
+            && size == o.size && parts == o.parts && partsBroken == o.partsBroken
+            && doubled == o.doubled && files == o.files && info == o.info;
+    }
+
     // Only part 0 of a split image is listed; its row stands for the whole image.
     bool isSplit() const { return kind == Kind::Image && name.endsWith(QLatin1String(".0")); }
     // The image's name and path as people and the device know it: without the part suffix.

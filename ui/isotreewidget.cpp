@@ -119,6 +119,7 @@ void isoTreeWidget::styleImageRow(QTreeWidgetItem *item, bool boots) const
 
 void isoTreeWidget::markBootImage(const QString &bootImage)
 {
+    shownBoot = bootImage;
     forEachRow(invisibleRootItem(), [&](QTreeWidgetItem *item) {
         if (isImageRow(item))
             styleImageRow(item, item->data(NameColumn, BootPathRole)
@@ -130,6 +131,9 @@ void isoTreeWidget::markBootImage(const QString &bootImage)
 
 void isoTreeWidget::markProblems(const QHash<QString, QString> &problems)
 {
+    if (problems == shownProblems)
+        return;
+    shownProblems = problems;
     forEachRow(invisibleRootItem(), [&](QTreeWidgetItem *item) {
         if (!isImageRow(item))
             return;
@@ -158,6 +162,12 @@ isoTreeWidget::Place isoTreeWidget::currentPlace() const
 void isoTreeWidget::showRows(const QList<IsoRow> &rows, const QString &bootImage,
                              const QString &stick)
 {
+    // A relisting of an unchanged stick: rebuilding thousands of rows would change nothing.
+    if (listed && stick == shownStick && rows == shownRows) {
+        if (bootImage != shownBoot)
+            markBootImage(bootImage);
+        return;
+    }
     // Where the user was, by path, so that a new listing does not lose it; placeholders shown
     // meanwhile (the scan cycle's, a stick pulled and plugged back) do not count.
     Place was = listed ? currentPlace() : kept;
@@ -170,6 +180,9 @@ void isoTreeWidget::showRows(const QList<IsoRow> &rows, const QString &bootImage
     shownStick = stick;
 
     clear();
+    shownRows = rows;
+    shownBoot = bootImage;
+    shownProblems.clear();
     // Rows are put together off the tree and shown in one go: every row added to a live tree
     // costs a round of model and view notifications.
     QList<QTreeWidgetItem *> topLevel;
@@ -216,6 +229,8 @@ void isoTreeWidget::showPlaceholder(const QString &text)
         kept = currentPlace();
     clear();
     listed = false;
+    shownRows.clear();
+    shownProblems.clear();
     addTopLevelItem(new QTreeWidgetItem(QStringList(text)));
 }
 

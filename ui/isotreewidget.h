@@ -30,7 +30,7 @@ public:
     // where they were, by path. stick tells one stick from another (its volume's serial): a
     // listing of the stick last listed takes up the place it had before placeholders came
     // between (a Refresh, a replug). A stick listed afresh opens the folders above the image it
-    // boots and scrolls to it.
+    // boots and scrolls to it. The rows shown already are kept as they are.
     void showRows(const QList<IsoRow> &rows, const QString &bootImage = {},
                   const QString &stick = {});
     // One row that is no place on the device.
@@ -75,4 +75,7 @@ private:
     bool listed = false; // rows of a listing, not a placeholder, are shown
     QString shownStick;  // the stick whose rows are shown, or were last
     Place kept;          // the place in the last listing, while a placeholder is shown
+    QList<IsoRow> shownRows; // while listed
+    QString shownBoot;
+    QHash<QString, QString> shownProblems;
 };

@@ -48,6 +48,7 @@ private:
     const ScsiDriveDetector *detector;
     QWidget *window;
     StickStatus status;
+    QList<StickProblem> shownProblems; // in the menu
     // The read-only switch can change at any time; it is looked at once a second.
     QTimer switchWatch;
 };
