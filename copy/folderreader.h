@@ -8,6 +8,8 @@
 
 #include <functional>
 
+struct stat;
+
 class FolderReader
 {
 public:
@@ -20,12 +22,17 @@ public:
         qint64 modified = -1; // the same, in ms since the epoch as QFileInfo gives it
     };
 
+    class Stamps;
+    struct Stamp;
+
     // The entries of dir but "." and "..": folders and files, links followed, as QDirIterator
     // lists them with QDir::Dirs | QDir::Files | QDir::Hidden (dangling links, devices, pipes
     // and sockets left out), in no order. detailsFor(name) says which files need their size
-    // and modification time. False, with no entries, when dir cannot be read.
+    // and modification time. False, with no entries, when dir cannot be read. With stamps,
+    // stamp is set to the folder's stamp from before its entries were read.
     static bool read(const QString &dir, QList<Entry> &entries,
-                     const std::function<bool(const QString &)> &detailsFor = {});
+                     const std::function<bool(const QString &)> &detailsFor = {},
+                     const Stamps *stamps = nullptr, Stamp *stamp = nullptr);
 
     // A file's size and modification time (links followed); false when it is not a file.
     static bool details(const QString &path, qint64 &size, qint64 &modified);
@@ -55,6 +62,8 @@ public:
         Stamp of(const QString &dir) const;
 
     private:
+        friend class FolderReader;
+        Stamp judge(const struct stat &st) const; // of a folder's stat, where stat exists
         quint64 device = 0;
         quint64 rootInode = 0;
         bool trusted = false;

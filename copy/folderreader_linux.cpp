@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <cerrno>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -45,56 +47,78 @@ bool datesFolders(long type)
     }
 }
 
+// Adds the entry named raw to entries unless the listing leaves it out.
+void take(int fd, const char *raw, unsigned char type, QList<FolderReader::Entry> &entries,
+          const std::function<bool(const QString &)> &detailsFor)
+{
+    if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
+        return;
+    FolderReader::Entry entry;
+    entry.name = QString::fromUtf8(raw); // as QFile::decodeName, which Qt 6 reads as UTF-8
+    struct stat st;
+    bool known = false; // st holds the entry's target
+    if (type == DT_UNKNOWN || type == DT_LNK) {
+        if (fstatat(fd, raw, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return;
+        entry.link = S_ISLNK(st.st_mode);
+        if (entry.link && fstatat(fd, raw, &st, 0) != 0)
+            return; // dangling
+        known = true;
+        type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
+    }
+    if (type == DT_DIR) {
+        entry.dir = true;
+    } else if (type == DT_REG) {
+        if (detailsFor && detailsFor(entry.name)) {
+            if (!known && fstatat(fd, raw, &st, 0) != 0)
+                return; // gone meanwhile
+            if (!S_ISREG(st.st_mode))
+                return;
+            entry.size = st.st_size;
+            entry.modified = msOf(st.st_mtim);
+        }
+    } else {
+        return; // devices, pipes, sockets
+    }
+    entries.append(std::move(entry));
+}
+
 } // namespace
 
 bool FolderReader::read(const QString &dir, QList<Entry> &entries,
-                        const std::function<bool(const QString &)> &detailsFor)
+                        const std::function<bool(const QString &)> &detailsFor,
+                        const Stamps *stamps, Stamp *stamp)
 {
     entries.clear();
-    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // Listing a folder writes nothing to the stick: no access date where the owner can say so.
+    const QByteArray path = QFile::encodeName(dir);
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    int fd = ::open(path.constData(), flags | O_NOATIME);
+    if (fd < 0 && errno == EPERM)
+        fd = ::open(path.constData(), flags);
     if (fd < 0)
         return false;
-    DIR *listing = fdopendir(fd);
-    if (!listing) {
-        ::close(fd);
-        return false;
-    }
-    while (const dirent *d = readdir(listing)) {
-        const char *raw = d->d_name;
-        if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
-            continue;
-        Entry entry;
-        entry.name = QFile::decodeName(raw);
+    if (stamps && stamp) {
         struct stat st;
-        bool known = false; // st holds the entry's target
-        unsigned char type = d->d_type;
-        if (type == DT_UNKNOWN || type == DT_LNK) {
-            if (fstatat(fd, raw, &st, AT_SYMLINK_NOFOLLOW) != 0)
-                continue;
-            entry.link = S_ISLNK(st.st_mode);
-            if (entry.link && fstatat(fd, raw, &st, 0) != 0)
-                continue; // dangling
-            known = true;
-            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
-        }
-        if (type == DT_DIR) {
-            entry.dir = true;
-        } else if (type == DT_REG) {
-            if (detailsFor && detailsFor(entry.name)) {
-                if (!known && fstatat(fd, raw, &st, 0) != 0)
-                    continue; // gone meanwhile
-                if (!S_ISREG(st.st_mode))
-                    continue;
-                entry.size = st.st_size;
-                entry.modified = msOf(st.st_mtim);
-            }
-        } else {
-            continue; // devices, pipes, sockets
-        }
-        entries.append(std::move(entry));
+        *stamp = fstat(fd, &st) == 0 ? stamps->judge(st) : Stamp();
     }
-    closedir(listing);
-    return true;
+    // getdents64 straight into a buffer of this thread's: readdir(3) would allocate one of the
+    // same size for every folder.
+    thread_local QByteArray buffer(32768, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t got = getdents64(fd, buffer.data(), size_t(buffer.size()));
+        if (got <= 0) {
+            ::close(fd);
+            if (got < 0)
+                entries.clear();
+            return got == 0;
+        }
+        for (ssize_t at = 0; at < got;) {
+            const auto *d = reinterpret_cast<const dirent64 *>(buffer.constData() + at);
+            at += d->d_reclen;
+            take(fd, d->d_name, d->d_type, entries, detailsFor);
+        }
+    }
 }
 
 bool FolderReader::details(const QString &path, qint64 &size, qint64 &modified)
@@ -124,8 +148,14 @@ FolderReader::Stamp FolderReader::Stamps::of(const QString &dir) const
     if (!trusted)
         return {};
     struct stat st;
-    if (::stat(QFile::encodeName(dir).constData(), &st) != 0 || !S_ISDIR(st.st_mode)
-        || st.st_dev != device)
+    if (::stat(QFile::encodeName(dir).constData(), &st) != 0)
+        return {};
+    return judge(st);
+}
+
+FolderReader::Stamp FolderReader::Stamps::judge(const struct stat &st) const
+{
+    if (!trusted || !S_ISDIR(st.st_mode) || st.st_dev != device)
         return {};
     // FAT's root folder has no dates of its own and the same inode on every stick.
     if (st.st_ino == rootInode || st.st_mtim.tv_sec == 0)

@@ -20,9 +20,13 @@ qint64 msOf(const FILETIME &t)
 } // namespace
 
 bool FolderReader::read(const QString &dir, QList<Entry> &entries,
-                        const std::function<bool(const QString &)> &detailsFor)
+                        const std::function<bool(const QString &)> &detailsFor,
+                        const Stamps *stamps, Stamp *stamp)
 {
+    Q_UNUSED(stamps);
     entries.clear();
+    if (stamp)
+        *stamp = Stamp();
     QString pattern = QDir::toNativeSeparators(dir);
     if (!pattern.endsWith(QLatin1Char('\\')))
         pattern += QLatin1Char('\\');

@@ -1,6 +1,6 @@
 #include "copy/isoimageinfo.h"
 
-#include <QFile>
+#include "copy/filehead.h"
 
 namespace {
 
@@ -64,8 +64,6 @@ IsoImageInfo IsoImageInfo::parse(const QByteArray &head)
 IsoImageInfo IsoImageInfo::read(const QString &path)
 {
     // Two sectors only: a drop of thousands of images reads each one's header.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || !file.seek(primarySector * sector))
-        return {};
-    return parseDescriptors(file.read((bootSector - primarySector + 1) * sector));
+    return parseDescriptors(
+        FileHead::read(path, primarySector * sector, (bootSector - primarySector + 1) * sector));
 }

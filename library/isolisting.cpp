@@ -123,12 +123,12 @@ bool wantsDetails(const QString &name)
     return isLeftover(name, false) || isImageName(ImageSet::imageOf(name, &part));
 }
 
-Folder readFolder(const QString &path, const QString &relPath, QList<Leftover> &leftovers,
-                  KnownFolder &seen)
+Folder readFolder(const FolderReader::Stamps &stamps, const QString &path, const QString &relPath,
+                  QList<Leftover> &leftovers, KnownFolder &seen)
 {
     Folder f;
     QList<FolderReader::Entry> entries;
-    FolderReader::read(path, entries, wantsDetails);
+    FolderReader::read(path, entries, wantsDetails, &stamps, &seen.stamp);
     for (const FolderReader::Entry &entry : entries) {
         const QString &name = entry.name;
         // What interrupted copies leave: hidden parts and journals of ours, and the ".temp" files
@@ -195,21 +195,23 @@ std::optional<Folder> againFolder(const QString &path, const QString &relPath,
 Folder listFolder(const FolderReader::Stamps &stamps, const QString &path, const QString &relPath,
                   QList<Leftover> &leftovers)
 {
-    const FolderReader::Stamp stamp = stamps.of(path);
-    if (stamp.isValid()) {
-        QMutexLocker lock(&knownGuard);
-        const auto it = known.constFind(path);
-        if (it != known.constEnd() && it->stamp == stamp) {
-            const KnownFolder seen = *it;
-            lock.unlock();
-            if (std::optional<Folder> f = againFolder(path, relPath, seen, leftovers))
+    QMutexLocker lock(&knownGuard);
+    const auto it = known.constFind(path);
+    if (it != known.constEnd()) {
+        const KnownFolder was = *it;
+        lock.unlock();
+        const FolderReader::Stamp stamp = stamps.of(path);
+        if (stamp.isValid() && was.stamp == stamp) {
+            if (std::optional<Folder> f = againFolder(path, relPath, was, leftovers))
                 return *std::move(f);
         }
+    } else {
+        lock.unlock();
     }
     KnownFolder seen;
-    seen.stamp = stamp;
-    Folder f = readFolder(path, relPath, leftovers, seen);
-    QMutexLocker lock(&knownGuard);
+    Folder f = readFolder(stamps, path, relPath, leftovers, seen);
+    const FolderReader::Stamp stamp = seen.stamp;
+    lock.relock();
     if (!stamp.isValid()) {
         known.remove(path);
     } else {
