@@ -2,13 +2,12 @@
 // listing or a drop reads thousands of image headers.
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 
 class FileHead
 {
 public:
-    // Up to length bytes of the file at path from offset on; fewer where the file ends, nothing
-    // when it cannot be read.
-    static QByteArray read(const QString &path, qint64 offset, int length);
+    // Reads up to length bytes of the file at path from offset on into into; fewer where the
+    // file ends. Returns how many, -1 when the file cannot be read.
+    static int read(const QString &path, qint64 offset, char *into, int length);
 };

@@ -3,24 +3,29 @@
 
 #include <QFile>
 
+#include <cerrno>
+
 #include <fcntl.h>
 #include <unistd.h>
 
-QByteArray FileHead::read(const QString &path, qint64 offset, int length)
+int FileHead::read(const QString &path, qint64 offset, char *into, int length)
 {
-    // Non-blocking: a pipe that carries an image's name must not hold the reader.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // Non-blocking: a pipe that carries an image's name must not hold the reader. No access
+    // date where the owner can say so: looking at a stick's images writes nothing to it.
+    const QByteArray name = QFile::encodeName(path);
+    const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+    int fd = ::open(name.constData(), flags | O_NOATIME);
+    if (fd < 0 && errno == EPERM)
+        fd = ::open(name.constData(), flags);
     if (fd < 0)
-        return {};
-    QByteArray data(length, Qt::Uninitialized);
-    qint64 got = 0;
+        return -1;
+    int got = 0;
     while (got < length) {
-        const ssize_t n = ::pread(fd, data.data() + got, size_t(length - got), offset + got);
+        const ssize_t n = ::pread(fd, into + got, size_t(length - got), offset + got);
         if (n <= 0)
             break;
-        got += n;
+        got += int(n);
     }
     ::close(fd);
-    data.truncate(int(got));
-    return data;
+    return got;
 }

@@ -3,10 +3,10 @@
 
 #include <QFile>
 
-QByteArray FileHead::read(const QString &path, qint64 offset, int length)
+int FileHead::read(const QString &path, qint64 offset, char *into, int length)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || !file.seek(offset))
-        return {};
-    return file.read(length);
+        return -1;
+    return int(file.read(into, length));
 }

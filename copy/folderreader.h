@@ -17,7 +17,7 @@ public:
         QString name;
         bool dir = false;
         bool link = false;    // a symbolic link or other reparse point, followed for the rest
-        bool hidden = false;  // marked hidden by the system (a leading dot aside)
+        bool hidden = false;  // as QFileInfo::isHidden: a leading dot, or Windows' hidden mark
         qint64 size = -1;     // files whose details were asked for only
         qint64 modified = -1; // the same, in ms since the epoch as QFileInfo gives it
     };

@@ -55,6 +55,7 @@ void take(int fd, const char *raw, unsigned char type, QList<FolderReader::Entry
         return;
     FolderReader::Entry entry;
     entry.name = QString::fromUtf8(raw); // as QFile::decodeName, which Qt 6 reads as UTF-8
+    entry.hidden = raw[0] == '.';
     struct stat st;
     bool known = false; // st holds the entry's target
     if (type == DT_UNKNOWN || type == DT_LNK) {

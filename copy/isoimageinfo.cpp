@@ -63,7 +63,9 @@ IsoImageInfo IsoImageInfo::parse(const QByteArray &head)
 
 IsoImageInfo IsoImageInfo::read(const QString &path)
 {
-    // Two sectors only: a drop of thousands of images reads each one's header.
-    return parseDescriptors(
-        FileHead::read(path, primarySector * sector, (bootSector - primarySector + 1) * sector));
+    // Two sectors only, into a buffer of its own: a drop of thousands of images reads each
+    // one's header.
+    char head[(bootSector - primarySector + 1) * sector];
+    const int got = FileHead::read(path, primarySector * sector, head, int(sizeof head));
+    return parseDescriptors(QByteArray::fromRawData(head, qMax(0, got)));
 }
