@@ -307,7 +307,6 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
             planned.items.append(entry);
         }
     }
-
     return planned;
 }
 

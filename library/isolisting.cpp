@@ -251,8 +251,8 @@ struct Walk {
     void list(const QString &relPath, int depth)
     {
         // One spelling per folder: the header cache and the table of folders key on it.
-        const QString path = QDir::cleanPath(root + relPath);
-        const Folder f = listFolder(stamps, path, relPath, out.leftovers);
+        const QString dir = QDir::cleanPath(root + relPath);
+        const Folder f = listFolder(stamps, dir, relPath, out.leftovers);
         for (const QString &name : f.dirs) {
             const QString path = relPath + QLatin1Char('/') + name;
             out.rows.append(IsoRow(name, IsoRow::Kind::Folder, path, depth));
@@ -268,7 +268,7 @@ struct Walk {
             IsoRow row(name, IsoRow::Kind::Image, relPath + QLatin1Char('/') + name, depth);
             measure(f, row);
             const std::pair<qint64, qint64> file = f.imageFiles.value(name);
-            row.info = IsoHeaderCache::read(path + QLatin1Char('/') + name, file.first,
+            row.info = IsoHeaderCache::read(dir + QLatin1Char('/') + name, file.first,
                                             file.second);
             out.rows.append(row);
         }
