@@ -13,12 +13,13 @@ struct stat;
 class FolderReader
 {
 public:
-    struct Entry {
+    struct Entry
+    {
         QString name;
         bool dir = false;
-        bool link = false;    // a symbolic link or other reparse point, followed for the rest
-        bool hidden = false;  // as QFileInfo::isHidden: a leading dot, or Windows' hidden mark
-        qint64 size = -1;     // files whose details were asked for only
+        bool link = false; // a symbolic link or other reparse point, followed for the rest
+        bool hidden = false; // as QFileInfo::isHidden: a leading dot, or Windows' hidden mark
+        qint64 size = -1; // files whose details were asked for only
         qint64 modified = -1; // the same, in ms since the epoch as QFileInfo gives it
     };
 
@@ -39,7 +40,8 @@ public:
 
     // Equal valid stamps of a folder taken at two times mean that no entry was made, removed or
     // renamed in it between them.
-    struct Stamp {
+    struct Stamp
+    {
         quint64 device = 0, inode = 0;
         qint64 modifiedNs = 0, changedNs = 0, size = 0;
         bool isValid() const { return device != 0 || inode != 0; }

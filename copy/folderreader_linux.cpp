@@ -35,9 +35,9 @@ qint64 nsOf(const timespec &t)
 bool datesFolders(long type)
 {
     switch (type) {
-    case 0x4d44:     // FAT (vfat, msdos)
+    case 0x4d44: // FAT (vfat, msdos)
     case 0x2011BAB0: // exFAT
-    case 0xEF53:     // ext2, ext3, ext4
+    case 0xEF53: // ext2, ext3, ext4
     case 0x01021994: // tmpfs
     case 0x9123683E: // btrfs
     case 0x58465342: // XFS

@@ -214,10 +214,13 @@ void TestIsoListing::relistingSeesChanges_data()
     const QString old = "  old/", image = "  a.iso.0 (2 parts, 20 bytes)";
     QTest::newRow("nothing") << "" << QStringList { "linux/", old, image };
     QTest::newRow("image added") << "add" << QStringList { "linux/", old, image, "  b.iso" };
-    QTest::newRow("added, date put back") << "add back" << QStringList { "linux/", old, image, "  b.iso" };
+    QTest::newRow("added, date put back")
+        << "add back" << QStringList { "linux/", old, image, "  b.iso" };
     QTest::newRow("removed, date put back") << "remove back" << QStringList { "linux/", old };
-    QTest::newRow("folder renamed, date put back") << "rename back" << QStringList { "linux/", "  new/", image };
-    QTest::newRow("part grown") << "grow" << QStringList { "linux/", old, "  a.iso.0 (2 parts, 25 bytes)" };
+    QTest::newRow("folder renamed, date put back")
+        << "rename back" << QStringList { "linux/", "  new/", image };
+    QTest::newRow("part grown")
+        << "grow" << QStringList { "linux/", old, "  a.iso.0 (2 parts, 25 bytes)" };
 }
 
 // Folders dated an hour back, so that what is known of them is kept; another program then
