@@ -32,6 +32,14 @@ struct IsoRow {
     QByteArray sha256;    // as the stick's record has it (hex), empty when not recorded
     QString matches;      // the published checksum file it matched, as recorded
 
+    bool operator==(const IsoRow &o) const
+    {
+        return name == o.name && kind == o.kind && devicePath == o.devicePath && depth == o.depth
+            && size == o.size && parts == o.parts && partsBroken == o.partsBroken
+            && doubled == o.doubled && files == o.files && info == o.info && sha256 == o.sha256
+            && matches == o.matches;
+    }
+
     // Only part 0 of a split image is listed; its row stands for the whole image.
     bool isSplit() const { return kind == Kind::Image && name.endsWith(QLatin1String(".0")); }
     // The image's name and path as people and the device know it: without the part suffix.

@@ -36,6 +36,12 @@ struct StickProblem
     qint64 size = 0; // the bytes of the files named, what a removal frees
     QStringList files = {}; // what a removal takes, in the folder of path
 
+    bool operator==(const StickProblem &o) const
+    {
+        return kind == o.kind && path == o.path && text == o.text && size == o.size
+            && files == o.files;
+    }
+
     // Removal of what is left or broken (or of a record's entry for an image that is gone):
     // the repairs that need only the user's yes.
     bool canRemove() const

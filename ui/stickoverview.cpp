@@ -45,6 +45,10 @@ void StickOverview::show(const StickStatus &now, const QList<StickProblem> &foun
     else
         switchWatch.stop();
 
+    // A relisting of an unchanged stick finds the same problems, at times a thousand of them.
+    if (found == shownProblems && problems->menu()->actions().size() == found.size())
+        return;
+    shownProblems = found;
     QMenu *menu = problems->menu();
     menu->clear();
     for (const StickProblem &problem : found) {

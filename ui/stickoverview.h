@@ -52,6 +52,7 @@ private:
     QWidget *window;
     QAction *checkAction = nullptr;
     StickStatus status;
+    QList<StickProblem> shownProblems; // in the menu
     // The read-only switch can change at any time; it is looked at once a second.
     QTimer switchWatch;
 };
