@@ -21,7 +21,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <time.h>
 
 namespace {
@@ -31,6 +33,7 @@ constexpr int subFolders = 49; // per top folder: 40 + 40 * 49 = 2,000 folders
 constexpr int filesPerFolder = 10;
 
 QStringList images;
+QStringList folders;
 
 bool touch(const QString &path)
 {
@@ -40,7 +43,8 @@ bool touch(const QString &path)
     return f.open(QIODevice::WriteOnly);
 }
 
-// A new modification time for every image file: to the program they are all new.
+// A new modification time for every image file and every folder: to the program they are all
+// new, as on a stick it has not listed before.
 void changeImages(int round)
 {
     const QDateTime when = QDateTime::currentDateTime().addSecs(-100 - round);
@@ -48,6 +52,12 @@ void changeImages(int round)
         QFile f(path);
         if (!f.open(QIODevice::ReadWrite) || !f.setFileTime(when, QFileDevice::FileModificationTime))
             qFatal("cannot change %s", qPrintable(path));
+    }
+    for (const QString &path : folders) {
+        const QByteArray name = QFile::encodeName(path);
+        const timespec times[2] = { { 0, UTIME_OMIT }, { when.toSecsSinceEpoch(), 0 } };
+        if (utimensat(AT_FDCWD, name.constData(), times, 0) != 0)
+            qFatal("cannot change %s", name.constData());
     }
 }
 
@@ -75,10 +85,12 @@ bool layDevice(const QString &root)
         const QString top = root + QStringLiteral("top%1").arg(t);
         if (!QDir().mkpath(top) || !fill(top))
             return false;
+        folders << top;
         for (int s = 0; s < subFolders; ++s) {
             const QString sub = top + QStringLiteral("/sub%1").arg(s);
             if (!QDir().mkpath(sub) || !fill(sub))
                 return false;
+            folders << sub;
         }
     }
     return QDir().mkpath(root + QStringLiteral("config"))

@@ -49,6 +49,10 @@ QString CheckCommand::kindName(const StickProblem &problem)
         return QStringLiteral("copy-under-way");
     case StickProblem::Kind::FileSystemErrors:
         return QStringLiteral("file-system-errors");
+    case StickProblem::Kind::RecordedImageGone:
+        return QStringLiteral("recorded-image-gone");
+    case StickProblem::Kind::DamagedImage:
+        return QStringLiteral("damaged-image");
     }
     return {};
 }

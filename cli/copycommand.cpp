@@ -7,7 +7,9 @@
 #include "cli/copyrun.h"
 #include "cli/flagprompts.h"
 #include "cli/sticksession.h"
+#include "copy/copyerror.h"
 #include "copy/dropadmission.h"
+#include "copy/publishedsums.h"
 #include "detect/scsidrivedetector.h"
 
 #include <QCommandLineParser>
@@ -44,6 +46,14 @@ void CopyCommand::describe(QCommandLineParser &parser) const
                           "worst of theirs.") });
     parser.addOption({ QStringLiteral("no-verify"),
                        tr("Do not read each copy back to compare it with its source.") });
+    parser.addOption({ QStringLiteral("sha256"),
+                       tr("The SHA-256 (or SHA-512) the one image named must have; a copy that "
+                          "differs is not kept."),
+                       tr("HEX") });
+    parser.addOption({ QStringLiteral("sums"),
+                       tr("A checksum file (SHA256SUMS, a.iso.sha256 ...) that lists every image "
+                          "named, instead of those found beside them."),
+                       tr("FILE") });
 }
 
 ExitStatus CopyCommand::run(const QCommandLineParser &parser, const QStringList &args)
@@ -78,8 +88,29 @@ ExitStatus CopyCommand::run(const QCommandLineParser &parser, const QStringList 
         : skip                                       ? FlagPrompts::Existing::Skip
                                                      : FlagPrompts::Existing::Refuse;
     const bool verify = !parser.isSet(QStringLiteral("no-verify"));
+    if (parser.isSet(QStringLiteral("all-sticks"))
+        && (parser.isSet(QStringLiteral("sha256")) || parser.isSet(QStringLiteral("sums"))))
+        return usage(tr("--all-sticks takes the checksums found beside the images only."));
     if (parser.isSet(QStringLiteral("all-sticks")))
         return AllSticksCopy(to, files, existing, verify).exec();
+
+    // A checksum given on the command line stands for the one image named.
+    PublishedSum given;
+    const QString sha = parser.value(QStringLiteral("sha256"));
+    const QString sums = parser.value(QStringLiteral("sums"));
+    if (!sha.isEmpty() && !sums.isEmpty())
+        return usage(tr("--sha256 and --sums exclude each other."));
+    if (!sha.isEmpty()) {
+        given = PublishedSums::fromHex(sha);
+        if (!given.isListed())
+            return usage(tr("--sha256 takes 64 hex digits (or 128 for a SHA-512)."));
+        if (files.size() != 1 || !QFileInfo(files.first()).isFile())
+            return usage(tr("--sha256 goes with one image."));
+    }
+    if (!sums.isEmpty() && !QFileInfo(sums).isFile()) {
+        CliOutput::error(tr("%1: no such file.").arg(sums));
+        return ExitStatus::NotFound;
+    }
 
     StickSession stick;
     if (const ExitStatus found = stick.findWritable(); found != ExitStatus::Done)
@@ -91,7 +122,25 @@ ExitStatus CopyCommand::run(const QCommandLineParser &parser, const QStringList 
         = admit(stick.discwand(), to, files, prompts, &refused, QString());
     if (!admitted)
         return ExitStatus::Refused;
-    const QList<CopyEntry> accepted = *admitted;
+    QList<CopyEntry> accepted = *admitted;
+    for (CopyEntry &entry : accepted) {
+        if (!sums.isEmpty()) {
+            const QString name = QFileInfo(entry.sourceFile).fileName();
+            entry.published = PublishedSums::fromFile(sums, name);
+            if (!entry.published.isListed()) {
+                CliOutput::error(
+                    entry.published.isTrouble()
+                        ? CopyErrors::message(entry.published.state == PublishedSum::State::Unreadable
+                                                  ? CopyError::ChecksumUnreadable
+                                                  : CopyError::ChecksumConflict,
+                                              entry.published.file)
+                        : tr("%1 does not list %2; nothing was copied.").arg(sums, name));
+                return ExitStatus::Refused;
+            }
+        } else if (given.isListed()) {
+            entry.published = given;
+        }
+    }
 
     ExitStatus status = ExitStatus::Done;
     if (!accepted.isEmpty()) {

@@ -86,7 +86,7 @@ void CopyRun::done()
         line.finish(tagged(CopyOutcome::stopped(name)));
     } else {
         ++copied;
-        line.finish(tagged(CopyOutcome::copied(name, verify)));
+        line.finish(tagged(CopyOutcome::copied(name, verify, queue.matchText())));
         // Beside other sticks a path on the stick would not say which one holds it.
         CliOutput::data(tag.isEmpty() ? copyingPath
                                       : detector.discwand().root().chopped(1) + copyingPath);
@@ -96,7 +96,8 @@ void CopyRun::done()
 void CopyRun::failed(CopyError error)
 {
     line.finish(QString());
-    CliOutput::error(tagged(CopyOutcome::failed(queue.copyingName(), error)));
+    CliOutput::error(
+        tagged(CopyOutcome::failed(queue.copyingName(), error, queue.copySums())));
     switch (error) {
     case CopyError::DeviceGone:
         settle(ExitStatus::NoDiscwand);

@@ -12,6 +12,7 @@
 #include "cli/listcommand.h"
 #include "cli/loadcommand.h"
 #include "cli/statuscommand.h"
+#include "cli/verifycommand.h"
 #include "cli/waitcommand.h"
 
 #include <QCommandLineParser>
@@ -23,6 +24,7 @@ Dispatcher::Dispatcher()
     commands.push_back(std::make_unique<LoadCommand>());
     commands.push_back(std::make_unique<CopyCommand>());
     commands.push_back(std::make_unique<CheckCommand>());
+    commands.push_back(std::make_unique<VerifyCommand>());
     commands.push_back(std::make_unique<GetSelectorCommand>());
     commands.push_back(std::make_unique<FetchCommand>());
     commands.push_back(std::make_unique<WaitCommand>());
@@ -56,11 +58,14 @@ QString Dispatcher::helpText(const QString &optionsHelp) const
         { 7,
           tr("something was left out: no ISO image, too large, already on the discwand, "
              "a name the discwand cannot be told") },
-        { 8, tr("check found problems (with --repair: problems that are left)") },
+        { 8,
+          tr("check found problems (with --repair: problems that are left); verify found a "
+             "damaged image, or a recorded one gone") },
         { 9, tr("check found a copy under way on the discwand; check again once it is done") },
         { 10,
           tr("eject wrote everything out but could not unmount the discwand: unmount it before "
              "you unplug it") },
+        { 11, tr("verify found an image changed since it was recorded, or not recorded yet") },
         { 130, tr("stopped by Ctrl+C (143: by a stop request); the discwand keeps what it had") },
     };
     text += QLatin1Char('\n') + tr("Exit status:") + QLatin1Char('\n');

@@ -14,6 +14,7 @@ enum class ExitStatus {
     Problems = 8, // check found problems (with --repair: problems that remain)
     Busy = 9, // check found a copy under way on the stick; ask again once it is done
     NotEjected = 10, // eject wrote everything out but could not unmount: not yet safe to pull
+    Unverified = 11, // verify found an image changed since it was recorded, or not recorded yet
     Interrupted = 130, // Ctrl+C (128 + SIGINT); a stop request (SIGTERM) gives 143
 };
 

@@ -5,6 +5,7 @@
 #include "cli/clioutput.h"
 #include "cli/sticksession.h"
 #include "copy/copyprogress.h"
+#include "copy/imagerecord.h"
 #include "library/isolisting.h"
 #include "library/stickstatus.h"
 
@@ -27,7 +28,8 @@ void ListCommand::describe(QCommandLineParser &parser) const
     parser.addOption({ QStringLiteral("json"), tr("Print the list as JSON.") });
 }
 
-QJsonArray ListCommand::toJson(const QList<IsoRow> &rows, const QString &bootImage)
+QJsonArray ListCommand::toJson(const QList<IsoRow> &rows, const QString &bootImage,
+                               const QList<RecordedImage> &record)
 {
     QJsonArray out;
     for (const IsoRow &row : rows) {
@@ -46,6 +48,13 @@ QJsonArray ListCommand::toJson(const QList<IsoRow> &rows, const QString &bootIma
             entry.insert(QStringLiteral("label"), row.info.label);
             entry.insert(QStringLiteral("bootable"), row.info.bootable);
             entry.insert(QStringLiteral("boot"), row.isBootImage(bootImage));
+            if (const auto recorded = ImageRecord::find(record, row.imagePath())) {
+                entry.insert(QStringLiteral("sha256"), QString::fromLatin1(recorded->sha256));
+                entry.insert(QStringLiteral("verified"),
+                             recorded->verified.toString(Qt::ISODate));
+                if (!recorded->published.isEmpty())
+                    entry.insert(QStringLiteral("matches"), recorded->published);
+            }
         }
         out.append(entry);
     }
@@ -80,7 +89,9 @@ ExitStatus ListCommand::run(const QCommandLineParser &parser, const QStringList 
     if (parser.isSet(QStringLiteral("json"))) {
         CliOutput::json(
             QJsonDocument(QJsonObject { { QStringLiteral("bootImage"), bootImage },
-                                        { QStringLiteral("entries"), toJson(rows, bootImage) } }));
+                                        { QStringLiteral("entries"),
+                                          toJson(rows, bootImage,
+                                                 ImageRecord::read(stick.root())) } }));
         return ExitStatus::Done;
     }
     for (const IsoRow &row : rows)

@@ -7,6 +7,7 @@
 
 class QJsonArray;
 struct IsoRow;
+struct RecordedImage;
 
 class ListCommand : public Command
 {
@@ -17,7 +18,9 @@ public:
     void describe(QCommandLineParser &parser) const override;
     ExitStatus run(const QCommandLineParser &parser, const QStringList &args) override;
 
-    static QJsonArray toJson(const QList<IsoRow> &rows, const QString &bootImage);
+    // An image the stick's record names carries its SHA-256, and the checksum file it matched.
+    static QJsonArray toJson(const QList<IsoRow> &rows, const QString &bootImage,
+                             const QList<RecordedImage> &record);
     // A row for people: boot mark, path, size, parts, the image's own label.
     static QString line(const IsoRow &row, const QString &bootImage);
 };

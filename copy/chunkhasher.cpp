@@ -57,6 +57,8 @@ void ChunkHasher::run()
         guard.unlock();
         // The buffer is not lent out again until hashed moves past it.
         sha.addData(memory.get() + at * chunkSize, sizes[at]);
+        if (with512)
+            sha512.addData(memory.get() + at * chunkSize, sizes[at]);
         guard.lock();
         ++hashed;
         changed.notify_all();

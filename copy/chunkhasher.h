@@ -4,6 +4,7 @@
 #pragma once
 
 #include "copy/sha256.h"
+#include "copy/sha512.h"
 
 #include <QByteArray>
 
@@ -27,6 +28,11 @@ public:
     void add(qint64 size);
     // Waits until every chunk handed over is hashed; their digest. The hash then starts over.
     QByteArray result();
+    // Whether the chunks from now on are also hashed with SHA-512; set while nothing is handed
+    // over and not yet hashed (after result()).
+    void alsoSha512(bool on) { with512 = on; }
+    // The SHA-512 of the chunks up to the last result(); it then starts over.
+    QByteArray resultSha512() { return sha512.result(); }
 
 private:
     void run();
@@ -36,6 +42,8 @@ private:
     std::unique_ptr<char[]> memory;
     std::unique_ptr<qint64[]> sizes;
     Sha256 sha;
+    Sha512 sha512;
+    bool with512 = false;
     std::mutex lock;
     std::condition_variable changed;
     // Chunks handed over and chunks hashed so far; the ones between are waiting or in hand.

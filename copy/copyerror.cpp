@@ -28,15 +28,35 @@ const char *const messages[] = {
 
 } // namespace
 
-QString message(int code)
+QString message(CopyError error, const QString &sums)
 {
+    static const char *const mismatch = QT_TRANSLATE_NOOP(
+        "discShelf", "The image does not match the checksum published in %1; it was not copied.");
+    static const char *const mismatchGiven = QT_TRANSLATE_NOOP(
+        "discShelf", "The image does not match the checksum given; it was not copied.");
+    static const char *const unreadable = QT_TRANSLATE_NOOP(
+        "discShelf", "The checksum file %1 cannot be read; the image was not copied.");
+    static const char *const conflict = QT_TRANSLATE_NOOP(
+        "discShelf", "%1 lists the image twice with different checksums; it was not copied.");
+    switch (error) {
+    case CopyError::ChecksumMismatch:
+        return sums.isEmpty() ? QCoreApplication::translate(context, mismatchGiven)
+                              : QCoreApplication::translate(context, mismatch).arg(sums);
+    case CopyError::ChecksumUnreadable:
+        return QCoreApplication::translate(context, unreadable).arg(sums);
+    case CopyError::ChecksumConflict:
+        return QCoreApplication::translate(context, conflict).arg(sums);
+    default:
+        break;
+    }
+    const int code = int(error);
     const bool known = code >= int(CopyError::CreatePath) && code <= int(CopyError::SourceChanged);
     return QCoreApplication::translate(context, messages[known ? code : 0]);
 }
 
-QString message(CopyError error)
+QString message(int code)
 {
-    return message(int(error));
+    return message(CopyError(code));
 }
 
 bool mayLeaveTemporary(CopyError error)

@@ -19,12 +19,18 @@ enum class CopyError {
     DeviceFull = 9,
     FileTooLarge = 10,
     SourceChanged = 11,
+    // The checksum published beside the image (or given for it) disagrees with the copy, a
+    // checksum file that may name it cannot be read, or names it twice with different hashes.
+    ChecksumMismatch = 12,
+    ChecksumUnreadable = 13,
+    ChecksumConflict = 14,
 };
 
 namespace CopyErrors {
 
-// The message for a failure, "Uknown" for a number no failure has.
-QString message(CopyError error);
+// The message for a failure, "Uknown" for a number no failure has. sums: the checksum file a
+// checksum failure is about, empty for a hash the user gave.
+QString message(CopyError error, const QString &sums = QString());
 QString message(int code);
 // Whether a copy that failed this way may have left its temporary file on the device: only
 // failures before anything was written leave nothing, since a volume that vanished mid-copy

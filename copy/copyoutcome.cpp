@@ -5,8 +5,13 @@
 
 namespace CopyOutcome {
 
-QString copied(const QString &name, bool verified)
+QString copied(const QString &name, bool verified, const QString &matches)
 {
+    if (!matches.isEmpty())
+        return (verified
+                    ? QCoreApplication::translate("CopyOutcome", "%1: copied and verified; %2.")
+                    : QCoreApplication::translate("CopyOutcome", "%1: copied; %2."))
+            .arg(name, matches);
     return (verified ? QCoreApplication::translate("CopyOutcome", "%1: copied and verified.")
                      : QCoreApplication::translate("CopyOutcome", "%1: copied."))
         .arg(name);
@@ -19,16 +24,16 @@ QString stopped(const QString &name)
         .arg(name);
 }
 
-QString failed(const QString &name, CopyError error)
+QString failed(const QString &name, CopyError error, const QString &sums)
 {
     return QCoreApplication::translate("CopyOutcome", "%1: copy failed: %2")
-        .arg(name, CopyErrors::message(error));
+        .arg(name, CopyErrors::message(error, sums));
 }
 
-QString listed(const QString &name, CopyError error)
+QString listed(const QString &name, CopyError error, const QString &sums)
 {
     return QCoreApplication::translate("CopyOutcome", "%1 (%2)")
-        .arg(name, CopyErrors::message(error));
+        .arg(name, CopyErrors::message(error, sums));
 }
 
 QString batchStopped(CopyQueue::Stop why)

@@ -9,14 +9,16 @@
 
 namespace CopyOutcome {
 
-// "a.iso: copied and verified.", "a.iso: copied."
-QString copied(const QString &name, bool verified);
+// "a.iso: copied and verified.", "a.iso: copied."; with a match told ("matches SHA256SUMS"),
+// "a.iso: copied and verified; matches SHA256SUMS."
+QString copied(const QString &name, bool verified, const QString &matches = QString());
 // "a.iso: stopped; the discwand keeps what it had."
 QString stopped(const QString &name);
 // "a.iso: copy failed: The discwand is full."
-QString failed(const QString &name, CopyError error);
+// sums: the checksum file a checksum failure is about.
+QString failed(const QString &name, CopyError error, const QString &sums = QString());
 // "a.iso (The discwand is full.)", one of the failures a batch's summary names.
-QString listed(const QString &name, CopyError error);
+QString listed(const QString &name, CopyError error, const QString &sums = QString());
 // Why the files of a batch not yet copied were left.
 QString batchStopped(CopyQueue::Stop why);
 

@@ -34,6 +34,8 @@ CopyQueue::CopyQueue(const ScsiDriveDetector *detector, QObject *parent)
     connect(worker, &isoCopyWorker::copied, this, [this](qint64 bytes) {
         ++batchImages;
         batchBytes += bytes;
+        if (copyMatched())
+            matches << copyingFile + QLatin1Char(' ') + matchText();
     });
     connect(worker, &isoCopyWorker::finished, this, [this] {
         emit finished();
@@ -41,6 +43,11 @@ CopyQueue::CopyQueue(const ScsiDriveDetector *detector, QObject *parent)
     });
     connect(worker, &isoCopyWorker::partsNamed, this,
             [this](const QString &base) { copyingBase = base; });
+    connect(worker, &isoCopyWorker::checkedAgainst, this, [this](const QString &file, bool ok) {
+        checked = true;
+        matched = ok;
+        checkedSums = file;
+    });
     connect(worker, &isoCopyWorker::failed, this, &CopyQueue::noteFailure);
     connect(detector, &ScsiDriveDetector::refreshComplete, this, &CopyQueue::sweepLeftovers);
     // Direct: noted in the copy thread as it happens, while the GUI thread may be waiting.
@@ -101,6 +108,7 @@ void CopyQueue::add(const QList<CopyEntry> &entries)
         batchImages = 0;
         batchTotal = int(entries.size());
         batchFailures.clear();
+        matches.clear();
         batchBytes = 0;
         batchStart = QDateTime::currentMSecsSinceEpoch();
         // A copy of a dropped batch is still under way: its report starts this one.
@@ -197,6 +205,10 @@ void CopyQueue::startNext()
     copying = entry.folder.path();
     // A cancel from now on reaches this copy, even before the worker takes it up.
     worker->arm();
+    checked = matched = false;
+    checkedSums.clear();
+    if (entry.published.isListed())
+        worker->expect(entry.sourceFile, entry.published);
     emit fileStarted(copyingFile);
     const QString root = detector->drivePath();
     emit startFileCopy(entry.folder.under(root), entry.sourceFile);
@@ -231,7 +243,7 @@ void CopyQueue::noteFailure(CopyError error)
         error = CopyError::DeviceGone;
         clearBatch();
     }
-    batchFailures << CopyOutcome::listed(copyingFile, error);
+    batchFailures << CopyOutcome::listed(copyingFile, error, checkedSums);
     emit failed(error);
     next();
 }
@@ -271,4 +283,17 @@ void CopyQueue::sweepLeftovers()
     });
     sweeping = false;
     leftovers.subtract(tidied);
+}
+
+QString CopyQueue::failureText(CopyError error) const
+{
+    return CopyErrors::message(error, checkedSums);
+}
+
+QString CopyQueue::matchText() const
+{
+    if (!copyMatched())
+        return QString();
+    return checkedSums.isEmpty() ? tr("matches the checksum given")
+                                 : tr("matches %1").arg(checkedSums);
 }

@@ -61,6 +61,18 @@ public:
     // How far the batch is, as batchProgress last told it.
     qint64 batchDone() const { return workDone; }
     qint64 batchWork() const;
+    // The checksum file the running copy was compared with ("" for a hash given), once it was;
+    // and whether it matched.
+    bool copyChecked() const { return checked; }
+    QString copySums() const { return checkedSums; }
+    bool copyMatched() const { return checked && matched; }
+    // The words for a failure of the running copy, naming its checksum file where it has one.
+    QString failureText(CopyError error) const;
+    // "matches SHA256SUMS" for a running copy that matched its published checksum, else "".
+    QString matchText() const;
+    // The images of the last batch that matched their published checksums, each as
+    // "a.iso matches SHA256SUMS"; kept until the next batch starts.
+    QStringList batchMatches() const { return matches; }
 
 signals:
     // A copy of sourceFile into destDir (the folder's path on the device) begins.
@@ -115,10 +127,14 @@ private:
     QString copying;
     QString copyingFile;
     QString copyingBase;
+    bool checked = false;
+    bool matched = false;
+    QString checkedSums;
     // What the batch has copied so far, and since when.
     int batchImages = 0;
     int batchTotal = 0;
     QStringList batchFailures;
+    QStringList matches;
     qint64 batchBytes = 0;
     qint64 batchStart = 0;
     // The sizes of the batch's files, of those reported, and what is done of the running one,

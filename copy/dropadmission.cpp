@@ -3,6 +3,7 @@
 #include "copy/admissionprompts.h"
 #include "copy/copycommit.h"
 #include "copy/fatname.h"
+#include "copy/folderreader.h"
 #include "copy/isocopyworker.h"
 #include "copy/isoheadercache.h"
 #include "copy/isoimageinfo.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHash>
 #include <QMutex>
 #include <QSet>
 #include <QThread>
@@ -24,6 +26,12 @@ namespace {
 struct Pending {
     QString path;
     QString base;
+    // A file found in a dropped folder, whose listing told the rest already.
+    bool listed = false;
+    QString name;
+    DeviceFolder folder; // where on the device it goes
+    qint64 size = 0;
+    qint64 modified = 0;
 };
 
 // Reporting every path would flood the GUI thread on a folder of ten thousand files.
@@ -160,9 +168,24 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
         return taken.contains(path) || taken.contains(path + QStringLiteral(".0"));
     };
     for (const QString &name : files)
-        items.append({ name, QFileInfo(name).absolutePath() });
+        items.append({ name, QFileInfo(name).absolutePath(), false, {}, {}, 0, 0 });
+    // Why a folder of the device cannot hold images, "" when it can: asked once per folder.
+    QHash<QString, QString> folderRefusals;
+    const auto refusalIn = [&](const DeviceFolder &folder, const QString &name) {
+        auto known = folderRefusals.constFind(folder.path());
+        if (known == folderRefusals.constEnd()) {
+            QString why;
+            for (const QString &part : folder.path().split(QLatin1Char('/'), Qt::SkipEmptyParts))
+                if (why = partRefusal(part, true); !why.isEmpty())
+                    break;
+            known = folderRefusals.insert(folder.path(), why);
+        }
+        return !known->isEmpty() ? *known : partRefusal(name, false);
+    };
     // Folders that copies of this drop make, from the device root ("/linux/new/").
     QSet<QString> madeFolders;
+    // Folders of the device found there, folded: looked for once.
+    QSet<QString> presentFolders;
     const auto foldersMade = [&](const DeviceFolder &folder) {
         int made = 0;
         if (deviceRoot.isEmpty())
@@ -170,9 +193,12 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
         for (QString path = folder.path(); path.size() > 1;
              path = path.left(path.lastIndexOf(QLatin1Char('/'), -2) + 1)) {
             const QString key = path.toCaseFolded();
-            if (madeFolders.contains(key)
-                || QFileInfo::exists(DeviceFolder(path).under(deviceRoot)))
+            if (madeFolders.contains(key) || presentFolders.contains(key))
                 break;
+            if (QFileInfo::exists(DeviceFolder(path).under(deviceRoot))) {
+                presentFolders.insert(key);
+                break;
+            }
             madeFolders.insert(key);
             ++made;
         }
@@ -186,14 +212,25 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
             const QString canonical = QFileInfo(folder.path).canonicalFilePath();
             if (!expanded.contains(canonical)) {
                 expanded.insert(canonical);
-                const QDir dir(folder.path);
-                const QFileInfoList found = dir.entryInfoList(QDir::Files, QDir::Unsorted);
-                for (const QFileInfo &file : found)
-                    items.append({ file.absoluteFilePath(), folder.base });
-                const QFileInfoList subs
-                    = dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
-                for (const QFileInfo &sub : subs)
-                    folders.append({ sub.absoluteFilePath(), folder.base });
+                // One listing tells each file's size and time: no file is looked at twice.
+                QList<FolderReader::Entry> entries;
+                FolderReader::read(folder.path, entries, [](const QString &) { return true; });
+                const QString at = QDir(folder.path).absolutePath();
+                const QString prefix = at.endsWith(QLatin1Char('/')) ? at : at + QLatin1Char('/');
+                QString below = QDir(folder.base).relativeFilePath(at);
+                if (below == QLatin1String("."))
+                    below.clear();
+                const DeviceFolder there(dest.path() + below);
+                for (const FolderReader::Entry &entry : entries) {
+                    // As QDir lists without QDir::Hidden.
+                    if (entry.hidden)
+                        continue;
+                    if (entry.dir)
+                        folders.append({ prefix + entry.name, folder.base, false, {}, {}, 0, 0 });
+                    else
+                        items.append({ prefix + entry.name, folder.base, true, entry.name, there,
+                                       entry.size, entry.modified });
+                }
             }
         }
 
@@ -205,29 +242,42 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
             if (seen)
                 seen(item.path);
 
-            const QFileInfo info(item.path);
-            if (info.isDir()) {
-                folders.append(item);
-                continue;
+            QString name = item.name;
+            DeviceFolder folder = item.folder;
+            qint64 size = item.size;
+            bool isFile = true;
+            QFileInfo info;
+            if (!item.listed) {
+                info = QFileInfo(item.path);
+                if (info.isDir()) {
+                    folders.append(item);
+                    continue;
+                }
+                QString below = QDir(item.base).relativeFilePath(info.absolutePath());
+                if (below == QLatin1String("."))
+                    below.clear();
+                folder = DeviceFolder(dest.path() + below);
+                name = info.fileName();
+                size = info.size();
+                isFile = info.isFile();
             }
-            QString below = QDir(item.base).relativeFilePath(info.absolutePath());
-            if (below == QLatin1String("."))
-                below.clear();
-            const DeviceFolder folder(dest.path() + below);
 
             Item::Kind kind = Item::Kind::NotImage;
             QString refused;
-            if (info.suffix().toLower() == QLatin1String("iso")) {
+            const int dot = name.lastIndexOf(QLatin1Char('.'));
+            if (dot >= 0 && name.mid(dot + 1).toLower() == QLatin1String("iso")) {
+                const QString path = folder.filePath(name);
+                const QString folded = path.toCaseFolded();
                 // Checked first for every image: an overwrite needs as many parts as a new copy.
-                if (!info.isFile())
+                if (!isFile)
                     kind = Item::Kind::NotRegular;
-                else if (info.size() > largestImage)
+                else if (size > largestImage)
                     kind = Item::Kind::TooLarge;
-                else if (refused = refusal(folder.filePath(info.fileName())); !refused.isEmpty())
+                else if (refused = refusalIn(folder, name); !refused.isEmpty())
                     kind = Item::Kind::Refused;
-                else if (!isTaken(folder, info.fileName()))
+                else if (!isTaken(folder, name))
                     kind = Item::Kind::Image;
-                else if (!folderPaths.contains(folder.filePath(info.fileName()).toCaseFolded()))
+                else if (!folderPaths.contains(folded))
                     kind = Item::Kind::Present;
                 else {
                     // A rename cannot put a file in a folder's place: the copy would fail at the
@@ -236,18 +286,20 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
                     refused = tr("a folder of that name is there");
                 }
                 if (kind == Item::Kind::Image || kind == Item::Kind::Present)
-                    taken.insert(folder.filePath(info.fileName()).toCaseFolded());
+                    taken.insert(folded);
             }
             qint64 replaces = 0;
             if (kind == Item::Kind::Present && !deviceRoot.isEmpty()) {
                 const QString dir = folder.under(deviceRoot);
-                for (const QString &old : CopyCommit::imageFiles(dir, info.fileName()))
+                for (const QString &old : CopyCommit::imageFiles(dir, name))
                     replaces += roundUp(QFileInfo(dir + old).size(), planned.cluster);
             }
-            Item entry { item.path, folder, kind, info.size(), replaces, true, true, refused, 0 };
+            Item entry { item.path, folder, kind, size, replaces, true, true, refused, 0 };
             if (kind == Item::Kind::Image || kind == Item::Kind::Present) {
                 entry.foldersMade = foldersMade(folder);
-                const IsoImageInfo header = IsoHeaderCache::read(info);
+                const IsoImageInfo header = item.listed
+                    ? IsoHeaderCache::read(item.path, size, item.modified)
+                    : IsoHeaderCache::read(info);
                 entry.willBoot = header.bootable;
                 entry.iso9660 = header.iso9660;
             }
@@ -261,24 +313,30 @@ QString DropAdmission::refusal(const QString &devicePath)
 {
     const QStringList parts = devicePath.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     for (int i = 0; i < parts.size(); ++i) {
-        const QString &part = parts.at(i);
-        const FatName::Problem problem = FatName::check(part);
-        QString why;
-        if (problem != FatName::Problem::None)
-            why = FatName::reason(problem);
-        else if (!FatName::isLatin1(part))
-            why = tr("the discwand is told which image to boot in Western European letters "
-                     "(Latin-1) only");
-        else
-            continue;
-        if (i < parts.size() - 1)
-            why = tr("its folder \"%1\": %2").arg(part, why);
-        const QString fix = FatName::fixed(part);
-        if (!fix.isEmpty())
-            why = tr("%1; \"%2\" would do").arg(why, fix);
-        return why;
+        const QString why = partRefusal(parts.at(i), i < parts.size() - 1);
+        if (!why.isEmpty())
+            return why;
     }
     return {};
+}
+
+QString DropAdmission::partRefusal(const QString &part, bool folder)
+{
+    const FatName::Problem problem = FatName::check(part);
+    QString why;
+    if (problem != FatName::Problem::None)
+        why = FatName::reason(problem);
+    else if (!FatName::isLatin1(part))
+        why = tr("the discwand is told which image to boot in Western European letters "
+                 "(Latin-1) only");
+    else
+        return {};
+    if (folder)
+        why = tr("its folder \"%1\": %2").arg(part, why);
+    const QString fix = FatName::fixed(part);
+    if (!fix.isEmpty())
+        why = tr("%1; \"%2\" would do").arg(why, fix);
+    return why;
 }
 
 std::optional<QList<CopyEntry>> DropAdmission::decide(const Plan &plan, AdmissionPrompts &prompts)

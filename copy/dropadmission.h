@@ -94,6 +94,9 @@ signals:
     void aborted();
 
 private:
+    // Why the stick cannot take part as a folder or as the image's own name, "" when it can.
+    static QString partRefusal(const QString &part, bool folder);
+
     // What the examining thread shares with this object; it outlives this object when the
     // thread is left behind.
     struct Run;

@@ -5,16 +5,19 @@
 #include "copy/copylock.h"
 #include "copy/copyerror.h"
 #include "copy/filesync.h"
+#include "copy/imagerecord.h"
 #include "copy/imageset.h"
 #include "copy/isoheadercache.h"
 #include "copy/log.h"
 #include "detect/discwand.h"
 #include "detect/volumeroom.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace {
 
@@ -81,6 +84,26 @@ void isoCopyWorker::shutDown()
     cancelRequested = true;
 }
 
+void isoCopyWorker::expect(const QString &sourceFile, const PublishedSum &sum)
+{
+    std::lock_guard<std::mutex> guard(expectedLock);
+    expected.insert(QDir::toNativeSeparators(sourceFile), sum);
+}
+
+void isoCopyWorker::record(const QString &deviceRoot, const QString &path, qint64 size, int parts,
+                           const QString &published)
+{
+    std::optional<RecordedImage> image = ImageRecord::describe(deviceRoot, path);
+    if (!image || image->size != size || image->parts != parts) {
+        qCWarning(lcCopy) << "The copy" << path << "is not as written; it is not recorded.";
+        return;
+    }
+    image->sha256 = sourceHash.toHex();
+    image->verified = QDateTime::currentDateTimeUtc();
+    image->published = published;
+    ImageRecord::put(deviceRoot, *image);
+}
+
 void isoCopyWorker::copyFile(QString destDir, QString sourceFile)
 {
     copyInto(QString(), destDir, sourceFile, false);
@@ -102,8 +125,15 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
     }
     failure = CopyError::WriteDestination;
     sourceHash.clear();
+    sourceHash512.clear();
+    const bool readBack = verify;
 
     sourceFile = QDir::toNativeSeparators(sourceFile);
+    PublishedSum published;
+    {
+        std::lock_guard<std::mutex> guard(expectedLock);
+        published = expected.take(sourceFile);
+    }
     const QString name = QFileInfo(sourceFile).fileName();
     const QString dir = QDir::cleanPath(deviceRoot + folder);
     qCDebug(lcCopy) << "Copying" << sourceFile << "to"
@@ -119,9 +149,28 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
         emit failed(CopyError::OpenSource);
         return;
     }
+    // A checksum file that says nothing clear would let a bad image through unnoticed.
+    if (!published.isListed())
+        published = PublishedSums::find(sourceFile);
+    if (published.isTrouble()) {
+        emit checkedAgainst(published.file, false);
+        emit failed(published.state == PublishedSum::State::Unreadable
+                        ? CopyError::ChecksumUnreadable
+                        : CopyError::ChecksumConflict);
+        return;
+    }
+    hasher->alsoSha512(published.isListed() && published.kind == PublishedSum::Kind::Sha512);
     // Larger read-ahead on the source; measured faster for multi-gigabyte images.
     FileSync::adviseSequential(source);
     const QByteArray sourceStamp = FileSync::stamp(sourceFile);
+    // As the record names it, "/linux/a.iso"; a path starting "//" would be a network share
+    // to Windows.
+    const QString path
+        = QDir::cleanPath(QLatin1Char('/') + folder + QLatin1Char('/') + name)
+              .replace(QRegularExpression(QStringLiteral("^/+")), QStringLiteral("/"));
+    // The old image goes first for want of room: so does its entry in the record.
+    if (replaceFirst && !deviceRoot.isEmpty())
+        ImageRecord::forget(deviceRoot, { path });
     if (replaceFirst)
         for (const QString &old : CopyCommit::imageFiles(dir, name))
             QFile::remove(dir + QLatin1Char('/') + old);
@@ -143,9 +192,21 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
     emit partsNamed(base);
     int parts = 0;
     Step step = writeParts(source, dir, base, &parts);
-    // The copy hashed the source when verification was on as it began.
-    if (step == Step::Done && !sourceHash.isEmpty())
+    if (step == Step::Done && readBack)
         step = verifyParts(source, dir, base, parts);
+    // What was written is what was read: its hash stands for the copy.
+    bool matched = false;
+    if (step == Step::Done && published.isListed()) {
+        matched = (published.kind == PublishedSum::Kind::Sha256 ? sourceHash : sourceHash512)
+            == published.digest;
+        emit checkedAgainst(published.file, matched);
+        if (!matched) {
+            qCWarning(lcCopy) << sourceFile << "does not match the checksum published in"
+                              << published.file;
+            fail(CopyError::ChecksumMismatch);
+            step = Step::Failed;
+        }
+    }
     source.close();
     // A cancel that came after the last chunk still leaves the old image as it was.
     if (step == Step::Done && cancelRequested)
@@ -162,6 +223,10 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
             step = Step::Failed;
         }
     }
+    // The old image's entry goes before the new image takes its place: a crash in between
+    // leaves the new one unrecorded, never recorded with the old one's hash.
+    if (step == Step::Done && !deviceRoot.isEmpty())
+        ImageRecord::forget(deviceRoot, { path });
     if (step == Step::Done && !CopyCommit::writeJournal(dir, base, name, parts)) {
         fail(CopyError::RenameTemporary);
         step = Step::Failed;
@@ -182,6 +247,8 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
         emit failed(CopyError::RenameTemporary);
         return;
     }
+    if (!deviceRoot.isEmpty())
+        record(deviceRoot, path, source.size(), parts, matched ? published.file : QString());
     emit copied(source.size());
     emit finished();
 }
@@ -200,12 +267,11 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
     emit progressUpdate(0, progressTotal);
     emit transferred(0, size);
 
-    // Verification needs the data in hand, so it takes the buffers rather than the kernel copy;
-    // the source's hash comes from them, and the source is read only once. Without it nothing
-    // is hashed, also when the kernel cannot copy and a buffer carries the data.
-    const bool hashing = verify;
+    // Every copy is hashed for the stick's record and the published checksum, so the data
+    // passes through the buffers rather than the kernel's copy; the source is read only once.
     hasher->result();
-    bool inKernel = !hashing;
+    hasher->resultSha512();
+    bool inKernel = false;
     qint64 inPart = 0;
     qint64 remaining = size;
     // The chunks before the current one ([1] the last, [0] the one before) may still be on
@@ -264,8 +330,7 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
         // Start the device writing now; the chunk is hashed in the hashing thread while the
         // next one is read and written, and an earlier chunk is waited for.
         FileSync::startWriteback(part, inPart, chunk);
-        if (hashing)
-            hasher->add(chunk);
+        hasher->add(chunk);
         // The next chunk of the source comes off its disk while the device catches up.
         if (remaining > chunk)
             FileSync::readAhead(source, size - remaining + chunk, chunkSize);
@@ -293,8 +358,9 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
     if (!FileSync::syncFile(part))
         return writeFailed(FileSync::Transfer::WriteFailed);
     FileSync::dropCache(part);
-    if (hashing)
-        sourceHash = hasher->result();
+    sourceHash = hasher->result();
+    sourceHash512 = hasher->resultSha512();
+    hasher->alsoSha512(false);
     return Step::Done;
 }
 

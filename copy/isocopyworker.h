@@ -4,11 +4,14 @@
 #pragma once
 
 #include "copy/copyerror.h"
+#include "copy/publishedsums.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <atomic>
 #include <memory>
+#include <mutex>
 
 class ChunkHasher;
 class QFile;
@@ -30,6 +33,9 @@ public:
     void shutDown();
     // Whether each copy is read back from the device and compared with its source.
     void setVerify(bool on) { verify = on; }
+    // Called directly too: the checksum the next copy of sourceFile must match, in place of
+    // those published beside it.
+    void expect(const QString &sourceFile, const PublishedSum &sum);
     // The room a copy of `size` bytes takes on a volume of that allocation unit, parts included.
     static qint64 roomFor(qint64 size, qint64 cluster);
 
@@ -47,6 +53,10 @@ signals:
     void verifyProgress(int value, int total);
     // The hidden name the copy's parts are written under in its folder, before the first one.
     void partsNamed(const QString &base);
+    // Right before copied() or failed(): the checksum file (empty: a hash given) the copy was
+    // compared with, and whether it matched. Also before a failure over a checksum file that
+    // cannot be read or disagrees with itself.
+    void checkedAgainst(const QString &file, bool matched);
 
 public slots:
     // Copies sourceFile into destDir, making the folders it lacks.
@@ -62,6 +72,9 @@ private:
     Step writeParts(QFile &source, const QString &dir, const QString &base, int *parts);
     Step verifyParts(QFile &source, const QString &dir, const QString &base, int parts);
     void fail(CopyError error);
+    // Puts the committed copy into the stick's record of what it holds.
+    void record(const QString &deviceRoot, const QString &path, qint64 size, int parts,
+                const QString &published);
 
     std::atomic<bool> cancelRequested { false };
     std::atomic<bool> stopping { false };
@@ -70,7 +83,10 @@ private:
     // Lends the buffers that carry each chunk when the kernel cannot copy between the two files
     // itself, or when the chunks are hashed beside the copy and the read-back.
     std::unique_ptr<ChunkHasher> hasher;
-    // Set by a verified copy: the hash of the source as it was read for the copy.
+    // The hashes of the source as it was read for the copy, and so of what was written.
     QByteArray sourceHash;
+    QByteArray sourceHash512;
+    std::mutex expectedLock;
+    QHash<QString, PublishedSum> expected;
     CopyError failure = CopyError::WriteDestination;
 };

@@ -26,10 +26,13 @@ constexpr int mostEntries = 50000;
 
 IsoImageInfo IsoHeaderCache::read(const QFileInfo &file)
 {
+    return read(file.filePath(), file.size(), file.lastModified().toMSecsSinceEpoch());
+}
+
+IsoImageInfo IsoHeaderCache::read(const QString &filePath, qint64 size, qint64 modified)
+{
     // One spelling per file, so that forgetBelow() finds it.
-    const QString path = QDir::cleanPath(file.filePath());
-    const qint64 size = file.size();
-    const qint64 modified = file.lastModified().toMSecsSinceEpoch();
+    const QString path = QDir::cleanPath(filePath);
     {
         QMutexLocker lock(&guard);
         const auto known = entries.constFind(path);

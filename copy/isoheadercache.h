@@ -5,6 +5,7 @@
 #include "copy/isoimageinfo.h"
 
 class QFileInfo;
+class QString;
 
 class IsoHeaderCache
 {
@@ -12,6 +13,9 @@ public:
     // The header of the image file, read from it only when it is new to the cache or its size
     // or modification time changed. file's own cached details are used as they are.
     static IsoImageInfo read(const QFileInfo &file);
+    // The same for a file whose size and modification time (ms since the epoch, as QFileInfo
+    // gives it) are known already.
+    static IsoImageInfo read(const QString &path, qint64 size, qint64 modified);
     // A copy put new images in place below dir.
     static void forgetBelow(const QString &dir);
 };

@@ -1,6 +1,6 @@
 #include "copy/isoimageinfo.h"
 
-#include <QFile>
+#include "copy/filehead.h"
 
 namespace {
 
@@ -13,15 +13,29 @@ bool isDescriptor(const QByteArray &data, int at, char type)
     return data.size() >= at + sector && data.at(at) == type && data.mid(at + 1, 5) == "CD001";
 }
 
-// "YYYYMMDDHHMMSScc" followed by the offset from GMT in 15-minute steps.
+// "YYYYMMDDHHMMSScc" followed by the offset from GMT in 15-minute steps. Read by hand: a
+// parse through local time would look at the time zone for every image.
 QDateTime readDate(const QByteArray &field)
 {
-    const QDateTime local = QDateTime::fromString(QString::fromLatin1(field.left(14)),
-                                                  QStringLiteral("yyyyMMddHHmmss"));
-    if (!local.isValid())
+    int digits[14];
+    for (int i = 0; i < 14; ++i) {
+        const char c = field.at(i);
+        if (c < '0' || c > '9')
+            return {};
+        digits[i] = c - '0';
+    }
+    const auto number = [&](int at, int count) {
+        int n = 0;
+        for (int i = at; i < at + count; ++i)
+            n = n * 10 + digits[i];
+        return n;
+    };
+    const QDate date(number(0, 4), number(4, 2), number(6, 2));
+    const QTime time(number(8, 2), number(10, 2), number(12, 2));
+    if (!date.isValid() || !time.isValid())
         return {};
     const int quarters = static_cast<signed char>(field.at(16));
-    return QDateTime(local.date(), local.time(), Qt::OffsetFromUTC, quarters * 15 * 60);
+    return QDateTime(date, time, Qt::OffsetFromUTC, quarters * 15 * 60);
 }
 
 // descriptors: the image from sector 16 on, where its volume descriptors begin.
@@ -49,9 +63,9 @@ IsoImageInfo IsoImageInfo::parse(const QByteArray &head)
 
 IsoImageInfo IsoImageInfo::read(const QString &path)
 {
-    // Two sectors only: a drop of thousands of images reads each one's header.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(primarySector * sector))
-        return {};
-    return parseDescriptors(file.read((bootSector - primarySector + 1) * sector));
+    // Two sectors only, into a buffer of its own: a drop of thousands of images reads each
+    // one's header.
+    char head[(bootSector - primarySector + 1) * sector];
+    const int got = FileHead::read(path, primarySector * sector, head, int(sizeof head));
+    return parseDescriptors(QByteArray::fromRawData(head, qMax(0, got)));
 }

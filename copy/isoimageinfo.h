@@ -12,6 +12,12 @@ struct IsoImageInfo {
     QString label;
     QDateTime created;
 
+    bool operator==(const IsoImageInfo &o) const
+    {
+        return iso9660 == o.iso9660 && bootable == o.bootable && label == o.label
+            && created == o.created;
+    }
+
     static IsoImageInfo read(const QString &path);
     // The same from the image's first bytes (from offset 0).
     static IsoImageInfo parse(const QByteArray &head);

@@ -6,6 +6,8 @@
 #include "simstick.h"
 #include "ui/discshelf.h"
 #include "ui/isotreewidget.h"
+#include "library/imagecheck.h"
+#include "library/isolisting.h"
 #include "library/translations.h"
 #include "windowdriver.h"
 
@@ -14,7 +16,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QMenu>
 #include <QMessageBox>
@@ -247,6 +251,27 @@ bool run(const QString &out)
             problems->menu()->actions().value(0)->trigger();
         }))
         return failed(QStringLiteral("the question to delete or keep never showed"));
+
+    // Check Images on a stick whose record knows its images, one of which lost a byte.
+    {
+        ImageCheck record(root);
+        QList<ImageVerdict> verdicts;
+        const std::atomic<bool> never { false };
+        for (const QString &path : ImageCheck::everything(root, IsoListing::read(root)))
+            verdicts << record.check(path, [](qint64) {}, never);
+        record.save(verdicts);
+    }
+    QFile lost(root + QStringLiteral("linux/ubuntu-24.04-desktop.iso"));
+    const QDateTime time = QFileInfo(lost).lastModified();
+    if (!lost.open(QIODevice::ReadWrite) || !lost.seek(400000) || lost.write("?") != 1
+        || !lost.setFileTime(time, QFileDevice::FileModificationTime))
+        return failed(QStringLiteral("no byte lost"));
+    lost.close();
+    w.findChild<isoTreeWidget *>()->clearSelection();
+    if (!showBoxBeside(w, out + QStringLiteral("/check.png"), [&] {
+            w.findChild<QAction *>(QStringLiteral("actionCheckImages"))->trigger();
+        }))
+        return failed(QStringLiteral("the check's results never showed"));
 
     w.close();
     stick.unplug();

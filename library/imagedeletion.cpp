@@ -2,6 +2,7 @@
 
 #include "copy/imageset.h"
 #include "copy/filesync.h"
+#include "copy/imagerecord.h"
 #include "detect/devicefolder.h"
 #include "library/imagechoice.h"
 #include "library/log.h"
@@ -33,6 +34,12 @@ ImageDeletion::Plan ImageDeletion::plan(const QString &deviceRoot, const QString
 QStringList ImageDeletion::remove(const QString &deviceRoot, const Plan &plan)
 {
     const QString dir = DeviceFolder(plan.folder).under(deviceRoot);
+    // Forgotten first: a record never names an image that is gone, or half gone.
+    QStringList images;
+    for (const QString &name : plan.files)
+        images << ImageRecord::imagePath(plan.folder + name);
+    images.removeDuplicates();
+    ImageRecord::forget(deviceRoot, images);
     QStringList left;
     for (const QString &name : plan.files) {
         if (!QFile::remove(dir + name) && QFileInfo::exists(dir + name))

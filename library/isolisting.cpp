@@ -3,17 +3,20 @@
 #include "library/imagechoice.h"
 
 #include "copy/copycommit.h"
+#include "copy/folderreader.h"
+#include "copy/imagerecord.h"
 #include "copy/imageset.h"
 #include "copy/isoheadercache.h"
 #include "library/log.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QHash>
+#include <QMutex>
 #include <QSet>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -40,7 +43,9 @@ bool naturallyBefore(const QString &a, const QString &b)
             ++je;
         const QStringView x = QStringView(a).mid(i, ie - i), y = QStringView(b).mid(j, je - j);
         int order = 0;
-        if (digits) {
+        if (x == y) {
+            order = 0; // a common prefix, far the most frequent case, in any locale
+        } else if (digits) {
             const auto value = [](QStringView n) {
                 while (n.size() > 1 && n.front() == u'0')
                     n = n.mid(1);
@@ -65,52 +70,156 @@ struct Folder {
     QStringList dirs;
     QStringList images;                            // the single file, or part 0
     QHash<QString, ImageSet> sets;                 // by folded image name
-    QHash<QString, QFileInfo> imageFiles;          // what the walk learnt of each image
+    QHash<QString, std::pair<qint64, qint64>> imageFiles; // each image's size and time
     QSet<QString> links;                           // folders that are links
 };
 
-Folder readFolder(const QString &path, const QString &relPath, QList<Leftover> &leftovers)
+// What a folder held when it was last read, kept while the program runs: a relisting of a
+// folder whose stamp has not changed looks again at its images' files alone.
+struct KnownFolder {
+    FolderReader::Stamp stamp;
+    QStringList dirs; // in display order
+    QStringList images;
+    QSet<QString> links;
+    QStringList imageFiles; // every file of an image, as the folder listed them
+    QStringList leftovers;
+};
+
+QMutex knownGuard; // the command line and the window may list at once
+QHash<QString, KnownFolder> known; // by the folder's path
+// Far more folders than a stick holds; past it the table starts over rather than grow.
+constexpr int mostKnown = 20000;
+
+bool isLeftover(const QString &name, bool dir)
+{
+    return name.startsWith(CopyCommit::prefix)
+        || (name.endsWith(QLatin1String(".temp"), Qt::CaseInsensitive)
+            && name.contains(QLatin1String(".iso"), Qt::CaseInsensitive) && !dir);
+}
+
+void addLeftover(const QString &path, const QString &relPath, const QString &name, qint64 size,
+                 QList<Leftover> &leftovers)
+{
+    const bool busy = name.startsWith(CopyCommit::prefix)
+        && CopyCommit::isBusy(path, name.section(QLatin1Char('.'), 0, 1));
+    leftovers.append({ relPath + QLatin1Char('/') + name, size, busy });
+}
+
+// Takes a file of an image into the folder; false for a file of no image.
+bool addImageFile(Folder &f, const QString &name, qint64 size, qint64 modified)
+{
+    int part = -1;
+    const QString image = ImageSet::imageOf(name, &part);
+    if (!isImageName(image))
+        return false;
+    f.sets[image.toCaseFolded()].add(name, size);
+    if (part <= 0 && QStringView(name).mid(image.size()).size() <= 2)
+        f.imageFiles.insert(name, { size, modified });
+    return true;
+}
+
+bool wantsDetails(const QString &name)
+{
+    int part = -1;
+    return isLeftover(name, false) || isImageName(ImageSet::imageOf(name, &part));
+}
+
+Folder readFolder(const FolderReader::Stamps &stamps, const QString &path, const QString &relPath,
+                  QList<Leftover> &leftovers, KnownFolder &seen)
 {
     Folder f;
-    QDirIterator it(path, QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot | QDir::Hidden);
-    while (it.hasNext()) {
-        it.next();
-        const QString name = it.fileName();
-        const QFileInfo info = it.fileInfo();
-        const QString at = relPath + QLatin1Char('/') + name;
+    QList<FolderReader::Entry> entries;
+    FolderReader::read(path, entries, wantsDetails, &stamps, &seen.stamp);
+    for (const FolderReader::Entry &entry : entries) {
+        const QString &name = entry.name;
         // What interrupted copies leave: hidden parts and journals of ours, and the ".temp" files
         // of earlier versions.
-        if (name.startsWith(CopyCommit::prefix)
-            || (name.endsWith(QLatin1String(".temp"), Qt::CaseInsensitive)
-                && name.contains(QLatin1String(".iso"), Qt::CaseInsensitive) && !info.isDir())) {
-            const bool busy = name.startsWith(CopyCommit::prefix)
-                && CopyCommit::isBusy(path, name.section(QLatin1Char('.'), 0, 1));
-            leftovers.append({ at, info.size(), busy });
+        if (isLeftover(name, entry.dir)) {
+            const qint64 size = entry.dir ? QFileInfo(path + QLatin1Char('/') + name).size()
+                                          : entry.size;
+            addLeftover(path, relPath, name, size, leftovers);
+            seen.leftovers.append(name);
             continue;
         }
-        if (name.startsWith(QLatin1Char('.')) || info.isHidden())
+        if (name.startsWith(QLatin1Char('.')) || entry.hidden)
             continue;
-        if (info.isDir()) {
+        if (entry.dir) {
             // The device's own folder holds its selector program and choice, no images.
             if (relPath.isEmpty() && name.compare(QLatin1String("config"), Qt::CaseInsensitive) == 0)
                 continue;
             f.dirs.append(name);
-            if (info.isSymLink())
+            if (entry.link)
                 f.links.insert(name);
             continue;
         }
-        int part = -1;
-        const QString image = ImageSet::imageOf(name, &part);
-        if (isImageName(image)) {
-            f.sets[image.toCaseFolded()].add(name, info.size());
-            if (part <= 0 && QStringView(name).mid(image.size()).size() <= 2) {
-                f.images.append(name);
-                f.imageFiles.insert(name, info);
-            }
-        }
+        if (addImageFile(f, name, entry.size, entry.modified))
+            seen.imageFiles.append(name);
     }
+    for (auto it = f.imageFiles.constBegin(); it != f.imageFiles.constEnd(); ++it)
+        f.images.append(it.key());
     std::sort(f.dirs.begin(), f.dirs.end(), naturallyBefore);
     std::sort(f.images.begin(), f.images.end(), naturallyBefore);
+    seen.dirs = f.dirs;
+    seen.images = f.images;
+    seen.links = f.links;
+    return f;
+}
+
+// The folder as it was last read, its files looked at again; nothing when one of them is gone,
+// which means the folder changed after all.
+std::optional<Folder> againFolder(const QString &path, const QString &relPath,
+                                  const KnownFolder &seen, QList<Leftover> &leftovers)
+{
+    Folder f;
+    f.dirs = seen.dirs;
+    f.images = seen.images;
+    f.links = seen.links;
+    const QString dir = path + QLatin1Char('/');
+    for (const QString &name : seen.imageFiles) {
+        qint64 size = 0, modified = 0;
+        if (!FolderReader::details(dir + name, size, modified))
+            return std::nullopt;
+        addImageFile(f, name, size, modified);
+    }
+    QList<Leftover> found;
+    for (const QString &name : seen.leftovers) {
+        const QFileInfo info(dir + name);
+        if (!info.exists())
+            return std::nullopt;
+        addLeftover(path, relPath, name, info.size(), found);
+    }
+    leftovers += found;
+    return f;
+}
+
+// The folder's rows' makings, from what is known of it when its stamp says it is unchanged.
+Folder listFolder(const FolderReader::Stamps &stamps, const QString &path, const QString &relPath,
+                  QList<Leftover> &leftovers)
+{
+    QMutexLocker lock(&knownGuard);
+    const auto it = known.constFind(path);
+    if (it != known.constEnd()) {
+        const KnownFolder was = *it;
+        lock.unlock();
+        const FolderReader::Stamp stamp = stamps.of(path);
+        if (stamp.isValid() && was.stamp == stamp) {
+            if (std::optional<Folder> f = againFolder(path, relPath, was, leftovers))
+                return *std::move(f);
+        }
+    } else {
+        lock.unlock();
+    }
+    KnownFolder seen;
+    Folder f = readFolder(stamps, path, relPath, leftovers, seen);
+    const FolderReader::Stamp stamp = seen.stamp;
+    lock.relock();
+    if (!stamp.isValid()) {
+        known.remove(path);
+    } else {
+        if (known.size() >= mostKnown)
+            known.clear();
+        known.insert(path, std::move(seen));
+    }
     return f;
 }
 
@@ -133,6 +242,7 @@ void measure(const Folder &f, IsoRow &row)
 
 struct Walk {
     QString root;
+    FolderReader::Stamps stamps;
     IsoListing out;
     // Where linked folders lead: each is walked once, so a link back up the tree (possible
     // on any file system but FAT) cannot make the walk endless.
@@ -141,7 +251,9 @@ struct Walk {
     // Depth first and in display order: a folder's rows follow its own row at once.
     void list(const QString &relPath, int depth)
     {
-        const Folder f = readFolder(root + relPath, relPath, out.leftovers);
+        // One spelling per folder: the header cache and the table of folders key on it.
+        const QString dir = QDir::cleanPath(root + relPath);
+        const Folder f = listFolder(stamps, dir, relPath, out.leftovers);
         for (const QString &name : f.dirs) {
             const QString path = relPath + QLatin1Char('/') + name;
             out.rows.append(IsoRow(name, IsoRow::Kind::Folder, path, depth));
@@ -156,7 +268,9 @@ struct Walk {
         for (const QString &name : f.images) {
             IsoRow row(name, IsoRow::Kind::Image, relPath + QLatin1Char('/') + name, depth);
             measure(f, row);
-            row.info = IsoHeaderCache::read(f.imageFiles.value(name));
+            const std::pair<qint64, qint64> file = f.imageFiles.value(name);
+            row.info = IsoHeaderCache::read(dir + QLatin1Char('/') + name, file.first,
+                                            file.second);
             out.rows.append(row);
         }
     }
@@ -167,10 +281,24 @@ struct Walk {
 IsoListing IsoListing::read(const QString &deviceRoot)
 {
     qCDebug(lcLibrary) << "Listing ISOs on" << QDir(deviceRoot).path();
-    Walk walk { deviceRoot, {}, {} };
+    Walk walk { deviceRoot, FolderReader::Stamps(deviceRoot), {}, {} };
     walk.list(QString(), 0);
     const QFileInfo pendingChoice(deviceRoot + ImageChoice::pendingPath);
     if (pendingChoice.isFile())
         walk.out.leftovers.append({ ImageChoice::pendingPath, pendingChoice.size() });
+    // What the record knows of each image; only what it says of the image as it is now.
+    const QList<RecordedImage> record = ImageRecord::read(deviceRoot);
+    for (IsoRow &row : walk.out.rows) {
+        if (row.kind != IsoRow::Kind::Image)
+            continue;
+        const std::optional<RecordedImage> entry = ImageRecord::find(record, row.imagePath());
+        if (entry && entry->size == row.size) {
+            row.sha256 = entry->sha256;
+            row.matches = entry->published;
+        }
+    }
+    const QFileInfo pendingRecord(deviceRoot + ImageRecord::pendingPath);
+    if (pendingRecord.isFile())
+        walk.out.leftovers.append({ ImageRecord::pendingPath, pendingRecord.size() });
     return walk.out;
 }

@@ -29,6 +29,16 @@ struct IsoRow {
     bool doubled = false; // the same name is held both as one file and as parts
     QStringList files;    // what the row stands for, in its folder: the file, or each part
     IsoImageInfo info;
+    QByteArray sha256;    // as the stick's record has it (hex), empty when not recorded
+    QString matches;      // the published checksum file it matched, as recorded
+
+    bool operator==(const IsoRow &o) const
+    {
+        return name == o.name && kind == o.kind && devicePath == o.devicePath && depth == o.depth
+            && size == o.size && parts == o.parts && partsBroken == o.partsBroken
+            && doubled == o.doubled && files == o.files && info == o.info && sha256 == o.sha256
+            && matches == o.matches;
+    }
 
     // Only part 0 of a split image is listed; its row stands for the whole image.
     bool isSplit() const { return kind == Kind::Image && name.endsWith(QLatin1String(".0")); }

@@ -1,6 +1,7 @@
 #include "library/stickcheck.h"
 
 #include "copy/copycommit.h"
+#include "copy/imagerecord.h"
 #include "copy/imageset.h"
 
 #include <QCoreApplication>
@@ -69,6 +70,22 @@ QList<StickProblem> StickCheck::find(const IsoListing &listing, const StickStatu
                                .arg(row.imagePath()),
                            row.size, row.files });
     }
+    // An image recorded and gone: deleted outside Discshelf, or lost.
+    if (!status.root.isEmpty()) {
+        for (const RecordedImage &image : ImageRecord::read(status.root)) {
+            const bool there
+                = std::any_of(listing.rows.cbegin(), listing.rows.cend(), [&](const IsoRow &row) {
+                      return row.kind == IsoRow::Kind::Image
+                          && row.imagePath().compare(image.path, Qt::CaseInsensitive) == 0;
+                  });
+            // A copy under way takes its entry back once it is in place.
+            if (!there && listing.leftovers.isEmpty())
+                found.append({ K::RecordedImageGone, image.path,
+                               tr("%1 is in the record of verified images, but not on the "
+                                  "discwand")
+                                   .arg(image.path) });
+        }
+    }
     if (!bootFound)
         found.append(
             { K::BootImageMissing, status.bootImage,
@@ -101,7 +118,11 @@ bool StickCheck::remove(const QString &deviceRoot, const StickProblem &problem)
         CopyCommit::discard(dir, base);
         return !QFileInfo::exists(target.filePath());
     }
-    if (problem.kind != StickProblem::Kind::BrokenImage)
+    if (problem.kind == StickProblem::Kind::RecordedImageGone)
+        return ImageRecord::forget(deviceRoot, { problem.path });
+    if (problem.kind == StickProblem::Kind::DamagedImage)
+        ImageRecord::forget(deviceRoot, { ImageRecord::imagePath(problem.path) });
+    else if (problem.kind != StickProblem::Kind::BrokenImage)
         return false;
     // Only the parts: an image of the same name in one file is whole and stays.
     bool all = !problem.files.isEmpty();

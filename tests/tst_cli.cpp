@@ -1,11 +1,13 @@
 // The command-line program run as a process against fixture systems: each command's outcome
-// and exit status, its JSON read back, copies checked byte for byte, the selector download from
-// a local server and a wait that ends when the stick is mounted.
+// and exit status, its JSON read back, copies checked byte for byte, published checksums and
+// verify against the stick's record, the selector download from a local server and a wait that
+// ends when the stick is mounted.
 #include "common/httptestserver.h"
 #include "common/sysfixture.h"
 #include "common/testenv.h"
 #include "copy/copylock.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -85,6 +87,8 @@ private slots:
     void copies();
     void check_data();
     void check();
+    void checksums();
+    void verify();
     void copyUnderWayIsNoLeftover();
     void severalSticks();
     void getSelector_data();
@@ -167,6 +171,10 @@ void TestCli::commands_data()
         "away/in leads off the discwand");
     row("copy: unverified", { "copy", "--no-verify", "SRC/new.iso" }, "rw", 0, "/new.iso\n",
         "^(?!.*checking the copy).*new.iso: copied\\.\n");
+    row("verify: nothing named", { "verify" }, "rw", 2, "", "--all");
+    row("verify: no such image", { "verify", "/linux/b.iso" }, "rw", 6, "", "b.iso: no such image");
+    row("copy: --sha256 not hex", { "copy", "--sha256", "xyz", "SRC/new.iso" }, "rw", 2, "",
+        "64 hex digits");
     row("eject: not unmounted", { "eject" }, "rw", 10, "", "written.*umount '/\\S+'");
     row("eject: help", { "eject", "--help" }, "none", 0, "Usage: .*eject.*UDisks2.*", "^$");
     row("eject: none", { "eject" }, "none", 3, "", "No discwand found");
@@ -281,6 +289,78 @@ void TestCli::copies()
                  && got.err.contains("SHA256SUMS is no ISO image; passed over")
                  && !got.err.contains('\r'),
              qPrintable(got.err));
+}
+
+// A checksum given or named on the command line: a copy that differs keeps the old image.
+void TestCli::checksums()
+{
+    SysFixture sys;
+    const QString root = makeStick(sys, "rw");
+    const QByteArray right = QCryptographicHash::hash("new a", QCryptographicHash::Sha256).toHex();
+    const QStringList copy { "copy", "--to", "linux", "--overwrite" };
+    Outcome got
+        = runCli(copy + QStringList { "--sha256", QByteArray(64, 'a'), sources.filePath("a.iso") });
+    QVERIFY2(got.status == 1 && got.err.contains("does not match the checksum given"),
+             qPrintable(got.err));
+    QCOMPARE(read(root + "linux/a.iso"), QByteArray("old a"));
+    QTemporaryDir dir;
+    QVERIFY(put(dir.filePath("SUMS"), "SHA256 (a.iso) = " + right + "\n"));
+    got = runCli(copy + QStringList { "--sums", dir.filePath("SUMS"), sources.filePath("a.iso") });
+    QVERIFY2(got.status == 0 && got.err.contains("a.iso: copied and verified; matches SUMS."),
+             qPrintable(got.err));
+    QCOMPARE(read(root + "linux/a.iso"), QByteArray("new a"));
+    got = runCli(copy
+                 + QStringList { "--sums", dir.filePath("SUMS"), sources.filePath("new.iso") });
+    QVERIFY2(got.status == 7 && got.err.contains("does not list new.iso"), qPrintable(got.err));
+}
+
+// verify against the record the copies leave: a stick without one, a byte flipped behind the
+// same size and time, a size changed, an image gone; list and check see the record too.
+void TestCli::verify()
+{
+    SysFixture sys;
+    const QString root = makeStick(sys, "rw");
+    const auto results = [](const Outcome &got) {
+        QStringList seen;
+        for (const QJsonValue &v :
+             QJsonDocument::fromJson(got.out.toUtf8()).object().value("images").toArray())
+            seen << v.toObject().value("path").toString() + ' '
+                    + v.toObject().value("result").toString();
+        return seen;
+    };
+    Outcome got = runCli({ "verify", "--all", "--json" });
+    QCOMPARE(got.status, 11);
+    QCOMPARE(results(got),
+             QStringList({ "/linux/a.iso not-recorded", "/linux/\u03A9mega.iso not-recorded",
+                           "/big.iso not-recorded" }));
+    got = runCli({ "verify", "--all" });
+    QVERIFY2(got.status == 0 && got.out.contains("/big.iso: intact\n"),
+             qPrintable(got.out + got.err));
+    const QJsonArray listed = QJsonDocument::fromJson(runCli({ "list", "--json" }).out.toUtf8())
+                                  .object()
+                                  .value("entries")
+                                  .toArray();
+    QCOMPARE(listed.at(1).toObject().value("sha256").toString(),
+             QCryptographicHash::hash("old a", QCryptographicHash::Sha256).toHex());
+
+    // One byte flipped where the flash lost it: same size, same time.
+    QFile a(root + "linux/a.iso");
+    const QDateTime time = QFileInfo(a).lastModified();
+    QVERIFY(a.open(QIODevice::ReadWrite) && a.seek(2) && a.write("D") == 1);
+    a.close();
+    QVERIFY(a.open(QIODevice::ReadWrite) && a.setFileTime(time, QFileDevice::FileModificationTime));
+    a.close();
+    QVERIFY(put(root + "big.iso.1", "part 1, longer"));
+    got = runCli({ "verify", "--json", "linux/a.iso", "/big.iso.0" });
+    QCOMPARE(got.status, 8);
+    QCOMPARE(results(got), QStringList({ "/linux/a.iso damaged", "/big.iso changed" }));
+    // The damaged one stays damaged; the changed one was recorded as it is now.
+    QCOMPARE(runCli({ "verify", "--all" }).status, 8);
+    QVERIFY(QFile::remove(root + "linux/a.iso"));
+    QCOMPARE(results(runCli({ "verify", "--json", "--all" })).value(2), "/linux/a.iso missing");
+    got = runCli({ "check", "--repair" });
+    QVERIFY2(got.out.contains("repaired: /linux/a.iso is in the record"), qPrintable(got.out));
+    QCOMPARE(runCli({ "verify", "--all" }).status, 0);
 }
 
 void TestCli::check_data()

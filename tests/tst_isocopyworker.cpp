@@ -1,9 +1,12 @@
 // The copy worker: whole and split images, progress, replacing old copies, a small FAT32 stick,
-// cancelling, and each failure code with what it leaves behind.
+// cancelling, each failure code with what it leaves behind, published checksums and the record.
 #include "common/testenv.h"
 #include "common/treerows.h"
+#include "copy/imagerecord.h"
 #include "copy/imageset.h"
 #include "copy/isocopyworker.h"
+#include "copy/sha256.h"
+#include "copy/sha512.h"
 
 #include <QProcess>
 #include <QScopeGuard>
@@ -184,6 +187,10 @@ void TestIsoCopyWorker::copies_data()
     row("source shrinks", 3 * chunk, {}, {}, { img }, false, 0, "shrinks", 5);
     row("final name is a folder", 3 * chunk, {}, {}, { img + "/" }, false, 0, "", 6);
     row("verify mismatch", 3 * chunk, {}, {}, { img }, true, 0, "corrupt", 7);
+    // The checksum published beside the source is compared before the copy takes its place.
+    row("matches its published SHA-512", 2 * chunk + 1000, { 2 * chunk + 1000 }, { 0, 49, 99, 100 },
+        { img }, true, 0, "sums right");
+    row("published SHA-256 disagrees", 3 * chunk, {}, {}, { img }, false, 0, "sums wrong", 12);
     // Rewritten in place where it was read already: the check alone would agree.
     row("source rewritten while copied", 3 * chunk, {}, {}, { img }, true, 0, "rewritten", 11);
     row("pulled while verifying", 3 * chunk, {}, {}, { img }, true, 10000000, "pull", 8);
@@ -258,6 +265,16 @@ void TestIsoCopyWorker::copies()
     if (event == "size limit")
         QSKIP("a limit on file sizes is set on Unix only");
 #endif
+    if (event.startsWith("sums")) {
+        const QByteArray data = TestEnv::readFile(source);
+        Sha512 sha;
+        sha.addData(data);
+        QVERIFY(event == "sums right"
+                    ? TestEnv::writeFile(tmp.filePath("CHECKSUM"),
+                                         "SHA512 (my image.iso) = " + sha.result().toHex() + "\n")
+                    : TestEnv::writeFile(tmp.filePath("SHA256SUMS"),
+                                         Sha256::hash(data + "x").toHex() + "  my image.iso\n"));
+    }
     const Outcome out = runCopy(worker, root, "/linux/", source, [&](int value) {
         oldWhileCopying = oldWhileCopying && untouched(dest, earlier);
         if (event == "shrinks" && value > 0) // all but ten bytes of the rest are gone
@@ -274,6 +291,15 @@ void TestIsoCopyWorker::copies()
     QCOMPARE(out.finished, code ? 0 : 1);
     if (event == "pull")
         return;
+    // A committed copy is recorded with the hash of what was written; a failed one is not.
+    const std::optional<RecordedImage> recorded
+        = ImageRecord::find(ImageRecord::read(root), "/linux/" + QFileInfo(source).fileName());
+    QCOMPARE(recorded.has_value(), !parts.isEmpty());
+    if (recorded && size < 100000000) {
+        QCOMPARE(recorded->sha256, Sha256::hash(TestEnv::readFile(source)).toHex());
+        QCOMPARE(recorded->parts, parts.size());
+        QCOMPARE(recorded->published, event == "sums right" ? "CHECKSUM" : "");
+    }
 
     QStringList names = kept + (parts.isEmpty() ? earlier : QStringList()), paths;
     QVERIFY(untouched(dest, names));
@@ -315,7 +341,8 @@ void TestIsoCopyWorker::namesAndRoot()
     QVERIFY(TreeRows::lay(root, { "linux" }));
     QCOMPARE(copy("/linux/"), QList<int> { 1 });
     QCOMPARE(copy("/iso/"), QList<int>());
-    QCOMPARE(TestEnv::entriesBelow(root), (QStringList { "iso", "iso/" + name, "linux" }));
+    QCOMPARE(TestEnv::entriesBelow(root),
+             (QStringList { "config", "config/.image-record.txt", "iso", "iso/" + name, "linux" }));
     QVERIFY(QFileInfo(root + "linux").isFile());
     QCOMPARE(QFileInfo(root + "iso/" + name).size(), 1000);
 }

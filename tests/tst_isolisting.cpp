@@ -1,6 +1,6 @@
 // Reading a device's folders and images: filters, order, nesting, split images with their sizes
-// and parts, what interrupted copies left, unreadable folders and linked folders, and image
-// headers read again only when an image changed.
+// and parts, what interrupted copies left, unreadable folders and linked folders, image headers
+// read again only when an image changed, and folders changed since the last listing seen.
 #include "common/testenv.h"
 #include "common/treerows.h"
 #include "copy/isoheadercache.h"
@@ -12,8 +12,10 @@
 #include <QTest>
 
 #ifdef Q_OS_LINUX
+#include <fcntl.h>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 #endif
 
@@ -53,6 +55,8 @@ private slots:
     void unreadableFolderListedEmpty();
     void headersKept_data();
     void headersKept();
+    void relistingSeesChanges_data();
+    void relistingSeesChanges();
 };
 
 void TestIsoListing::listing_data()
@@ -201,6 +205,59 @@ void TestIsoListing::headersKept()
     if (change == "copy")
         IsoHeaderCache::forgetBelow(root + "linux");
     QCOMPARE(IsoListing::read(root).rows.at(1).info.label, label);
+}
+
+void TestIsoListing::relistingSeesChanges_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QStringList>("listed");
+    const QString old = "  old/", image = "  a.iso.0 (2 parts, 20 bytes)";
+    QTest::newRow("nothing") << "" << QStringList { "linux/", old, image };
+    QTest::newRow("image added") << "add" << QStringList { "linux/", old, image, "  b.iso" };
+    QTest::newRow("added, date put back")
+        << "add back" << QStringList { "linux/", old, image, "  b.iso" };
+    QTest::newRow("removed, date put back") << "remove back" << QStringList { "linux/", old };
+    QTest::newRow("folder renamed, date put back")
+        << "rename back" << QStringList { "linux/", "  new/", image };
+    QTest::newRow("part grown")
+        << "grow" << QStringList { "linux/", old, "  a.iso.0 (2 parts, 25 bytes)" };
+}
+
+// Folders dated an hour back, so that what is known of them is kept; another program then
+// changes one, at times putting its date back as it was.
+void TestIsoListing::relistingSeesChanges()
+{
+#ifdef Q_OS_LINUX
+    QFETCH(QString, change);
+    QFETCH(QStringList, listed);
+    QTemporaryDir device;
+    const QString root = device.path() + '/', folder = root + "linux";
+    QVERIFY(QDir().mkpath(folder + "/old"));
+    QVERIFY(TestEnv::writeFile(folder + "/a.iso.0", QByteArray(10, 'x')));
+    QVERIFY(TestEnv::writeFile(folder + "/a.iso.1", QByteArray(10, 'x')));
+    const timespec before[2] = { { 0, UTIME_OMIT }, { time(nullptr) - 3600, 0 } };
+    const auto dateBack = [&](const QString &dir) {
+        return utimensat(AT_FDCWD, QFile::encodeName(dir).constData(), before, 0) == 0;
+    };
+    QVERIFY(dateBack(folder) && dateBack(folder + "/old"));
+    QCOMPARE(dump(IsoListing::read(root)),
+             (QStringList { "linux/", "  old/", "  a.iso.0 (2 parts, 20 bytes)" }));
+    if (change.startsWith("add"))
+        QVERIFY(TestEnv::writeFile(folder + "/b.iso", "b"));
+    if (change.startsWith("remove"))
+        QVERIFY(QFile::remove(folder + "/a.iso.0") && QFile::remove(folder + "/a.iso.1"));
+    if (change.startsWith("rename"))
+        QVERIFY(QDir(folder).rename("old", "new"));
+    if (change == "grow") {
+        QFile part(folder + "/a.iso.1");
+        QVERIFY(part.open(QIODevice::Append) && part.write("12345") == 5);
+    }
+    if (change.endsWith("back"))
+        QVERIFY(dateBack(folder));
+    QCOMPARE(dump(IsoListing::read(root)), listed);
+#else
+    QSKIP("Folders' stamps are trusted on Linux only");
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestIsoListing)

@@ -1,7 +1,9 @@
 // The program's SHA-256 against the standard's test messages and against sha256sum on a file
-// fed in two pieces, as a split image is, the cut falling inside and on a 64-byte block.
+// fed in two pieces, as a split image is, the cut falling inside and on a 64-byte block; its
+// SHA-512 against the standard's messages.
 #include "common/testenv.h"
 #include "copy/sha256.h"
+#include "copy/sha512.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -15,6 +17,8 @@ private slots:
     void vectors();
     void againstSha256sum_data();
     void againstSha256sum();
+    void sha512_data();
+    void sha512();
 };
 
 void TestSha256::vectors_data()
@@ -74,6 +78,33 @@ void TestSha256::againstSha256sum()
     sha.addData(data.left(cut));
     sha.addData(data.mid(cut));
     QCOMPARE(sha.result().toHex(), sum.readAllStandardOutput().left(64));
+}
+
+void TestSha256::sha512_data()
+{
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<QByteArray>("digest");
+    QTest::newRow("empty") << QByteArray()
+                           << QByteArray(
+                                  "cf83e1357eefb8bdf1542850d66d8007d620e4050b5715dc83f4a921d36c"
+                                  "e9ce47d0d13c5d85f2b0ff8318d2877eec2f63b931bd47417a81a538327a"
+                                  "f927da3e");
+    QTest::newRow("abc") << QByteArray("abc")
+                         << QByteArray(
+                                "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55"
+                                "d39a2192992a274fc1a836ba3c23a3feebbd454d4423643ce80e2a9ac94f"
+                                "a54ca49f");
+}
+
+void TestSha256::sha512()
+{
+    QFETCH(QByteArray, message);
+    QFETCH(QByteArray, digest);
+    Sha512 sha;
+    sha.addData("left over", 9);
+    sha.result();
+    sha.addData(message);
+    QCOMPARE(sha.result().toHex(), digest);
 }
 
 QTEST_GUILESS_MAIN(TestSha256)

@@ -252,7 +252,9 @@ void TestStickActions::newFolder()
     const QPoint below = r.tree->viewport()->rect().bottomLeft() + QPoint(5, -5);
     QContextMenuEvent click(QContextMenuEvent::Mouse, below, r.tree->viewport()->mapToGlobal(below));
     QApplication::sendEvent(r.tree->viewport(), &click);
-    QCOMPARE(offered, (QStringList { "Add &Images…", "Get Image from &Address…", "New &Folder…" }));
+    QCOMPARE(offered,
+             (QStringList { "Add &Images…", "Get Image from &Address…", "New &Folder…", "",
+                            "Check &Images" }));
     QCOMPARE(r.boxes.titles(), QStringList { "Can't make this folder" });
     QCOMPARE(r.boxes.seen().at(0).text,
              "A folder name on the discwand cannot hold any of \\ / : * ? \" < > | (nor control "

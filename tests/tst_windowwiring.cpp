@@ -123,6 +123,7 @@ private slots:
     void repairAsksTheSwitch();
     void severalSticks();
     void willNotBootKeptOrDeleted();
+    void checkImagesFindsDamage();
 };
 
 void TestWindowWiring::listingAndChoosing_data()
@@ -433,7 +434,8 @@ void TestWindowWiring::repairAsksTheSwitch()
     Rig r({ ".discshelf-0badf00d.0" }, true);
     QVERIFY(r.start());
     const QList<QAction *> problems = r.get<QToolButton>("btnProblems")->menu()->actions();
-    QCOMPARE(problems.size(), 1);
+    // The problem, then a separator and Check Images.
+    QCOMPARE(problems.size(), 3);
     r.boxes.answer(QMessageBox::Yes);
     r.boxes.answer(QMessageBox::Ok);
     problems.first()->trigger();
@@ -447,10 +449,10 @@ void TestWindowWiring::willNotBootKeptOrDeleted()
     Rig r({ "a.iso", "d/b.iso" });
     QVERIFY(r.start());
     auto *button = r.get<QToolButton>("btnProblems");
-    QCOMPARE(button->menu()->actions().size(), 2);
+    QCOMPARE(button->menu()->actions().size(), 4);
     r.boxes.answer(QMessageBox::Ignore);
     button->menu()->actions().first()->trigger();
-    QTRY_COMPARE(button->menu()->actions().size(), 1);
+    QTRY_COMPARE(button->menu()->actions().size(), 3);
     r.boxes.answer(QMessageBox::Yes);
     r.boxes.answer(QMessageBox::Yes);
     button->menu()->actions().first()->trigger();
@@ -458,6 +460,44 @@ void TestWindowWiring::willNotBootKeptOrDeleted()
     QCOMPARE(r.boxes.titles(), (QStringList { "Delete or keep?", "Delete or keep?", "Delete image?" }));
     // Listed in the tree's order: the folder's image first, kept; then a.iso, deleted.
     QVERIFY(!QFile::exists(r.root + "a.iso") && QFile::exists(r.root + "d/b.iso"));
+}
+
+// Check Images records the images, then finds a byte the flash lost behind the same size and
+// time; the damaged image joins the problems and goes after a question.
+void TestWindowWiring::checkImagesFindsDamage()
+{
+    Rig r({ "a.iso", "d/b.iso" });
+    QVERIFY(r.start());
+    auto *check = r.w->findChild<QAction *>("actionCheckImages");
+    QVERIFY(check);
+    r.boxes.answer(QMessageBox::Ok);
+    check->trigger();
+    QTRY_COMPARE(r.boxes.titles(), QStringList { "Check Images" });
+    QVERIFY2(r.boxes.seen().at(0).text.contains("/a.iso: not recorded yet"),
+             qPrintable(r.boxes.seen().at(0).text));
+    QFile a(r.root + "a.iso");
+    const QDateTime time = QFileInfo(a).lastModified();
+    QVERIFY(a.open(QIODevice::ReadWrite) && a.write("y") == 1
+            && a.setFileTime(time, QFileDevice::FileModificationTime));
+    a.close();
+    r.boxes.answer(QMessageBox::Ok);
+    check->trigger();
+    QTRY_COMPARE(r.boxes.titles().size(), 2);
+    const QString said = r.boxes.seen().at(1).text;
+    QVERIFY2(said.contains("/a.iso: damaged") && said.contains("/d/b.iso: intact"),
+             qPrintable(said));
+    QAction *damaged = nullptr;
+    for (QAction *action : r.get<QToolButton>("btnProblems")->menu()->actions())
+        if (action->text().startsWith("/a.iso is damaged"))
+            damaged = action;
+    QVERIFY(damaged);
+    const QList<QTreeWidgetItem *> rows = r.tree->findItems("a.iso", Qt::MatchExactly);
+    QVERIFY(!rows.isEmpty());
+    QVERIFY(rows.first()->toolTip(0).contains("damaged"));
+    r.boxes.answer(QMessageBox::Yes);
+    damaged->trigger();
+    QTRY_VERIFY(!QFile::exists(r.root + "a.iso"));
+    QVERIFY(QFile::exists(r.root + "d/b.iso"));
 }
 
 // Closing during a copy asks first; a copy stuck on a source that does not answer is waited for

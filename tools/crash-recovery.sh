@@ -3,7 +3,9 @@
 # of new images, overwrites of an image already there, boot choices), starts it again and checks
 # after every kill: the FAT volume is clean (fsck.fat -n), every image the user had is there
 # byte for byte (an overwritten one either old or new, whole), every leftover is reported by
-# "check" with its repair and gone after "check --repair", and the boot choice names an image.
+# "check" with its repair and gone after "check --repair", the boot choice names an image, and
+# the stick's record of images (config/.image-record.txt) names only images that are whole, with
+# the size and SHA-256 they have.
 # The seed fixes the kill points, so a failing run can be repeated.
 #
 # Usage: tools/crash-recovery.sh [--runs N] [--seed S] [--cli PATH] [--keep]
@@ -96,7 +98,7 @@ inject=0
 strace -f -o /dev/null -e trace=rename -e inject=rename:signal=KILL:when=1 true 2>/dev/null &&
   inject=1
 [ $inject = 1 ] || echo "crash-recovery: strace cannot stop the program here; the renames are aimed at by time"
-killed=0 finished=0 leftovers=0 journals=0
+killed=0 finished=0 leftovers=0 journals=0 recorded=0
 version=1
 for ((run = 1; run <= runs; run++)); do
   case $((RANDOM % 3)) in
@@ -152,7 +154,8 @@ for ((run = 1; run <= runs; run++)); do
   fi
 
   # Started again: every hidden file of ours is reported, then repaired away.
-  hidden=$(cd "$mnt" && find . \( -name '.discshelf-*' -o -path ./config/.iso_filename.txt.new \) |
+  hidden=$(cd "$mnt" && find . \( -name '.discshelf-*' -o -path ./config/.iso_filename.txt.new \
+    -o -path ./config/.image-record.txt.new \) |
     sed 's|^\.||' | sort)
   rc=0; reported=$("$cli" check 2>/dev/null) || rc=$?
   if [ -n "$hidden" ]; then
@@ -163,7 +166,8 @@ for ((run = 1; run <= runs; run++)); do
     [ "$(echo "$reported" | sed 's/ was left by an interrupted copy$//' | sort)" = "$hidden" ] ||
       fail "left: $hidden; reported: $reported"
     "$cli" check --repair >/dev/null 2>&1 || fail "check --repair ended with $?"
-    [ -z "$(cd "$mnt" && find . -name '.discshelf-*' -o -name .iso_filename.txt.new)" ] ||
+    [ -z "$(cd "$mnt" && find . -name '.discshelf-*' -o -name .iso_filename.txt.new \
+            -o -name .image-record.txt.new)" ] ||
       fail "leftovers after the repair"
   else
     [ "$rc" = 0 ] || fail "check ended with $rc: $reported"
@@ -176,10 +180,35 @@ for ((run = 1; run <= runs; run++)); do
   case " $over_sums " in *" $over "*) ;; *) fail "linux/over.iso is neither version, whole" ;; esac
   fresh=$(echo "$sums" | awk '$2 == "./fresh.iso" { print $1 }')
   [ -z "$fresh" ] || [ "$fresh" = "$fresh_sum" ] || fail "fresh.iso is not whole"
+  # Every image the record names is there, whole: its size and checksum are the ones recorded.
+  record="$mnt/config/.image-record.txt"
+  if [ -f "$record" ]; then
+    [ "$(head -n 1 "$record")" = "discshelf-images 1" ] ||
+      fail "the record's first line is $(head -n 1 "$record")"
+    while IFS= read -r line; do
+      # Tabs are white space to read, which would merge the empty fields.
+      rsum=$(cut -f1 <<<"$line") rsize=$(cut -f2 <<<"$line") rparts=$(cut -f3 <<<"$line")
+      rpath=$(cut -f7- <<<"$line")
+      if [ "$rparts" = 1 ]; then files=("$mnt$rpath"); else
+        files=(); for ((p = 0; p < rparts; p++)); do files+=("$mnt$rpath.$p"); done
+      fi
+      [ "$(cat "${files[@]}" 2>/dev/null | wc -c)" = "$rsize" ] ||
+        fail "the record names $rpath, which is not whole"
+      [ "$(cat "${files[@]}" | sha256sum | cut -d' ' -f1)" = "$rsum" ] ||
+        fail "the record gives $rpath a checksum it does not have"
+      recorded=$((recorded + 1))
+    done < <(tail -n +2 "$record")
+  fi
   choice=$(cat "$mnt/config/iso_filename.txt")
   case " $choices " in *" $choice "*) ;; *) fail "boot choice is '$choice'" ;; esac
-  # The next run writes fresh.iso anew.
+  # The next run writes fresh.iso anew; as one deleted outside Discshelf would, it leaves the
+  # record, which would otherwise name an image that is gone.
   rm -f "$mnt/fresh.iso"
+  if [ -f "$record" ]; then
+    # Replaced as the program replaces it: fusefat loses a file truncated and written again.
+    grep -v $'\t/fresh\\.iso$' "$record" >"$work/record" || true
+    cp "$work/record" "$record.edit" && mv -f "$record.edit" "$record"
+  fi
 
   "$sim" unplug "$stick"
   "$fsck" -n "$stick/volume.img" >"$work/fsck.log" 2>&1 || fail "fsck.fat: $(cat "$work/fsck.log")"
@@ -188,4 +217,4 @@ for ((run = 1; run <= runs; run++)); do
 done
 echo "crash-recovery: $runs runs (seed $seed): $killed killed, $finished finished first," \
   "$leftovers left leftovers ($journals a journal to carry out); volume clean, images whole," \
-  "boot choice whole after every one"
+  "boot choice whole after every one; the record named $recorded images, each whole"

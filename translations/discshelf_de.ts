@@ -162,6 +162,46 @@
         <source>--stick and --all-sticks exclude each other.</source>
         <translation>--stick und --all-sticks schließen einander aus.</translation>
     </message>
+    <message>
+        <source>The SHA-256 (or SHA-512) the one image named must have; a copy that differs is not kept.</source>
+        <translation>Die SHA-256 (oder SHA-512), die das eine genannte Abbild haben muss; eine abweichende Kopie wird nicht behalten.</translation>
+    </message>
+    <message>
+        <source>HEX</source>
+        <translation>HEX</translation>
+    </message>
+    <message>
+        <source>A checksum file (SHA256SUMS, a.iso.sha256 ...) that lists every image named, instead of those found beside them.</source>
+        <translation>Eine Prüfsummendatei (SHA256SUMS, a.iso.sha256 ...), die jedes genannte Abbild aufführt, statt der neben ihnen gefundenen.</translation>
+    </message>
+    <message>
+        <source>FILE</source>
+        <translation>DATEI</translation>
+    </message>
+    <message>
+        <source>--all-sticks takes the checksums found beside the images only.</source>
+        <translation>--all-sticks nimmt nur die Prüfsummen, die neben den Abbildern liegen.</translation>
+    </message>
+    <message>
+        <source>--sha256 and --sums exclude each other.</source>
+        <translation>--sha256 und --sums schließen einander aus.</translation>
+    </message>
+    <message>
+        <source>--sha256 takes 64 hex digits (or 128 for a SHA-512).</source>
+        <translation>--sha256 nimmt 64 Hex-Ziffern (oder 128 für eine SHA-512).</translation>
+    </message>
+    <message>
+        <source>--sha256 goes with one image.</source>
+        <translation>--sha256 gehört zu genau einem Abbild.</translation>
+    </message>
+    <message>
+        <source>%1: no such file.</source>
+        <translation>%1: keine solche Datei.</translation>
+    </message>
+    <message>
+        <source>%1 does not list %2; nothing was copied.</source>
+        <translation>%1 führt %2 nicht auf; nichts wurde kopiert.</translation>
+    </message>
 </context>
 <context>
     <name>CopyOutcome</name>
@@ -192,6 +232,14 @@
     <message>
         <source>The discwand became read-only; the images not yet copied were left.</source>
         <translation>Der discwand ist schreibgeschützt geworden; die noch nicht kopierten Abbilder wurden ausgelassen.</translation>
+    </message>
+    <message>
+        <source>%1: copied and verified; %2.</source>
+        <translation>%1: kopiert und geprüft; %2.</translation>
+    </message>
+    <message>
+        <source>%1: copied; %2.</source>
+        <translation>%1: kopiert; %2.</translation>
     </message>
 </context>
 <context>
@@ -259,6 +307,17 @@
     </message>
 </context>
 <context>
+    <name>CopyQueue</name>
+    <message>
+        <source>matches the checksum given</source>
+        <translation>stimmt mit der angegebenen Prüfsumme überein</translation>
+    </message>
+    <message>
+        <source>matches %1</source>
+        <translation>stimmt mit %1 überein</translation>
+    </message>
+</context>
+<context>
     <name>CopyRun</name>
     <message>
         <source>Stopping the copy (press Ctrl+C again to quit at once)...</source>
@@ -309,10 +368,6 @@
     <message>
         <source>something was left out: no ISO image, too large, already on the discwand, a name the discwand cannot be told</source>
         <translation>etwas wurde ausgelassen: kein ISO-Abbild, zu groß, schon auf dem discwand, ein Name, den der discwand nicht versteht</translation>
-    </message>
-    <message>
-        <source>check found problems (with --repair: problems that are left)</source>
-        <translation>check hat Probleme gefunden (mit --repair: Probleme, die bleiben)</translation>
     </message>
     <message>
         <source>stopped by Ctrl+C (143: by a stop request); the discwand keeps what it had</source>
@@ -367,6 +422,14 @@ Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</t
     <message>
         <source>STICK</source>
         <translation>STICK</translation>
+    </message>
+    <message>
+        <source>check found problems (with --repair: problems that are left); verify found a damaged image, or a recorded one gone</source>
+        <translation>check hat Probleme gefunden (mit --repair: verbliebene Probleme); verify hat ein beschädigtes Abbild gefunden oder ein verzeichnetes fehlt</translation>
+    </message>
+    <message>
+        <source>verify found an image changed since it was recorded, or not recorded yet</source>
+        <translation>verify hat ein Abbild gefunden, das sich seit dem Verzeichnen geändert hat oder noch nicht verzeichnet war</translation>
     </message>
 </context>
 <context>
@@ -684,6 +747,120 @@ bevor Sie ihn abziehen.</translation>
     <message>
         <source>The selector program is on the discwand now.</source>
         <translation>Das Auswahlprogramm ist jetzt auf dem discwand.</translation>
+    </message>
+</context>
+<context>
+    <name>ImageCheck</name>
+    <message>
+        <source>intact</source>
+        <translation>unversehrt</translation>
+    </message>
+    <message>
+        <source>changed since it was recorded (written outside Discshelf); recorded as it is now</source>
+        <translation>seit dem Verzeichnen geändert (außerhalb von Discshelf geschrieben); so verzeichnet, wie es jetzt ist</translation>
+    </message>
+    <message>
+        <source>damaged: its bytes differ from those recorded, though its size and time are the same</source>
+        <translation>beschädigt: seine Bytes weichen von den verzeichneten ab, obwohl Größe und Zeit gleich sind</translation>
+    </message>
+    <message>
+        <source>not recorded yet; recorded now</source>
+        <translation>noch nicht verzeichnet; jetzt verzeichnet</translation>
+    </message>
+    <message>
+        <source>recorded, but no longer on the discwand</source>
+        <translation>verzeichnet, aber nicht mehr auf dem discwand</translation>
+    </message>
+    <message>
+        <source>could not be read whole</source>
+        <translation>konnte nicht vollständig gelesen werden</translation>
+    </message>
+</context>
+<context>
+    <name>ImageChecker</name>
+    <message>
+        <source>Check &amp;Images</source>
+        <translation>Abbilder &amp;prüfen</translation>
+    </message>
+    <message>
+        <source>Read the images from the discwand again and compare them with what was written</source>
+        <translation>Die Abbilder erneut vom discwand lesen und mit dem Geschriebenen vergleichen</translation>
+    </message>
+    <message>
+        <source>%1 is damaged: its bytes differ from those written</source>
+        <translation>%1 ist beschädigt: seine Bytes weichen von den geschriebenen ab</translation>
+    </message>
+    <message>
+        <source>Checking the images…</source>
+        <translation>Die Abbilder werden geprüft …</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Check Images</source>
+        <translation>Abbilder prüfen</translation>
+    </message>
+    <message>
+        <source>Checking %1…</source>
+        <translation>%1 wird geprüft …</translation>
+    </message>
+    <message>
+        <source>Checking %1: %2</source>
+        <translation>%1 wird geprüft: %2</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>There are no images on the discwand.</source>
+        <translation>Auf dem discwand sind keine Abbilder.</translation>
+    </message>
+    <message>
+        <source>Copy SHA-256</source>
+        <translation>SHA-256 kopieren</translation>
+    </message>
+    <message>
+        <source>Check against a checksum…</source>
+        <translation>Mit einer Prüfsumme vergleichen …</translation>
+    </message>
+    <message>
+        <source>Check against a checksum</source>
+        <translation>Mit einer Prüfsumme vergleichen</translation>
+    </message>
+    <message>
+        <source>Paste the SHA-256 or SHA-512 published for %1, or leave this empty to choose a checksum file:</source>
+        <translation>Fügen Sie die für %1 veröffentlichte SHA-256 oder SHA-512 ein, oder lassen Sie das Feld leer, um eine Prüfsummendatei zu wählen:</translation>
+    </message>
+    <message>
+        <source>Choose a checksum file</source>
+        <translation>Prüfsummendatei wählen</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read, or lists %2 twice with different checksums.</source>
+        <translation>%1 kann nicht gelesen werden oder führt %2 zweimal mit verschiedenen Prüfsummen auf.</translation>
+    </message>
+    <message>
+        <source>%1 does not list %2.</source>
+        <translation>%1 führt %2 nicht auf.</translation>
+    </message>
+    <message>
+        <source>A SHA-256 has 64 hex digits, a SHA-512 128.</source>
+        <translation>Eine SHA-256 hat 64 Hex-Ziffern, eine SHA-512 128.</translation>
+    </message>
+    <message>
+        <source>the checksum given</source>
+        <translation>die angegebene Prüfsumme</translation>
+    </message>
+    <message>
+        <source>%1 matches %2.</source>
+        <translation>%1 stimmt mit %2 überein.</translation>
+    </message>
+    <message>
+        <source>%1 does not match %2.</source>
+        <translation>%1 stimmt nicht mit %2 überein.</translation>
     </message>
 </context>
 <context>
@@ -1174,6 +1351,10 @@ Der discwand hat dann kein Image zu laden, bis Sie mit „ISO laden“ ein ander
         <source>%1 has parts missing or of the wrong size</source>
         <translation>Bei %1 fehlen Teile oder sind falsch groß</translation>
     </message>
+    <message>
+        <source>%1 is in the record of verified images, but not on the discwand</source>
+        <translation>%1 ist im Verzeichnis der geprüften Abbilder, aber nicht auf dem discwand</translation>
+    </message>
 </context>
 <context>
     <name>StickChooser</name>
@@ -1301,6 +1482,14 @@ Remove %2 from the discwand? This frees %3.</source>
         <translation>%1
 %2 vom discwand entfernen? Das gibt %3 frei.</translation>
     </message>
+    <message>
+        <source>Forget it</source>
+        <translation>Vergessen</translation>
+    </message>
+    <message>
+        <source>Remove it…</source>
+        <translation>Entfernen …</translation>
+    </message>
 </context>
 <context>
     <name>StickSession</name>
@@ -1334,6 +1523,45 @@ Remove %2 from the discwand? This frees %3.</source>
     <message>
         <source>no label</source>
         <translation>ohne Bezeichnung</translation>
+    </message>
+</context>
+<context>
+    <name>VerifyCommand</name>
+    <message>
+        <source>Read images on the discwand again and compare them with what was written.</source>
+        <translation>Abbilder auf dem discwand erneut lesen und mit dem Geschriebenen vergleichen.</translation>
+    </message>
+    <message>
+        <source>The discwand keeps a record of the SHA-256 of every image Discshelf copied to it. Each image named (or with --all, every image) is read from the device again and is intact, damaged (same size and time, other bytes), changed since it was recorded (written outside Discshelf), or not recorded yet; changed and unrecorded images are recorded as they are now. Exit status 8 when an image is damaged or a recorded one is gone, 11 when one was changed or not recorded yet.</source>
+        <translation>Der discwand führt ein Verzeichnis der SHA-256 jedes Abbilds, das Discshelf auf ihn kopiert hat. Jedes genannte Abbild (mit --all jedes Abbild) wird erneut vom Gerät gelesen und ist unversehrt, beschädigt (gleiche Größe und Zeit, andere Bytes), seit dem Verzeichnen geändert (außerhalb von Discshelf geschrieben) oder noch nicht verzeichnet; geänderte und nicht verzeichnete Abbilder werden so verzeichnet, wie sie jetzt sind. Rückgabewert 8, wenn ein Abbild beschädigt ist oder ein verzeichnetes fehlt, 11, wenn eines geändert oder noch nicht verzeichnet war.</translation>
+    </message>
+    <message>
+        <source>Images as &apos;list&apos; shows them (/linux/a.iso).</source>
+        <translation>Abbilder, wie &apos;list&apos; sie zeigt (/linux/a.iso).</translation>
+    </message>
+    <message>
+        <source>Verify every image on the discwand.</source>
+        <translation>Jedes Abbild auf dem discwand prüfen.</translation>
+    </message>
+    <message>
+        <source>Print the results as JSON.</source>
+        <translation>Die Ergebnisse als JSON ausgeben.</translation>
+    </message>
+    <message>
+        <source>Name the images to verify, or give --all.</source>
+        <translation>Nennen Sie die zu prüfenden Abbilder oder geben Sie --all an.</translation>
+    </message>
+    <message>
+        <source>%1: no such image on the discwand.</source>
+        <translation>%1: kein solches Abbild auf dem discwand.</translation>
+    </message>
+    <message>
+        <source>The record on the discwand could not be written.</source>
+        <translation>Das Verzeichnis auf dem discwand konnte nicht geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>There are no images on the discwand.</source>
+        <translation>Auf dem discwand sind keine Abbilder.</translation>
     </message>
 </context>
 <context>
@@ -1663,6 +1891,22 @@ Die Abbilder, die schon auf dem Discwand sind, bleiben, wie sie sind.</translati
         <translation>wird geprüft, %p %</translation>
     </message>
     <message>
+        <source>The image does not match the checksum published in %1; it was not copied.</source>
+        <translation>Das Abbild stimmt nicht mit der in %1 veröffentlichten Prüfsumme überein; es wurde nicht kopiert.</translation>
+    </message>
+    <message>
+        <source>The image does not match the checksum given; it was not copied.</source>
+        <translation>Das Abbild stimmt nicht mit der angegebenen Prüfsumme überein; es wurde nicht kopiert.</translation>
+    </message>
+    <message>
+        <source>The checksum file %1 cannot be read; the image was not copied.</source>
+        <translation>Die Prüfsummendatei %1 kann nicht gelesen werden; das Abbild wurde nicht kopiert.</translation>
+    </message>
+    <message>
+        <source>%1 lists the image twice with different checksums; it was not copied.</source>
+        <translation>%1 führt das Abbild zweimal mit verschiedenen Prüfsummen auf; es wurde nicht kopiert.</translation>
+    </message>
+    <message>
         <source>%1: downloaded and read back; no published checksum was found.</source>
         <translation>%1: heruntergeladen und zurückgelesen; keine veröffentlichte Prüfsumme gefunden.</translation>
     </message>
@@ -1784,6 +2028,14 @@ Die Abbilder, die schon auf dem Discwand sind, bleiben, wie sie sind.</translati
     <message>
         <source>Loads when the discwand boots</source>
         <translation>Wird geladen, wenn der Discwand startet</translation>
+    </message>
+    <message>
+        <source>SHA-256: %1</source>
+        <translation>SHA-256: %1</translation>
+    </message>
+    <message>
+        <source>matches %1</source>
+        <translation>stimmt mit %1 überein</translation>
     </message>
 </context>
 <context>

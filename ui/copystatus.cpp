@@ -20,7 +20,11 @@ CopyStatus::CopyStatus(QLabel *line, StickCopies *queue)
     connect(queue, &StickCopies::verifyProgress, this, &CopyStatus::verifying);
     connect(queue, &StickCopies::batchCopied, this,
             [this](int images, int total, qint64 bytes, qint64 ms, const QStringList &failures) {
-                say(CopyProgress::summary(images, total, bytes, ms, failures));
+                QString text = CopyProgress::summary(images, total, bytes, ms, failures);
+                if (!this->queue->batchMatches().isEmpty())
+                    text += QStringLiteral("; ")
+                        + this->queue->batchMatches().join(QStringLiteral(", "));
+                say(text);
                 // A batch with failures stays told until the next one starts.
                 kept = !failures.isEmpty();
                 if (!kept)

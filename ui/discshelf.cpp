@@ -13,6 +13,7 @@
 #include "ui/addressdownload.h"
 #include "ui/boxprompts.h"
 #include "ui/copystatus.h"
+#include "ui/imagechecker.h"
 #include "ui/isotreewidget.h"
 #include "ui/scancycle.h"
 #include "ui/stickactions.h"
@@ -191,6 +192,11 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
     connect(overview, &StickOverview::relistWanted, this, &discShelf::buildIsoList);
     connect(overview, &StickOverview::downloadWanted, this, &discShelf::startSelectorDownload);
     connect(overview, &StickOverview::deleteWanted, actions, &StickActions::deleteImage);
+    // Reading the images again to find damage, from the problems' menu and the tree's.
+    checker = new ImageChecker(this, detector, isoTree);
+    overview->setCheckAction(checker->checkAction());
+    connect(checker, &ImageChecker::stickChanged, this, &discShelf::buildIsoList);
+    connect(actions, &StickActions::menuShown, checker, &ImageChecker::fillMenu);
     connect(overview, &StickOverview::readOnlyChanged, this, [this](bool readOnly) {
         stickReadOnly = readOnly;
         actions->setReadOnly(readOnly);
@@ -280,8 +286,8 @@ void discShelf::wireCopies()
         showProgress(ui.progressBarCurrentFile, value, total);
     });
     connect(copies, &StickCopies::finished, this, &discShelf::fileCopyDone);
-    connect(copies, &StickCopies::failed, this, [this](CopyError error, const QString &name) {
-        showCopyFailure(int(error), name);
+    connect(copies, &StickCopies::failed, this, [this](CopyError error, const QString &name, const QString &why) {
+        showCopyFailure(int(error), name, why);
         fileCopyDone();
     });
     connect(copies, &StickCopies::stopped, this, &discShelf::copiesStopped);
@@ -341,11 +347,12 @@ void discShelf::buildIsoList()
         }
         isoTree->showRows(listed.rows, stick.bootImage,
                           detector->volumeProperty(QStringLiteral("VolumeSerialNumber")));
+        const QList<StickProblem> all = problems + checker->problems(listed);
         QHash<QString, QString> marks;
-        for (const StickProblem &problem : problems)
+        for (const StickProblem &problem : all)
             marks.insert(problem.path, problem.text);
         isoTree->markProblems(marks);
-        overview->show(stick, problems);
+        overview->show(stick, all);
     } while (listAgain);
     listing = false;
     emit listingComplete();
@@ -551,10 +558,12 @@ void discShelf::fileCopyDone()
 
 void discShelf::fileCopyFailed(int code)
 {
-    showCopyFailure(code, copies->copyingName());
+    const CopyQueue *queue = copies->shownQueue();
+    showCopyFailure(code, copies->copyingName(),
+                    queue ? queue->failureText(CopyError(code)) : CopyErrors::message(code));
 }
 
-void discShelf::showCopyFailure(int code, const QString &name)
+void discShelf::showCopyFailure(int code, const QString &name, const QString &why)
 {
     if (code == int(CopyError::DeviceGone)) {
         if (!closing)
@@ -562,7 +571,7 @@ void discShelf::showCopyFailure(int code, const QString &name)
     } else if (!closing) {
         plainBox(QMessageBox::Critical, tr("Copy failed!"),
                  tr("File: %1\nError: %2\n\nIf this problem persists please contact ")
-                         .arg(name, CopyErrors::message(code))
+                         .arg(name, why)
                      + Discshelf::supportAddress);
     }
 }

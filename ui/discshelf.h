@@ -24,6 +24,7 @@ class StickOverview;
 class ScsiDriveDetector;
 class StickActions;
 class StickCopies;
+class ImageChecker;
 class WandmenuFetch;
 class isoTreeWidget;
 
@@ -85,7 +86,7 @@ private:
     void examineNextDrop();
     void dropExamined(const DropAdmission::Plan &plan);
     void copiesStopped(CopyQueue::Stop why);
-    void showCopyFailure(int code, const QString &name);
+    void showCopyFailure(int code, const QString &name, const QString &why);
     // Another stick's copies are shown: the bars take up where its queue is.
     void showOtherCopies();
     void updateCopyWidgets();
@@ -116,6 +117,7 @@ private:
     // The questions of an examined drop are being asked.
     bool deciding = false;
     StickOverview *overview = nullptr;
+    ImageChecker *checker = nullptr;
     // The stick as last listed.
     StickStatus stick;
     bool stickReadOnly = false; // as the stick's line shows it

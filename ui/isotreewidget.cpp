@@ -95,6 +95,11 @@ QTreeWidgetItem *isoTreeWidget::makeRow(const IsoRow &row) const
     }
     if (!row.info.bootable)
         tip << QCoreApplication::translate("isoTreeWidget", "Will not boot");
+    if (!row.sha256.isEmpty())
+        tip << QCoreApplication::translate("isoTreeWidget", "SHA-256: %1")
+                   .arg(QString::fromLatin1(row.sha256));
+    if (!row.matches.isEmpty())
+        tip << QCoreApplication::translate("isoTreeWidget", "matches %1").arg(row.matches);
     item->setData(NameColumn, TipRole, tip.join(QLatin1Char('\n')));
     item->setData(NameColumn, BootPathRole, row.imagePath());
     return item;
@@ -119,6 +124,7 @@ void isoTreeWidget::styleImageRow(QTreeWidgetItem *item, bool boots) const
 
 void isoTreeWidget::markBootImage(const QString &bootImage)
 {
+    shownBoot = bootImage;
     forEachRow(invisibleRootItem(), [&](QTreeWidgetItem *item) {
         if (isImageRow(item))
             styleImageRow(item, item->data(NameColumn, BootPathRole)
@@ -130,6 +136,9 @@ void isoTreeWidget::markBootImage(const QString &bootImage)
 
 void isoTreeWidget::markProblems(const QHash<QString, QString> &problems)
 {
+    if (problems == shownProblems)
+        return;
+    shownProblems = problems;
     forEachRow(invisibleRootItem(), [&](QTreeWidgetItem *item) {
         if (!isImageRow(item))
             return;
@@ -158,6 +167,12 @@ isoTreeWidget::Place isoTreeWidget::currentPlace() const
 void isoTreeWidget::showRows(const QList<IsoRow> &rows, const QString &bootImage,
                              const QString &stick)
 {
+    // A relisting of an unchanged stick: rebuilding thousands of rows would change nothing.
+    if (listed && stick == shownStick && rows == shownRows) {
+        if (bootImage != shownBoot)
+            markBootImage(bootImage);
+        return;
+    }
     // Where the user was, by path, so that a new listing does not lose it; placeholders shown
     // meanwhile (the scan cycle's, a stick pulled and plugged back) do not count, and another
     // stick shown meanwhile keeps its own place.
@@ -170,6 +185,9 @@ void isoTreeWidget::showRows(const QList<IsoRow> &rows, const QString &bootImage
     shownStick = stick;
 
     clear();
+    shownRows = rows;
+    shownBoot = bootImage;
+    shownProblems.clear();
     // Rows are put together off the tree and shown in one go: every row added to a live tree
     // costs a round of model and view notifications.
     QList<QTreeWidgetItem *> topLevel;
@@ -216,6 +234,8 @@ void isoTreeWidget::showPlaceholder(const QString &text)
         kept.insert(shownStick, currentPlace());
     clear();
     listed = false;
+    shownRows.clear();
+    shownProblems.clear();
     addTopLevelItem(new QTreeWidgetItem(QStringList(text)));
 }
 

@@ -30,7 +30,7 @@ public:
     // where they were, by path. stick tells one stick from another (its volume's serial): a
     // listing of the stick last listed takes up the place it had before placeholders came
     // between (a Refresh, a replug, another stick shown). A stick listed afresh opens the folders
-    // above the image it boots and scrolls to it.
+    // above the image it boots and scrolls to it. The rows shown already are kept as they are.
     void showRows(const QList<IsoRow> &rows, const QString &bootImage = {},
                   const QString &stick = {});
     // One row that is no place on the device.
@@ -76,4 +76,7 @@ private:
     QString shownStick;  // the stick whose rows are shown, or were last
     // The place in each stick's last listing, while a placeholder or another stick is shown.
     QHash<QString, Place> kept;
+    QList<IsoRow> shownRows; // while listed
+    QString shownBoot;
+    QHash<QString, QString> shownProblems;
 };

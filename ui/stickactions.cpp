@@ -215,6 +215,10 @@ void StickActions::showMenu(const QPoint &pos)
     for (QAction *action : { addAction, addressAction, folderAction, deleteAction })
         if (action->isEnabled())
             menu.addAction(action);
+    QTreeWidgetItem *chosen = selectedRow();
+    emit menuShown(&menu, isoTreeWidget::isImageRow(chosen)
+                       ? chosen->data(0, isoTreeWidget::PathRole).toString()
+                       : QString());
     if (!menu.isEmpty())
         menu.exec(parts.tree->viewport()->mapToGlobal(pos));
 }

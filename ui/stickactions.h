@@ -7,6 +7,7 @@
 #include "library/ejector.h"
 #include "ui_discshelf.h"
 
+#include <QMenu>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -47,6 +48,9 @@ signals:
     void addressChosen(QString destDir, QUrl url, QByteArray sha256, QUrl sums);
     // A deletion or a new folder changed what the stick holds, or an ejection did not happen.
     void stickChanged();
+    // The tree's menu is about to open on the image at this row path ("/big.iso.0"; "" for
+    // none): others may add their entries to it.
+    void menuShown(QMenu *menu, const QString &imagePath);
 
 public slots:
     void addImages();

@@ -46,7 +46,9 @@ CopyQueue *StickCopies::queueFor(const QString &serial)
     connect(queue, &CopyQueue::startFileCopy, this, &StickCopies::startFileCopy);
     connect(queue, &CopyQueue::stopped, this, &StickCopies::stopped);
     connect(queue, &CopyQueue::failed, this,
-            [this, queue](CopyError error) { emit failed(error, queue->copyingName()); });
+            [this, queue](CopyError error) {
+                emit failed(error, queue->copyingName(), queue->failureText(error));
+            });
     return queue;
 }
 

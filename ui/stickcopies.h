@@ -30,6 +30,8 @@ public:
     int count() const { return shown ? shown->count() : 0; }
     int index() const { return shown ? shown->index() : 0; }
     QString copyingName() const { return shown ? shown->copyingName() : QString(); }
+    // The shown stick's last batch's images that matched their published checksums.
+    QStringList batchMatches() const { return shown ? shown->batchMatches() : QStringList(); }
     QStringList pendingPaths() const { return shown ? shown->pendingPaths() : QStringList(); }
     qint64 pendingBytes() const { return shown ? shown->pendingBytes() : 0; }
     bool verifies() const { return verify; }
@@ -54,9 +56,10 @@ signals:
     void batchCopied(int images, int total, qint64 bytes, qint64 ms, QStringList failures);
     void finished();
     void changed();
-    // Any stick's: a copy began, failed, or a batch was cut short.
+    // Any stick's: a copy began, failed (why: the words for it, naming a checksum file where it
+    // has one), or a batch was cut short.
     void startFileCopy(QString destDir, QString sourceFile);
-    void failed(CopyError error, QString name);
+    void failed(CopyError error, QString name, QString why);
     void stopped(CopyQueue::Stop why);
 
 private:

@@ -31,6 +31,11 @@ StickOverview::StickOverview(QLabel *summary, QToolButton *problems,
     connect(&switchWatch, &QTimer::timeout, this, &StickOverview::checkSwitch);
 }
 
+void StickOverview::setCheckAction(QAction *action)
+{
+    checkAction = action;
+}
+
 void StickOverview::show(const StickStatus &now, const QList<StickProblem> &found)
 {
     status = now;
@@ -40,6 +45,10 @@ void StickOverview::show(const StickStatus &now, const QList<StickProblem> &foun
     else
         switchWatch.stop();
 
+    // A relisting of an unchanged stick finds the same problems, at times a thousand of them.
+    if (found == shownProblems && problems->menu()->actions().size() == found.size())
+        return;
+    shownProblems = found;
     QMenu *menu = problems->menu();
     menu->clear();
     for (const StickProblem &problem : found) {
@@ -48,6 +57,10 @@ void StickOverview::show(const StickStatus &now, const QList<StickProblem> &foun
                                                          : tr("%1 — %2").arg(problem.text, does));
         action->setEnabled(!does.isEmpty());
         connect(action, &QAction::triggered, this, [this, problem] { repair(problem); });
+    }
+    if (checkAction) {
+        menu->addSeparator();
+        menu->addAction(checkAction);
     }
     problems->setText(tr("%n &problem(s)", nullptr, int(found.size())));
     problems->setVisible(!found.isEmpty());
@@ -115,6 +128,10 @@ QString StickOverview::actionText(StickProblem::Kind kind)
         return tr("Download it");
     case StickProblem::Kind::BootImageMissing:
         return tr("Choose another…");
+    case StickProblem::Kind::RecordedImageGone:
+        return tr("Forget it");
+    case StickProblem::Kind::DamagedImage:
+        return tr("Remove it…");
     case StickProblem::Kind::DoubledImage:
     case StickProblem::Kind::CopyUnderWay:
     case StickProblem::Kind::FileSystemErrors:
@@ -172,8 +189,15 @@ void StickOverview::repair(const StickProblem &problem)
     case StickProblem::Kind::CopyUnderWay:
     case StickProblem::Kind::FileSystemErrors:
         return;
+    case StickProblem::Kind::RecordedImageGone:
+        // Only the record's line goes, nothing of the user's: no question.
+        if (StickActions::mayWrite(*detector, window))
+            StickCheck::remove(status.root, problem);
+        emit relistWanted();
+        return;
     case StickProblem::Kind::Leftover:
     case StickProblem::Kind::BrokenImage:
+    case StickProblem::Kind::DamagedImage:
         break;
     }
     // A broken image's question names each part that goes, and nothing else goes.

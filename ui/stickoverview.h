@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QTimer>
 
+class QAction;
 class QLabel;
 class QToolButton;
 class QWidget;
@@ -23,6 +24,8 @@ public:
 
     void show(const StickStatus &status, const QList<StickProblem> &problems);
     void showReadOnly(bool readOnly);
+    // Offered below the problems: reading the images again to find those the flash damaged.
+    void setCheckAction(QAction *action);
     // Images the user chose to keep though they will not boot: no problem any more.
     static QStringList keptImages();
 
@@ -47,7 +50,9 @@ private:
     QToolButton *problems;
     const ScsiDriveDetector *detector;
     QWidget *window;
+    QAction *checkAction = nullptr;
     StickStatus status;
+    QList<StickProblem> shownProblems; // in the menu
     // The read-only switch can change at any time; it is looked at once a second.
     QTimer switchWatch;
 };

@@ -1,7 +1,8 @@
 // The command-line program end to end on a simulated discwand: the README's script run as it
-// stands (wait, copy with verification, load, status with the volume's true sizes, check), an
-// image larger than the room left, Ctrl+C in the middle of a copy and one batch onto two sticks
-// at once (also with one pulled out on the way); each volume then checked with fsck.fat and mtools.
+// stands (wait, copy with verification, load, status with the volume's true sizes, check) and a
+// byte the stick then loses found by verify, an image larger than the room left, Ctrl+C in the
+// middle of a copy and one batch onto two sticks at once (also with one pulled out on the way);
+// each volume then checked with fsck.fat and mtools.
 #include "e2echecks.h"
 
 #include <QFile>
@@ -104,6 +105,21 @@ void TestE2eCli::readmeScript()
     QCOMPARE(status.value("free").toInteger(), freeBytes);
     QCOMPARE(fat.read("/linux/tools/rescue-2.0.iso"), bytes);
     QCOMPARE(fat.read("/config/iso_filename.txt"), QByteArray("/linux/tools/rescue-2.0.iso"));
+
+    // The flash loses a byte of the image: verify reads the stick again and finds it.
+    QFile volume(stick.image());
+    QVERIFY(volume.open(QIODevice::ReadWrite));
+    const qint64 at = volume.readAll().indexOf(bytes.mid(1000000, 64));
+    QVERIFY(at > 0 && volume.seek(at)
+            && volume.write(QByteArray(1, char(~bytes.at(1000000)))) == 1);
+    volume.close();
+    QVERIFY(stick.plug());
+    QProcess verify;
+    verify.start(DISCSHELF_CLI, { "verify", "--all" });
+    QVERIFY(finished(verify));
+    const QByteArray said = verify.readAllStandardOutput();
+    QVERIFY2(verify.exitCode() == 8 && said.contains("/linux/tools/rescue-2.0.iso: damaged"),
+             said.constData());
 }
 
 void TestE2eCli::noRoomThenInterrupted()
