@@ -75,6 +75,7 @@ ExitStatus FetchCommand::run(const QCommandLineParser &parser, const QStringList
 
     ImageDownload download;
     download.setName(parser.value(QStringLiteral("name")));
+    download.setDeviceRoot(stick.root());
     download.setSha256(sha.toLatin1());
     if (!sums.isEmpty())
         download.setSumsUrl(sumsUrl);

@@ -6,11 +6,14 @@
 #include "copy/copycommit.h"
 #include "copy/copyerror.h"
 #include "copy/fatname.h"
+#include "copy/imagerecord.h"
 #include "copy/isocopyworker.h"
 #include "copy/partwriter.h"
+#include "copy/publishedsums.h"
 #include "detect/volumeroom.h"
 #include "copy/log.h"
 
+#include <QDir>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QScopeGuard>
@@ -64,39 +67,6 @@ bool ImageDownload::isSha256(const QString &hex)
 {
     static const QRegularExpression pattern(QStringLiteral("^[0-9a-fA-F]{64}$"));
     return pattern.match(hex).hasMatch();
-}
-
-QByteArray ImageDownload::listedHash(const QByteArray &text, const QString &name)
-{
-    static const QRegularExpression gnu(QStringLiteral("^([0-9a-fA-F]{64})(?:\\s+\\*?(.+))?$"));
-    static const QRegularExpression bsd(
-        QStringLiteral("^SHA256 ?\\((.+)\\) ?= ?([0-9a-fA-F]{64})$"));
-    QByteArray lone;
-    int lines = 0;
-    for (const QByteArray &raw : text.split('\n')) {
-        const QString line = QString::fromUtf8(raw).trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
-            continue;
-        ++lines;
-        QString hex, listed;
-        if (const auto m = gnu.match(line); m.hasMatch()) {
-            hex = m.captured(1);
-            listed = m.captured(2);
-        } else if (const auto b = bsd.match(line); b.hasMatch()) {
-            listed = b.captured(1);
-            hex = b.captured(2);
-        } else {
-            continue;
-        }
-        if (listed.startsWith(QLatin1String("./")))
-            listed = listed.mid(2);
-        if (listed == name)
-            return QByteArray::fromHex(hex.toLatin1());
-        if (listed.isEmpty())
-            lone = QByteArray::fromHex(hex.toLatin1());
-    }
-    // A file holding one bare hash speaks for the image it is named after.
-    return lines == 1 ? lone : QByteArray();
 }
 
 QUrl ImageDownload::folderOf(const QUrl &address) const
@@ -395,9 +365,12 @@ void ImageDownload::complete()
     const QByteArray hash = writer->hash();
     if (expected.isEmpty()) {
         for (const auto &[label, text] : std::as_const(sumsFound)) {
-            expected = listedHash(text, imageName);
-            if (!expected.isEmpty()) {
-                checkSource = label;
+            // A file named after the image, or one the user named, may hold just the hash.
+            const PublishedSum sum = PublishedSums::read(
+                text, imageName, label, label != QLatin1String("SHA256SUMS"));
+            if (sum.isListed() && sum.kind == PublishedSum::Kind::Sha256) {
+                expected = sum.digest;
+                checkSource = publishedFile = label;
                 break;
             }
         }
@@ -430,10 +403,28 @@ void ImageDownload::complete()
         return;
     }
     writer.reset();
+    record(hash);
     qCInfo(lcCopy) << "Downloaded" << url << "as" << imageName
                       << (checkSource.isEmpty() ? "unchecked" : "checked against") << checkSource;
     result = Outcome::Done;
     emit finished();
+}
+
+void ImageDownload::record(const QByteArray &hash)
+{
+    if (deviceRoot.isEmpty())
+        return;
+    const QString path = QLatin1Char('/')
+        + QDir(deviceRoot).relativeFilePath(dir + QLatin1Char('/') + imageName);
+    std::optional<RecordedImage> image = ImageRecord::describe(deviceRoot, path);
+    if (!image) {
+        qCWarning(lcCopy) << "The download" << path << "is not as written; it is not recorded.";
+        return;
+    }
+    image->sha256 = hash.toHex();
+    image->verified = QDateTime::currentDateTimeUtc();
+    image->published = publishedFile;
+    ImageRecord::put(deviceRoot, *image);
 }
 
 void ImageDownload::cancel()

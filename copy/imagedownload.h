@@ -41,6 +41,8 @@ public:
     // in. Without either, SHA256SUMS and <name>.sha256 beside the image are asked.
     void setSha256(const QByteArray &hex) { given = QByteArray::fromHex(hex); }
     void setSumsUrl(const QUrl &address) { sumsUrl = address; }
+    // The stick's root, when dir lies on one: the image is entered in the stick's record.
+    void setDeviceRoot(const QString &root) { deviceRoot = root; }
     // Receiving nothing for this long counts as a dropped connection.
     void setStallTimeout(int ms) { stallMs = ms; }
     // The first retry waits this long, each further one twice as long.
@@ -63,9 +65,6 @@ public:
     // given"); empty when no checksum was found.
     QString checkedAgainst() const { return checkSource; }
     static bool isSha256(const QString &hex);
-    // The SHA-256 a checksum file (GNU or BSD style, or a lone hash) gives for name; empty
-    // when it names none.
-    static QByteArray listedHash(const QByteArray &text, const QString &name);
 
 signals:
     void named(const QString &name);
@@ -86,6 +85,7 @@ private:
     void complete();
     void fail(Outcome why, const QString &text);
     void failWrite(int copyError);
+    void record(const QByteArray &hash);
     QString nameFromReply() const;
     QUrl folderOf(const QUrl &address) const;
 
@@ -99,6 +99,8 @@ private:
     QUrl sumsUrl;
     QList<QPair<QString, QByteArray>> sumsFound; // label, text
     QString checkSource;
+    QString publishedFile; // the checksum file matched, for the record
+    QString deviceRoot;
     int stallMs = 30000;
     int retryMs = 1000;
     qint64 partBytesWanted = 0;

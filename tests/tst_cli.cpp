@@ -6,6 +6,7 @@
 #include "common/sysfixture.h"
 #include "common/testenv.h"
 #include "copy/copylock.h"
+#include "copy/imagerecord.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -576,9 +577,13 @@ void TestCli::fetch()
     QVERIFY2(got.status == status, qPrintable(got.err));
     QVERIFY2(QRegularExpression(out).match(got.out).hasMatch(), qPrintable(got.out));
     QVERIFY2(got.err.contains(err), qPrintable(got.err));
-    if (status == 0)
+    if (status == 0) {
         QCOMPARE(read(root + got.out.trimmed().mid(1)), image);
-    else
+        const auto recorded = ImageRecord::find(ImageRecord::read(root), got.out.trimmed());
+        QVERIFY(recorded && recorded->published == "SHA256SUMS");
+        QCOMPARE(recorded->sha256,
+                 QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex());
+    } else
         QCOMPARE(TestEnv::entriesBelow(root), before);
 }
 

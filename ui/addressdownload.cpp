@@ -25,11 +25,12 @@ AddressDownload::~AddressDownload()
     }
 }
 
-void AddressDownload::start(const QUrl &url, const QString &dir, const QByteArray &sha256,
-                            const QUrl &sums)
+void AddressDownload::start(const QUrl &url, const QString &root, const QString &dir,
+                            const QByteArray &sha256, const QUrl &sums)
 {
     running = true;
     auto *job = new ImageDownload;
+    job->setDeviceRoot(root);
     job->setSha256(sha256);
     if (sums.isValid())
         job->setSumsUrl(sums);

@@ -18,8 +18,10 @@ public:
     // Cancels a download under way and waits for its thread.
     ~AddressDownload() override;
 
-    // Downloads url into dir on the stick, checked against sha256 (hex) or the file at sums.
-    void start(const QUrl &url, const QString &dir, const QByteArray &sha256, const QUrl &sums);
+    // Downloads url into dir on the stick at root, checked against sha256 (hex) or the file at
+    // sums.
+    void start(const QUrl &url, const QString &root, const QString &dir, const QByteArray &sha256,
+               const QUrl &sums);
     void cancel();
     bool isRunning() const { return running; }
 

@@ -483,7 +483,7 @@ void discShelf::downloadFromAddress(QString destDir, QUrl url, QByteArray sha256
     ui.lblDownload->setText(url.fileName());
     showDownloadRow(true);
     showProgress(ui.progressBarDownload, 0, -1);
-    addressDownload->start(url, dir, sha256, sums);
+    addressDownload->start(url, detector->drivePath(), dir, sha256, sums);
 }
 
 void discShelf::cancelScan()
