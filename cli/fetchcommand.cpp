@@ -35,8 +35,8 @@ void FetchCommand::describe(QCommandLineParser &parser) const
     parser.addOption({ QStringLiteral("name"),
                        tr("The image's name on the discwand (default: the address's own)."),
                        tr("NAME") });
-    parser.addOption({ QStringLiteral("sha256"), tr("The SHA-256 the image must have."),
-                       tr("HEX") });
+    parser.addOption(
+        { QStringLiteral("sha256"), tr("The SHA-256 the image must have."), tr("HEX") });
     parser.addOption({ QStringLiteral("sums"),
                        tr("The address of a checksum file that lists the image."), tr("URL") });
 }
@@ -46,8 +46,8 @@ ExitStatus FetchCommand::run(const QCommandLineParser &parser, const QStringList
     if (!countFits(args, 1, 1))
         return usage(tr("Name one address to download."));
     const QUrl url = QUrl::fromUserInput(args.first());
-    if (!url.isValid() || (url.scheme() != QLatin1String("http")
-                           && url.scheme() != QLatin1String("https")))
+    if (!url.isValid()
+        || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")))
         return usage(tr("%1 is no address to download from.").arg(args.first()));
     const QString sha = parser.value(QStringLiteral("sha256"));
     const QString sums = parser.value(QStringLiteral("sums"));
@@ -107,8 +107,7 @@ ExitStatus FetchCommand::run(const QCommandLineParser &parser, const QStringList
     switch (download.outcome()) {
     case Outcome::Done: {
         if (!download.checkedAgainst().isEmpty())
-            CliOutput::note(
-                tr("%1 matches %2.").arg(download.name(), download.checkedAgainst()));
+            CliOutput::note(tr("%1 matches %2.").arg(download.name(), download.checkedAgainst()));
         else
             CliOutput::note(tr("%1: no published checksum was found; it was only read back.")
                                 .arg(download.name()));

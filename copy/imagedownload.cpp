@@ -8,16 +8,16 @@
 #include "copy/fatname.h"
 #include "copy/imagerecord.h"
 #include "copy/isocopyworker.h"
+#include "copy/log.h"
 #include "copy/partwriter.h"
 #include "copy/publishedsums.h"
 #include "detect/volumeroom.h"
-#include "copy/log.h"
 
 #include <QDir>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QScopeGuard>
 #include <QRegularExpression>
+#include <QScopeGuard>
 
 namespace {
 
@@ -305,6 +305,7 @@ void ImageDownload::replyDone()
         }
     }
     reply = nullptr;
+    stall.stop();
     if (headersTaken && why == QNetworkReply::NoError && (total < 0 || writer->taken() == total)) {
         complete();
         return;
@@ -324,10 +325,11 @@ void ImageDownload::retry(const QString &why)
         failuresInRow = 0;
     lastFailAt = taken;
     if (++failuresInRow > maxRetries) {
-        fail(Outcome::Failed, tr("The download broke off %1 times in a row (%2); the discwand keeps "
-                                 "what it had.")
-                                  .arg(failuresInRow)
-                                  .arg(why));
+        fail(Outcome::Failed,
+             tr("The download broke off %1 times in a row (%2); the discwand keeps "
+                "what it had.")
+                 .arg(failuresInRow)
+                 .arg(why));
         return;
     }
     if (writer) {
@@ -366,8 +368,8 @@ void ImageDownload::complete()
     if (expected.isEmpty()) {
         for (const auto &[label, text] : std::as_const(sumsFound)) {
             // A file named after the image, or one the user named, may hold just the hash.
-            const PublishedSum sum = PublishedSums::read(
-                text, imageName, label, label != QLatin1String("SHA256SUMS"));
+            const PublishedSum sum
+                = PublishedSums::read(text, imageName, label, label != QLatin1String("SHA256SUMS"));
             if (sum.isListed() && sum.kind == PublishedSum::Kind::Sha256) {
                 expected = sum.digest;
                 checkSource = publishedFile = label;
@@ -387,9 +389,8 @@ void ImageDownload::complete()
         return;
     }
     emit verifying(0);
-    const QByteArray back = writer->readBack(cancelled, [this](int percent) {
-        emit verifying(percent);
-    });
+    const QByteArray back
+        = writer->readBack(cancelled, [this](int percent) { emit verifying(percent); });
     if (cancelled) {
         fail(Outcome::Cancelled, QString());
         return;
@@ -405,7 +406,7 @@ void ImageDownload::complete()
     writer.reset();
     record(hash);
     qCInfo(lcCopy) << "Downloaded" << url << "as" << imageName
-                      << (checkSource.isEmpty() ? "unchecked" : "checked against") << checkSource;
+                   << (checkSource.isEmpty() ? "unchecked" : "checked against") << checkSource;
     result = Outcome::Done;
     emit finished();
 }
@@ -414,8 +415,8 @@ void ImageDownload::record(const QByteArray &hash)
 {
     if (deviceRoot.isEmpty())
         return;
-    const QString path = QLatin1Char('/')
-        + QDir(deviceRoot).relativeFilePath(dir + QLatin1Char('/') + imageName);
+    const QString path
+        = QLatin1Char('/') + QDir(deviceRoot).relativeFilePath(dir + QLatin1Char('/') + imageName);
     std::optional<RecordedImage> image = ImageRecord::describe(deviceRoot, path);
     if (!image) {
         qCWarning(lcCopy) << "The download" << path << "is not as written; it is not recorded.";
@@ -467,7 +468,7 @@ void ImageDownload::fail(Outcome why, const QString &text)
 
 void ImageDownload::failWrite(int copyError)
 {
-    fail(copyError == int(CopyError::DeviceFull)   ? Outcome::NoRoom
+    fail(copyError == int(CopyError::DeviceFull)       ? Outcome::NoRoom
              : copyError == int(CopyError::DeviceGone) ? Outcome::DeviceGone
                                                        : Outcome::Failed,
          CopyErrors::message(copyError));

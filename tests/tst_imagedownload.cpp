@@ -3,10 +3,10 @@
 // stream into parts as it arrives.
 #include "common/httptestserver.h"
 #include "common/testenv.h"
+#include "copy/imagedownload.h"
 #include "copy/imageset.h"
 #include "copy/partwriter.h"
 #include "copy/sha256.h"
-#include "copy/imagedownload.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -61,9 +61,8 @@ void TestImageDownload::download_data()
         << QStringList { "", "bytes=3145733-", "bytes=7340035-" } << "img.iso";
     Response once = resumable;
     once.dropAfter = { 4 * MB };
-    QTest::newRow("file changed: starts over")
-        << "/img.iso" << once << "" << true << Outcome::Done
-        << QStringList { "", "bytes=4194304-" } << "img.iso";
+    QTest::newRow("file changed: starts over") << "/img.iso" << once << "" << true << Outcome::Done
+                                               << QStringList { "", "bytes=4194304-" } << "img.iso";
     Response noRanges = once;
     noRanges.ranges = false;
     QTest::newRow("no ranges: starts over")
@@ -71,8 +70,8 @@ void TestImageDownload::download_data()
         << QStringList { "", "bytes=4194304-" } << "img.iso";
     Response named = resumable;
     named.disposition = "attachment; filename=\"told.iso\"";
-    QTest::newRow("Content-Disposition") << "/get?id=5" << named << "" << false << Outcome::Done
-                                         << QStringList { "" } << "told.iso";
+    QTest::newRow("Content-Disposition")
+        << "/get?id=5" << named << "" << false << Outcome::Done << QStringList { "" } << "told.iso";
 
     Response stall = resumable;
     stall.holdAt = MB;
@@ -167,10 +166,10 @@ void TestImageDownload::splitsWhileArriving_data()
     QTest::addColumn<QList<qint64>>("pieces");
     QTest::addColumn<QList<qint64>>("parts");
 
-    QTest::newRow("within one part") << qint64(1000) << QList<qint64> { 300, 700 }
-                                     << QList<qint64> { 1000 };
-    QTest::newRow("one byte over") << qint64(1000) << QList<qint64> { 1001 }
-                                   << QList<qint64> { 1000, 1 };
+    QTest::newRow("within one part")
+        << qint64(1000) << QList<qint64> { 300, 700 } << QList<qint64> { 1000 };
+    QTest::newRow("one byte over")
+        << qint64(1000) << QList<qint64> { 1001 } << QList<qint64> { 1000, 1 };
     QTest::newRow("pieces across boundaries")
         << qint64(1000) << QList<qint64> { 999, 2, 1500 } << QList<qint64> { 1000, 1000, 501 };
     QTest::newRow("a chunk larger than a part")

@@ -70,8 +70,8 @@ QUrl AddressDialog::sumsUrl() const
 
 void AddressDialog::check()
 {
-    const bool sumsOk = checksum->text().trimmed().isEmpty() || !sha256().isEmpty()
-        || isWebAddress(sumsUrl());
+    const bool sumsOk
+        = checksum->text().trimmed().isEmpty() || !sha256().isEmpty() || isWebAddress(sumsUrl());
     buttons->button(QDialogButtonBox::Ok)
         ->setEnabled(isWebAddress(url()) && Discwand::isStickPath(folder()) && sumsOk);
 }
