@@ -2,9 +2,11 @@
 // stands (wait, copy with verification, load, status with the volume's true sizes, check) and a
 // byte the stick then loses found by verify, an image larger than the room left, Ctrl+C in the
 // middle of a copy and one batch onto two sticks at once (also with one pulled out on the way);
-// each volume then checked with fsck.fat and mtools.
+// a download whose connection drops twice; each volume then checked with fsck.fat and mtools.
+#include "common/httptestserver.h"
 #include "e2echecks.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -55,6 +57,7 @@ private slots:
     void noRoomThenInterrupted();
     void allSticks();
     void allSticksOneGoes();
+    void fetchAfterDrops();
 
 private:
     QTemporaryDir sources;
@@ -247,4 +250,34 @@ void TestE2eCli::allSticksOneGoes()
     QVERIFY(first.unplug());
     VERIFY_CLEAN(first);
     QCOMPARE(FatImage(first.image()).read("/big.iso"), bytes);
+}
+
+// A 12 MB image downloaded onto the stick across two dropped connections, each resumed once
+// where the stick's bytes end: byte-identical on a clean volume, checked by SHA256SUMS.
+void TestE2eCli::fetchAfterDrops()
+{
+    SimStick stick(SimStick::Options { 64, true, false });
+    REQUIRE_STICK(stick);
+    QVERIFY(stick.plug());
+    const QByteArray image = TestEnv::randomBytes(12 * 1024 * 1024, 9);
+    HttpTestServer server;
+    server.setResponse({ 404 });
+    HttpTestServer::Response served { 200, image };
+    served.etag = "\"1\"";
+    served.ranges = true;
+    served.dropAfter = { 3000001, 5000003 };
+    server.setResponse("/pub/live.iso", served);
+    server.setResponse("/pub/SHA256SUMS",
+                       { 200, QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex()
+                                  + " *live.iso\n" });
+    QProcess fetch;
+    fetch.start(DISCSHELF_CLI,
+                { "fetch", "--to", "/linux", server.url("/pub/live.iso").toString() });
+    QVERIFY(finished(fetch));
+    const QString err = QString::fromUtf8(fetch.readAllStandardError());
+    QVERIFY2(fetch.exitCode() == 0 && err.contains("live.iso matches SHA256SUMS"), qPrintable(err));
+    QCOMPARE(server.ranges(), (QStringList { "", "", "", "bytes=3000001-", "bytes=8000004-" }));
+    QVERIFY(stick.unplug());
+    VERIFY_CLEAN(stick);
+    QVERIFY(FatImage(stick.image()).read("/linux/live.iso") == image);
 }
