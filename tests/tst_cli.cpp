@@ -545,8 +545,9 @@ void TestCli::fetch_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("out");
     QTest::addColumn<QString>("err");
-    QTest::newRow("checked by SHA256SUMS") << QStringList { "--to", "linux" } << 0
-                                           << "/linux/img.iso\n" << "img.iso matches SHA256SUMS";
+    QTest::newRow("checked by SHA256SUMS")
+        << QStringList { "--to", "linux" } << 0 << "/linux/img.iso\n"
+        << "img.iso matches SHA256SUMS";
     QTest::newRow("renamed, wrong hash")
         << QStringList { "--name", "b.iso", "--sha256", QString(64, 'a') } << 1 << ""
         << "b.iso does not match the checksum given";
@@ -569,9 +570,10 @@ void TestCli::fetch()
     server.setResponse({ 404 });
     const QByteArray image = randomBytes(300000);
     server.setResponse("/pub/img.iso", { 200, image });
-    server.setResponse("/pub/SHA256SUMS",
-                       { 200, QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex()
-                                  + "  img.iso\n" });
+    server.setResponse(
+        "/pub/SHA256SUMS",
+        { 200,
+          QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex() + "  img.iso\n" });
     const Outcome got
         = runCli(QStringList { "fetch", server.url("/pub/img.iso").toString() } + args);
     QVERIFY2(got.status == status, qPrintable(got.err));

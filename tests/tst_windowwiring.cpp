@@ -411,9 +411,10 @@ void TestWindowWiring::getFromAddress()
     const QByteArray image = TestEnv::randomBytes(200000);
     r.server.setResponse({ 404 });
     r.server.setResponse("/pub/new.iso", { 200, image });
-    r.server.setResponse("/pub/SHA256SUMS",
-                         { 200, QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex()
-                                    + "  new.iso\n" });
+    r.server.setResponse(
+        "/pub/SHA256SUMS",
+        { 200,
+          QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex() + "  new.iso\n" });
     QVERIFY(r.start());
     onNextDialog<AddressDialog>([&](AddressDialog *dialog) {
         QCOMPARE(dialog->folder(), "/");

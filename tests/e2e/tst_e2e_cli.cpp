@@ -267,9 +267,10 @@ void TestE2eCli::fetchAfterDrops()
     served.ranges = true;
     served.dropAfter = { 3000001, 5000003 };
     server.setResponse("/pub/live.iso", served);
-    server.setResponse("/pub/SHA256SUMS",
-                       { 200, QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex()
-                                  + " *live.iso\n" });
+    server.setResponse(
+        "/pub/SHA256SUMS",
+        { 200,
+          QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex() + " *live.iso\n" });
     QProcess fetch;
     fetch.start(DISCSHELF_CLI,
                 { "fetch", "--to", "/linux", server.url("/pub/live.iso").toString() });
