@@ -1,6 +1,7 @@
 #include "library/imagechoice.h"
 
 #include "detect/scsidrivedetector.h"
+#include "copy/fatname.h"
 #include "copy/filesync.h"
 #include "library/log.h"
 
@@ -22,14 +23,21 @@ ImageChoice::Result ImageChoice::choose(const QString &imagePath) const
     const QString root = detector.drivePath();
     if (root.isEmpty())
         return Result::NoDevice;
-    const QString path = bootName(imagePath);
     // A character the device cannot be told would name a file that does not exist.
-    const QByteArray bytes = path.toLatin1();
-    if (QString::fromLatin1(bytes) != path)
+    if (!FatName::isLatin1(bootName(imagePath)))
         return Result::NotLatin1;
     if (const Discwand::Access access = detector.discwand().access();
         access != Discwand::Access::Writable)
         return access == Discwand::Access::Gone ? Result::DeviceGone : Result::NotWritable;
+    return write(root, imagePath);
+}
+
+ImageChoice::Result ImageChoice::write(const QString &root, const QString &imagePath)
+{
+    const QString path = bootName(imagePath);
+    const QByteArray bytes = path.toLatin1();
+    if (QString::fromLatin1(bytes) != path)
+        return Result::NotLatin1;
     qCDebug(lcLibrary) << "Loading ISO:" << path;
 
     QDir rootDir(root);

@@ -26,6 +26,10 @@ public:
     // "/big.iso.0") the one the device loads.
     Result choose(const QString &imagePath) const;
 
+    // Writes the choice of imagePath below root as choose() does, without asking the device's
+    // write guard: for a change that was guarded before it began (a move the choice follows).
+    static Result write(const QString &root, const QString &imagePath);
+
     // What the device is told: the image's path, a split image named without its part suffix.
     static QString bootName(const QString &imagePath);
 

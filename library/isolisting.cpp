@@ -1,6 +1,7 @@
 #include "library/isolisting.h"
 
 #include "library/imagechoice.h"
+#include "library/movejournal.h"
 
 #include "copy/copycommit.h"
 #include "copy/imageset.h"
@@ -84,7 +85,8 @@ Folder readFolder(const QString &path, const QString &relPath, QList<Leftover> &
             || (name.endsWith(QLatin1String(".temp"), Qt::CaseInsensitive)
                 && name.contains(QLatin1String(".iso"), Qt::CaseInsensitive) && !info.isDir())) {
             const bool busy = name.startsWith(CopyCommit::prefix)
-                && CopyCommit::isBusy(path, name.section(QLatin1Char('.'), 0, 1));
+                && (MoveJournal::isJournal(name) ? MoveJournal::isBusy(info.filePath())
+                                                 : CopyCommit::isBusy(path, name.section(QLatin1Char('.'), 0, 1)));
             leftovers.append({ at, info.size(), busy });
             continue;
         }

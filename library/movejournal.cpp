@@ -1,0 +1,232 @@
+#include "library/movejournal.h"
+
+#include "copy/copycommit.h"
+#include "copy/copylock.h"
+#include "copy/fatname.h"
+#include "copy/filesync.h"
+#include "detect/discwand.h"
+#include "library/imagechoice.h"
+#include "library/log.h"
+#include "library/stickchanges.h"
+#include "library/stickstatus.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+// Spelt out: another file's string may not be made yet while this one is.
+const QString MoveJournal::prefix = QStringLiteral(".discshelf-move-");
+
+namespace {
+
+const QByteArray header = "discshelf move";
+const QByteArray footer = "end";
+
+QString folderOf(const QString &path)
+{
+    return path.section(QLatin1Char('/'), 0, -2);
+}
+
+// A path a move of ours could name: on the stick, every name one FAT holds, not the config folder.
+bool isMovable(const QString &path)
+{
+    if (!path.startsWith(QLatin1Char('/')) || !Discwand::isStickPath(path))
+        return false;
+    const QStringList names = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    return !names.isEmpty() && names.first().compare(QLatin1String("config"), Qt::CaseInsensitive) != 0
+        && std::all_of(names.begin(), names.end(), [](const QString &name) {
+               return FatName::check(name) == FatName::Problem::None;
+           });
+}
+
+// The same entry under another letter case, as FAT renames one in place.
+bool sameEntry(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+QString at(const QString &root, const QString &path)
+{
+    return QDir::cleanPath(root + path);
+}
+
+bool rename(const QString &root, const QString &from, const QString &to)
+{
+    // Never over something else: a name taken since the move was planned stops it.
+    if (!sameEntry(from, to) && QFileInfo::exists(at(root, to)))
+        return false;
+    return FileSync::replace(at(root, from), at(root, to));
+}
+
+bool settleFolders(const QString &root, const QList<MoveJournal::Step> &steps, bool back)
+{
+    QSet<QString> done;
+    bool settled = true;
+    for (const MoveJournal::Step &step : steps) {
+        const QString to = back ? step.from : step.to;
+        const QString dir = folderOf(to);
+        if (done.contains(dir))
+            continue;
+        done.insert(dir);
+        QStringList names;
+        for (const MoveJournal::Step &other : steps)
+            if (folderOf(back ? other.from : other.to) == dir)
+                names << (back ? other.from : other.to).section(QLatin1Char('/'), -1);
+        settled = FileSync::settle(at(root, dir), names) && settled;
+    }
+    return settled;
+}
+
+} // namespace
+
+bool MoveJournal::isBusy(const QString &path)
+{
+    return CopyLock::isHeld(path);
+}
+
+QByteArray MoveJournal::text() const
+{
+    QByteArray out = header + '\n' + boot.toUtf8() + '\n';
+    for (const Step &step : steps)
+        out += step.from.toUtf8() + '\t' + step.to.toUtf8() + '\n';
+    return out + footer + '\n';
+}
+
+bool MoveJournal::read(const QByteArray &text, MoveJournal *journal)
+{
+    QList<QByteArray> lines = text.split('\n');
+    // Torn anywhere, the footer is missing: such a journal was never synced whole.
+    if (lines.size() < 4 || lines.first() != header || lines.takeLast() != QByteArray()
+        || lines.takeLast() != footer)
+        return false;
+    journal->boot = QString::fromUtf8(lines.at(1));
+    if (!journal->boot.isEmpty() && !isMovable(journal->boot))
+        return false;
+    for (qsizetype i = 2; i < lines.size(); ++i) {
+        const QList<QByteArray> pair = lines.at(i).split('\t');
+        if (pair.size() != 2)
+            return false;
+        const Step step { QString::fromUtf8(pair.at(0)), QString::fromUtf8(pair.at(1)) };
+        if (!isMovable(step.from) || !isMovable(step.to))
+            return false;
+        journal->steps << step;
+    }
+    return !journal->steps.isEmpty();
+}
+
+QString MoveJournal::newPath(const QString &root)
+{
+    return root + prefix + CopyCommit::newBase(root).mid(CopyCommit::prefix.size());
+}
+
+bool MoveJournal::write(const QString &path) const
+{
+    QFile journal(path);
+    const QByteArray bytes = text();
+    const bool written = journal.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        && journal.write(bytes) == bytes.size() && journal.flush() && FileSync::syncFile(journal);
+    journal.close();
+    if (written)
+        FileSync::syncDirectory(QFileInfo(path).path());
+    return written;
+}
+
+bool MoveJournal::run(const QString &root) const
+{
+    const QString journalPath = newPath(root);
+    // Locked before it has any content: a stick check meanwhile passes it over.
+    CopyLock lock;
+    if (!lock.take(journalPath))
+        return false;
+    if (!write(journalPath)) {
+        lock.release();
+        QFile::remove(journalPath);
+        return false;
+    }
+    // Undone in reverse should a rename fail: the user keeps the names they had.
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        if (rename(root, steps.at(i).from, steps.at(i).to))
+            continue;
+        qCWarning(lcLibrary) << "Could not move" << steps.at(i).from << "to" << steps.at(i).to;
+        bool undone = true;
+        for (qsizetype j = i - 1; j >= 0; --j)
+            undone = rename(root, steps.at(j).to, steps.at(j).from) && undone;
+        undone = settleFolders(root, steps.mid(0, i), true) && undone;
+        lock.release();
+        if (undone)
+            QFile::remove(journalPath);
+        return false;
+    }
+    const bool finished = finish(root, journalPath);
+    lock.release();
+    return finished;
+}
+
+bool MoveJournal::finish(const QString &root, const QString &journalPath) const
+{
+    // The files under their new names before the choice names them and the journal goes.
+    if (!settleFolders(root, steps, false))
+        return false;
+    if (!boot.isEmpty() && ImageChoice::write(root, boot) != ImageChoice::Result::Written)
+        return false;
+    if (!QFile::remove(journalPath) || !FileSync::settle(root, {}))
+        return false;
+    QList<StickChanges::Change> changes;
+    for (const Step &step : steps)
+        changes.append({ StickChanges::Change::Kind::Moved, step.from, step.to });
+    StickChanges::committed(root, changes);
+    return true;
+}
+
+bool MoveJournal::settle(const QString &root, const QString &journalPath)
+{
+    if (isBusy(journalPath))
+        return false;
+    QFile file(journalPath);
+    MoveJournal journal;
+    if (!file.open(QIODevice::ReadOnly) || !read(file.read(1 << 20), &journal)) {
+        qCWarning(lcLibrary) << "The move journal" << journalPath
+                             << "was never written whole; nothing moved.";
+        file.close();
+        return QFile::remove(journalPath) || !QFileInfo::exists(journalPath);
+    }
+    file.close();
+    for (const Step &step : std::as_const(journal.steps)) {
+        // Renamed before the stop: passed over.
+        if (!QFileInfo::exists(at(root, step.from)))
+            continue;
+        if (!QFileInfo::exists(at(root, step.to)) || sameEntry(step.from, step.to)) {
+            if (!rename(root, step.from, step.to))
+                return false;
+        } else {
+            qCWarning(lcLibrary) << "Both" << step.from << "and" << step.to
+                                 << "are there; the move is left for people to settle.";
+            return false;
+        }
+    }
+    // The boot choice follows only where it still names what moved; a choice made since stays.
+    if (!journal.boot.isEmpty()) {
+        const QString now = StickStatus::readBootImage(root);
+        bool follows = sameEntry(now, journal.boot);
+        for (const Step &step : std::as_const(journal.steps))
+            follows = follows || sameEntry(now, ImageChoice::bootName(step.from))
+                || now.startsWith(step.from + QLatin1Char('/'), Qt::CaseInsensitive);
+        if (!follows)
+            journal.boot.clear();
+    }
+    return journal.finish(root, journalPath);
+}
+
+QStringList MoveJournal::touched(const QString &journalPath)
+{
+    QFile file(journalPath);
+    MoveJournal journal;
+    if (!file.open(QIODevice::ReadOnly) || !read(file.read(1 << 20), &journal))
+        return {};
+    QStringList paths { journal.boot.toCaseFolded() };
+    for (const Step &step : std::as_const(journal.steps))
+        for (const QString &path : { step.from, step.to })
+            paths << path.toCaseFolded() << ImageChoice::bootName(path).toCaseFolded();
+    return paths;
+}
