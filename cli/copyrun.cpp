@@ -89,7 +89,8 @@ void CopyRun::done()
         line.finish(tagged(verify ? tr("%1: copied and verified.").arg(name)
                                   : tr("%1: copied.").arg(name)));
         // Beside other sticks a path on the stick would not say which one holds it.
-        CliOutput::data(tag.isEmpty() ? copyingPath
+        if (printPaths)
+            CliOutput::data(tag.isEmpty() ? copyingPath
                                       : detector.drivePath().chopped(1) + copyingPath);
     }
     queue.next();

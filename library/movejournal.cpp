@@ -51,8 +51,13 @@ QString at(const QString &root, const QString &path)
     return QDir::cleanPath(root + path);
 }
 
+// One step: a rename, a folder made (no from) or an empty folder removed (no to).
 bool rename(const QString &root, const QString &from, const QString &to)
 {
+    if (from.isEmpty())
+        return QFileInfo(at(root, to)).isDir() || QDir().mkdir(at(root, to));
+    if (to.isEmpty())
+        return !QFileInfo::exists(at(root, from)) || QDir().rmdir(at(root, from));
     // Never over something else: a name taken since the move was planned stops it.
     if (!sameEntry(from, to) && QFileInfo::exists(at(root, to)))
         return false;
@@ -63,7 +68,10 @@ bool settleFolders(const QString &root, const QList<MoveJournal::Step> &steps, b
 {
     QSet<QString> done;
     bool settled = true;
+    // Folders made and removed are settled with the top folder, once the journal goes.
     for (const MoveJournal::Step &step : steps) {
+        if (step.from.isEmpty() || step.to.isEmpty())
+            continue;
         const QString to = back ? step.from : step.to;
         const QString dir = folderOf(to);
         if (done.contains(dir))
@@ -71,7 +79,8 @@ bool settleFolders(const QString &root, const QList<MoveJournal::Step> &steps, b
         done.insert(dir);
         QStringList names;
         for (const MoveJournal::Step &other : steps)
-            if (folderOf(back ? other.from : other.to) == dir)
+            if (!other.from.isEmpty() && !other.to.isEmpty()
+                && folderOf(back ? other.from : other.to) == dir)
                 names << (back ? other.from : other.to).section(QLatin1Char('/'), -1);
         settled = FileSync::settle(at(root, dir), names) && settled;
     }
@@ -108,7 +117,8 @@ bool MoveJournal::read(const QByteArray &text, MoveJournal *journal)
         if (pair.size() != 2)
             return false;
         const Step step { QString::fromUtf8(pair.at(0)), QString::fromUtf8(pair.at(1)) };
-        if (!isMovable(step.from) || !isMovable(step.to))
+        if ((!step.from.isEmpty() && !isMovable(step.from))
+            || (!step.to.isEmpty() && !isMovable(step.to)) || (step.from.isEmpty() && step.to.isEmpty()))
             return false;
         journal->steps << step;
     }
@@ -174,7 +184,8 @@ bool MoveJournal::finish(const QString &root, const QString &journalPath) const
         return false;
     QList<StickChanges::Change> changes;
     for (const Step &step : steps)
-        changes.append({ StickChanges::Change::Kind::Moved, step.from, step.to });
+        if (!step.from.isEmpty() && !step.to.isEmpty())
+            changes.append({ StickChanges::Change::Kind::Moved, step.from, step.to });
     StickChanges::committed(root, changes);
     return true;
 }
@@ -193,6 +204,11 @@ bool MoveJournal::settle(const QString &root, const QString &journalPath)
     }
     file.close();
     for (const Step &step : std::as_const(journal.steps)) {
+        if (step.from.isEmpty() || step.to.isEmpty()) {
+            if (!rename(root, step.from, step.to))
+                return false;
+            continue;
+        }
         // Renamed before the stop: passed over.
         if (!QFileInfo::exists(at(root, step.from)))
             continue;
@@ -227,6 +243,7 @@ QStringList MoveJournal::touched(const QString &journalPath)
     QStringList paths { journal.boot.toCaseFolded() };
     for (const Step &step : std::as_const(journal.steps))
         for (const QString &path : { step.from, step.to })
-            paths << path.toCaseFolded() << ImageChoice::bootName(path).toCaseFolded();
+            if (!path.isEmpty())
+                paths << path.toCaseFolded() << ImageChoice::bootName(path).toCaseFolded();
     return paths;
 }

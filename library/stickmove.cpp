@@ -10,6 +10,8 @@
 #include <QDirIterator>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 QString parentOf(const QString &path)
@@ -154,9 +156,33 @@ StickMove::Plan StickMove::plan(const QString &root, const QString &path, const 
     }
     const QString fromFolder = parentOf(from) == QLatin1String("/") ? QString() : parentOf(from);
     const QString toFolder = parentOf(to) == QLatin1String("/") ? QString() : parentOf(to);
-    for (qsizetype i = 0; i < moving.size(); ++i)
-        plan.journal.steps.append({ fromFolder + QLatin1Char('/') + moving.at(i),
-                                    toFolder + QLatin1Char('/') + arriving.at(i) });
+    // A folder's letter case changes in one rename; any other folder move is made of its files'
+    // renames into folders made anew, the old ones removed after. Not every FAT driver carries
+    // a folder's entries along when the folder itself is renamed.
+    if (!plan.folder || from.compare(to, Qt::CaseInsensitive) == 0) {
+        for (qsizetype i = 0; i < moving.size(); ++i)
+            plan.journal.steps.append({ fromFolder + QLatin1Char('/') + moving.at(i),
+                                        toFolder + QLatin1Char('/') + arriving.at(i) });
+        return plan;
+    }
+    const QString top = QDir::cleanPath(root + from);
+    QStringList folders { QString() };
+    QDirIterator dirs(top, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                      QDirIterator::Subdirectories);
+    while (dirs.hasNext())
+        folders << dirs.next().mid(top.size());
+    std::sort(folders.begin(), folders.end());
+    for (const QString &folder : std::as_const(folders)) {
+        plan.journal.steps.append({ QString(), to + folder });
+        const QStringList files = QDir(top + folder).entryList(QDir::Files | QDir::Hidden
+                                                               | QDir::System, QDir::Name);
+        for (const QString &file : files)
+            plan.journal.steps.append({ from + folder + QLatin1Char('/') + file,
+                                        to + folder + QLatin1Char('/') + file });
+    }
+    // Deepest first: each is empty by its turn.
+    for (auto it = folders.crbegin(); it != folders.crend(); ++it)
+        plan.journal.steps.append({ from + *it, QString() });
     return plan;
 }
 

@@ -100,9 +100,10 @@ SyncPlan SyncPlan::make(const QString &root, const DeviceFolder &to, const QStri
     }
     plan.items = items.values();
 
-    const QStorageInfo room(dir);
-    if (room.isValid())
-        plan.measure(room.bytesAvailable(), room.blockSize());
+    const QStorageInfo room(root);
+    // Some FUSE file systems report no sizes at all: then the room is not known.
+    plan.measure(room.isValid() && room.isReady() && room.bytesTotal() > 0 ? room.bytesAvailable() : -1,
+                 room.blockSize());
     return plan;
 }
 

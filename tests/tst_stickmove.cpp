@@ -146,6 +146,11 @@ void TestStickMove::move()
         QVERIFY(!StickMove::reason(plan).isEmpty());
     QCOMPARE(files(root), expected);
     QCOMPARE(TestEnv::readFile(root + "config/iso_filename.txt"), bootAfter.toLatin1());
+    // A folder moved goes whole, its empty folders too.
+    if (plan.folder && problem == Problem::None) {
+        QVERIFY(!QFileInfo::exists(root + path));
+        QVERIFY(QFileInfo(root + plan.to + (path == "/linux" ? "/sub" : "")).isDir());
+    }
 }
 
 void TestStickMove::stoppedMove_data()
