@@ -43,6 +43,8 @@ signals:
     void filesChosen(QString destDir, QStringList files);
     // A deletion or a new folder changed what the stick holds, or an ejection did not happen.
     void stickChanged();
+    // Which actions make sense was looked at anew (a selection, the stick, its switch, copies).
+    void actionsUpdated();
 
 public slots:
     void addImages();
@@ -57,6 +59,10 @@ public slots:
 
     // Why what writes is off, for its tooltip.
     static QString readOnlyReason();
+    // More actions for the tree's menu, shown after these while enabled.
+    void addMenuActions(const QList<QAction *> &more) { menuActions << more; }
+    // The stick takes writes now: plugged in, listed, not read-only, not being ejected.
+    bool writesAllowed() const { return addAction->isEnabled(); }
 
 private:
     QAction *makeAction(const QString &objectName, const QString &text,
@@ -81,6 +87,7 @@ private:
     QAction *deleteAction;
     QAction *folderAction;
     bool readOnly = false;
+    QList<QAction *> menuActions;
     // The device root of a stick ejected since it was last listed.
     QString ejectedRoot;
 };
