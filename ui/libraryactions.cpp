@@ -408,6 +408,11 @@ void LibraryActions::syncFolder()
                         QMessageBox::Ok);
         return;
     }
+    if (plan.freeBytes >= 0)
+        text += QStringLiteral("\n\n")
+            + tr("This takes %1 of the %2 free.")
+                  .arg(CopyProgress::sizeText(qMax<qint64>(0, plan.needed)),
+                       CopyProgress::sizeText(plan.freeBytes));
     if (BoxPrompts::ask(parts.window, QMessageBox::Question, tr("Sync folder?"), text,
                         QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
         != QMessageBox::Yes)
