@@ -127,7 +127,11 @@ ExitStatus SyncCommand::run(const QCommandLineParser &parser, const QStringList 
     CliOutput::note(tr("Comparing %1 with %2 on the discwand...")
                         .arg(QDir::toNativeSeparators(local.absoluteFilePath()), folder.path()));
     SyncPlan plan = SyncPlan::make(root, folder, local.absoluteFilePath(),
-                                   parser.isSet(QStringLiteral("delete")));
+                                   parser.isSet(QStringLiteral("delete")), [](const QString &name) {
+                                       // Same size on both sides: the bytes decide, read whole.
+                                       CliOutput::note(tr("%1: same size, comparing SHA-256...").arg(name));
+                                       return true;
+                                   });
     // The image the stick boots stays: without it the stick would boot nothing.
     for (qsizetype i = plan.items.size() - 1; i >= 0; --i) {
         const SyncPlan::Item &item = plan.items.at(i);
