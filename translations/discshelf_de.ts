@@ -1704,6 +1704,10 @@ Remove %2 from the discwand? This frees %3.</source>
         <source>Deleted %1.</source>
         <translation>%1 gelöscht.</translation>
     </message>
+    <message>
+        <source>%1: same size, comparing SHA-256...</source>
+        <translation>%1: gleiche Größe, SHA-256 wird verglichen ...</translation>
+    </message>
 </context>
 <context>
     <name>TreeFilter</name>
