@@ -15,6 +15,8 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
+
 // Spelt out: another file's string may not be made yet while this one is.
 const QString MoveJournal::prefix = QStringLiteral(".discshelf-move-");
 
@@ -89,6 +91,31 @@ bool settleFolders(const QString &root, const QList<MoveJournal::Step> &steps, b
 
 } // namespace
 
+bool MoveJournal::isJournal(const QString &name)
+{
+    const QStringView digits = QStringView(name).mid(prefix.size());
+    return name.startsWith(prefix) && digits.size() == 8
+        && std::all_of(digits.begin(), digits.end(), [](QChar c) {
+               return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f');
+           });
+}
+
+QString MoveJournal::passingName(const QString &journalPath, int index)
+{
+    return journalPath.section(QLatin1Char('/'), -1) + QLatin1Char('-') + QString::number(index);
+}
+
+bool MoveJournal::settleAll(const QString &root)
+{
+    bool settled = true;
+    const QStringList names = QDir(root).entryList({ prefix + QLatin1Char('*') },
+                                                   QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names)
+        if (isJournal(name))
+            settled = settle(root, root + name) && settled;
+    return settled;
+}
+
 bool MoveJournal::isBusy(const QString &path)
 {
     return CopyLock::isHeld(path);
@@ -144,7 +171,7 @@ bool MoveJournal::write(const QString &path) const
 
 bool MoveJournal::run(const QString &root) const
 {
-    const QString journalPath = newPath(root);
+    const QString journalPath = path.isEmpty() ? newPath(root) : path;
     // Locked before it has any content: a stick check meanwhile passes it over.
     CopyLock lock;
     if (!lock.take(journalPath))

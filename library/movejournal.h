@@ -17,9 +17,15 @@ public:
     QList<Step> steps;
     QString boot; // the boot choice once the steps are done; "" when it stays
 
-    // Journals begin so and live in the device root, where the listing finds them as leftovers.
+    // Journals begin so and live in the device root, where the listing finds them as leftovers:
+    // the prefix and eight hex digits. A move that changes only the letter case of a name goes
+    // through a passing name, the journal's own name and "-" and a number, so that no driver
+    // takes the new name for the old one.
     static const QString prefix;
-    static bool isJournal(const QString &name) { return name.startsWith(prefix); }
+    static bool isJournal(const QString &name);
+    // A journal, or a passing name of a move.
+    static bool isMoveName(const QString &name) { return name.startsWith(prefix); }
+    static QString passingName(const QString &journalPath, int index);
     // A move is carrying the journal at path out now, in this process or another.
     static bool isBusy(const QString &path);
 
@@ -31,9 +37,13 @@ public:
     // there and synced (the move is then bound to happen).
     static QString newPath(const QString &root);
     bool write(const QString &path) const;
+    // The journal the steps will be written to; run() takes a new one when it is empty.
+    QString path;
     // Finishes the move the journal at journalPath (below root) names; a journal that cannot
     // be read was never written whole, so nothing moved and it goes. True once it is gone.
     static bool settle(const QString &root, const QString &journalPath);
+    // Settles every journal in root; true when none is left.
+    static bool settleAll(const QString &root);
     // What the journal at journalPath names, lower-cased: each step's old and new path and the
     // boot choice. Until it is settled these look broken or missing, and are the journal's.
     static QStringList touched(const QString &journalPath);

@@ -59,7 +59,7 @@ QList<StickProblem> StickCheck::find(const IsoListing &listing, const StickStatu
         if (left.busy)
             found.append({ K::CopyUnderWay, left.path, tr("%1: a copy is under way").arg(left.path),
                            left.size });
-        else if (MoveJournal::isJournal(left.path.section(QLatin1Char('/'), -1)))
+        else if (MoveJournal::isMoveName(left.path.section(QLatin1Char('/'), -1)))
             found.append({ K::Leftover, left.path,
                            tr("%1 was left by an interrupted move").arg(left.path), left.size });
         else
@@ -114,6 +114,9 @@ bool StickCheck::remove(const QString &deviceRoot, const StickProblem &problem)
         // A move stopped part way is finished, the boot choice following it.
         if (MoveJournal::isJournal(name))
             return MoveJournal::settle(deviceRoot, target.filePath());
+        // A passing name goes with its journal's move.
+        if (MoveJournal::isMoveName(name))
+            return MoveJournal::settleAll(deviceRoot) && !target.exists();
         if (!name.startsWith(CopyCommit::prefix))
             return QFile::remove(target.filePath()) || !target.exists();
         const QString base = name.section(QLatin1Char('.'), 0, 1);

@@ -156,15 +156,37 @@ StickMove::Plan StickMove::plan(const QString &root, const QString &path, const 
     }
     const QString fromFolder = parentOf(from) == QLatin1String("/") ? QString() : parentOf(from);
     const QString toFolder = parentOf(to) == QLatin1String("/") ? QString() : parentOf(to);
-    // A folder's letter case changes in one rename; any other folder move is made of its files'
-    // renames into folders made anew, the old ones removed after. Not every FAT driver carries
-    // a folder's entries along when the folder itself is renamed.
-    if (!plan.folder || from.compare(to, Qt::CaseInsensitive) == 0) {
+    // A change of letter case alone: a folder's in one rename; an image's files each pass
+    // through a name of the journal's, since not every driver renames a file onto its own name
+    // in another case. Any other folder move is made of its files' renames (folderSteps).
+    plan.journal.path = MoveJournal::newPath(root);
+    if (from.compare(to, Qt::CaseInsensitive) == 0) {
+        for (qsizetype i = 0; i < moving.size(); ++i) {
+            const QString at = fromFolder + QLatin1Char('/');
+            if (plan.folder) {
+                plan.journal.steps.append({ at + moving.at(i), at + arriving.at(i) });
+                continue;
+            }
+            const QString via = at + MoveJournal::passingName(plan.journal.path, int(i));
+            plan.journal.steps.append({ at + moving.at(i), via });
+            plan.journal.steps.append({ via, at + arriving.at(i) });
+        }
+        return plan;
+    }
+    if (!plan.folder) {
         for (qsizetype i = 0; i < moving.size(); ++i)
             plan.journal.steps.append({ fromFolder + QLatin1Char('/') + moving.at(i),
                                         toFolder + QLatin1Char('/') + arriving.at(i) });
         return plan;
     }
+    folderSteps(root, from, to, &plan.journal.steps);
+    return plan;
+}
+
+void StickMove::folderSteps(const QString &root, const QString &from, const QString &to,
+                            QList<MoveJournal::Step> *steps)
+{
+    const QString source = from;
     const QString top = QDir::cleanPath(root + from);
     QStringList folders { QString() };
     QDirIterator dirs(top, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
@@ -173,17 +195,16 @@ StickMove::Plan StickMove::plan(const QString &root, const QString &path, const 
         folders << dirs.next().mid(top.size());
     std::sort(folders.begin(), folders.end());
     for (const QString &folder : std::as_const(folders)) {
-        plan.journal.steps.append({ QString(), to + folder });
+        steps->append({ QString(), to + folder });
         const QStringList files = QDir(top + folder).entryList(QDir::Files | QDir::Hidden
                                                                | QDir::System, QDir::Name);
         for (const QString &file : files)
-            plan.journal.steps.append({ from + folder + QLatin1Char('/') + file,
-                                        to + folder + QLatin1Char('/') + file });
+            steps->append({ source + folder + QLatin1Char('/') + file,
+                            to + folder + QLatin1Char('/') + file });
     }
     // Deepest first: each is empty by its turn.
     for (auto it = folders.crbegin(); it != folders.crend(); ++it)
-        plan.journal.steps.append({ from + *it, QString() });
-    return plan;
+        steps->append({ source + *it, QString() });
 }
 
 StickMove::Problem StickMove::run(const QString &root, const Plan &plan)

@@ -47,4 +47,11 @@ public:
     static Problem run(const QString &root, const Plan &plan);
 
     static QString reason(const Plan &plan);
+
+private:
+    // The steps that move the folder at from to the folder to, file by file into folders made
+    // anew, the old ones removed after: not every FAT driver carries a folder's entries along
+    // when the folder itself is renamed.
+    static void folderSteps(const QString &root, const QString &from, const QString &to,
+                            QList<MoveJournal::Step> *steps);
 };
