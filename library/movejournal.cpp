@@ -210,9 +210,18 @@ bool MoveJournal::finish(const QString &root, const QString &journalPath) const
     if (!QFile::remove(journalPath) || !FileSync::settle(root, {}))
         return false;
     QList<StickChanges::Change> changes;
-    for (const Step &step : steps)
-        if (!step.from.isEmpty() && !step.to.isEmpty())
+    for (const Step &step : steps) {
+        if (step.from.isEmpty() || step.to.isEmpty())
+            continue;
+        // A file that passed through a name of ours is told as one move, from first to last.
+        const auto passed = std::find_if(changes.begin(), changes.end(), [&](const auto &change) {
+            return change.to == step.from;
+        });
+        if (passed != changes.end())
+            passed->to = step.to;
+        else
             changes.append({ StickChanges::Change::Kind::Moved, step.from, step.to });
+    }
     StickChanges::committed(root, changes);
     return true;
 }
