@@ -3,8 +3,8 @@
 #include "cli/deletecommand.h"
 
 #include "cli/clioutput.h"
-#include "cli/sticksession.h"
 #include "cli/stickpath.h"
+#include "cli/sticksession.h"
 #include "copy/copyprogress.h"
 #include "library/folderdeletion.h"
 #include "library/imagedeletion.h"
@@ -45,7 +45,8 @@ ExitStatus DeleteCommand::run(const QCommandLineParser &parser, const QStringLis
     const QString root = stick.root();
     const IsoListing listing = IsoListing::read(root);
 
-    struct Target {
+    struct Target
+    {
         QString typed;
         StickPath at;
         ImageDeletion::Plan image;
@@ -100,11 +101,11 @@ ExitStatus DeleteCommand::run(const QCommandLineParser &parser, const QStringLis
     for (const Target &target : std::as_const(targets)) {
         if (const ExitStatus guard = stick.guard(); guard != ExitStatus::Done)
             return guard;
-        const QStringList left = target.at.folder
-            ? FolderDeletion::remove(root, target.folder)
-            : ImageDeletion::remove(root, target.image);
+        const QStringList left = target.at.folder ? FolderDeletion::remove(root, target.folder)
+                                                  : ImageDeletion::remove(root, target.image);
         if (!left.isEmpty()) {
-            CliOutput::error(tr("Couldn't delete from the discwand: %1").arg(left.join(QStringLiteral(", "))));
+            CliOutput::error(
+                tr("Couldn't delete from the discwand: %1").arg(left.join(QStringLiteral(", "))));
             return ExitStatus::Failure;
         }
         const qint64 bytes = target.at.folder ? target.folder.bytes : target.image.bytes;

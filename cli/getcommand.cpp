@@ -5,8 +5,8 @@
 #include "cli/clioutput.h"
 #include "cli/interruptwatch.h"
 #include "cli/progressline.h"
-#include "cli/sticksession.h"
 #include "cli/stickpath.h"
+#include "cli/sticksession.h"
 #include "detect/scsidrivedetector.h"
 #include "library/imageexport.h"
 #include "library/isolisting.h"
@@ -49,8 +49,8 @@ ExitStatus GetCommand::run(const QCommandLineParser &parser, const QStringList &
     const auto row = std::find_if(listing.rows.begin(), listing.rows.end(),
                                   [&](const IsoRow &row) { return row.devicePath == image.path; });
     if (image.path.isEmpty() || image.folder || row == listing.rows.end()) {
-        CliOutput::error(tr("There is no image %1 on the discwand ('list' shows them).")
-                             .arg(args.first()));
+        CliOutput::error(
+            tr("There is no image %1 on the discwand ('list' shows them).").arg(args.first()));
         return ExitStatus::NotFound;
     }
     if (row->partsBroken) {
@@ -58,7 +58,8 @@ ExitStatus GetCommand::run(const QCommandLineParser &parser, const QStringList &
                              .arg(row->imagePath()));
         return ExitStatus::Refused;
     }
-    QString dest = QDir::cleanPath(QFileInfo(args.value(1, QStringLiteral("."))).absoluteFilePath());
+    QString dest
+        = QDir::cleanPath(QFileInfo(args.value(1, QStringLiteral("."))).absoluteFilePath());
     if (QFileInfo(dest).isDir())
         dest += QLatin1Char('/') + row->displayName();
     if (!QFileInfo(QFileInfo(dest).path()).isDir()) {
@@ -111,8 +112,8 @@ ExitStatus GetCommand::run(const QCommandLineParser &parser, const QStringList &
         return ExitStatus::Failure;
     case ImageExport::Result::Mismatch:
         line.finish(QString());
-        CliOutput::error(tr("The copy at %1 did not read back as it was read; it was not kept.")
-                             .arg(dest));
+        CliOutput::error(
+            tr("The copy at %1 did not read back as it was read; it was not kept.").arg(dest));
         return ExitStatus::Failure;
     }
     return ExitStatus::Failure;

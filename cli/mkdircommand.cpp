@@ -25,8 +25,9 @@ void MkdirCommand::describe(QCommandLineParser &parser) const
     parser.addPositionalArgument(QStringLiteral("FOLDER"),
                                  tr("Folders on the discwand, from its top level."),
                                  QStringLiteral("FOLDER..."));
-    parser.addOption({ { QStringLiteral("p"), QStringLiteral("parents") },
-                       tr("Make the folders above too, and take a folder that is there already.") });
+    parser.addOption(
+        { { QStringLiteral("p"), QStringLiteral("parents") },
+          tr("Make the folders above too, and take a folder that is there already.") });
 }
 
 ExitStatus MkdirCommand::run(const QCommandLineParser &parser, const QStringList &args)

@@ -3,8 +3,8 @@
 #include "cli/movecommand.h"
 
 #include "cli/clioutput.h"
-#include "cli/sticksession.h"
 #include "cli/stickpath.h"
+#include "cli/sticksession.h"
 #include "library/imagechoice.h"
 #include "library/isolisting.h"
 #include "library/stickmove.h"
@@ -69,12 +69,11 @@ ExitStatus MoveCommand::run(const QCommandLineParser &, const QStringList &args)
                                  .arg(typed));
             return ExitStatus::NotFound;
         }
-        const StickMove::Plan plan = renaming
-            ? StickMove::renamePlan(root, found.path, args.last())
-            : StickMove::movePlan(root, found.path, into);
+        const StickMove::Plan plan = renaming ? StickMove::renamePlan(root, found.path, args.last())
+                                              : StickMove::movePlan(root, found.path, into);
         if (plan.problem != StickMove::Problem::None) {
-            CliOutput::error(tr("%1 cannot go to %2: %3.")
-                                 .arg(typed, plan.to, StickMove::reason(plan)));
+            CliOutput::error(
+                tr("%1 cannot go to %2: %3.").arg(typed, plan.to, StickMove::reason(plan)));
             return plan.problem == StickMove::Problem::Busy ? ExitStatus::Busy
                                                             : ExitStatus::Refused;
         }

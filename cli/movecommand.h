@@ -9,7 +9,9 @@ class MoveCommand : public Command
     Q_DECLARE_TR_FUNCTIONS(MoveCommand)
 public:
     // A rename, or a move into a folder.
-    explicit MoveCommand(bool renaming) : renaming(renaming) {}
+    explicit MoveCommand(bool renaming)
+        : renaming(renaming)
+    { }
 
     QString name() const override
     {

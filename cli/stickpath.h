@@ -6,7 +6,8 @@
 
 class IsoListing;
 
-struct StickPath {
+struct StickPath
+{
     QString path; // as the listing has it: "/linux/big.iso.0", "/linux"; "" when nothing is there
     bool folder = false;
 

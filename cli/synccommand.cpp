@@ -44,8 +44,8 @@ void SyncCommand::describe(QCommandLineParser &parser) const
              "Nothing outside the discwand's folder is touched."));
     parser.addPositionalArgument(QStringLiteral("FOLDER"), tr("A folder of ISO images."));
     parser.addOption({ QStringLiteral("to"),
-                       tr("The folder on the discwand (default: its top level)."), tr("STICKFOLDER"),
-                       QStringLiteral("/") });
+                       tr("The folder on the discwand (default: its top level)."),
+                       tr("STICKFOLDER"), QStringLiteral("/") });
     parser.addOption({ { QStringLiteral("p"), QStringLiteral("parents") },
                        tr("Make the folder on the discwand when it is not there.") });
     parser.addOption({ QStringLiteral("delete"),
@@ -60,18 +60,17 @@ void SyncCommand::printPlan(const SyncPlan &plan, bool json)
     if (json) {
         QJsonArray items;
         for (const SyncPlan::Item &item : plan.items)
-            items.append(QJsonObject { { QStringLiteral("action"),
-                                         QString::fromLatin1(actionNames[int(item.action)]) },
-                                       { QStringLiteral("name"), item.name },
-                                       { QStringLiteral("source"), item.source },
-                                       { QStringLiteral("path"), item.stickPath },
-                                       { QStringLiteral("size"), item.size },
-                                       { QStringLiteral("freed"), item.freed } });
-        CliOutput::json(QJsonDocument(QJsonObject {
-            { QStringLiteral("items"), items },
-            { QStringLiteral("needed"), plan.needed },
-            { QStringLiteral("free"), plan.freeBytes },
-            { QStringLiteral("fits"), plan.fits() } }));
+            items.append(QJsonObject {
+                { QStringLiteral("action"), QString::fromLatin1(actionNames[int(item.action)]) },
+                { QStringLiteral("name"), item.name },
+                { QStringLiteral("source"), item.source },
+                { QStringLiteral("path"), item.stickPath },
+                { QStringLiteral("size"), item.size },
+                { QStringLiteral("freed"), item.freed } });
+        CliOutput::json(QJsonDocument(QJsonObject { { QStringLiteral("items"), items },
+                                                    { QStringLiteral("needed"), plan.needed },
+                                                    { QStringLiteral("free"), plan.freeBytes },
+                                                    { QStringLiteral("fits"), plan.fits() } }));
         return;
     }
     for (const SyncPlan::Item &item : plan.items) {
@@ -91,8 +90,10 @@ ExitStatus SyncCommand::run(const QCommandLineParser &parser, const QStringList 
         return usage(tr("Name the one folder of images to sync from."));
     const QString to = parser.value(QStringLiteral("to"));
     if (!Discwand::isStickPath(to)
-        || DeviceFolder(to).path().section(QLatin1Char('/'), 1, 1).compare(
-               QLatin1String("config"), Qt::CaseInsensitive)
+        || DeviceFolder(to)
+                .path()
+                .section(QLatin1Char('/'), 1, 1)
+                .compare(QLatin1String("config"), Qt::CaseInsensitive)
             == 0)
         return usage(tr("%1 is no folder for images on the discwand: name it from the top level, "
                         "without \".\" or \"..\", and not its config folder.")
@@ -126,32 +127,34 @@ ExitStatus SyncCommand::run(const QCommandLineParser &parser, const QStringList 
 
     CliOutput::note(tr("Comparing %1 with %2 on the discwand...")
                         .arg(QDir::toNativeSeparators(local.absoluteFilePath()), folder.path()));
-    SyncPlan plan = SyncPlan::make(root, folder, local.absoluteFilePath(),
-                                   parser.isSet(QStringLiteral("delete")), [](const QString &name) {
-                                       // Same size on both sides: the bytes decide, read whole.
-                                       CliOutput::note(tr("%1: same size, comparing SHA-256...").arg(name));
-                                       return true;
-                                   });
+    SyncPlan plan
+        = SyncPlan::make(root, folder, local.absoluteFilePath(),
+                         parser.isSet(QStringLiteral("delete")), [](const QString &name) {
+                             // Same size on both sides: the bytes decide, read whole.
+                             CliOutput::note(tr("%1: same size, comparing SHA-256...").arg(name));
+                             return true;
+                         });
     // The image the stick boots stays: without it the stick would boot nothing.
     for (qsizetype i = plan.items.size() - 1; i >= 0; --i) {
         const SyncPlan::Item &item = plan.items.at(i);
         if (item.action == Action::Remove && ImageDeletion::isBootImage(root, item.stickPath)) {
-            CliOutput::note(tr("%1 is the image the discwand boots; it stays.").arg(item.stickPath));
+            CliOutput::note(
+                tr("%1 is the image the discwand boots; it stays.").arg(item.stickPath));
             plan.items.removeAt(i);
         }
     }
     plan.measure(plan.freeBytes, plan.cluster);
     printPlan(plan, json);
     if (plan.isEmpty()) {
-        CliOutput::note(tr("Nothing to do: %1 on the discwand holds these images already.")
-                            .arg(folder.path()));
+        CliOutput::note(
+            tr("Nothing to do: %1 on the discwand holds these images already.").arg(folder.path()));
         return ExitStatus::Done;
     }
     if (!plan.fits()) {
-        CliOutput::error(tr("The plan needs %1 more on the discwand, which has %2 free; nothing "
-                            "was changed.")
-                             .arg(CopyProgress::sizeText(plan.needed),
-                                  CopyProgress::sizeText(plan.freeBytes)));
+        CliOutput::error(
+            tr("The plan needs %1 more on the discwand, which has %2 free; nothing "
+               "was changed.")
+                .arg(CopyProgress::sizeText(plan.needed), CopyProgress::sizeText(plan.freeBytes)));
         return ExitStatus::NoRoom;
     }
     if (dryRun)
@@ -167,9 +170,11 @@ ExitStatus SyncCommand::run(const QCommandLineParser &parser, const QStringList 
             continue;
         if (const ExitStatus guard = stick.guard(); guard != ExitStatus::Done)
             return guard;
-        const QStringList left = ImageDeletion::remove(root, ImageDeletion::plan(root, item.stickPath));
+        const QStringList left
+            = ImageDeletion::remove(root, ImageDeletion::plan(root, item.stickPath));
         if (!left.isEmpty()) {
-            CliOutput::error(tr("Couldn't delete from the discwand: %1").arg(left.join(QStringLiteral(", "))));
+            CliOutput::error(
+                tr("Couldn't delete from the discwand: %1").arg(left.join(QStringLiteral(", "))));
             return ExitStatus::Failure;
         }
         CliOutput::note(tr("Deleted %1.").arg(item.stickPath));

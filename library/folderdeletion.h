@@ -9,13 +9,14 @@
 class FolderDeletion
 {
 public:
-    struct Plan {
-        QString folder;     // from the device root, "/linux"
+    struct Plan
+    {
+        QString folder; // from the device root, "/linux"
         QStringList images; // the images inside, as people know them ("/linux/big.iso")
-        int files = 0;      // every file inside, the images' parts and anything else
-        qint64 bytes = 0;   // what they take up
-        QString bootImage;  // the boot choice, when it lies inside; "" otherwise
-        bool busy = false;  // a copy is under way inside
+        int files = 0; // every file inside, the images' parts and anything else
+        qint64 bytes = 0; // what they take up
+        QString bootImage; // the boot choice, when it lies inside; "" otherwise
+        bool busy = false; // a copy is under way inside
         bool found = false; // the folder is there and may go (not the root, not config)
     };
 

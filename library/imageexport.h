@@ -13,10 +13,10 @@ class ImageExport
 public:
     enum class Result {
         Done,
-        NotFound,    // a file of the image is missing
-        ReadFailed,  // the stick could not be read
+        NotFound, // a file of the image is missing
+        ReadFailed, // the stick could not be read
         WriteFailed, // the destination could not be written (or is full)
-        Mismatch,    // what was written reads back other than what was read
+        Mismatch, // what was written reads back other than what was read
         Stopped,
     };
 

@@ -36,7 +36,8 @@ bool isMovable(const QString &path)
     if (!path.startsWith(QLatin1Char('/')) || !Discwand::isStickPath(path))
         return false;
     const QStringList names = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    return !names.isEmpty() && names.first().compare(QLatin1String("config"), Qt::CaseInsensitive) != 0
+    return !names.isEmpty()
+        && names.first().compare(QLatin1String("config"), Qt::CaseInsensitive) != 0
         && std::all_of(names.begin(), names.end(), [](const QString &name) {
                return FatName::check(name) == FatName::Problem::None;
            });
@@ -145,7 +146,8 @@ bool MoveJournal::read(const QByteArray &text, MoveJournal *journal)
             return false;
         const Step step { QString::fromUtf8(pair.at(0)), QString::fromUtf8(pair.at(1)) };
         if ((!step.from.isEmpty() && !isMovable(step.from))
-            || (!step.to.isEmpty() && !isMovable(step.to)) || (step.from.isEmpty() && step.to.isEmpty()))
+            || (!step.to.isEmpty() && !isMovable(step.to))
+            || (step.from.isEmpty() && step.to.isEmpty()))
             return false;
         journal->steps << step;
     }

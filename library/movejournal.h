@@ -10,7 +10,8 @@
 class MoveJournal
 {
 public:
-    struct Step {
+    struct Step
+    {
         QString from; // from the device root: "/linux/big.iso.0", "/linux"
         QString to;
     };

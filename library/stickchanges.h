@@ -8,11 +8,12 @@
 
 namespace StickChanges {
 
-struct Change {
+struct Change
+{
     enum class Kind { Moved, Deleted };
     Kind kind;
     QString from; // from the device root: the image's file or a folder
-    QString to;   // its new path; "" for a deletion
+    QString to; // its new path; "" for a deletion
 };
 
 // Called with the changes a committed rename, move or deletion made below root, in the order

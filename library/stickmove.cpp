@@ -28,12 +28,14 @@ QString nameOf(const QString &path)
 // A path with one "/" in front and none at the end or doubled.
 QString normal(const QString &path)
 {
-    return QLatin1Char('/') + path.split(QLatin1Char('/'), Qt::SkipEmptyParts).join(QLatin1Char('/'));
+    return QLatin1Char('/')
+        + path.split(QLatin1Char('/'), Qt::SkipEmptyParts).join(QLatin1Char('/'));
 }
 
 bool isConfig(const QString &path)
 {
-    return path.section(QLatin1Char('/'), 1, 1).compare(QLatin1String("config"), Qt::CaseInsensitive)
+    return path.section(QLatin1Char('/'), 1, 1)
+               .compare(QLatin1String("config"), Qt::CaseInsensitive)
         == 0;
 }
 
@@ -63,7 +65,8 @@ StickMove::Plan StickMove::renamePlan(const QString &root, const QString &path,
         return refused;
     }
     const QString parent = parentOf(normal(path));
-    return plan(root, path, (parent == QLatin1String("/") ? QString() : parent) + QLatin1Char('/') + newName);
+    return plan(root, path,
+                (parent == QLatin1String("/") ? QString() : parent) + QLatin1Char('/') + newName);
 }
 
 StickMove::Plan StickMove::movePlan(const QString &root, const QString &path, const QString &into)
@@ -128,8 +131,8 @@ StickMove::Plan StickMove::plan(const QString &root, const QString &path, const 
 
     // Taken names in the folder moved into, the moving entries' own aside (a change of case).
     const bool sameFolder = fromDir.compare(toDir, Qt::CaseInsensitive) == 0;
-    const QStringList present = QDir(toDir).entryList(QDir::AllEntries | QDir::Hidden
-                                                      | QDir::System | QDir::NoDotAndDotDot);
+    const QStringList present = QDir(toDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                                      | QDir::NoDotAndDotDot);
     for (const QString &name : present) {
         if (sameFolder && moving.contains(name, Qt::CaseInsensitive))
             continue;
@@ -137,7 +140,8 @@ StickMove::Plan StickMove::plan(const QString &root, const QString &path, const 
             return refuse(Problem::Exists);
         // Another image's parts, or a single file, of the new name.
         int part = -1;
-        if (!plan.folder && ImageSet::imageOf(name, &part).compare(nameOf(to), Qt::CaseInsensitive) == 0)
+        if (!plan.folder
+            && ImageSet::imageOf(name, &part).compare(nameOf(to), Qt::CaseInsensitive) == 0)
             return refuse(Problem::Exists);
     }
     if (copyUnderWay(fromDir, false) || copyUnderWay(toDir, false)
@@ -196,8 +200,8 @@ void StickMove::folderSteps(const QString &root, const QString &from, const QStr
     std::sort(folders.begin(), folders.end());
     for (const QString &folder : std::as_const(folders)) {
         steps->append({ QString(), to + folder });
-        const QStringList files = QDir(top + folder).entryList(QDir::Files | QDir::Hidden
-                                                               | QDir::System, QDir::Name);
+        const QStringList files
+            = QDir(top + folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
         for (const QString &file : files)
             steps->append({ source + folder + QLatin1Char('/') + file,
                             to + folder + QLatin1Char('/') + file });

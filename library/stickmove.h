@@ -16,19 +16,20 @@ class StickMove
 public:
     enum class Problem {
         None,
-        BadName,    // FAT cannot hold the new name: nameProblem says why
+        BadName, // FAT cannot hold the new name: nameProblem says why
         NotIsoName, // an image's new name must end in ".iso" to stay an image
         NotFound,
-        NoFolder,   // the folder moved into is not there
-        Exists,     // something there has the name, in any letter case
+        NoFolder, // the folder moved into is not there
+        Exists, // something there has the name, in any letter case
         IntoItself, // a folder into itself or a folder below it
-        Config,     // the device's own config folder is neither moved nor moved into
-        Busy,       // a copy is under way in a folder the move reaches
-        NotLatin1,  // the boot choice could not follow: the device is told names in Latin-1
-        Failed,     // the volume refused; nothing changed
+        Config, // the device's own config folder is neither moved nor moved into
+        Busy, // a copy is under way in a folder the move reaches
+        NotLatin1, // the boot choice could not follow: the device is told names in Latin-1
+        Failed, // the volume refused; nothing changed
     };
 
-    struct Plan {
+    struct Plan
+    {
         Problem problem = Problem::None;
         FatName::Problem nameProblem = FatName::Problem::None;
         bool folder = false;

@@ -102,7 +102,8 @@ SyncPlan SyncPlan::make(const QString &root, const DeviceFolder &to, const QStri
 
     const QStorageInfo room(root);
     // Some FUSE file systems report no sizes at all: then the room is not known.
-    plan.measure(room.isValid() && room.isReady() && room.bytesTotal() > 0 ? room.bytesAvailable() : -1,
+    plan.measure(room.isValid() && room.isReady() && room.bytesTotal() > 0 ? room.bytesAvailable()
+                                                                           : -1,
                  room.blockSize());
     return plan;
 }

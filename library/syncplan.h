@@ -14,17 +14,19 @@
 class SyncPlan
 {
 public:
-    struct Item {
+    struct Item
+    {
         enum class Action { New, Replace, Same, Remove };
         Action action;
-        QString name;   // the image's name ("a.iso"), as the computer's folder spells it when there
+        QString name; // the image's name ("a.iso"), as the computer's folder spells it when there
         QString source; // the file on the computer; "" for a removal
-        qint64 size = 0;  // the source's
-        qint64 freed = 0; // room the stick's image takes now, given back by a replacement or removal
+        qint64 size = 0; // the source's
+        qint64 freed
+            = 0; // room the stick's image takes now, given back by a replacement or removal
         QString stickPath; // the stick's image ("/linux/a.iso"); "" for a new one
     };
     QList<Item> items; // by name
-    qint64 needed = 0;     // room the plan takes in all, less the room it gives back
+    qint64 needed = 0; // room the plan takes in all, less the room it gives back
     qint64 freeBytes = -1; // on the stick; -1: unknown
     qint64 cluster = 1;
 

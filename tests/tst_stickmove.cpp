@@ -25,9 +25,9 @@ bool lay(const QString &root, const QStringList &entries)
 {
     for (const QString &entry : entries) {
         const QString path = entry.section(':', 0, 0);
-        if (path.endsWith('/') ? !QDir().mkpath(root + path)
-                               : !TestEnv::writeFile(root + path,
-                                                     QByteArray(entry.section(':', 1).toInt(), 'x')))
+        if (path.endsWith('/')
+                ? !QDir().mkpath(root + path)
+                : !TestEnv::writeFile(root + path, QByteArray(entry.section(':', 1).toInt(), 'x')))
             return false;
     }
     return true;
@@ -43,8 +43,8 @@ QStringList files(const QString &root)
     return out;
 }
 
-const QStringList stick { "big.iso.0:4", "big.iso.1:2", "a.iso:3", "b.iso:1", "c.iso.0:5",
-                          "linux/deb.iso:6", "linux/sub/", "tools/x.iso:7" };
+const QStringList stick { "big.iso.0:4", "big.iso.1:2",     "a.iso:3",    "b.iso:1",
+                          "c.iso.0:5",   "linux/deb.iso:6", "linux/sub/", "tools/x.iso:7" };
 
 } // namespace
 
@@ -71,48 +71,73 @@ void TestStickMove::move_data()
     QTest::addColumn<QString>("bootAfter");
 
     QTest::newRow("split boot image renamed, every part")
-        << "/big.iso" << "/big.iso.0" << "Huge.iso" << Problem::None
+        << "/big.iso"
+        << "/big.iso.0"
+        << "Huge.iso" << Problem::None
         << QStringList { "big.iso.0>Huge.iso.0", "big.iso.1>Huge.iso.1" } << "/Huge.iso";
     QTest::newRow("split image moved into a folder below")
-        << "/linux/deb.iso" << "/big.iso.0" << "into /linux/sub" << Problem::None
+        << "/linux/deb.iso"
+        << "/big.iso.0"
+        << "into /linux/sub" << Problem::None
         << QStringList { "big.iso.0>linux/sub/big.iso.0", "big.iso.1>linux/sub/big.iso.1" }
         << "/linux/deb.iso";
-    QTest::newRow("image moved up to the top") << "/tools/x.iso" << "/tools/x.iso" << "into /"
-                                               << Problem::None
-                                               << QStringList { "tools/x.iso>x.iso" } << "/x.iso";
+    QTest::newRow("image moved up to the top")
+        << "/tools/x.iso"
+        << "/tools/x.iso"
+        << "into /" << Problem::None << QStringList { "tools/x.iso>x.iso" } << "/x.iso";
     QTest::newRow("folder moved, the boot choice through it follows")
-        << "/LINUX/deb.iso" << "/linux" << "into /tools" << Problem::None
-        << QStringList { "linux/deb.iso>tools/linux/deb.iso" } << "/tools/linux/deb.iso";
-    QTest::newRow("folder renamed") << "" << "/tools" << "Werkzeug" << Problem::None
-                                    << QStringList { "tools/x.iso>Werkzeug/x.iso" } << "";
-    QTest::newRow("letter case only") << "/a.iso" << "/a.iso" << "A.iso" << Problem::None
-                                      << QStringList { "a.iso>A.iso" } << "/A.iso";
+        << "/LINUX/deb.iso"
+        << "/linux"
+        << "into /tools" << Problem::None << QStringList { "linux/deb.iso>tools/linux/deb.iso" }
+        << "/tools/linux/deb.iso";
+    QTest::newRow("folder renamed")
+        << ""
+        << "/tools"
+        << "Werkzeug" << Problem::None << QStringList { "tools/x.iso>Werkzeug/x.iso" } << "";
+    QTest::newRow("letter case only")
+        << "/a.iso"
+        << "/a.iso"
+        << "A.iso" << Problem::None << QStringList { "a.iso>A.iso" } << "/A.iso";
 
-    QTest::newRow("forbidden character") << "" << "/a.iso" << "a:b.iso" << Problem::BadName
-                                         << QStringList() << "";
-    QTest::newRow("reserved name") << "" << "/a.iso" << "Con.iso" << Problem::BadName
-                                   << QStringList() << "";
-    QTest::newRow("trailing dot") << "" << "/linux" << "old." << Problem::BadName
-                                  << QStringList() << "";
-    QTest::newRow("no longer an image") << "" << "/a.iso" << "a.img" << Problem::NotIsoName
-                                        << QStringList() << "";
-    QTest::newRow("taken in another case") << "" << "/a.iso" << "B.ISO" << Problem::Exists
-                                           << QStringList() << "";
-    QTest::newRow("taken by another image's parts") << "" << "/a.iso" << "C.iso"
-                                                    << Problem::Exists << QStringList() << "";
-    QTest::newRow("onto a folder's name") << "" << "/tools" << "LINUX" << Problem::Exists
-                                          << QStringList() << "";
-    QTest::newRow("folder into itself") << "" << "/linux" << "into /linux/sub"
-                                        << Problem::IntoItself << QStringList() << "";
-    QTest::newRow("into config") << "" << "/a.iso" << "into /config" << Problem::Config
-                                 << QStringList() << "";
-    QTest::newRow("into nowhere") << "" << "/a.iso" << "into /nowhere" << Problem::NoFolder
-                                  << QStringList() << "";
-    QTest::newRow("not there") << "" << "/gone.iso" << "g.iso" << Problem::NotFound
-                               << QStringList() << "";
+    QTest::newRow("forbidden character") << ""
+                                         << "/a.iso"
+                                         << "a:b.iso" << Problem::BadName << QStringList() << "";
+    QTest::newRow("reserved name") << ""
+                                   << "/a.iso"
+                                   << "Con.iso" << Problem::BadName << QStringList() << "";
+    QTest::newRow("trailing dot") << ""
+                                  << "/linux"
+                                  << "old." << Problem::BadName << QStringList() << "";
+    QTest::newRow("no longer an image") << ""
+                                        << "/a.iso"
+                                        << "a.img" << Problem::NotIsoName << QStringList() << "";
+    QTest::newRow("taken in another case") << ""
+                                           << "/a.iso"
+                                           << "B.ISO" << Problem::Exists << QStringList() << "";
+    QTest::newRow("taken by another image's parts")
+        << ""
+        << "/a.iso"
+        << "C.iso" << Problem::Exists << QStringList() << "";
+    QTest::newRow("onto a folder's name") << ""
+                                          << "/tools"
+                                          << "LINUX" << Problem::Exists << QStringList() << "";
+    QTest::newRow("folder into itself")
+        << ""
+        << "/linux"
+        << "into /linux/sub" << Problem::IntoItself << QStringList() << "";
+    QTest::newRow("into config") << ""
+                                 << "/a.iso"
+                                 << "into /config" << Problem::Config << QStringList() << "";
+    QTest::newRow("into nowhere") << ""
+                                  << "/a.iso"
+                                  << "into /nowhere" << Problem::NoFolder << QStringList() << "";
+    QTest::newRow("not there") << ""
+                               << "/gone.iso"
+                               << "g.iso" << Problem::NotFound << QStringList() << "";
     QTest::newRow("boot image to a name the device cannot be told")
-        << "/big.iso" << "/big.iso.0" << QString::fromUtf8("Ωmega.iso") << Problem::NotLatin1
-        << QStringList() << "/big.iso";
+        << "/big.iso"
+        << "/big.iso.0" << QString::fromUtf8("Ωmega.iso") << Problem::NotLatin1 << QStringList()
+        << "/big.iso";
 }
 
 void TestStickMove::move()
@@ -166,12 +191,10 @@ void TestStickMove::stoppedMove_data()
     QTest::newRow("after part 0") << "into /tools" << 1 << moved << "/tools/big.iso";
     QTest::newRow("after both parts") << "into /tools" << 2 << moved << "/tools/big.iso";
     // Each file passes through a name of the journal's on its way to another letter case.
-    QTest::newRow("letter case, part 0 passing") << "BIG.iso" << 1
-                                                 << QStringList { "BIG.iso.0", "BIG.iso.1" }
-                                                 << "/BIG.iso";
-    QTest::newRow("letter case, part 0 through") << "BIG.iso" << 2
-                                                 << QStringList { "BIG.iso.0", "BIG.iso.1" }
-                                                 << "/BIG.iso";
+    QTest::newRow("letter case, part 0 passing")
+        << "BIG.iso" << 1 << QStringList { "BIG.iso.0", "BIG.iso.1" } << "/BIG.iso";
+    QTest::newRow("letter case, part 0 through")
+        << "BIG.iso" << 2 << QStringList { "BIG.iso.0", "BIG.iso.1" } << "/BIG.iso";
 }
 
 void TestStickMove::stoppedMove()
@@ -193,7 +216,8 @@ void TestStickMove::stoppedMove()
     if (renamed < 0)
         QVERIFY(QFile::resize(journal, QFileInfo(journal).size() - 2));
     for (int i = 0; i < renamed; ++i)
-        QVERIFY(QFile::rename(root + plan.journal.steps.at(i).from, root + plan.journal.steps.at(i).to));
+        QVERIFY(QFile::rename(root + plan.journal.steps.at(i).from,
+                              root + plan.journal.steps.at(i).to));
 
     // The stick check reports the journal and its repair sees the move through.
     StickStatus status;
@@ -224,8 +248,10 @@ void TestStickMove::deleteFolder()
 {
     QTemporaryDir dir;
     const QString root = dir.path() + '/';
-    QVERIFY(lay(root, stick + QStringList { "linux/sub/z.iso.0:2", "linux/sub/z.iso.1:1",
-                                            "linux/sub/notes.txt:9" }));
+    QVERIFY(lay(root,
+                stick
+                    + QStringList { "linux/sub/z.iso.0:2", "linux/sub/z.iso.1:1",
+                                    "linux/sub/notes.txt:9" }));
     QVERIFY(TestEnv::writeFile(root + "config/iso_filename.txt", "/Linux/deb.iso"));
     const FolderDeletion::Plan plan = FolderDeletion::plan(root, "/linux");
     QVERIFY(plan.found);
@@ -246,9 +272,8 @@ void TestStickMove::makePath_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<NewFolder::Problem>("problem");
     QTest::addColumn<QStringList>("made");
-    QTest::newRow("two new below one there")
-        << "/linux/new/deeper" << NewFolder::Problem::None
-        << QStringList { "linux/new/", "linux/new/deeper/" };
+    QTest::newRow("two new below one there") << "/linux/new/deeper" << NewFolder::Problem::None
+                                             << QStringList { "linux/new/", "linux/new/deeper/" };
     QTest::newRow("there already") << "/linux/sub" << NewFolder::Problem::None << QStringList();
     QTest::newRow("a file in the way") << "/a.iso/x" << NewFolder::Problem::Exists << QStringList();
     QTest::newRow("a bad name further down, nothing made")

@@ -41,7 +41,8 @@ void TestSyncPlan::plan_data()
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<bool>("fits");
 
-    const QStringList local { "a.iso:10:a", "b.iso:10:b", "c.iso:10:c", "d.iso:10:d", "notes.txt:1:n" };
+    const QStringList local { "a.iso:10:a", "b.iso:10:b", "c.iso:10:c", "d.iso:10:d",
+                              "notes.txt:1:n" };
     const QStringList stick { "b.iso:5:b", "c.iso:10:x", "D.ISO:10:d", "e.iso:3:e", "f.txt:3:f" };
     QTest::newRow("new, changed by size, changed by bytes, same in another case, extra kept")
         << local << stick << false << qint64(1 << 20)
@@ -59,11 +60,11 @@ void TestSyncPlan::plan_data()
         << QStringList { "a.iso:4096:a" } << QStringList() << false << qint64(4096)
         << QStringList { "new a.iso" } << false;
     QTest::newRow("room given back by a replacement and a removal")
-        << QStringList { "b.iso:8192:b" } << QStringList { "b.iso:4096:x", "e.iso:4096:e" }
-        << true << qint64(1024) << QStringList { "replace b.iso", "remove e.iso" } << true;
+        << QStringList { "b.iso:8192:b" } << QStringList { "b.iso:4096:x", "e.iso:4096:e" } << true
+        << qint64(1024) << QStringList { "replace b.iso", "remove e.iso" } << true;
     QTest::newRow("without removals that room is missing")
-        << QStringList { "b.iso:8192:b" } << QStringList { "b.iso:4096:x", "e.iso:4096:e" }
-        << false << qint64(1024) << QStringList { "replace b.iso" } << false;
+        << QStringList { "b.iso:8192:b" } << QStringList { "b.iso:4096:x", "e.iso:4096:e" } << false
+        << qint64(1024) << QStringList { "replace b.iso" } << false;
     QTest::newRow("nothing to do") << QStringList { "d.iso:10:d" } << QStringList { "d.iso:10:d" }
                                    << true << qint64(0) << QStringList { "same d.iso" } << true;
 }

@@ -69,15 +69,15 @@ LibraryActions::LibraryActions(const StickActions::Parts &given, const StickActi
                               QKeySequence(Qt::Key_F2), &LibraryActions::rename, true);
     cutAction = makeAction(QStringLiteral("actionCut"), tr("Cu&t"), QKeySequence::Cut,
                            &LibraryActions::cut, true);
-    pasteAction = makeAction(QStringLiteral("actionPaste"), tr("&Paste Here"),
-                             QKeySequence::Paste, &LibraryActions::paste, true);
+    pasteAction = makeAction(QStringLiteral("actionPaste"), tr("&Paste Here"), QKeySequence::Paste,
+                             &LibraryActions::paste, true);
     saveAction = makeAction(QStringLiteral("actionSaveCopy"), tr("&Save a Copy…"),
                             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
                             &LibraryActions::saveCopy, false);
     openAction = makeAction(QStringLiteral("actionOpenFolder"), tr("Open in File &Manager"),
                             QKeySequence(), &LibraryActions::openInFileManager, false);
-    syncAction = makeAction(QStringLiteral("actionSyncFolder"), tr("S&ync Folder…"),
-                            QKeySequence(), &LibraryActions::syncFolder, false);
+    syncAction = makeAction(QStringLiteral("actionSyncFolder"), tr("S&ync Folder…"), QKeySequence(),
+                            &LibraryActions::syncFolder, false);
 
     connect(stickActions, &StickActions::actionsUpdated, this, &LibraryActions::updateActions);
     connect(parts.tree, &isoTreeWidget::rowsShown, this,
@@ -152,8 +152,8 @@ bool LibraryActions::copyPending(const QString &path)
     const QStringList pending = parts.copies->pendingPaths();
     const bool busy = std::any_of(pending.begin(), pending.end(), [&](const QString &p) {
         return p.startsWith(folder, Qt::CaseInsensitive)
-            || p.section(QLatin1Char('/'), 0, -2).compare(path.section(QLatin1Char('/'), 0, -2),
-                                                          Qt::CaseInsensitive)
+            || p.section(QLatin1Char('/'), 0, -2)
+                   .compare(path.section(QLatin1Char('/'), 0, -2), Qt::CaseInsensitive)
             == 0;
     });
     if (busy)
@@ -189,9 +189,10 @@ void LibraryActions::rename()
         name = nameOf(path);
     for (;;) {
         bool ok = false;
-        name = QInputDialog::getText(parts.window, tr("Rename"),
-                                     tr("New name of \"%1\":").arg(nameOf(ImageChoice::bootName(path))),
-                                     QLineEdit::Normal, name, &ok);
+        name = QInputDialog::getText(
+            parts.window, tr("Rename"),
+            tr("New name of \"%1\":").arg(nameOf(ImageChoice::bootName(path))), QLineEdit::Normal,
+            name, &ok);
         if (!ok)
             return;
         StickMove::Plan plan = StickMove::renamePlan(root, path, name);
@@ -206,10 +207,11 @@ void LibraryActions::rename()
             select(plan.to);
             return;
         }
-        BoxPrompts::ask(parts.window, QMessageBox::Warning, tr("Can't rename"),
-                        tr("\"%1\" cannot be called \"%2\": %3.")
-                            .arg(nameOf(ImageChoice::bootName(path)), name, StickMove::reason(plan)),
-                        QMessageBox::Ok);
+        BoxPrompts::ask(
+            parts.window, QMessageBox::Warning, tr("Can't rename"),
+            tr("\"%1\" cannot be called \"%2\": %3.")
+                .arg(nameOf(ImageChoice::bootName(path)), name, StickMove::reason(plan)),
+            QMessageBox::Ok);
     }
 }
 
@@ -249,7 +251,8 @@ void LibraryActions::move(const QStringList &paths, const QString &destDir)
         if (plan.problem == StickMove::Problem::None)
             plans << plan;
         else
-            refused << tr("%1: %2").arg(nameOf(ImageChoice::bootName(path)), StickMove::reason(plan));
+            refused << tr("%1: %2").arg(nameOf(ImageChoice::bootName(path)),
+                                        StickMove::reason(plan));
     }
     if (!refused.isEmpty()) {
         BoxPrompts::ask(parts.window, QMessageBox::Warning, tr("Can't move"),
@@ -301,9 +304,8 @@ void LibraryActions::saveCopy()
     std::atomic<int> progress { 0 };
     std::atomic<bool> stop { false };
     ImageExport::Result result = ImageExport::Result::Stopped;
-    runBehind(parts.window,
-              tr("Saving %1 (joined and checked)…").arg(row->displayName()), progress, stop,
-              [&] {
+    runBehind(parts.window, tr("Saving %1 (joined and checked)…").arg(row->displayName()), progress,
+              stop, [&] {
                   result = ImageExport::save(files, dest, [&](qint64 done, qint64 total) {
                       progress = int(done * 1000 / qMax<qint64>(total, 1));
                       return !stop;
@@ -379,33 +381,35 @@ void LibraryActions::syncFolder()
     const QStringList added = names(Action::New), replaced = names(Action::Replace);
     const QStringList extra = names(Action::Remove);
     if (added.isEmpty() && replaced.isEmpty()) {
-        BoxPrompts::ask(parts.window, QMessageBox::Information, tr("Nothing to sync"),
-                        tr("%1 on the discwand holds the images of %2 already.")
-                            .arg(into.path(), local),
-                        QMessageBox::Ok);
+        BoxPrompts::ask(
+            parts.window, QMessageBox::Information, tr("Nothing to sync"),
+            tr("%1 on the discwand holds the images of %2 already.").arg(into.path(), local),
+            QMessageBox::Ok);
         return;
     }
     QString text = tr("Sync %1 into %2 on the discwand?").arg(local, into.path());
     if (!added.isEmpty())
-        text += QStringLiteral("\n\n") + tr("Copied new:") + QLatin1Char('\n') + added.join(QLatin1Char('\n'));
+        text += QStringLiteral("\n\n") + tr("Copied new:") + QLatin1Char('\n')
+            + added.join(QLatin1Char('\n'));
     if (!replaced.isEmpty())
         text += QStringLiteral("\n\n") + tr("Replaced (they differ):") + QLatin1Char('\n')
             + replaced.join(QLatin1Char('\n'));
     text += QStringLiteral("\n\n") + tr("Left as they are: %n", nullptr, plan.count(Action::Same));
     if (!extra.isEmpty())
-        text += QStringLiteral("\n\n") + tr("On the discwand only (kept): %1").arg(extra.join(QStringLiteral(", ")));
+        text += QStringLiteral("\n\n")
+            + tr("On the discwand only (kept): %1").arg(extra.join(QStringLiteral(", ")));
     // Removal is for the command line's --delete: a click here never deletes.
     for (qsizetype i = plan.items.size() - 1; i >= 0; --i)
         if (plan.items.at(i).action == Action::Remove)
             plan.items.removeAt(i);
     plan.measure(plan.freeBytes, plan.cluster);
     if (!plan.fits()) {
-        BoxPrompts::ask(parts.window, QMessageBox::Warning, tr("Not enough room"),
-                        tr("The sync needs %1 more on the discwand, which has %2 free. Nothing "
-                           "was changed.")
-                            .arg(CopyProgress::sizeText(plan.needed),
-                                 CopyProgress::sizeText(plan.freeBytes)),
-                        QMessageBox::Ok);
+        BoxPrompts::ask(
+            parts.window, QMessageBox::Warning, tr("Not enough room"),
+            tr("The sync needs %1 more on the discwand, which has %2 free. Nothing "
+               "was changed.")
+                .arg(CopyProgress::sizeText(plan.needed), CopyProgress::sizeText(plan.freeBytes)),
+            QMessageBox::Ok);
         return;
     }
     if (plan.freeBytes >= 0)
