@@ -88,7 +88,8 @@ ExitStatus AllSticksCopy::exec()
             CliOutput::error(
                 tr("%1: the discwand is read-only; nothing is copied to it.").arg(copy.name));
             copy.admission = ExitStatus::ReadOnly;
-        } else if (const ExitStatus folder = CopyCommand::prepareFolder(own, to, parents, copy.name);
+        } else if (const ExitStatus folder
+                   = CopyCommand::prepareFolder(own, to, parents, copy.name);
                    folder != ExitStatus::Done) {
             copy.admission = folder;
         } else {

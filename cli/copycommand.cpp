@@ -124,15 +124,16 @@ ExitStatus CopyCommand::prepareFolder(const Discwand &stick, const QString &to, 
     if (path.isEmpty() || QFileInfo(path).isDir())
         return ExitStatus::Done; // a path off the stick is admit()'s to refuse
     if (!parents) {
-        CliOutput::error(prefix
-                         + tr("There is no folder %1 on the discwand; --parents makes it.")
-                               .arg(folder.path()));
+        CliOutput::error(
+            prefix
+            + tr("There is no folder %1 on the discwand; --parents makes it.").arg(folder.path()));
         return ExitStatus::NotFound;
     }
     const NewFolder::Problem problem = NewFolder::makePath(stick.root(), folder);
     if (problem == NewFolder::Problem::None)
         return ExitStatus::Done;
-    CliOutput::error(prefix + QStringLiteral("%1: %2").arg(folder.path(), NewFolder::reason(problem)));
+    CliOutput::error(prefix
+                     + QStringLiteral("%1: %2").arg(folder.path(), NewFolder::reason(problem)));
     return problem == NewFolder::Problem::NotMade ? ExitStatus::Failure : ExitStatus::Refused;
 }
 

@@ -91,7 +91,7 @@ void CopyRun::done()
         // Beside other sticks a path on the stick would not say which one holds it.
         if (printPaths)
             CliOutput::data(tag.isEmpty() ? copyingPath
-                                      : detector.drivePath().chopped(1) + copyingPath);
+                                          : detector.drivePath().chopped(1) + copyingPath);
     }
     queue.next();
 }

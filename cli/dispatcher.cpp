@@ -4,7 +4,6 @@
 
 #include "cli/checkcommand.h"
 #include "cli/clioutput.h"
-#include "cli/sticksession.h"
 #include "cli/copycommand.h"
 #include "cli/deletecommand.h"
 #include "cli/ejectcommand.h"
@@ -15,6 +14,7 @@
 #include "cli/mkdircommand.h"
 #include "cli/movecommand.h"
 #include "cli/statuscommand.h"
+#include "cli/sticksession.h"
 #include "cli/synccommand.h"
 #include "cli/waitcommand.h"
 

@@ -1,8 +1,8 @@
 #include "library/imagechoice.h"
 
-#include "detect/scsidrivedetector.h"
 #include "copy/fatname.h"
 #include "copy/filesync.h"
+#include "detect/scsidrivedetector.h"
 #include "library/log.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "library/imagedeletion.h"
 
-#include "copy/imageset.h"
 #include "copy/filesync.h"
+#include "copy/imageset.h"
 #include "detect/devicefolder.h"
 #include "library/imagechoice.h"
 #include "library/log.h"

@@ -85,8 +85,9 @@ Folder readFolder(const QString &path, const QString &relPath, QList<Leftover> &
             || (name.endsWith(QLatin1String(".temp"), Qt::CaseInsensitive)
                 && name.contains(QLatin1String(".iso"), Qt::CaseInsensitive) && !info.isDir())) {
             const bool busy = name.startsWith(CopyCommit::prefix)
-                && (MoveJournal::isJournal(name) ? MoveJournal::isBusy(info.filePath())
-                                                 : CopyCommit::isBusy(path, name.section(QLatin1Char('.'), 0, 1)));
+                && (MoveJournal::isJournal(name)
+                        ? MoveJournal::isBusy(info.filePath())
+                        : CopyCommit::isBusy(path, name.section(QLatin1Char('.'), 0, 1)));
             leftovers.append({ at, info.size(), busy });
             continue;
         }

@@ -47,7 +47,8 @@ QList<StickProblem> StickCheck::find(const IsoListing &listing, const StickStatu
     QSet<QString> moving;
     for (const Leftover &left : listing.leftovers)
         if (MoveJournal::isJournal(left.path.section(QLatin1Char('/'), -1)))
-            for (const QString &path : MoveJournal::touched(QDir::cleanPath(status.root + left.path)))
+            for (const QString &path :
+                 MoveJournal::touched(QDir::cleanPath(status.root + left.path)))
                 moving.insert(path);
     const auto isMoving = [&moving](const IsoRow &row) {
         const QString folder = row.devicePath.section(QLatin1Char('/'), 0, -2) + QLatin1Char('/');

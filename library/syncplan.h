@@ -21,9 +21,9 @@ public:
         QString name; // the image's name ("a.iso"), as the computer's folder spells it when there
         QString source; // the file on the computer; "" for a removal
         qint64 size = 0; // the source's
-        qint64 freed
-            = 0; // room the stick's image takes now, given back by a replacement or removal
-        QString stickPath; // the stick's image ("/linux/a.iso"); "" for a new one
+        // Room the stick's image takes now, given back by a replacement or removal.
+        qint64 freed = 0;
+        QString stickPath = {}; // the stick's image ("/linux/a.iso"); "" for a new one
     };
     QList<Item> items; // by name
     qint64 needed = 0; // room the plan takes in all, less the room it gives back

@@ -175,7 +175,8 @@ void TestCli::commands_data()
     row("move: no such folder", { "move", "/big.iso", "/nowhere" }, "rw", 6, "", "no folder");
     row("delete: folder not empty", { "delete", "/linux" }, "rw", 7, "", "--recursive");
     row("delete: boot image", { "delete", "/linux/a.iso" }, "rw", 7, "", "--force");
-    row("delete: split image", { "delete", "/big.iso" }, "rw", 0, "", "Deleted /big.iso, freeing 12");
+    row("delete: split image", { "delete", "/big.iso" }, "rw", 0, "",
+        "Deleted /big.iso, freeing 12");
     row("mkdir: above missing", { "mkdir", "/x/y" }, "rw", 6, "", "--parents");
     row("mkdir: --parents", { "mkdir", "-p", "/x/y", "linux" }, "rw", 0, "/x/y/\n/linux/\n", "^$");
     row("get: split image joined", { "get", "/big.iso", "SRC/" }, "ro", 0,
@@ -443,8 +444,8 @@ void TestCli::severalSticks()
     QCOMPARE(copied, (QStringList { a + "/new.iso", b + "/new.iso" }));
     QVERIFY(read(a + "/new.iso") == image && read(b + "/new.iso") == image);
     sys.addDiscwand(QStringLiteral("sdd"), true);
-    const Outcome withReadOnly
-        = runCli({ "copy", "--all-sticks", "--parents", "--to", "more", sources.filePath("a.iso") });
+    const Outcome withReadOnly = runCli(
+        { "copy", "--all-sticks", "--parents", "--to", "more", sources.filePath("a.iso") });
     QVERIFY2(withReadOnly.status == 4 && withReadOnly.err.contains("read-only"),
              qPrintable(withReadOnly.err));
     QVERIFY(read(a + "/more/a.iso") == "new a" && read(b + "/more/a.iso") == "new a");

@@ -217,8 +217,8 @@ void TestIsoTreeWidget::filter_data()
     QTest::newRow("nothing typed") << "" << all << 3;
     QTest::newRow("by name, its folders kept")
         << "C.IS" << QStringList { "linux", "tools", "c.iso", placeholder } << 1;
-    QTest::newRow("by volume label") << "debian" << QStringList { "linux", "a.iso", placeholder }
-                                     << 1;
+    QTest::newRow("by volume label")
+        << "debian" << QStringList { "linux", "a.iso", placeholder } << 1;
     QTest::newRow("a folder's name shows what it holds")
         << "tool" << QStringList { "linux", "tools", "c.iso", placeholder } << 1;
     QTest::newRow("in several places") << ".iso" << all << 3;

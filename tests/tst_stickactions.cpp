@@ -200,9 +200,9 @@ void TestStickActions::deleteRow_data()
     QTest::newRow("empty folder") << QStringList { "e/", "f/g.iso" } << QStringList { "e" } << false
                                   << QList<int> { yes } << QStringList { "Delete folder?" }
                                   << QStringList { "f/g.iso" };
-    QTest::newRow("folder with an image") << QStringList { "f/g.iso", "e/" } << QStringList { "f" }
-                                          << false << QList<int> { yes }
-                                          << QStringList { "Delete folder?" } << QStringList { "e/" };
+    QTest::newRow("folder with an image")
+        << QStringList { "f/g.iso", "e/" } << QStringList { "f" } << false << QList<int> { yes }
+        << QStringList { "Delete folder?" } << QStringList { "e/" };
 }
 
 void TestStickActions::deleteRow()
@@ -256,8 +256,9 @@ void TestStickActions::newFolder()
     const QPoint below = r.tree->viewport()->rect().bottomLeft() + QPoint(5, -5);
     QContextMenuEvent click(QContextMenuEvent::Mouse, below, r.tree->viewport()->mapToGlobal(below));
     QApplication::sendEvent(r.tree->viewport(), &click);
-    QCOMPARE(offered, (QStringList { "Add &Images…", "New &Folder…", "", "Open in File &Manager",
-                                     "S&ync Folder…" }));
+    QCOMPARE(offered,
+             (QStringList { "Add &Images…", "New &Folder…", "", "Open in File &Manager",
+                            "S&ync Folder…" }));
     QCOMPARE(r.boxes.titles(), QStringList { "Can't make this folder" });
     QCOMPARE(r.boxes.seen().at(0).text,
              "A folder name on the discwand cannot hold any of \\ / : * ? \" < > | (nor control "

@@ -6,9 +6,9 @@
 #include "copy/fatname.h"
 #include "detect/constants.h"
 #include "detect/scsidrivedetector.h"
+#include "library/stickcheck.h"
 #include "library/stickstatus.h"
 #include "library/wandmenufetch.h"
-#include "library/stickcheck.h"
 #include "ui/boxprompts.h"
 #include "ui/copystatus.h"
 #include "ui/isotreewidget.h"
@@ -110,7 +110,8 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
     connect(actions, &StickActions::filesChosen, this, &discShelf::queueFilesToCopy);
     connect(actions, &StickActions::stickChanged, this, &discShelf::buildIsoList);
     // Renames, moves, copies back, sync and the filter box over the tree.
-    auto *library = new LibraryActions({ this, &ui, isoTree, detector, copies, cycle }, actions, this);
+    auto *library
+        = new LibraryActions({ this, &ui, isoTree, detector, copies, cycle }, actions, this);
     actions->addMenuActions(library->menuActions());
     connect(library, &LibraryActions::filesChosen, this, &discShelf::queueFilesToCopy);
     connect(library, &LibraryActions::stickChanged, this, &discShelf::buildIsoList);

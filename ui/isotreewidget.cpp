@@ -299,8 +299,8 @@ bool isoTreeWidget::dropMimeData(QTreeWidgetItem *parent, int index, const QMime
 
     // Rows of this tree move on the stick; their files' addresses are not copied back onto it.
     if (data->hasFormat(rowsFormat)) {
-        const QStringList paths
-            = QString::fromUtf8(data->data(rowsFormat)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QStringList paths = QString::fromUtf8(data->data(rowsFormat))
+                                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         emit moveRows(paths, destDir);
         return false;
     }

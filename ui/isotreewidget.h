@@ -17,7 +17,7 @@ public:
     // What a row carries in column 0 besides its text, set once when the rows are made.
     enum Role {
         KindRole = Qt::UserRole, // FolderRow or ImageRow; placeholder rows carry none
-        PathRole,                // the row's path from the device root, "/linux/a.iso"
+        PathRole, // the row's path from the device root, "/linux/a.iso"
         LabelRole = Qt::UserRole + 16, // an image's ISO volume label, for the filter
     };
     // What rows dragged from the tree carry: their paths, one a line.

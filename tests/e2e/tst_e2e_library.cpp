@@ -3,12 +3,12 @@
 // on the unplugged volume with fsck.fat and mtools.
 #include "common/boxanswerer.h"
 #include "common/nextdialog.h"
-#include "e2echecks.h"
 #include "common/testenv.h"
+#include "e2echecks.h"
 #include "fatimage.h"
-#include "ui/isotreewidget.h"
 #include "simstick.h"
 #include "ui/discshelf.h"
+#include "ui/isotreewidget.h"
 #include "windowdriver.h"
 
 #include <QAction>

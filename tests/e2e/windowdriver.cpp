@@ -8,8 +8,8 @@
 
 #include <QApplication>
 #include <QDragEnterEvent>
-#include <QMessageBox>
 #include <QItemSelectionModel>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QTest>
