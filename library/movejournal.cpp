@@ -197,9 +197,10 @@ bool MoveJournal::run(const QString &root) const
             QFile::remove(journalPath);
         return false;
     }
-    const bool finished = finish(root, journalPath);
+    // Closed before the journal goes: the kernel's vfat frees a removed file's cluster only when
+    // its last handle closes, and then leaves the volume's count of free clusters one short.
     lock.release();
-    return finished;
+    return finish(root, journalPath);
 }
 
 bool MoveJournal::finish(const QString &root, const QString &journalPath) const
