@@ -2,6 +2,7 @@
 // names FAT refuses refused before anything changes, a move stopped at any step finished by the
 // stick check; folders deleted with what they hold, and folder paths made.
 #include "common/testenv.h"
+#include "copy/imagerecord.h"
 #include "detect/devicefolder.h"
 #include "library/folderdeletion.h"
 #include "library/isolisting.h"
@@ -207,6 +208,7 @@ void TestStickMove::stoppedMove()
     const QString root = dir.path() + '/';
     QVERIFY(lay(root, stick));
     QVERIFY(TestEnv::writeFile(root + "config/iso_filename.txt", "/big.iso"));
+    QVERIFY(ImageRecord::put(root, { "/big.iso", 6, 2, QByteArray(64, 'a'), 0, {}, {} }));
     const StickMove::Plan plan = newName.startsWith("into ")
         ? StickMove::movePlan(root, "/big.iso.0", newName.mid(5))
         : StickMove::renamePlan(root, "/big.iso.0", newName);
@@ -242,6 +244,10 @@ void TestStickMove::stoppedMove()
             files << file;
     QCOMPARE(files, after);
     QCOMPARE(TestEnv::readFile(root + "config/iso_filename.txt"), bootAfter.toLatin1());
+    // The record follows the image wherever the move left it, as the choice does.
+    const QList<RecordedImage> recorded = ImageRecord::read(root);
+    QCOMPARE(recorded.size(), 1);
+    QCOMPARE(recorded.first().path, bootAfter);
 }
 
 void TestStickMove::deleteFolder()
@@ -253,6 +259,8 @@ void TestStickMove::deleteFolder()
                     + QStringList { "linux/sub/z.iso.0:2", "linux/sub/z.iso.1:1",
                                     "linux/sub/notes.txt:9" }));
     QVERIFY(TestEnv::writeFile(root + "config/iso_filename.txt", "/Linux/deb.iso"));
+    for (const char *image : { "/linux/sub/z.iso", "/tools/x.iso" })
+        QVERIFY(ImageRecord::put(root, { image, 3, 1, QByteArray(64, 'a'), 0, {}, {} }));
     const FolderDeletion::Plan plan = FolderDeletion::plan(root, "/linux");
     QVERIFY(plan.found);
     QCOMPARE(plan.images, QStringList({ "/linux/deb.iso", "/linux/sub/z.iso" }));
@@ -263,6 +271,9 @@ void TestStickMove::deleteFolder()
     QCOMPARE(FolderDeletion::remove(root, plan), QStringList());
     QVERIFY(!QFileInfo::exists(root + "linux"));
     QVERIFY(QFileInfo::exists(root + "tools/x.iso"));
+    const QList<RecordedImage> recorded = ImageRecord::read(root);
+    QCOMPARE(recorded.size(), 1);
+    QCOMPARE(recorded.first().path, QString("/tools/x.iso"));
     QVERIFY(!FolderDeletion::plan(root, "/config").found);
     QVERIFY(!FolderDeletion::plan(root, "/").found);
 }
