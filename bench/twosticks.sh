@@ -61,7 +61,7 @@ timed() {
   sync
   local start end
   start=$(date +%s.%N)
-  "$cli" copy "${verify[@]}" --to bench "$@" "${files[@]}" >/dev/null 2>"$work/err" \
+  "$cli" copy "${verify[@]}" --parents --to bench "$@" "${files[@]}" >/dev/null 2>"$work/err" \
     || { cat "$work/err" >&2; exit 1; }
   end=$(date +%s.%N)
   awk -v s="$start" -v e="$end" 'BEGIN { printf "%.3f\n", e - s }'

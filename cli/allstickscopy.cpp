@@ -51,11 +51,12 @@ int rank(ExitStatus status)
 } // namespace
 
 AllSticksCopy::AllSticksCopy(QString to, QStringList files, FlagPrompts::Existing existing,
-                             bool verify)
+                             bool verify, bool parents)
     : to(std::move(to))
     , files(std::move(files))
     , existing(existing)
     , verify(verify)
+    , parents(parents)
 { }
 
 ExitStatus AllSticksCopy::worse(ExitStatus a, ExitStatus b)
@@ -87,6 +88,10 @@ ExitStatus AllSticksCopy::exec()
             CliOutput::error(
                 tr("%1: the discwand is read-only; nothing is copied to it.").arg(copy.name));
             copy.admission = ExitStatus::ReadOnly;
+        } else if (const ExitStatus folder
+                   = CopyCommand::prepareFolder(own, to, parents, copy.name);
+                   folder != ExitStatus::Done) {
+            copy.admission = folder;
         } else {
             copy.prompts = std::make_unique<FlagPrompts>(existing);
             int refused = 0;

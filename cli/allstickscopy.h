@@ -12,7 +12,9 @@ class AllSticksCopy
 {
     Q_DECLARE_TR_FUNCTIONS(AllSticksCopy)
 public:
-    AllSticksCopy(QString to, QStringList files, FlagPrompts::Existing existing, bool verify);
+    // parents: a folder to that is missing on a stick is made there, as copy --parents does.
+    AllSticksCopy(QString to, QStringList files, FlagPrompts::Existing existing, bool verify,
+                  bool parents = false);
 
     // Admits the files on every stick, copies to all of them side by side and returns the
     // worst of their exit statuses, once every one is over.
@@ -27,4 +29,5 @@ private:
     QStringList files;
     FlagPrompts::Existing existing;
     bool verify;
+    bool parents;
 };

@@ -11,6 +11,7 @@
 #include "copy/dropadmission.h"
 #include "copy/publishedsums.h"
 #include "detect/scsidrivedetector.h"
+#include "library/newfolder.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -41,6 +42,9 @@ void CopyCommand::describe(QCommandLineParser &parser) const
         { QStringLiteral("overwrite"), tr("Replace images already on the discwand.") });
     parser.addOption(
         { QStringLiteral("skip-existing"), tr("Pass over images already on the discwand.") });
+    parser.addOption({ { QStringLiteral("p"), QStringLiteral("parents") },
+                       tr("Make the folder given with --to, and the folders above it, when it is "
+                          "not there (without it that is an error).") });
     parser.addOption({ QStringLiteral("all-sticks"),
                        tr("Copy to every discwand plugged in, all at once; the exit status is the "
                           "worst of theirs.") });
@@ -91,8 +95,9 @@ ExitStatus CopyCommand::run(const QCommandLineParser &parser, const QStringList 
     if (parser.isSet(QStringLiteral("all-sticks"))
         && (parser.isSet(QStringLiteral("sha256")) || parser.isSet(QStringLiteral("sums"))))
         return usage(tr("--all-sticks takes the checksums found beside the images only."));
+    const bool parents = parser.isSet(QStringLiteral("parents"));
     if (parser.isSet(QStringLiteral("all-sticks")))
-        return AllSticksCopy(to, files, existing, verify).exec();
+        return AllSticksCopy(to, files, existing, verify, parents).exec();
 
     // A checksum given on the command line stands for the one image named.
     PublishedSum given;
@@ -115,6 +120,9 @@ ExitStatus CopyCommand::run(const QCommandLineParser &parser, const QStringList 
     StickSession stick;
     if (const ExitStatus found = stick.findWritable(); found != ExitStatus::Done)
         return found;
+    if (const ExitStatus folder = prepareFolder(stick.detector().discwand(), to, parents, {});
+        folder != ExitStatus::Done)
+        return folder;
 
     FlagPrompts prompts(existing);
     int refused = 0;
@@ -154,6 +162,28 @@ ExitStatus CopyCommand::run(const QCommandLineParser &parser, const QStringList 
     return prompts.withoutRoom() > 0 ? ExitStatus::NoRoom
         : refused > 0                ? ExitStatus::Refused
                                      : ExitStatus::Done;
+}
+
+ExitStatus CopyCommand::prepareFolder(const Discwand &stick, const QString &to, bool parents,
+                                      const QString &tag)
+{
+    const QString prefix = tag.isEmpty() ? QString() : tag + QStringLiteral(": ");
+    const DeviceFolder folder(to);
+    const QString path = stick.filePath(folder.path());
+    if (path.isEmpty() || QFileInfo(path).isDir())
+        return ExitStatus::Done; // a path off the stick is admit()'s to refuse
+    if (!parents) {
+        CliOutput::error(
+            prefix
+            + tr("There is no folder %1 on the discwand; --parents makes it.").arg(folder.path()));
+        return ExitStatus::NotFound;
+    }
+    const NewFolder::Problem problem = NewFolder::makePath(stick.root(), folder);
+    if (problem == NewFolder::Problem::None)
+        return ExitStatus::Done;
+    CliOutput::error(prefix
+                     + QStringLiteral("%1: %2").arg(folder.path(), NewFolder::reason(problem)));
+    return problem == NewFolder::Problem::NotMade ? ExitStatus::Failure : ExitStatus::Refused;
 }
 
 std::optional<QList<CopyEntry>> CopyCommand::admit(const Discwand &stick, const QString &to,

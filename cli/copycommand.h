@@ -25,4 +25,8 @@ public:
     static std::optional<QList<CopyEntry>> admit(const Discwand &stick, const QString &to,
                                                  const QStringList &files, FlagPrompts &prompts,
                                                  int *refused, const QString &tag);
+    // The folder to on the stick is there, or made with the folders above it when parents is
+    // set; otherwise the error is told (after tag) and its status given.
+    static ExitStatus prepareFolder(const Discwand &stick, const QString &to, bool parents,
+                                    const QString &tag);
 };

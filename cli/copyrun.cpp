@@ -88,8 +88,9 @@ void CopyRun::done()
         ++copied;
         line.finish(tagged(CopyOutcome::copied(name, verify, queue.matchText())));
         // Beside other sticks a path on the stick would not say which one holds it.
-        CliOutput::data(tag.isEmpty() ? copyingPath
-                                      : detector.discwand().root().chopped(1) + copyingPath);
+        if (printPaths)
+            CliOutput::data(tag.isEmpty() ? copyingPath
+                                          : detector.discwand().root().chopped(1) + copyingPath);
     }
 }
 

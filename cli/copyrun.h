@@ -26,6 +26,8 @@ public:
     // Starts the copies; over() tells when the batch is over.
     void start(const QList<CopyEntry> &entries);
     void interrupt(int signalNumber);
+    // Whether the paths of the images copied go to standard output (they do unless told not to).
+    void setPrintPaths(bool print) { printPaths = print; }
     bool isOver() const;
     ExitStatus result() const { return status; }
     int copiedCount() const { return copied; }
@@ -51,4 +53,5 @@ private:
     ExitStatus status = ExitStatus::Done;
     QString copyingPath;
     int copied = 0;
+    bool printPaths = true;
 };

@@ -4,14 +4,19 @@
 
 #include "cli/checkcommand.h"
 #include "cli/clioutput.h"
-#include "cli/sticksession.h"
 #include "cli/copycommand.h"
+#include "cli/deletecommand.h"
 #include "cli/ejectcommand.h"
 #include "cli/fetchcommand.h"
+#include "cli/getcommand.h"
 #include "cli/getselectorcommand.h"
 #include "cli/listcommand.h"
 #include "cli/loadcommand.h"
+#include "cli/mkdircommand.h"
+#include "cli/movecommand.h"
 #include "cli/statuscommand.h"
+#include "cli/sticksession.h"
+#include "cli/synccommand.h"
 #include "cli/verifycommand.h"
 #include "cli/waitcommand.h"
 
@@ -23,6 +28,12 @@ Dispatcher::Dispatcher()
     commands.push_back(std::make_unique<ListCommand>());
     commands.push_back(std::make_unique<LoadCommand>());
     commands.push_back(std::make_unique<CopyCommand>());
+    commands.push_back(std::make_unique<SyncCommand>());
+    commands.push_back(std::make_unique<GetCommand>());
+    commands.push_back(std::make_unique<MoveCommand>(true));
+    commands.push_back(std::make_unique<MoveCommand>(false));
+    commands.push_back(std::make_unique<DeleteCommand>());
+    commands.push_back(std::make_unique<MkdirCommand>());
     commands.push_back(std::make_unique<CheckCommand>());
     commands.push_back(std::make_unique<VerifyCommand>());
     commands.push_back(std::make_unique<GetSelectorCommand>());
@@ -61,7 +72,9 @@ QString Dispatcher::helpText(const QString &optionsHelp) const
         { 8,
           tr("check found problems (with --repair: problems that are left); verify found a "
              "damaged image, or a recorded one gone") },
-        { 9, tr("check found a copy under way on the discwand; check again once it is done") },
+        { 9,
+          tr("a copy is under way on the discwand (check), or where the command would change "
+             "it; try again once it is done") },
         { 10,
           tr("eject wrote everything out but could not unmount the discwand: unmount it before "
              "you unplug it") },

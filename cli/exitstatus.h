@@ -12,7 +12,8 @@ enum class ExitStatus {
     NotFound = 6, // a file or image named does not exist
     Refused = 7, // left out: no image, too large, already there, a name the stick can't take
     Problems = 8, // check found problems (with --repair: problems that remain)
-    Busy = 9, // check found a copy under way on the stick; ask again once it is done
+    Busy = 9, // a copy is under way on the stick (check), or where a change would reach; ask again
+              // once it is done
     NotEjected = 10, // eject wrote everything out but could not unmount: not yet safe to pull
     Unverified = 11, // verify found an image changed since it was recorded, or not recorded yet
     Interrupted = 130, // Ctrl+C (128 + SIGINT); a stop request (SIGTERM) gives 143

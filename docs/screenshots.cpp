@@ -20,6 +20,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
@@ -91,6 +94,27 @@ bool showBoxBeside(discShelf &w, const QString &file, const std::function<void()
     return shot;
 }
 
+// As showBoxBeside, for any modal dialog of type T: shot beside the window, then closed.
+template <typename T>
+bool showDialogBeside(discShelf &w, const QString &file, const std::function<void()> &open)
+{
+    bool shot = false;
+    QTimer poll;
+    poll.setInterval(250);
+    QObject::connect(&poll, &QTimer::timeout, &w, [&] {
+        auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible() || shot)
+            return;
+        dialog->move(w.frameGeometry().right() + 12, w.y());
+        shot = shoot(w, file);
+        dialog->reject();
+    });
+    poll.start();
+    open();
+    (void)QTest::qWaitFor([&] { return shot; }, 10000);
+    return shot;
+}
+
 void writeSource(const QString &path, qint64 size)
 {
     // Images that boot: the drop asks about any other.
@@ -129,6 +153,50 @@ bool run(const QString &out)
     app.select(QStringLiteral("/linux/debian-12-netinst.iso"));
     if (!shoot(w, out + QStringLiteral("/stick.png")))
         return false;
+
+    // The filter box narrowing the list, then cleared.
+    auto *filter = w.findChild<QLineEdit *>(QStringLiteral("filterBox"));
+    if (!filter)
+        return failed(QStringLiteral("no filter box"));
+    QTest::keyClicks(filter, QStringLiteral("tools"));
+    if (!shoot(w, out + QStringLiteral("/filter.png")))
+        return false;
+    filter->clear();
+
+    // Renaming an image (F2): the dialog with its name, cancelled.
+    app.select(QStringLiteral("/linux/ubuntu-24.04-desktop.iso"));
+    if (!showDialogBeside<QInputDialog>(w, out + QStringLiteral("/rename.png"), [&] {
+            w.findChild<QAction *>(QStringLiteral("actionRename"))->trigger();
+        }))
+        return failed(QStringLiteral("the rename dialog never showed"));
+
+    // Sync Folder: the plan for a folder of three images (one already on the stick), answered No.
+    QTemporaryDir syncFolder;
+    for (const QString &name : { QStringLiteral("alpine-3.20.iso"), QStringLiteral("systemrescue-11.iso") })
+        writeSource(syncFolder.filePath(name), 2 * 1024 * 1024);
+    QFile::copy(stick.deviceRoot() + QStringLiteral("linux/debian-12-netinst.iso"),
+                syncFolder.filePath(QStringLiteral("debian-12-netinst.iso")));
+    app.select(QStringLiteral("/linux/debian-12-netinst.iso"));
+    // The folder dialog is answered with the folder, then the plan's question is shot.
+    bool planShot = false;
+    QTimer poll;
+    poll.setInterval(250);
+    QObject::connect(&poll, &QTimer::timeout, &w, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+            dialog->setDirectory(syncFolder.path());
+            static_cast<QDialog *>(dialog)->accept();
+        } else if (auto *box = qobject_cast<QMessageBox *>(modal); box && box->isVisible() && !planShot) {
+            box->move(w.frameGeometry().right() + 12, w.y());
+            planShot = shoot(w, out + QStringLiteral("/sync.png"));
+            box->reject();
+        }
+    });
+    poll.start();
+    w.findChild<QAction *>(QStringLiteral("actionSyncFolder"))->trigger();
+    poll.stop();
+    if (!planShot)
+        return failed(QStringLiteral("the sync plan never showed"));
 
     // The list's menu on a split image, then the question its Delete asks (answered No).
     const QString split = QStringLiteral("/big.iso");

@@ -1,8 +1,8 @@
 #include "library/imagechoice.h"
 
-#include "detect/scsidrivedetector.h"
 #include "copy/fatname.h"
 #include "copy/filesync.h"
+#include "detect/scsidrivedetector.h"
 #include "library/log.h"
 
 #include <QCoreApplication>
@@ -46,9 +46,8 @@ ImageChoice::Result ImageChoice::allowed(const QString &imagePath) const
     const Discwand stick = detector.discwand();
     if (stick.root().isEmpty())
         return Result::NoDevice;
-    const QString path = bootName(imagePath);
     // A character the device cannot be told would name a file that does not exist.
-    if (QString::fromLatin1(path.toLatin1()) != path)
+    if (!FatName::isLatin1(bootName(imagePath)))
         return Result::NotLatin1;
     if (const Discwand::Access access = stick.access();
         access != Discwand::Access::Writable)
@@ -60,6 +59,8 @@ ImageChoice::Result ImageChoice::write(const QString &root, const QString &image
 {
     const QString path = bootName(imagePath);
     const QByteArray bytes = path.toLatin1();
+    if (QString::fromLatin1(bytes) != path)
+        return Result::NotLatin1;
     qCDebug(lcLibrary) << "Loading ISO:" << path;
 
     QDir rootDir(root);

@@ -28,7 +28,8 @@ public:
     // Whether the choice may be written now: Written when it may.
     Result allowed(const QString &imagePath) const;
     // The write itself, below root, once allowed; it asks the finder nothing, so that it can
-    // run in a thread of its own while the syncs wait for a slow stick.
+    // run in a thread of its own while the syncs wait for a slow stick, or follow a change that
+    // was guarded before it began (a move the choice follows).
     static Result write(const QString &root, const QString &imagePath);
 
     // What the device is told: the image's path, a split image named without its part suffix.

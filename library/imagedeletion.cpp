@@ -1,11 +1,12 @@
 #include "library/imagedeletion.h"
 
-#include "copy/imageset.h"
 #include "copy/filesync.h"
 #include "copy/imagerecord.h"
+#include "copy/imageset.h"
 #include "detect/devicefolder.h"
 #include "library/imagechoice.h"
 #include "library/log.h"
+#include "library/stickchanges.h"
 #include "library/stickstatus.h"
 
 #include <QDir>
@@ -47,6 +48,11 @@ QStringList ImageDeletion::remove(const QString &deviceRoot, const Plan &plan)
     }
     qCDebug(lcLibrary) << "Deleted from" << plan.folder << plan.files << "left" << left;
     FileSync::syncDirectory(dir);
+    QList<StickChanges::Change> changes;
+    for (const QString &name : plan.files)
+        if (!left.contains(name))
+            changes.append({ StickChanges::Change::Kind::Deleted, plan.folder + name, {} });
+    StickChanges::committed(deviceRoot, changes);
     return left;
 }
 

@@ -1,6 +1,7 @@
 #include "library/isolisting.h"
 
 #include "library/imagechoice.h"
+#include "library/movejournal.h"
 
 #include "copy/copycommit.h"
 #include "copy/folderreader.h"
@@ -101,7 +102,9 @@ void addLeftover(const QString &path, const QString &relPath, const QString &nam
                  QList<Leftover> &leftovers)
 {
     const bool busy = name.startsWith(CopyCommit::prefix)
-        && CopyCommit::isBusy(path, name.section(QLatin1Char('.'), 0, 1));
+        && (MoveJournal::isJournal(name)
+                ? MoveJournal::isBusy(path + QLatin1Char('/') + name)
+                : CopyCommit::isBusy(path, name.section(QLatin1Char('.'), 0, 1)));
     leftovers.append({ relPath + QLatin1Char('/') + name, size, busy });
 }
 

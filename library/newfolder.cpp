@@ -6,6 +6,7 @@
 #include "library/log.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 NewFolder::Problem NewFolder::check(const QString &name)
 {
@@ -71,5 +72,25 @@ NewFolder::Problem NewFolder::make(const QString &deviceRoot, const DeviceFolder
         return Problem::NotMade;
     qCDebug(lcLibrary) << "Made folder" << parent.filePath(name);
     FileSync::syncDirectory(dir.path());
+    return Problem::None;
+}
+
+NewFolder::Problem NewFolder::makePath(const QString &deviceRoot, const DeviceFolder &folder)
+{
+    const QStringList names = folder.path().split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString &name : names)
+        if (const Problem problem = check(name); problem != Problem::None)
+            return problem;
+    DeviceFolder at;
+    for (const QString &name : names) {
+        const QFileInfo there(at.child(name).under(deviceRoot));
+        if (!there.exists()) {
+            if (const Problem problem = make(deviceRoot, at, name); problem != Problem::None)
+                return problem;
+        } else if (!there.isDir()) {
+            return Problem::Exists;
+        }
+        at = at.child(name);
+    }
     return Problem::None;
 }

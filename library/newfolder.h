@@ -29,4 +29,7 @@ public:
     static QString reason(Problem problem);
     // Makes the folder name inside parent on the device.
     static Problem make(const QString &deviceRoot, const DeviceFolder &parent, const QString &name);
+    // Makes folder and whichever folders above it are missing, each name checked before any
+    // is made; None when it is there already. A file in the way is Exists.
+    static Problem makePath(const QString &deviceRoot, const DeviceFolder &folder);
 };

@@ -3,12 +3,16 @@
 #include "copy/copycommit.h"
 #include "copy/imagerecord.h"
 #include "copy/imageset.h"
+#include "library/movejournal.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QSet>
+
+#include <algorithm>
 
 namespace {
 
@@ -40,10 +44,26 @@ QList<StickProblem> StickCheck::find(const IsoListing &listing, const StickStatu
 {
     using K = StickProblem::Kind;
     QList<StickProblem> found;
+    // Images part way through a move are the journal's to finish, not broken ones to remove.
+    QSet<QString> moving;
+    for (const Leftover &left : listing.leftovers)
+        if (MoveJournal::isJournal(left.path.section(QLatin1Char('/'), -1)))
+            for (const QString &path :
+                 MoveJournal::touched(QDir::cleanPath(status.root + left.path)))
+                moving.insert(path);
+    const auto isMoving = [&moving](const IsoRow &row) {
+        const QString folder = row.devicePath.section(QLatin1Char('/'), 0, -2) + QLatin1Char('/');
+        return std::any_of(row.files.begin(), row.files.end(), [&](const QString &file) {
+            return moving.contains((folder + file).toCaseFolded());
+        });
+    };
     for (const Leftover &left : listing.leftovers) {
         if (left.busy)
             found.append({ K::CopyUnderWay, left.path, tr("%1: a copy is under way").arg(left.path),
                            left.size });
+        else if (MoveJournal::isMoveName(left.path.section(QLatin1Char('/'), -1)))
+            found.append({ K::Leftover, left.path,
+                           tr("%1 was left by an interrupted move").arg(left.path), left.size });
         else
             found.append({ K::Leftover, left.path,
                            tr("%1 was left by an interrupted copy").arg(left.path), left.size });
@@ -53,6 +73,8 @@ QList<StickProblem> StickCheck::find(const IsoListing &listing, const StickStatu
         if (row.kind != IsoRow::Kind::Image)
             continue;
         bootFound = bootFound || row.isBootImage(status.bootImage);
+        if (isMoving(row))
+            continue;
         // Told once, at the parts' row.
         if (row.doubled && row.isSplit())
             found.append({ K::DoubledImage, row.imagePath(),
@@ -78,7 +100,7 @@ QList<StickProblem> StickCheck::find(const IsoListing &listing, const StickStatu
                       return row.kind == IsoRow::Kind::Image
                           && row.imagePath().compare(image.path, Qt::CaseInsensitive) == 0;
                   });
-            // A copy under way takes its entry back once it is in place.
+            // A copy or a move under way takes its entry back once it is in place.
             if (!there && listing.leftovers.isEmpty())
                 found.append({ K::RecordedImageGone, image.path,
                                tr("%1 is in the record of verified images, but not on the "
@@ -86,7 +108,7 @@ QList<StickProblem> StickCheck::find(const IsoListing &listing, const StickStatu
                                    .arg(image.path) });
         }
     }
-    if (!bootFound)
+    if (!bootFound && !moving.contains(status.bootImage.toCaseFolded()))
         found.append(
             { K::BootImageMissing, status.bootImage,
               tr("The discwand is set to boot %1, which is not on it").arg(status.bootImage) });
@@ -107,6 +129,12 @@ bool StickCheck::remove(const QString &deviceRoot, const StickProblem &problem)
     const QString dir = target.absolutePath();
     const QString name = target.fileName();
     if (problem.kind == StickProblem::Kind::Leftover) {
+        // A move stopped part way is finished, the boot choice following it.
+        if (MoveJournal::isJournal(name))
+            return MoveJournal::settle(deviceRoot, target.filePath());
+        // A passing name goes with its journal's move.
+        if (MoveJournal::isMoveName(name))
+            return MoveJournal::settleAll(deviceRoot) && !target.exists();
         if (!name.startsWith(CopyCommit::prefix))
             return QFile::remove(target.filePath()) || !target.exists();
         const QString base = name.section(QLatin1Char('.'), 0, 1);

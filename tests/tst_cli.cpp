@@ -176,6 +176,24 @@ void TestCli::commands_data()
     row("verify: no such image", { "verify", "/linux/b.iso" }, "rw", 6, "", "b.iso: no such image");
     row("copy: --sha256 not hex", { "copy", "--sha256", "xyz", "SRC/new.iso" }, "rw", 2, "",
         "64 hex digits");
+    row("copy: to a folder not there", { "copy", "--to", "nowhere", "SRC/new.iso" }, "rw", 6, "",
+        "no folder /nowhere/.*--parents");
+    row("copy: --parents", { "copy", "--parents", "--to", "new/er", "SRC/new.iso" }, "rw", 0,
+        "/new/er/new.iso\n", "copied and verified");
+    row("rename: split image", { "rename", "BIG.ISO", "huge.iso" }, "rw", 0, "/huge.iso\n", "^$");
+    row("rename: a name FAT refuses", { "rename", "/big.iso", "a:b.iso" }, "rw", 7, "",
+        "cannot hold");
+    row("move: folder into itself", { "move", "/linux", "linux" }, "rw", 7, "", "into itself");
+    row("move: no such folder", { "move", "/big.iso", "/nowhere" }, "rw", 6, "", "no folder");
+    row("delete: folder not empty", { "delete", "/linux" }, "rw", 7, "", "--recursive");
+    row("delete: boot image", { "delete", "/linux/a.iso" }, "rw", 7, "", "--force");
+    row("delete: split image", { "delete", "/big.iso" }, "rw", 0, "",
+        "Deleted /big.iso, freeing 12");
+    row("mkdir: above missing", { "mkdir", "/x/y" }, "rw", 6, "", "--parents");
+    row("mkdir: --parents", { "mkdir", "-p", "/x/y", "linux" }, "rw", 0, "/x/y/\n/linux/\n", "^$");
+    row("get: split image joined", { "get", "/big.iso", "SRC/" }, "ro", 0,
+        "/\\S+/big\\.iso  02944430de6f201243d811d1467aced1fa7f0aff8c0c7ac6d4abee21e82549ef\n",
+        "copied and verified");
     row("eject: not unmounted", { "eject" }, "rw", 10, "", "written.*umount '/\\S+'");
     row("eject: help", { "eject", "--help" }, "none", 0, "Usage: .*eject.*UDisks2.*", "^$");
     row("eject: none", { "eject" }, "none", 3, "", "No discwand found");
@@ -510,8 +528,8 @@ void TestCli::severalSticks()
     QCOMPARE(copied, (QStringList { a + "/new.iso", b + "/new.iso" }));
     QVERIFY(read(a + "/new.iso") == image && read(b + "/new.iso") == image);
     sys.addDiscwand(QStringLiteral("sdd"), true);
-    const Outcome withReadOnly
-        = runCli({ "copy", "--all-sticks", "--to", "more", sources.filePath("a.iso") });
+    const Outcome withReadOnly = runCli(
+        { "copy", "--all-sticks", "--parents", "--to", "more", sources.filePath("a.iso") });
     QVERIFY2(withReadOnly.status == 4 && withReadOnly.err.contains("read-only"),
              qPrintable(withReadOnly.err));
     QVERIFY(read(a + "/more/a.iso") == "new a" && read(b + "/more/a.iso") == "new a");

@@ -1,13 +1,16 @@
-// The tree as a drop target: which folder on the device a drop names, and which drags it refuses.
+// The tree as a drop target: which folder on the device a drop names, which drags it refuses,
+// and rows dragged within it moved; the filter box's narrowing of the rows.
 #include "common/testenv.h"
 #include "common/treerows.h"
 #include "ui/isotreewidget.h"
+#include "ui/treefilter.h"
 
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextDocument>
+#include <QTreeWidgetItemIterator>
 #include <QUrl>
 
 #include <memory>
@@ -48,6 +51,9 @@ private slots:
     void destination();
     void tipsArePlain();
     void placeKeptAcrossPlaceholders();
+    void moveWithinTree();
+    void filter_data();
+    void filter();
 
 private:
     QTreeWidgetItem *find(const QStringList &path) { return TreeRows::find(tree.get(), path); }
@@ -181,6 +187,65 @@ void TestIsoTreeWidget::placeKeptAcrossPlaceholders()
         QCOMPARE(find({ "linux", "tools" })->isExpanded(), same);
         QCOMPARE(tree->selectedImage(), same ? "/linux/tools/c.iso" : "");
     }
+}
+
+// Rows of the tree dropped on a folder are a move there, never a copy of their files.
+void TestIsoTreeWidget::moveWithinTree()
+{
+    QSignalSpy moves(tree.get(), &isoTreeWidget::moveRows);
+    QSignalSpy copies(tree.get(), &isoTreeWidget::copyFiles);
+    tree->setDeviceRoot("/media/stick/");
+    tree->setCurrentItem(find({ "top.iso" }), 0);
+    std::unique_ptr<QMimeData> data(
+        tree->model()->mimeData({ tree->selectionModel()->selectedIndexes().value(0) }));
+    QVERIFY(data);
+    QCOMPARE(data->urls(), QList<QUrl> { QUrl::fromLocalFile("/media/stick/top.iso") });
+    dragAndDrop(*tree, tree->visualItemRect(find({ "linux", "tools" })).center(), data.get(),
+                Qt::CopyAction);
+    QCOMPARE(copies.count(), 0);
+    QCOMPARE(moves.count(), 1);
+    QCOMPARE(moves.at(0).at(0).toStringList(), QStringList { "/top.iso" });
+    QCOMPARE(moves.at(0).at(1).toString(), QString("/linux/tools/"));
+}
+
+void TestIsoTreeWidget::filter_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<int>("images");
+    const QStringList all { "linux", "tools", "c.iso", "a.iso", "top.iso", placeholder };
+    QTest::newRow("nothing typed") << "" << all << 3;
+    QTest::newRow("by name, its folders kept")
+        << "C.IS" << QStringList { "linux", "tools", "c.iso", placeholder } << 1;
+    QTest::newRow("by volume label")
+        << "debian" << QStringList { "linux", "a.iso", placeholder } << 1;
+    QTest::newRow("a folder's name shows what it holds")
+        << "tool" << QStringList { "linux", "tools", "c.iso", placeholder } << 1;
+    QTest::newRow("in several places") << ".iso" << all << 3;
+    QTest::newRow("nothing matches") << "zzz" << QStringList { placeholder } << 0;
+}
+
+void TestIsoTreeWidget::filter()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, shown);
+    QFETCH(int, images);
+    using K = IsoRow::Kind;
+    IsoRow labelled("a.iso", K::Image, "/linux/a.iso", 1);
+    labelled.info.label = "DEBIAN_12";
+    tree->showRows({ IsoRow("linux", K::Folder, "/linux", 0),
+                     IsoRow("tools", K::Folder, "/linux/tools", 1),
+                     IsoRow("c.iso", K::Image, "/linux/tools/c.iso", 2), labelled,
+                     IsoRow("top.iso", K::Image, "/top.iso", 0) });
+    tree->addTopLevelItem(new QTreeWidgetItem(QStringList(placeholder)));
+    // Narrowed from a filter already applied: rows hidden before come back.
+    QCOMPARE(TreeFilter::apply(tree.get(), "zzz"), 0);
+    QCOMPARE(TreeFilter::apply(tree.get(), text), images);
+    QStringList got;
+    for (QTreeWidgetItemIterator it(tree.get()); *it; ++it)
+        if (!(*it)->isHidden())
+            got << (*it)->text(0);
+    QCOMPARE(got, shown);
 }
 
 QTEST_MAIN(TestIsoTreeWidget)

@@ -86,6 +86,7 @@ private slots:
     void deleteRow_data();
     void deleteRow();
     void newFolder();
+    void renameAndPaste();
     void keyboard();
 };
 
@@ -199,6 +200,9 @@ void TestStickActions::deleteRow_data()
     QTest::newRow("empty folder") << QStringList { "e/", "f/g.iso" } << QStringList { "e" } << false
                                   << QList<int> { yes } << QStringList { "Delete folder?" }
                                   << QStringList { "f/g.iso" };
+    QTest::newRow("folder with an image")
+        << QStringList { "f/g.iso", "e/" } << QStringList { "f" } << false << QList<int> { yes }
+        << QStringList { "Delete folder?" } << QStringList { "e/" };
 }
 
 void TestStickActions::deleteRow()
@@ -254,13 +258,42 @@ void TestStickActions::newFolder()
     QApplication::sendEvent(r.tree->viewport(), &click);
     QCOMPARE(offered,
              (QStringList { "Add &Images…", "Get Image from &Address…", "New &Folder…", "",
-                            "Check &Images" }));
+                            "Open in File &Manager", "S&ync Folder…", "", "Check &Images" }));
     QCOMPARE(r.boxes.titles(), QStringList { "Can't make this folder" });
     QCOMPARE(r.boxes.seen().at(0).text,
              "A folder name on the discwand cannot hold any of \\ / : * ? \" < > | (nor control "
              "characters).");
     QVERIFY(QFileInfo(r.root + "new").isDir());
     QCOMPARE(r.tree->currentItem()->data(0, isoTreeWidget::PathRole).toString(), "/new");
+}
+
+// F2 renames the boot image and the choice follows; Cut and Paste move a folder's image.
+void TestStickActions::renameAndPaste()
+{
+    Rig r({ "a.iso", "f/g.iso", "e/" });
+    QVERIFY(TestEnv::writeFile(r.root + "config/iso_filename.txt", "/a.iso"));
+    QVERIFY(r.start());
+    r.select({ "a.iso" });
+    onNextDialog<QInputDialog>([](QInputDialog *dialog) {
+        dialog->setTextValue("Boot.iso");
+        dialog->accept();
+    });
+    QTest::keyClick(r.tree, Qt::Key_F2);
+    QVERIFY(QFileInfo::exists(r.root + "Boot.iso"));
+    QCOMPARE(TestEnv::readFile(r.root + "config/iso_filename.txt"), QByteArray("/Boot.iso"));
+    QVERIFY(TestEnv::waitForReady(r.w->scanCycle()));
+    QCOMPARE(r.tree->selectedPath(), QString("/Boot.iso"));
+
+    QApplication::setActiveWindow(r.w.get());
+    QVERIFY(QTest::qWaitForWindowActive(r.w.get()));
+    r.select({ "f", "g.iso" });
+    QTest::keySequence(r.tree, QKeySequence::Cut);
+    r.select({ "e" });
+
+    QTest::keySequence(r.tree, QKeySequence::Paste);
+    QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(r.root + "e/g.iso"); }));
+    QVERIFY(!QFileInfo::exists(r.root + "f/g.iso"));
+    QCOMPARE(r.boxes.titles(), QStringList());
 }
 
 void TestStickActions::keyboard()

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Kills discshelf-cli with SIGKILL at random points of its work on a simulated discwand (copies
-# of new images, overwrites of an image already there, boot choices), starts it again and checks
+# of new images, overwrites of an image already there, boot choices, renames and moves of a
+# split image the stick may boot), starts it again and checks
 # after every kill: the FAT volume is clean (fsck.fat -n), every image the user had is there
-# byte for byte (an overwritten one either old or new, whole), every leftover is reported by
-# "check" with its repair and gone after "check --repair", the boot choice names an image, and
-# the stick's record of images (config/.image-record.txt) names only images that are whole, with
-# the size and SHA-256 they have.
+# byte for byte (an overwritten one either old or new, whole; the moved one whole under its old
+# name or its new one, the boot choice with it), every leftover is reported by "check" with its
+# repair and gone after "check --repair", the boot choice names an image, and the stick's record
+# of images (config/.image-record.txt) names only images that are whole, with the size and
+# SHA-256 they have.
 # The seed fixes the kill points, so a failing run can be repeated.
 #
 # Usage: tools/crash-recovery.sh [--runs N] [--seed S] [--cli PATH] [--keep]
@@ -71,10 +73,23 @@ make_image "$work/src/v1/over.iso" $((5 * 1048576))
 make_image "$work/src/v2/over.iso" $((7 * 1048576))
 "$cli" copy --to linux "$work/src/v1/over.iso" >"$work/run.log" 2>&1 || { cat "$work/run.log"; exit 1; }
 "$cli" load /linux/over.iso >"$work/run.log" 2>&1 || { cat "$work/run.log"; exit 1; }
+# A split image that is renamed and moved about: roam.iso or wander.iso, at the top or in linux.
+make_image "$work/src/roam.iso" $((4 * 1048576))
+head -c $((3 * 1048576)) "$work/src/roam.iso" >"$mnt/roam.iso.0"
+tail -c $((1 * 1048576)) "$work/src/roam.iso" >"$mnt/roam.iso.1"
+roam_sum=$(sumof "$work/src/roam.iso")
+roam_where() {
+  local p
+  for p in roam wander linux/roam linux/wander; do
+    [ -f "$mnt/$p.iso.0" ] && echo "/$p.iso"
+  done
+  return 0
+}
 over_sums="$(sumof "$work/src/v1/over.iso") $(sumof "$work/src/v2/over.iso")"
 fresh_sum=$(sumof "$work/src/new/fresh.iso")
 # What the user has and must keep whole: every image but the two the runs write.
-kept=$(image_sums | grep -v -e ' ./linux/over.iso$' -e ' ./fresh.iso$')
+not_kept=(-e ' ./linux/over.iso$' -e ' ./fresh.iso$' -e '/roam\.iso\.[01]$' -e '/wander\.iso\.[01]$')
+kept=$(image_sums | grep -v "${not_kept[@]}")
 choices="/linux/over.iso /linux/debian-12-netinst.iso"
 
 # Waits until a hidden file of a copy reaches the given size (or a journal appears when the
@@ -101,14 +116,20 @@ strace -f -o /dev/null -e trace=rename -e inject=rename:signal=KILL:when=1 true 
 killed=0 finished=0 leftovers=0 journals=0 recorded=0
 version=1
 for ((run = 1; run <= runs; run++)); do
-  case $((RANDOM % 3)) in
+  case $((RANDOM % 5)) in
     0) what="copy of a new image"; dir=$mnt; size=$((6 * 1048576))
        args=(copy "$work/src/new/fresh.iso") ;;
     1) what="overwrite"; dir=$mnt/linux; version=$((3 - version))
        size=$(stat -c %s "$work/src/v$version/over.iso")
        args=(copy --overwrite --to linux "$work/src/v$version/over.iso") ;;
     2) what="boot choice"; dir=""; size=0
-       args=(load "$(echo "$choices" | cut -d' ' -f$((RANDOM % 2 + 1)))") ;;
+       args=(load "$(echo "$choices $(roam_where)" | cut -d' ' -f$((RANDOM % 3 + 1)))") ;;
+    3) roam=$(roam_where) dir="" size=0
+       case $roam in */roam.iso) name=wander.iso ;; *) name=roam.iso ;; esac
+       what="rename of the split image $roam to $name"; args=(rename "$roam" "$name") ;;
+    4) roam=$(roam_where) dir="" size=0
+       case $roam in /linux/*) into=/ ;; *) into=/linux ;; esac
+       what="move of the split image $roam into $into"; args=(move "$roam" "$into") ;;
   esac
   # Where to kill: after a random time, part way through writing the part, once it is written
   # (while it is read back), or on entry to one of the syncs, renames and removals that put the
@@ -121,7 +142,9 @@ for ((run = 1; run <= runs; run++)); do
     1) at="at $((RANDOM % 100)) % written" ;;
     2) at="once written" ;;
     3) case $((RANDOM % 3)) in
-         0) calls=rename,renameat,renameat2 n=1 ;;
+         # A move's renames come one a file: any of them may be the one.
+         0) calls=rename,renameat,renameat2 n=1
+            case $what in rename* | move*) n=$((RANDOM % 3 + 1)) ;; esac ;;
          1) calls=unlink,unlinkat n=1 ;;
          2) calls=fsync,fdatasync,syncfs n=$((RANDOM % 5 + 1)) ;;
        esac
@@ -160,10 +183,10 @@ for ((run = 1; run <= runs; run++)); do
   rc=0; reported=$("$cli" check 2>/dev/null) || rc=$?
   if [ -n "$hidden" ]; then
     leftovers=$((leftovers + 1))
-    case "$hidden" in *.commit*) journals=$((journals + 1)) ;; esac
+    case "$hidden" in *.commit* | *move-*) journals=$((journals + 1)) ;; esac
     [ "$rc" = 8 ] || fail "check ended with $rc although $hidden was left"
-    echo "$reported" | grep -qv ' was left by an interrupted copy$' && fail "other problems: $reported"
-    [ "$(echo "$reported" | sed 's/ was left by an interrupted copy$//' | sort)" = "$hidden" ] ||
+    echo "$reported" | grep -qvE ' was left by an interrupted (copy|move)$' && fail "other problems: $reported"
+    [ "$(echo "$reported" | sed -E 's/ was left by an interrupted (copy|move)$//' | sort)" = "$hidden" ] ||
       fail "left: $hidden; reported: $reported"
     "$cli" check --repair >/dev/null 2>&1 || fail "check --repair ended with $?"
     [ -z "$(cd "$mnt" && find . -name '.discshelf-*' -o -name .iso_filename.txt.new \
@@ -174,7 +197,7 @@ for ((run = 1; run <= runs; run++)); do
   fi
 
   sums=$(image_sums)
-  [ "$(echo "$sums" | grep -v -e ' ./linux/over.iso$' -e ' ./fresh.iso$')" = "$kept" ] ||
+  [ "$(echo "$sums" | grep -v "${not_kept[@]}")" = "$kept" ] ||
     fail "an image the user had changed"
   over=$(echo "$sums" | awk '$2 == "./linux/over.iso" { print $1 }')
   case " $over_sums " in *" $over "*) ;; *) fail "linux/over.iso is neither version, whole" ;; esac
@@ -199,8 +222,15 @@ for ((run = 1; run <= runs; run++)); do
       recorded=$((recorded + 1))
     done < <(tail -n +2 "$record")
   fi
+  roam=$(roam_where)
+  [ "$(echo "$roam" | wc -w)" = 1 ] || fail "the split image is at '$roam'"
+  [ "$(cat "$mnt$roam.0" "$mnt$roam.1" | sha256sum | cut -d' ' -f1)" = "$roam_sum" ] ||
+    fail "the split image $roam is not whole"
+  [ "$(cd "$mnt" && find . -iname 'roam.iso*' -o -iname 'wander.iso*' | wc -l)" = 2 ] ||
+    fail "parts of the split image are left elsewhere"
   choice=$(cat "$mnt/config/iso_filename.txt")
-  case " $choices " in *" $choice "*) ;; *) fail "boot choice is '$choice'" ;; esac
+  # A choice of the split image follows it; one naming where it was would boot nothing.
+  case " $choices $roam " in *" $choice "*) ;; *) fail "boot choice is '$choice'" ;; esac
   # The next run writes fresh.iso anew; as one deleted outside Discshelf would, it leaves the
   # record, which would otherwise name an image that is gone.
   rm -f "$mnt/fresh.iso"
@@ -216,5 +246,5 @@ for ((run = 1; run <= runs; run++)); do
   echo "run $run: $what: $([ -n "$hidden" ] && echo "leftovers reported and repaired" || echo "nothing left over")"
 done
 echo "crash-recovery: $runs runs (seed $seed): $killed killed, $finished finished first," \
-  "$leftovers left leftovers ($journals a journal to carry out); volume clean, images whole," \
-  "boot choice whole after every one; the record named $recorded images, each whole"
+  "$leftovers left leftovers ($journals a journal of a copy or move to carry out); volume clean," \
+  "images whole, boot choice whole after every one; the record named $recorded images, each whole"

@@ -202,6 +202,14 @@
         <source>%1 does not list %2; nothing was copied.</source>
         <translation>%1 führt %2 nicht auf; nichts wurde kopiert.</translation>
     </message>
+    <message>
+        <source>Make the folder given with --to, and the folders above it, when it is not there (without it that is an error).</source>
+        <translation>Den mit --to genannten Ordner und die Ordner darüber anlegen, wenn er fehlt (ohne diese Option ist das ein Fehler).</translation>
+    </message>
+    <message>
+        <source>There is no folder %1 on the discwand; --parents makes it.</source>
+        <translation>Auf dem discwand gibt es keinen Ordner %1; --parents legt ihn an.</translation>
+    </message>
 </context>
 <context>
     <name>CopyOutcome</name>
@@ -332,6 +340,61 @@
     </message>
 </context>
 <context>
+    <name>DeleteCommand</name>
+    <message>
+        <source>Delete images or folders from the discwand.</source>
+        <translation>Abbilder oder Ordner vom discwand löschen.</translation>
+    </message>
+    <message>
+        <source>A split image goes with all its parts. A folder that holds anything goes only with --recursive, never while an image is being copied into it; the image the discwand boots goes only with --force. What went and the room freed are told.</source>
+        <translation>Ein geteiltes Abbild wird mit allen Teilen gelöscht. Ein Ordner, der etwas enthält, nur mit --recursive und nie, während ein Abbild hinein kopiert wird; das Abbild, das der discwand startet, nur mit --force. Gemeldet wird, was gelöscht wurde und wie viel Platz frei wurde.</translation>
+    </message>
+    <message>
+        <source>Images or folders on the discwand, as &apos;list&apos; shows them.</source>
+        <translation>Abbilder oder Ordner auf dem discwand, wie „list“ sie zeigt.</translation>
+    </message>
+    <message>
+        <source>Delete folders with everything in them.</source>
+        <translation>Ordner mit allem, was sie enthalten, löschen.</translation>
+    </message>
+    <message>
+        <source>Delete the image the discwand boots too.</source>
+        <translation>Auch das Abbild löschen, das der discwand startet.</translation>
+    </message>
+    <message>
+        <source>Name at least one image or folder to delete.</source>
+        <translation>Nennen Sie mindestens ein Abbild oder einen Ordner zum Löschen.</translation>
+    </message>
+    <message>
+        <source>There is no image or folder %1 on the discwand (&apos;list&apos; shows them).</source>
+        <translation>Auf dem discwand gibt es kein Abbild und keinen Ordner %1 („list“ zeigt sie).</translation>
+    </message>
+    <message>
+        <source>An image is being copied into %1; delete it once the copy is done.</source>
+        <translation>In %1 wird gerade ein Abbild kopiert; löschen Sie ihn, wenn die Kopie fertig ist.</translation>
+    </message>
+    <message>
+        <source>%1 is not empty (%2 images, %3 files); --recursive deletes it with everything in it.</source>
+        <translation>%1 ist nicht leer (%2 Abbilder, %3 Dateien); --recursive löscht ihn mit allem, was er enthält.</translation>
+    </message>
+    <message>
+        <source>%1 holds %2, the image the discwand boots; --force deletes it all the same.</source>
+        <translation>%1 enthält %2, das Abbild, das der discwand startet; --force löscht ihn trotzdem.</translation>
+    </message>
+    <message>
+        <source>%1 is the image the discwand boots; --force deletes it all the same.</source>
+        <translation>%1 ist das Abbild, das der discwand startet; --force löscht es trotzdem.</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t delete from the discwand: %1</source>
+        <translation>Konnte nicht vom discwand gelöscht werden: %1</translation>
+    </message>
+    <message>
+        <source>Deleted %1, freeing %2.</source>
+        <translation>%1 gelöscht, %2 frei geworden.</translation>
+    </message>
+</context>
+<context>
     <name>Dispatcher</name>
     <message>
         <source>Commands:</source>
@@ -412,10 +475,6 @@ Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</t
         <translation>eject hat alles geschrieben, konnte den Discwand aber nicht aushängen: hängen Sie ihn aus, bevor Sie ihn abziehen</translation>
     </message>
     <message>
-        <source>check found a copy under way on the discwand; check again once it is done</source>
-        <translation>check hat eine laufende Kopie auf dem discwand gefunden; prüfen Sie erneut, wenn sie fertig ist</translation>
-    </message>
-    <message>
         <source>The discwand to work on when several are plugged in: its serial, mount point or label.</source>
         <translation>Der discwand, mit dem gearbeitet wird, wenn mehrere eingesteckt sind: seine Seriennummer, sein Einhängepunkt oder seine Bezeichnung.</translation>
     </message>
@@ -430,6 +489,10 @@ Daten gehen auf die Standardausgabe, Meldungen auf die Standardfehlerausgabe.</t
     <message>
         <source>verify found an image changed since it was recorded, or not recorded yet</source>
         <translation>verify hat ein Abbild gefunden, das sich seit dem Verzeichnen geändert hat oder noch nicht verzeichnet war</translation>
+    </message>
+    <message>
+        <source>a copy is under way on the discwand (check), or where the command would change it; try again once it is done</source>
+        <translation>auf dem discwand läuft eine Kopie (check) oder dort, wo der Befehl etwas ändern würde; versuchen Sie es wieder, wenn sie fertig ist</translation>
     </message>
 </context>
 <context>
@@ -711,6 +774,69 @@ bevor Sie ihn abziehen.</translation>
     </message>
 </context>
 <context>
+    <name>GetCommand</name>
+    <message>
+        <source>Copy an image from the discwand to the computer, verified.</source>
+        <translation>Ein Abbild vom discwand auf den Computer kopieren, geprüft.</translation>
+    </message>
+    <message>
+        <source>A split image arrives as one .iso file. The copy is read back and compared with what was read from the discwand (SHA-256) before it takes its name; its path and SHA-256 are printed on standard output.</source>
+        <translation>Ein geteiltes Abbild kommt als eine .iso-Datei an. Die Kopie wird zurückgelesen und mit dem verglichen, was vom discwand gelesen wurde (SHA-256), bevor sie ihren Namen bekommt; ihr Pfad und ihre SHA-256-Summe gehen auf die Standardausgabe.</translation>
+    </message>
+    <message>
+        <source>The image on the discwand, as &apos;list&apos; shows it.</source>
+        <translation>Das Abbild auf dem discwand, wie „list“ es zeigt.</translation>
+    </message>
+    <message>
+        <source>The file or folder to copy to (default: the current folder).</source>
+        <translation>Die Datei oder der Ordner, wohin kopiert wird (Vorgabe: der aktuelle Ordner).</translation>
+    </message>
+    <message>
+        <source>Replace a file of that name.</source>
+        <translation>Eine Datei dieses Namens ersetzen.</translation>
+    </message>
+    <message>
+        <source>Name the image to copy, and where to if not here.</source>
+        <translation>Nennen Sie das zu kopierende Abbild und, wenn nicht hierher, das Ziel.</translation>
+    </message>
+    <message>
+        <source>There is no image %1 on the discwand (&apos;list&apos; shows them).</source>
+        <translation>Auf dem discwand gibt es kein Abbild %1 („list“ zeigt sie).</translation>
+    </message>
+    <message>
+        <source>%1 has parts missing or of the wrong size; it cannot be joined.</source>
+        <translation>Bei %1 fehlen Teile oder haben die falsche Größe; es lässt sich nicht zusammenfügen.</translation>
+    </message>
+    <message>
+        <source>%1: no such folder.</source>
+        <translation>%1: kein solcher Ordner.</translation>
+    </message>
+    <message>
+        <source>%1 is there already; --overwrite replaces it.</source>
+        <translation>%1 gibt es schon; --overwrite ersetzt es.</translation>
+    </message>
+    <message>
+        <source>%1: copied and verified.</source>
+        <translation>%1: kopiert und geprüft.</translation>
+    </message>
+    <message>
+        <source>%1: stopped; nothing was kept.</source>
+        <translation>%1: angehalten; nichts wurde behalten.</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t read %1 from the discwand.</source>
+        <translation>%1 konnte nicht vom discwand gelesen werden.</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t write %1.</source>
+        <translation>%1 konnte nicht geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>The copy at %1 did not read back as it was read; it was not kept.</source>
+        <translation>Die Kopie unter %1 ließ sich nicht so zurücklesen, wie sie gelesen wurde; sie wurde nicht behalten.</translation>
+    </message>
+</context>
+<context>
     <name>GetSelectorCommand</name>
     <message>
         <source>Download the selector program config/wandmenu.bin when it is missing.</source>
@@ -946,6 +1072,172 @@ bevor Sie ihn abziehen.</translation>
     </message>
 </context>
 <context>
+    <name>LibraryActions</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>&amp;Rename…</source>
+        <translation>&amp;Umbenennen…</translation>
+    </message>
+    <message>
+        <source>Cu&amp;t</source>
+        <translation>&amp;Ausschneiden</translation>
+    </message>
+    <message>
+        <source>&amp;Paste Here</source>
+        <translation>Hier &amp;einfügen</translation>
+    </message>
+    <message>
+        <source>&amp;Save a Copy…</source>
+        <translation>Kopie &amp;speichern…</translation>
+    </message>
+    <message>
+        <source>Open in File &amp;Manager</source>
+        <translation>Im Datei&amp;manager öffnen</translation>
+    </message>
+    <message>
+        <source>S&amp;ync Folder…</source>
+        <translation>Ordner a&amp;bgleichen…</translation>
+    </message>
+    <message>
+        <source>Not while copying there</source>
+        <translation>Nicht während dort kopiert wird</translation>
+    </message>
+    <message>
+        <source>Images are being copied where &quot;%1&quot; is. Let the copies finish first.</source>
+        <translation>Dort, wo „%1“ liegt, werden gerade Images kopiert. Lassen Sie die Kopien erst fertig werden.</translation>
+    </message>
+    <message>
+        <source>Rename</source>
+        <translation>Umbenennen</translation>
+    </message>
+    <message>
+        <source>New name of &quot;%1&quot;:</source>
+        <translation>Neuer Name für „%1“:</translation>
+    </message>
+    <message>
+        <source>Can&apos;t rename</source>
+        <translation>Umbenennen nicht möglich</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot be called &quot;%2&quot;: %3.</source>
+        <translation>„%1“ kann nicht „%2“ heißen: %3.</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>Can&apos;t move</source>
+        <translation>Verschieben nicht möglich</translation>
+    </message>
+    <message>
+        <source>Nothing was moved into %1:
+
+%2</source>
+        <translation>Nichts wurde nach %1 verschoben:
+
+%2</translation>
+    </message>
+    <message>
+        <source>The discwand refused to move these; they keep their place:
+
+%1</source>
+        <translation>Der Discwand hat das Verschieben hiervon verweigert; sie bleiben, wo sie sind:
+
+%1</translation>
+    </message>
+    <message>
+        <source>Can&apos;t save a copy</source>
+        <translation>Kopie speichern nicht möglich</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; has parts missing or of the wrong size.</source>
+        <translation>Bei „%1“ fehlen Teile oder haben die falsche Größe.</translation>
+    </message>
+    <message>
+        <source>Save a copy of %1</source>
+        <translation>Eine Kopie von %1 speichern</translation>
+    </message>
+    <message>
+        <source>ISO images (*.iso)</source>
+        <translation>ISO-Images (*.iso)</translation>
+    </message>
+    <message>
+        <source>Saving %1 (joined and checked)…</source>
+        <translation>%1 wird gespeichert (zusammengefügt und geprüft)…</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; could not be read from the discwand.</source>
+        <translation>„%1“ konnte nicht vom Discwand gelesen werden.</translation>
+    </message>
+    <message>
+        <source>%1 could not be written.</source>
+        <translation>%1 konnte nicht geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>The copy did not read back as it was read from the discwand, so it was not kept.</source>
+        <translation>Die Kopie ließ sich nicht so zurücklesen, wie sie vom Discwand gelesen wurde, deshalb wurde sie nicht behalten.</translation>
+    </message>
+    <message>
+        <source>Sync which folder of images into %1?</source>
+        <translation>Welchen Ordner mit Images nach %1 abgleichen?</translation>
+    </message>
+    <message>
+        <source>Comparing %1 with %2 on the discwand…</source>
+        <translation>%1 wird mit %2 auf dem Discwand verglichen…</translation>
+    </message>
+    <message>
+        <source>Nothing to sync</source>
+        <translation>Nichts abzugleichen</translation>
+    </message>
+    <message>
+        <source>%1 on the discwand holds the images of %2 already.</source>
+        <translation>%1 auf dem Discwand enthält die Images aus %2 schon.</translation>
+    </message>
+    <message>
+        <source>Sync %1 into %2 on the discwand?</source>
+        <translation>%1 nach %2 auf dem Discwand abgleichen?</translation>
+    </message>
+    <message>
+        <source>Copied new:</source>
+        <translation>Neu kopiert:</translation>
+    </message>
+    <message>
+        <source>Replaced (they differ):</source>
+        <translation>Ersetzt (sie unterscheiden sich):</translation>
+    </message>
+    <message numerus="yes">
+        <source>Left as they are: %n</source>
+        <translation>
+            <numerusform>Unverändert: %n</numerusform>
+            <numerusform>Unverändert: %n</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>On the discwand only (kept): %1</source>
+        <translation>Nur auf dem Discwand (bleiben): %1</translation>
+    </message>
+    <message>
+        <source>Not enough room</source>
+        <translation>Nicht genug Platz</translation>
+    </message>
+    <message>
+        <source>The sync needs %1 more on the discwand, which has %2 free. Nothing was changed.</source>
+        <translation>Der Abgleich braucht %1 mehr auf dem Discwand, der %2 frei hat. Nichts wurde geändert.</translation>
+    </message>
+    <message>
+        <source>This takes %1 of the %2 free.</source>
+        <translation>Das belegt %1 der %2 freien Platzes.</translation>
+    </message>
+    <message>
+        <source>Sync folder?</source>
+        <translation>Ordner abgleichen?</translation>
+    </message>
+</context>
+<context>
     <name>ListCommand</name>
     <message>
         <source>List the folders and images on the discwand.</source>
@@ -1000,6 +1292,100 @@ bevor Sie ihn abziehen.</translation>
     <message>
         <source>Couldn&apos;t write the choice to the discwand.</source>
         <translation>Die Auswahl konnte nicht auf den discwand geschrieben werden.</translation>
+    </message>
+</context>
+<context>
+    <name>MkdirCommand</name>
+    <message>
+        <source>Make folders on the discwand.</source>
+        <translation>Ordner auf dem discwand anlegen.</translation>
+    </message>
+    <message>
+        <source>Names follow the rules of the discwand&apos;s FAT file system, as New Folder in the window does.</source>
+        <translation>Die Namen folgen den Regeln des FAT-Dateisystems des discwand, wie bei „Neuer Ordner“ im Fenster.</translation>
+    </message>
+    <message>
+        <source>Folders on the discwand, from its top level.</source>
+        <translation>Ordner auf dem discwand, von der obersten Ebene aus.</translation>
+    </message>
+    <message>
+        <source>Make the folders above too, and take a folder that is there already.</source>
+        <translation>Auch die Ordner darüber anlegen, und einen vorhandenen Ordner hinnehmen.</translation>
+    </message>
+    <message>
+        <source>Name at least one folder to make.</source>
+        <translation>Nennen Sie mindestens einen anzulegenden Ordner.</translation>
+    </message>
+    <message>
+        <source>%1 is no folder on the discwand: name it from the top level, without &quot;.&quot; or &quot;..&quot;.</source>
+        <translation>%1 ist kein Ordner auf dem discwand: geben Sie ihn von der obersten Ebene aus an, ohne „.“ oder „..“.</translation>
+    </message>
+    <message>
+        <source>%1 leads off the discwand: through a link, or onto another disk mounted there.</source>
+        <translation>%1 führt vom discwand weg: über eine Verknüpfung oder auf einen anderen dort eingehängten Datenträger.</translation>
+    </message>
+    <message>
+        <source>%1: the folder %2 is not there; --parents makes it.</source>
+        <translation>%1: den Ordner %2 gibt es nicht; --parents legt ihn an.</translation>
+    </message>
+</context>
+<context>
+    <name>MoveCommand</name>
+    <message>
+        <source>Rename an image or a folder on the discwand.</source>
+        <translation>Ein Abbild oder einen Ordner auf dem discwand umbenennen.</translation>
+    </message>
+    <message>
+        <source>Move images or folders into another folder on the discwand.</source>
+        <translation>Abbilder oder Ordner in einen anderen Ordner auf dem discwand verschieben.</translation>
+    </message>
+    <message>
+        <source>A split image goes with all its parts or not at all; a move stopped part way is finished by &apos;check --repair&apos;. When the image the discwand boots (or a folder holding it) moves, the boot choice follows. The new path is printed on standard output.</source>
+        <translation>Ein geteiltes Abbild zieht mit allen Teilen um oder gar nicht; ein unterbrochenes Verschieben beendet „check --repair“. Zieht das Abbild, das der discwand startet (oder ein Ordner, der es enthält), um, folgt ihm die Startauswahl. Der neue Pfad geht auf die Standardausgabe.</translation>
+    </message>
+    <message>
+        <source>The image or folder on the discwand, as &apos;list&apos; shows it.</source>
+        <translation>Das Abbild oder der Ordner auf dem discwand, wie „list“ es zeigt.</translation>
+    </message>
+    <message>
+        <source>Its new name.</source>
+        <translation>Sein neuer Name.</translation>
+    </message>
+    <message>
+        <source>The folder on the discwand to move into (/ for the top level).</source>
+        <translation>Der Ordner auf dem discwand, in den verschoben wird (/ für die oberste Ebene).</translation>
+    </message>
+    <message>
+        <source>Name the image or folder and its new name.</source>
+        <translation>Nennen Sie das Abbild oder den Ordner und den neuen Namen.</translation>
+    </message>
+    <message>
+        <source>Name what to move and the folder to move it into.</source>
+        <translation>Nennen Sie, was verschoben wird, und den Zielordner.</translation>
+    </message>
+    <message>
+        <source>A new name holds no /; &apos;move&apos; puts things into another folder.</source>
+        <translation>Ein neuer Name enthält kein /; „move“ verschiebt in einen anderen Ordner.</translation>
+    </message>
+    <message>
+        <source>There is no folder %1 on the discwand.</source>
+        <translation>Auf dem discwand gibt es keinen Ordner %1.</translation>
+    </message>
+    <message>
+        <source>There is no image or folder %1 on the discwand (&apos;list&apos; shows them).</source>
+        <translation>Auf dem discwand gibt es kein Abbild und keinen Ordner %1 („list“ zeigt sie).</translation>
+    </message>
+    <message>
+        <source>%1 cannot go to %2: %3.</source>
+        <translation>%1 kann nicht nach %2: %3.</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t move %1: %2.</source>
+        <translation>%1 konnte nicht verschoben werden: %2.</translation>
+    </message>
+    <message>
+        <source>The discwand will boot %1.</source>
+        <translation>Der discwand startet künftig %1.</translation>
     </message>
 </context>
 <context>
@@ -1265,10 +1651,6 @@ Der discwand hat dann kein Image zu laden, bis Sie mit „ISO laden“ ein ander
         <translation>Den leeren Ordner „%1“ vom discwand löschen?</translation>
     </message>
     <message>
-        <source>The folder &quot;%1&quot; could not be deleted: it holds files that Discshelf does not show, or the discwand refused.</source>
-        <translation>Der Ordner „%1“ ließ sich nicht löschen: Er enthält Dateien, die Discshelf nicht zeigt, oder der discwand hat es verweigert.</translation>
-    </message>
-    <message>
         <source>New folder in %1</source>
         <translation>Neuer Ordner in %1</translation>
     </message>
@@ -1299,6 +1681,46 @@ Der discwand hat dann kein Image zu laden, bis Sie mit „ISO laden“ ein ander
     <message>
         <source>The discwand&apos;s read-only switch is set: nothing can be written to it.</source>
         <translation>Der Schreibschutzschalter des Discwand ist gesetzt: nichts kann auf ihn geschrieben werden.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Delete the folder &quot;%1&quot; and the %n files in it from the discwand?
+
+This frees %2.</source>
+        <translation>
+            <numerusform>Den Ordner „%1“ und die %n Datei darin vom Discwand löschen?
+
+Das macht %2 frei.</numerusform>
+            <numerusform>Den Ordner „%1“ und die %n Dateien darin vom Discwand löschen?
+
+Das macht %2 frei.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Delete the folder &quot;%1&quot; from the discwand with everything in it (%n files)? These images go:
+
+%2
+
+This frees %3.</source>
+        <translation>
+            <numerusform>Den Ordner „%1“ mit allem darin (%n Datei) vom Discwand löschen? Diese Images werden gelöscht:
+
+%2
+
+Das macht %3 frei.</numerusform>
+            <numerusform>Den Ordner „%1“ mit allem darin (%n Dateien) vom Discwand löschen? Diese Images werden gelöscht:
+
+%2
+
+Das macht %3 frei.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>These could not be deleted from the discwand:
+
+%1</source>
+        <translation>Dies konnte nicht vom Discwand gelöscht werden:
+
+%1</translation>
     </message>
     <message>
         <source>Get Image from &amp;Address…</source>
@@ -1355,6 +1777,10 @@ Der discwand hat dann kein Image zu laden, bis Sie mit „ISO laden“ ein ander
         <source>%1 is in the record of verified images, but not on the discwand</source>
         <translation>%1 ist im Verzeichnis der geprüften Abbilder, aber nicht auf dem discwand</translation>
     </message>
+    <message>
+        <source>%1 was left by an interrupted move</source>
+        <translation>%1 blieb von einem abgebrochenen Verschieben übrig</translation>
+    </message>
 </context>
 <context>
     <name>StickChooser</name>
@@ -1373,6 +1799,45 @@ Der discwand hat dann kein Image zu laden, bis Sie mit „ISO laden“ ein ander
     <message>
         <source>Several discwands are plugged in: the one shown below. The choice is remembered.</source>
         <translation>Mehrere discwands sind eingesteckt: hier der unten gezeigte. Die Wahl wird gemerkt.</translation>
+    </message>
+</context>
+<context>
+    <name>StickMove</name>
+    <message>
+        <source>an image&apos;s name must end in .iso</source>
+        <translation>der Name eines Images muss auf .iso enden</translation>
+    </message>
+    <message>
+        <source>there is no such image or folder on the discwand</source>
+        <translation>auf dem Discwand gibt es kein solches Image und keinen solchen Ordner</translation>
+    </message>
+    <message>
+        <source>the folder to move into is not on the discwand</source>
+        <translation>den Zielordner gibt es auf dem Discwand nicht</translation>
+    </message>
+    <message>
+        <source>there is something of that name there already (the discwand does not tell capital from small letters)</source>
+        <translation>dort gibt es schon etwas dieses Namens (der Discwand unterscheidet Groß- und Kleinbuchstaben nicht)</translation>
+    </message>
+    <message>
+        <source>a folder cannot go into itself</source>
+        <translation>ein Ordner kann nicht in sich selbst</translation>
+    </message>
+    <message>
+        <source>the discwand&apos;s config folder and hidden names are its own</source>
+        <translation>der config-Ordner und versteckte Namen gehören dem Discwand selbst</translation>
+    </message>
+    <message>
+        <source>an image is being copied there; try again once the copy is done</source>
+        <translation>dort wird gerade ein Image kopiert; versuchen Sie es wieder, wenn die Kopie fertig ist</translation>
+    </message>
+    <message>
+        <source>the discwand boots this image, and could not be told its new path (%1 has a character beyond Latin-1)</source>
+        <translation>der Discwand startet dieses Image und könnte seinen neuen Pfad nicht erfahren (%1 enthält ein Zeichen außerhalb von Latin-1)</translation>
+    </message>
+    <message>
+        <source>the discwand refused the change; everything keeps its name</source>
+        <translation>der Discwand hat die Änderung verweigert; alles behält seinen Namen</translation>
     </message>
 </context>
 <context>
@@ -1523,6 +1988,107 @@ Remove %2 from the discwand? This frees %3.</source>
     <message>
         <source>no label</source>
         <translation>ohne Bezeichnung</translation>
+    </message>
+</context>
+<context>
+    <name>SyncCommand</name>
+    <message>
+        <source>Bring a folder of the discwand up to date with a folder of images.</source>
+        <translation>Einen Ordner des discwand mit einem Ordner voller Abbilder abgleichen.</translation>
+    </message>
+    <message>
+        <source>The ISO images directly in FOLDER are compared with those in the discwand&apos;s folder: new ones are copied, ones that differ (in size, or in their bytes by SHA-256) replace the discwand&apos;s, the same ones are left alone, and with --delete the discwand&apos;s images that FOLDER lacks are deleted (never the one it boots). The plan is printed first (one line an image: new, replace, same, remove) and checked for room as a whole; then it is carried out, copies verified, unless --dry-run. Nothing outside the discwand&apos;s folder is touched.</source>
+        <translation>Die ISO-Abbilder direkt in ORDNER werden mit denen im Ordner des discwand verglichen: neue werden kopiert, abweichende (in der Größe oder per SHA-256 in ihren Bytes) ersetzen die des discwand, gleiche bleiben unberührt, und mit --delete werden die Abbilder des discwand gelöscht, die ORDNER nicht hat (nie das, das er startet). Zuerst wird der Plan ausgegeben (eine Zeile je Abbild: new, replace, same, remove) und als Ganzes auf Platz geprüft; dann wird er ausgeführt, Kopien geprüft, außer mit --dry-run. Außerhalb des Ordners auf dem discwand wird nichts angefasst.</translation>
+    </message>
+    <message>
+        <source>A folder of ISO images.</source>
+        <translation>Ein Ordner mit ISO-Abbildern.</translation>
+    </message>
+    <message>
+        <source>The folder on the discwand (default: its top level).</source>
+        <translation>Der Ordner auf dem discwand (Vorgabe: seine oberste Ebene).</translation>
+    </message>
+    <message>
+        <source>STICKFOLDER</source>
+        <translation>STICKORDNER</translation>
+    </message>
+    <message>
+        <source>Make the folder on the discwand when it is not there.</source>
+        <translation>Den Ordner auf dem discwand anlegen, wenn es ihn nicht gibt.</translation>
+    </message>
+    <message>
+        <source>Delete the discwand&apos;s images that the folder does not hold.</source>
+        <translation>Die Abbilder des discwand löschen, die der Ordner nicht enthält.</translation>
+    </message>
+    <message>
+        <source>Print the plan; change nothing.</source>
+        <translation>Den Plan ausgeben; nichts ändern.</translation>
+    </message>
+    <message>
+        <source>Print the plan as JSON.</source>
+        <translation>Den Plan als JSON ausgeben.</translation>
+    </message>
+    <message>
+        <source>frees %1</source>
+        <translation>macht %1 frei</translation>
+    </message>
+    <message>
+        <source>Name the one folder of images to sync from.</source>
+        <translation>Nennen Sie den einen Ordner mit Abbildern, von dem abgeglichen wird.</translation>
+    </message>
+    <message>
+        <source>%1 is no folder for images on the discwand: name it from the top level, without &quot;.&quot; or &quot;..&quot;, and not its config folder.</source>
+        <translation>%1 ist kein Ordner für Abbilder auf dem discwand: geben Sie ihn von der obersten Ebene aus an, ohne „.“ oder „..“, und nicht seinen config-Ordner.</translation>
+    </message>
+    <message>
+        <source>%1: no such folder.</source>
+        <translation>%1: kein solcher Ordner.</translation>
+    </message>
+    <message>
+        <source>There is no folder %1 on the discwand; --parents makes it.</source>
+        <translation>Auf dem discwand gibt es keinen Ordner %1; --parents legt ihn an.</translation>
+    </message>
+    <message>
+        <source>Comparing %1 with %2 on the discwand...</source>
+        <translation>%1 wird mit %2 auf dem discwand verglichen ...</translation>
+    </message>
+    <message>
+        <source>%1: same size, comparing SHA-256...</source>
+        <translation>%1: gleiche Größe, SHA-256 wird verglichen ...</translation>
+    </message>
+    <message>
+        <source>%1 is the image the discwand boots; it stays.</source>
+        <translation>%1 ist das Abbild, das der discwand startet; es bleibt.</translation>
+    </message>
+    <message>
+        <source>Nothing to do: %1 on the discwand holds these images already.</source>
+        <translation>Nichts zu tun: %1 auf dem discwand enthält diese Abbilder schon.</translation>
+    </message>
+    <message>
+        <source>The plan needs %1 more on the discwand, which has %2 free; nothing was changed.</source>
+        <translation>Der Plan braucht %1 mehr auf dem discwand, der %2 frei hat; nichts wurde geändert.</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t delete from the discwand: %1</source>
+        <translation>Konnte nicht vom discwand gelöscht werden: %1</translation>
+    </message>
+    <message>
+        <source>Deleted %1.</source>
+        <translation>%1 gelöscht.</translation>
+    </message>
+</context>
+<context>
+    <name>TreeFilter</name>
+    <message>
+        <source>Filter by name or volume label (Ctrl+F)</source>
+        <translation>Nach Name oder Datenträgerbezeichnung filtern (Strg+F)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n images match</source>
+        <translation>
+            <numerusform>%n Image passt</numerusform>
+            <numerusform>%n Images passen</numerusform>
+        </translation>
     </message>
 </context>
 <context>

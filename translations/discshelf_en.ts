@@ -36,12 +36,57 @@
     </message>
 </context>
 <context>
+    <name>LibraryActions</name>
+    <message numerus="yes">
+        <source>Left as they are: %n</source>
+        <translation>
+            <numerusform>Left as they are: %n</numerusform>
+            <numerusform>Left as they are: %n</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>ListCommand</name>
     <message numerus="yes">
         <source>%n parts</source>
         <translation>
             <numerusform>%n part</numerusform>
             <numerusform>%n parts</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>StickActions</name>
+    <message numerus="yes">
+        <source>Delete the folder &quot;%1&quot; and the %n files in it from the discwand?
+
+This frees %2.</source>
+        <translation>
+            <numerusform>Delete the folder &quot;%1&quot; and the %n file in it from the discwand?
+
+This frees %2.</numerusform>
+            <numerusform>Delete the folder &quot;%1&quot; and the %n files in it from the discwand?
+
+This frees %2.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Delete the folder &quot;%1&quot; from the discwand with everything in it (%n files)? These images go:
+
+%2
+
+This frees %3.</source>
+        <translation>
+            <numerusform>Delete the folder &quot;%1&quot; from the discwand with everything in it (%n file)? These images go:
+
+%2
+
+This frees %3.</numerusform>
+            <numerusform>Delete the folder &quot;%1&quot; from the discwand with everything in it (%n files)? These images go:
+
+%2
+
+This frees %3.</numerusform>
         </translation>
     </message>
 </context>
@@ -62,6 +107,16 @@
         <translation>
             <numerusform>%n discwand is plugged in; name the one meant with --stick SERIAL|MOUNTPOINT|LABEL:</numerusform>
             <numerusform>%n discwands are plugged in; name the one meant with --stick SERIAL|MOUNTPOINT|LABEL:</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>TreeFilter</name>
+    <message numerus="yes">
+        <source>%n images match</source>
+        <translation>
+            <numerusform>%n image matches</numerusform>
+            <numerusform>%n images match</numerusform>
         </translation>
     </message>
 </context>

@@ -15,11 +15,13 @@
 #include "ui/copystatus.h"
 #include "ui/imagechecker.h"
 #include "ui/isotreewidget.h"
+#include "ui/libraryactions.h"
 #include "ui/scancycle.h"
 #include "ui/stickactions.h"
 #include "ui/stickchooser.h"
 #include "ui/stickcopies.h"
 #include "ui/stickoverview.h"
+#include "ui/treefilter.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -113,6 +115,13 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
     actions = new StickActions({ this, &ui, isoTree, detector, copies, cycle }, this);
     connect(actions, &StickActions::filesChosen, this, &discShelf::queueFilesToCopy);
     connect(actions, &StickActions::stickChanged, this, &discShelf::buildIsoList);
+    // Renames, moves, copies back, sync and the filter box over the tree.
+    auto *library
+        = new LibraryActions({ this, &ui, isoTree, detector, copies, cycle }, actions, this);
+    actions->addMenuActions(library->menuActions());
+    connect(library, &LibraryActions::filesChosen, this, &discShelf::queueFilesToCopy);
+    connect(library, &LibraryActions::stickChanged, this, &discShelf::buildIsoList);
+    ui.verticalLayout->insertWidget(0, new TreeFilter(isoTree, this));
 
     // A drop: examined off the GUI thread, then its questions, then the queue.
     connect(admission, &DropAdmission::examining, ui.lblScanning,

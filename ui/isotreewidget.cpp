@@ -6,6 +6,7 @@
 #include "ui/plaintip.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileIconProvider>
 #include <QHeaderView>
 #include <QLocale>
@@ -51,6 +52,8 @@ void forEachRow(QTreeWidgetItem *parent, const std::function<void(QTreeWidgetIte
 
 } // namespace
 
+const QString isoTreeWidget::rowsFormat = QStringLiteral("application/x-discshelf-rows");
+
 isoTreeWidget::isoTreeWidget(QWidget *parent)
     : QTreeWidget(parent)
     , isoIcon(QStringLiteral(":/icons/blank_cd.png"))
@@ -65,6 +68,7 @@ isoTreeWidget::isoTreeWidget(QWidget *parent)
     header()->setSectionResizeMode(NameColumn, QHeaderView::Stretch);
     header()->setSectionResizeMode(SizeColumn, QHeaderView::ResizeToContents);
     setAcceptDrops(true);
+    setDragEnabled(true);
 }
 
 isoTreeWidget::~isoTreeWidget() = default;
@@ -102,6 +106,7 @@ QTreeWidgetItem *isoTreeWidget::makeRow(const IsoRow &row) const
         tip << QCoreApplication::translate("isoTreeWidget", "matches %1").arg(row.matches);
     item->setData(NameColumn, TipRole, tip.join(QLatin1Char('\n')));
     item->setData(NameColumn, BootPathRole, row.imagePath());
+    item->setData(NameColumn, LabelRole, row.info.label);
     return item;
 }
 
@@ -226,6 +231,7 @@ void isoTreeWidget::showRows(const QList<IsoRow> &rows, const QString &bootImage
             up->setExpanded(true);
         scrollToItem(boots);
     }
+    emit rowsShown();
 }
 
 void isoTreeWidget::showPlaceholder(const QString &text)
@@ -237,6 +243,7 @@ void isoTreeWidget::showPlaceholder(const QString &text)
     shownRows.clear();
     shownProblems.clear();
     addTopLevelItem(new QTreeWidgetItem(QStringList(text)));
+    emit rowsShown();
 }
 
 bool isoTreeWidget::isImageRow(const QTreeWidgetItem *row)
@@ -260,12 +267,39 @@ QString isoTreeWidget::selectedPath() const
 
 QStringList isoTreeWidget::mimeTypes() const
 {
-    return { QStringLiteral("text/uri-list") };
+    return { QStringLiteral("text/uri-list"), rowsFormat };
 }
 
 Qt::DropActions isoTreeWidget::supportedDropActions() const
 {
     return Qt::CopyAction;
+}
+
+QMimeData *isoTreeWidget::mimeData(const QList<QTreeWidgetItem *> &items) const
+{
+    QStringList paths;
+    QList<QUrl> urls;
+    for (const QTreeWidgetItem *item : items) {
+        if (item->data(NameColumn, KindRole).isNull())
+            continue;
+        const QString path = item->data(NameColumn, PathRole).toString();
+        paths << path;
+        // A file manager takes an image in one file as it is; a split one is joined by Save a
+        // Copy.
+        if (isImageRow(item) && !path.endsWith(QLatin1String(".0")) && !deviceRoot.isEmpty())
+            urls << QUrl::fromLocalFile(QDir::cleanPath(deviceRoot + path));
+    }
+    if (paths.isEmpty())
+        return nullptr;
+    auto *data = new QMimeData;
+    data->setData(rowsFormat, paths.join(QLatin1Char('\n')).toUtf8());
+    data->setUrls(urls);
+    return data;
+}
+
+void isoTreeWidget::startDrag(Qt::DropActions)
+{
+    QTreeWidget::startDrag(Qt::CopyAction);
 }
 
 bool isoTreeWidget::dropMimeData(QTreeWidgetItem *parent, int index, const QMimeData *data,
@@ -283,6 +317,13 @@ bool isoTreeWidget::dropMimeData(QTreeWidgetItem *parent, int index, const QMime
     const QString destDir
         = DeviceFolder(folder ? row->data(NameColumn, PathRole).toString() : QString()).path();
 
+    // Rows of this tree move on the stick; their files' addresses are not copied back onto it.
+    if (data->hasFormat(rowsFormat)) {
+        const QStringList paths = QString::fromUtf8(data->data(rowsFormat))
+                                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        emit moveRows(paths, destDir);
+        return false;
+    }
     qCDebug(lcUi) << "Putting the following in" << destDir << ":";
     QStringList filenames;
     const QList<QUrl> urls = data->urls();

@@ -17,8 +17,11 @@ public:
     // What a row carries in column 0 besides its text, set once when the rows are made.
     enum Role {
         KindRole = Qt::UserRole, // FolderRow or ImageRow; placeholder rows carry none
-        PathRole,                // the row's path from the device root, "/linux/a.iso"
+        PathRole, // the row's path from the device root, "/linux/a.iso"
+        LabelRole = Qt::UserRole + 16, // an image's ISO volume label, for the filter
     };
+    // What rows dragged from the tree carry: their paths, one a line.
+    static const QString rowsFormat;
     enum RowKind { FolderRow = 0, ImageRow = 1 };
     enum Column { NameColumn, SizeColumn };
 
@@ -45,14 +48,24 @@ public:
     // The selected row's path, or "" (folders and images alike).
     QString selectedPath() const;
 
+    // The device root of the rows shown: rows dragged out carry their files' addresses.
+    void setDeviceRoot(const QString &root) { deviceRoot = root; }
+
 signals:
     void copyFiles(QString destDir, QStringList filenames);
+    // Rows of the tree dropped on a folder of it (paths as PathRole has them).
+    void moveRows(QStringList paths, QString destDir);
+    // The rows were made anew (a listing or a placeholder).
+    void rowsShown();
 
 protected:
     QStringList mimeTypes() const override;
     bool dropMimeData(QTreeWidgetItem *parent, int index, const QMimeData *data,
                       Qt::DropAction action) override;
     Qt::DropActions supportedDropActions() const override;
+    QMimeData *mimeData(const QList<QTreeWidgetItem *> &items) const override;
+    // Dragged rows are only ever copied out: a move within the tree is the stick's to make.
+    void startDrag(Qt::DropActions supportedActions) override;
 
 private:
     // Where the user was in a listing, by path.
@@ -79,4 +92,5 @@ private:
     QList<IsoRow> shownRows; // while listed
     QString shownBoot;
     QHash<QString, QString> shownProblems;
+    QString deviceRoot;
 };

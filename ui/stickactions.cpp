@@ -4,6 +4,7 @@
 #include "copy/offthread.h"
 #include "detect/devicefolder.h"
 #include "detect/scsidrivedetector.h"
+#include "library/folderdeletion.h"
 #include "library/imagechoice.h"
 #include "library/imagedeletion.h"
 #include "library/newfolder.h"
@@ -170,12 +171,13 @@ void StickActions::updateActions()
     addAction->setEnabled(writes);
     addressAction->setEnabled(writes);
     folderAction->setEnabled(writes && (!row || isFolderRow(row)));
-    deleteAction->setEnabled(writes && row && (!isFolderRow(row) || row->childCount() == 0));
+    deleteAction->setEnabled(writes && row);
     // A disabled action says why when the switch is the cause; one text for one cause.
     for (QAction *action : { addAction, addressAction, folderAction, deleteAction })
         action->setToolTip(usable && readOnly ? readOnlyReason()
                                               : QString(action->text()).remove(QLatin1Char('&')));
     ejectAction->setEnabled(usable && !copying && !ejector->isBusy());
+    emit actionsUpdated();
 }
 
 void StickActions::setReadOnly(bool on)
@@ -215,6 +217,15 @@ void StickActions::showMenu(const QPoint &pos)
     for (QAction *action : { addAction, addressAction, folderAction, deleteAction })
         if (action->isEnabled())
             menu.addAction(action);
+    bool separated = false;
+    for (QAction *action : std::as_const(menuActions)) {
+        if (!action->isEnabled())
+            continue;
+        if (!separated && !menu.isEmpty())
+            menu.addSeparator();
+        separated = true;
+        menu.addAction(action);
+    }
     QTreeWidgetItem *chosen = selectedRow();
     emit menuShown(&menu, isoTreeWidget::isImageRow(chosen)
                        ? chosen->data(0, isoTreeWidget::PathRole).toString()
@@ -356,26 +367,53 @@ void StickActions::deleteImage(const QString &path)
 void StickActions::deleteFolder(const QString &path)
 {
     const QString name = nameOf(path);
-    if (isPending(path, true)) {
+    const QString root = parts.detector->drivePath();
+    const FolderDeletion::Plan plan = FolderDeletion::plan(root, path);
+    if (isPending(path, true) || plan.busy) {
         BoxPrompts::ask(parts.window, QMessageBox::Information, tr("Can't delete this folder now"),
                         tr("Images are being copied into \"%1\".").arg(name), QMessageBox::Ok);
         return;
     }
-    if (BoxPrompts::ask(parts.window, QMessageBox::Question, tr("Delete folder?"),
-                        tr("Delete the empty folder \"%1\" from the discwand?").arg(name),
-                        QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-            != QMessageBox::Yes
-        || !canWrite())
+    if (!plan.found) {
+        emit stickChanged();
         return;
-    const bool removed = OffThread::wait([root = parts.detector->drivePath(), path] {
-        return ImageDeletion::removeFolder(root, path);
-    });
+    }
+    QStringList images;
+    for (const QString &image : plan.images)
+        images << image.mid(plan.folder.size() + 1);
+    const QString question = plan.files == 0
+        ? tr("Delete the empty folder \"%1\" from the discwand?").arg(name)
+        : images.isEmpty()
+        ? tr("Delete the folder \"%1\" and the %n files in it from the discwand?\n\nThis frees %2.",
+             nullptr, plan.files)
+              .arg(name, CopyProgress::sizeText(plan.bytes))
+        : tr("Delete the folder \"%1\" from the discwand with everything in it (%n files)? These "
+             "images go:\n\n%2\n\nThis frees %3.",
+             nullptr, plan.files)
+              .arg(name, images.join(QLatin1Char('\n')), CopyProgress::sizeText(plan.bytes));
+    if (BoxPrompts::ask(parts.window, QMessageBox::Question, tr("Delete folder?"), question,
+                        QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        != QMessageBox::Yes)
+        return;
+    // The image the stick boots is asked about once more, as when it is deleted alone.
+    if (!plan.bootImage.isEmpty()
+        && BoxPrompts::ask(parts.window, QMessageBox::Warning, tr("Delete the boot image?"),
+                           tr("\"%1\" is the image the discwand loads when it boots. Delete it "
+                              "all the same?\n\nThe discwand has no image to load until you "
+                              "choose another one with Load ISO.")
+                               .arg(nameOf(plan.bootImage)),
+                           QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            != QMessageBox::Yes)
+        return;
+    if (!canWrite())
+        return;
+    const QStringList left
+        = OffThread::wait([root, plan] { return FolderDeletion::remove(root, plan); });
     emit stickChanged();
-    if (!removed)
+    if (!left.isEmpty())
         BoxPrompts::ask(parts.window, QMessageBox::Warning, tr("Couldn't delete"),
-                        tr("The folder \"%1\" could not be deleted: it holds files that "
-                           "Discshelf does not show, or the discwand refused.")
-                            .arg(name),
+                        tr("These could not be deleted from the discwand:\n\n%1")
+                            .arg(left.join(QLatin1Char('\n'))),
                         QMessageBox::Ok);
 }
 

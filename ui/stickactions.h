@@ -51,6 +51,8 @@ signals:
     // The tree's menu is about to open on the image at this row path ("/big.iso.0"; "" for
     // none): others may add their entries to it.
     void menuShown(QMenu *menu, const QString &imagePath);
+    // Which actions make sense was looked at anew (a selection, the stick, its switch, copies).
+    void actionsUpdated();
 
 public slots:
     void addImages();
@@ -66,6 +68,10 @@ public slots:
 
     // Why what writes is off, for its tooltip.
     static QString readOnlyReason();
+    // More actions for the tree's menu, shown after these while enabled.
+    void addMenuActions(const QList<QAction *> &more) { menuActions << more; }
+    // The stick takes writes now: plugged in, listed, not read-only, not being ejected.
+    bool writesAllowed() const { return addAction->isEnabled(); }
 
 private:
     QAction *makeAction(const QString &objectName, const QString &text,
@@ -91,6 +97,7 @@ private:
     QAction *folderAction;
     QAction *addressAction;
     bool readOnly = false;
+    QList<QAction *> menuActions;
     // The device root of a stick ejected since it was last listed.
     QString ejectedRoot;
 };

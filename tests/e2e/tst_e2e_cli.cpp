@@ -1,8 +1,10 @@
 // The command-line program end to end on a simulated discwand: the README's script run as it
 // stands (wait, copy with verification, load, status with the volume's true sizes, check) and a
 // byte the stick then loses found by verify, an image larger than the room left, Ctrl+C in the
-// middle of a copy and one batch onto two sticks at once (also with one pulled out on the way);
-// a download whose connection drops twice; each volume then checked with fsck.fat and mtools.
+// middle of a copy, one batch onto two sticks at once (also with one pulled out on the way),
+// the stick kept as a library (a split boot image renamed, an image moved, a folder of images
+// synced twice, an image copied back) and a download whose connection drops twice; each volume
+// then checked with fsck.fat and mtools.
 #include "common/httptestserver.h"
 #include "e2echecks.h"
 
@@ -57,6 +59,7 @@ private slots:
     void noRoomThenInterrupted();
     void allSticks();
     void allSticksOneGoes();
+    void library();
     void fetchAfterDrops();
 
 private:
@@ -188,6 +191,56 @@ void TestE2eCli::noRoomThenInterrupted()
     QVERIFY(kept.startsWith("debian-12-netinst\ndebian-12-netinst\n"));
 }
 
+void TestE2eCli::library()
+{
+    SimStick stick;
+    REQUIRE_STICK(stick);
+    QVERIFY(stick.plug());
+    const auto cli = [](const QStringList &args, QByteArray *out = nullptr) {
+        QProcess run;
+        run.start(DISCSHELF_CLI, args);
+        const bool ended = finished(run);
+        const QByteArray err = run.readAllStandardError();
+        if (out)
+            *out = run.readAllStandardOutput();
+        if (!ended || run.exitCode() != 0)
+            qWarning().noquote() << args.join(' ') << "ended with" << run.exitCode() << err;
+        return ended && run.exitStatus() == QProcess::NormalExit ? run.exitCode() : -1;
+    };
+    QCOMPARE(cli({ "load", "/big.iso" }), 0);
+    QCOMPARE(cli({ "rename", "/big.iso", "Huge.iso" }), 0);
+    QCOMPARE(cli({ "move", "/linux/tools/memtest86.iso", "/windows" }), 0);
+
+    QTemporaryDir folder;
+    QList<QByteArray> images;
+    for (const char *name : { "one.iso", "two.iso", "three.iso" })
+        images << writeSource(folder.filePath(name), 400000 + 1000 * int(images.size()), true);
+    QByteArray plan;
+    QCOMPARE(cli({ "sync", folder.path(), "--to", "/library", "--parents" }, &plan), 0);
+    QCOMPARE(plan.count("new "), 3);
+    QByteArray again;
+    QCOMPARE(cli({ "sync", folder.path(), "--to", "/library" }, &again), 0);
+    QCOMPARE(again.count("same "), 3);
+    QCOMPARE(again.count("\n"), 3); // the plan alone: no image copied
+
+    QTemporaryDir back;
+    QCOMPARE(cli({ "get", "/Huge.iso", back.path() }), 0);
+    QCOMPARE(cli({ "check" }), 0);
+
+    QVERIFY(stick.unplug());
+    VERIFY_CLEAN(stick);
+    FatImage fat(stick.image());
+    QCOMPARE(fat.read("/config/iso_filename.txt"), QByteArray("/Huge.iso"));
+    QCOMPARE(TestEnv::readFile(back.filePath("Huge.iso")),
+             fat.read("/Huge.iso.0") + fat.read("/Huge.iso.1"));
+    QVERIFY(!fat.read("/windows/memtest86.iso").isEmpty());
+    const QStringList entries = fat.entries();
+    QVERIFY2(!entries.join(' ').contains("big.iso") && !entries.join(' ').contains("tools/memtest"),
+             qPrintable(entries.join(' ')));
+    QCOMPARE(fat.read("/library/one.iso"), images.at(0));
+    QCOMPARE(fat.read("/library/three.iso"), images.at(2));
+}
+
 QTEST_GUILESS_MAIN(TestE2eCli)
 #include "tst_e2e_cli.moc"
 
@@ -202,7 +255,7 @@ void TestE2eCli::allSticks()
     QVERIFY(first.plug() && second.plug());
 
     QProcess copy;
-    copy.start(DISCSHELF_CLI, { "copy", "--all-sticks", "--to", "tools", image });
+    copy.start(DISCSHELF_CLI, { "copy", "--all-sticks", "--parents", "--to", "tools", image });
     QVERIFY(finished(copy));
     const QByteArray err = copy.readAllStandardError();
     QVERIFY2(copy.exitStatus() == QProcess::NormalExit && copy.exitCode() == 0, err.constData());

@@ -1,15 +1,19 @@
-// End to end on a simulated discwand: finding it while running, choosing the image to load and
-// fetching the selector program, each checked on the unplugged volume with fsck.fat and mtools.
+// End to end on a simulated discwand: finding it while running, choosing the image to load,
+// fetching the selector program, and renaming and dragging images within the tree, each checked
+// on the unplugged volume with fsck.fat and mtools.
 #include "common/boxanswerer.h"
-#include "e2echecks.h"
+#include "common/nextdialog.h"
 #include "common/testenv.h"
+#include "e2echecks.h"
 #include "fatimage.h"
-#include "ui/isotreewidget.h"
 #include "simstick.h"
 #include "ui/discshelf.h"
+#include "ui/isotreewidget.h"
 #include "windowdriver.h"
 
+#include <QAction>
 #include <QHostAddress>
+#include <QInputDialog>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -27,6 +31,7 @@ private slots:
     void loadIso_data();
     void loadIso();
     void selectorProgramDownloaded();
+    void renameAndDrag();
 };
 
 void TestE2eLibrary::initTestCase()
@@ -178,6 +183,39 @@ void TestE2eLibrary::selectorProgramDownloaded()
     QCOMPARE(fat.read(QStringLiteral("/config/wandmenu.bin")), body);
     VERIFY_CLEAN(stick);
     VERIFY_NO_STRAY_BOX(app);
+}
+
+// F2 renames the split boot image, the choice following; a drag moves an image to a folder.
+void TestE2eLibrary::renameAndDrag()
+{
+    SimStick stick;
+    REQUIRE_STICK(stick);
+    QVERIFY(stick.plug());
+    QVERIFY(TestEnv::writeFile(stick.deviceRoot() + "config/iso_filename.txt", "/big.iso"));
+    const QByteArray memtest = TestEnv::readFile(stick.deviceRoot() + "linux/tools/memtest86.iso");
+    discShelf w;
+    WindowDriver app(w);
+    QVERIFY(app.waitForReady({ "/big.iso" }));
+
+    QVERIFY(app.select("/big.iso"));
+    onNextDialog<QInputDialog>([](QInputDialog *dialog) {
+        dialog->setTextValue("Rescue.iso");
+        dialog->accept();
+    });
+    w.findChild<QAction *>("actionRename")->trigger();
+    QVERIFY(app.waitForReady({ "/Rescue.iso" }));
+    app.dragRow("/linux/tools/memtest86.iso", "/windows");
+    QVERIFY(app.waitForReady({ "/windows/memtest86.iso" }));
+    VERIFY_NO_STRAY_BOX(app);
+    w.close();
+
+    QVERIFY(stick.unplug());
+    VERIFY_CLEAN(stick);
+    FatImage fat(stick.image());
+    QCOMPARE(fat.read("/config/iso_filename.txt"), QByteArray("/Rescue.iso"));
+    QVERIFY(!fat.read("/Rescue.iso.1").isEmpty());
+    QCOMPARE(fat.read("/windows/memtest86.iso"), memtest);
+    QVERIFY(!fat.entries().join(' ').contains("big.iso"));
 }
 
 QTEST_MAIN(TestE2eLibrary)

@@ -8,11 +8,14 @@
 
 #include <QApplication>
 #include <QDragEnterEvent>
+#include <QItemSelectionModel>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QTest>
 #include <QUrl>
+
+#include <memory>
 
 WindowDriver::WindowDriver(discShelf &window)
     : w(window)
@@ -133,6 +136,23 @@ void WindowDriver::drop(const QString &path, const QStringList &files) const
     QDropEvent dropEvent(pos, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(viewport, &dropEvent);
     delete mime;
+}
+
+void WindowDriver::dragRow(const QString &from, const QString &to) const
+{
+    reveal(from);
+    tree()->setCurrentItem(row(from), 0);
+    // What the tree itself puts into a drag of its row.
+    std::unique_ptr<QMimeData> mime(
+        tree()->model()->mimeData({ tree()->selectionModel()->selectedIndexes().value(0) }));
+    QWidget *viewport = tree()->viewport();
+    const QPoint pos = reveal(to);
+    QDragEnterEvent enter(pos, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    QDragMoveEvent move(pos, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    QDropEvent dropEvent(pos, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &dropEvent);
 }
 
 bool WindowDriver::copying() const

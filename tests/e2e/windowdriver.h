@@ -35,6 +35,8 @@ public:
     void doubleClick(const QString &path) const;
     // Drops local files onto a row, or onto the empty space below the rows for "".
     void drop(const QString &path, const QStringList &files) const;
+    // Drags the row at from onto the row at to, as a mouse drag within the tree delivers it.
+    void dragRow(const QString &from, const QString &to) const;
 
     // A batch of copies is showing its progress row.
     bool copying() const;

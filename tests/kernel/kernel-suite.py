@@ -86,6 +86,17 @@ class Suite:
         check(not left, f"{what}: no leftovers {left}")
         return image
 
+    def moved(self, args, what, old, new, boot=None):
+        # A rename or move: the image under its new path at once, the boot choice with it.
+        status, out = self.cli(args)
+        if not check(status == 0, f"{what}: discshelf-cli {args} says done (status {status})\n{out}"):
+            return
+        self.expected[new] = self.expected.pop(old)
+        self.sources[new] = self.expected[new]
+        if boot:
+            self.boot = boot
+        self.judge(what, [new])
+
     def done(self, args, what, changed=(), boot=None):
         started = time.monotonic()
         status, out = self.cli(args)
@@ -184,6 +195,12 @@ def scenarios(guest, opts, rnd, data, started):
     suite.done("copy --to /linux /src/epsilon.iso", "copy into a folder", ["/linux/epsilon.iso"])
     suite.done("copy --overwrite /src/alpha.iso", "overwrite", ["/alpha.iso"])
     suite.done("load /linux/epsilon.iso", "boot choice", boot="/linux/epsilon.iso")
+    suite.moved("rename /linux/epsilon.iso Epsilon.iso", "rename of the boot image, letter case",
+                "/linux/epsilon.iso", "/linux/Epsilon.iso", boot="/linux/Epsilon.iso")
+    suite.moved("move /linux/Epsilon.iso /", "move of the boot image to the top",
+                "/linux/Epsilon.iso", "/Epsilon.iso", boot="/Epsilon.iso")
+    suite.moved("move /Epsilon.iso /linux", "move of the boot image back into its folder",
+                "/Epsilon.iso", "/linux/Epsilon.iso", boot="/linux/Epsilon.iso")
 
     # What putting a copy in place costs (asked for with --timings N; the suite asserts no
     # speed): from its last byte written (the last progress line) to done, each line stamped by
