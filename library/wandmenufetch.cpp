@@ -1,6 +1,7 @@
 #include "library/wandmenufetch.h"
 
 #include "copy/filesync.h"
+#include "copy/offthread.h"
 #include "detect/scsidrivedetector.h"
 
 #include <QDir>
@@ -76,7 +77,13 @@ bool WandmenuFetch::store()
     // The stick known when the reply was taken is still the current one, and takes writes.
     if (stick.isNull() || stick.access() != Discwand::Access::Writable)
         return false;
-    const QString root = stick.root();
+    // Off the GUI thread: the settle syncs the volume, which waits behind a running copy's
+    // writes on a slow stick.
+    return OffThread::wait([root = stick.root(), body = body] { return write(root, body); });
+}
+
+bool WandmenuFetch::write(const QString &root, const QByteArray &body)
+{
     if (!QDir(root).mkpath(QStringLiteral("config")))
         return false;
     // Written aside and renamed into place: a truncated selector program would count as

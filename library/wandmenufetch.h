@@ -45,6 +45,9 @@ signals:
     void replyFinished(QNetworkReply *reply);
 
 private:
+    // The write itself below root, in whichever thread calls it.
+    static bool write(const QString &root, const QByteArray &body);
+
     const ScsiDriveDetector &detector;
     QNetworkAccessManager *network;
     QNetworkReply *reply = nullptr;
