@@ -2,8 +2,11 @@
 // drives it into its main states and saves a PNG of each into the folder given on the command
 // line. Run under Xvfb by docs/screenshots.sh.
 #include "common/boxanswerer.h"
+#include "common/httptestserver.h"
+#include "common/nextdialog.h"
 #include "common/testenv.h"
 #include "simstick.h"
+#include "ui/addressdialog.h"
 #include "ui/discshelf.h"
 #include "ui/isotreewidget.h"
 #include "library/imagecheck.h"
@@ -239,6 +242,36 @@ bool run(const QString &out)
     QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("btnCancelAll")), Qt::LeftButton);
     if (!app.waitForBatchEnd())
         return failed(QStringLiteral("the copies did not stop"));
+
+    // An image downloaded straight onto the stick, held by the server part of the way.
+    HttpTestServer server;
+    HttpTestServer::Response image(200, QByteArray(24 * 1024 * 1024, 'x'), -1, 9 * 1024 * 1024);
+    server.setResponse({ 404 });
+    server.setResponse(QStringLiteral("/releases/rescue-2.1.iso"), image);
+    onNextDialog<AddressDialog>([&](AddressDialog *dialog) {
+        dialog->findChild<QLineEdit *>(QStringLiteral("address"))
+            ->setText(server.url(QStringLiteral("/releases/rescue-2.1.iso")).toString());
+        dialog->findChild<QLineEdit *>(QStringLiteral("folder"))->setText(QStringLiteral("/linux/"));
+        dialog->accept();
+    });
+    auto *address = w.findChild<QAction *>(QStringLiteral("actionGetFromAddress"));
+    if (!address || !QTest::qWaitFor([&] { return address->isEnabled(); }, 30000))
+        return failed(QStringLiteral("Get Image from Address is not offered"));
+    address->trigger();
+    auto *download = w.findChild<QProgressBar *>(QStringLiteral("progressBarDownload"));
+    if (!QTest::qWaitFor([&] { return server.heldCount() > 0 && download->maximum() > 0
+                             && download->value() * 100 / download->maximum() >= 30; }, 30000))
+        return failed(QStringLiteral("no download got under way: %1 requests, bar at %2")
+                          .arg(server.requests().size())
+                          .arg(download->value()));
+    const bool downloadShot = shoot(w, out + QStringLiteral("/download.png"));
+    QTest::keyClick(&w, Qt::Key_Escape);
+    for (QPushButton *stop : w.findChildren<QPushButton *>())
+        if (stop->isVisible() && stop->objectName().contains(QLatin1String("Download")))
+            stop->click();
+    server.release();
+    if (!downloadShot || !QTest::qWaitFor([&] { return download->isHidden(); }, 30000))
+        return failed(QStringLiteral("the download did not end"));
 
     // The read-only switch: what would write is off, and a double-click on an image says why.
     stick.setReadOnly(true);

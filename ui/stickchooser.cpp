@@ -7,12 +7,12 @@
 
 #include "copy/copyprogress.h"
 #include "detect/scsidrivedetector.h"
+#include "detect/volumeroom.h"
 #include "ui/scancycle.h"
 
 #include <QBoxLayout>
 #include <QComboBox>
 #include <QSettings>
-#include <QStorageInfo>
 #include <QTimer>
 
 namespace {
@@ -59,7 +59,8 @@ void StickChooser::refill()
     box->clear();
     for (const Discwand &stick : sticks) {
         const QString label = stick.label().isEmpty() ? tr("no label") : stick.label();
-        const qint64 size = QStorageInfo(stick.root()).bytesTotal();
+        // As the stick line tells it: counted in the FAT where the system knows no size.
+        const qint64 size = stick.room().capacity;
         box->addItem(
             size > 0
                 ? tr("%1 (%2, serial %3)").arg(label, CopyProgress::sizeText(size), stick.volume())
