@@ -191,7 +191,7 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
     }
     emit partsNamed(base);
     int parts = 0;
-    Step step = writeParts(source, dir, base, &parts);
+    Step step = writeParts(source, dir, base, &parts, readBack || published.isListed());
     if (step == Step::Done && readBack)
         step = verifyParts(source, dir, base, parts);
     // What was written is what was read: its hash stands for the copy.
@@ -247,14 +247,14 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
         emit failed(CopyError::RenameTemporary);
         return;
     }
-    if (!deviceRoot.isEmpty())
+    if (!deviceRoot.isEmpty() && !sourceHash.isEmpty())
         record(deviceRoot, path, source.size(), parts, matched ? published.file : QString());
     emit copied(source.size());
     emit finished();
 }
 
 isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
-                                              const QString &base, int *parts)
+                                              const QString &base, int *parts, bool hashing)
 {
     const QString at = dir + QLatin1Char('/');
     const qint64 size = source.size();
@@ -267,11 +267,12 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
     emit progressUpdate(0, progressTotal);
     emit transferred(0, size);
 
-    // Every copy is hashed for the stick's record and the published checksum, so the data
-    // passes through the buffers rather than the kernel's copy; the source is read only once.
+    // A copy that is checked (read back, or compared with a published checksum) is hashed as it
+    // is written, and the source is read only once; one that is not goes at the kernel's speed,
+    // and is recorded on the stick once a check has read it.
     hasher->result();
     hasher->resultSha512();
-    bool inKernel = false;
+    bool inKernel = !hashing;
     qint64 inPart = 0;
     qint64 remaining = size;
     // The chunks before the current one ([1] the last, [0] the one before) may still be on
@@ -330,7 +331,8 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
         // Start the device writing now; the chunk is hashed in the hashing thread while the
         // next one is read and written, and an earlier chunk is waited for.
         FileSync::startWriteback(part, inPart, chunk);
-        hasher->add(chunk);
+        if (hashing)
+            hasher->add(chunk);
         // The next chunk of the source comes off its disk while the device catches up.
         if (remaining > chunk)
             FileSync::readAhead(source, size - remaining + chunk, chunkSize);
@@ -358,8 +360,10 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
     if (!FileSync::syncFile(part))
         return writeFailed(FileSync::Transfer::WriteFailed);
     FileSync::dropCache(part);
-    sourceHash = hasher->result();
-    sourceHash512 = hasher->resultSha512();
+    if (hashing) {
+        sourceHash = hasher->result();
+        sourceHash512 = hasher->resultSha512();
+    }
     hasher->alsoSha512(false);
     return Step::Done;
 }

@@ -69,7 +69,10 @@ public slots:
 private:
     enum class Step { Done, Cancelled, Failed };
     // Writes the parts; sets *parts to their number.
-    Step writeParts(QFile &source, const QString &dir, const QString &base, int *parts);
+    // hashing: the source's hash is wanted (a read-back, a published checksum), so the data
+    // passes through the buffers rather than the kernel's copy.
+    Step writeParts(QFile &source, const QString &dir, const QString &base, int *parts,
+                    bool hashing);
     Step verifyParts(QFile &source, const QString &dir, const QString &base, int parts);
     void fail(CopyError error);
     // Puts the committed copy into the stick's record of what it holds.

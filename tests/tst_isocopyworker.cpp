@@ -291,10 +291,11 @@ void TestIsoCopyWorker::copies()
     QCOMPARE(out.finished, code ? 0 : 1);
     if (event == "pull")
         return;
-    // A committed copy is recorded with the hash of what was written; a failed one is not.
+    // A committed copy that was checked is recorded with the hash of what was written; a failed
+    // one is not, nor one that nothing checked (it goes at the kernel's speed, unhashed).
     const std::optional<RecordedImage> recorded
         = ImageRecord::find(ImageRecord::read(root), "/linux/" + QFileInfo(source).fileName());
-    QCOMPARE(recorded.has_value(), !parts.isEmpty());
+    QCOMPARE(recorded.has_value(), !parts.isEmpty() && (verify || event.startsWith("sums")));
     if (recorded && size < 100000000) {
         QCOMPARE(recorded->sha256, Sha256::hash(TestEnv::readFile(source)).toHex());
         QCOMPARE(recorded->parts, parts.size());
@@ -342,7 +343,7 @@ void TestIsoCopyWorker::namesAndRoot()
     QCOMPARE(copy("/linux/"), QList<int> { 1 });
     QCOMPARE(copy("/iso/"), QList<int>());
     QCOMPARE(TestEnv::entriesBelow(root),
-             (QStringList { "config", "config/.image-record.txt", "iso", "iso/" + name, "linux" }));
+             (QStringList { "iso", "iso/" + name, "linux" }));
     QVERIFY(QFileInfo(root + "linux").isFile());
     QCOMPARE(QFileInfo(root + "iso/" + name).size(), 1000);
 }
