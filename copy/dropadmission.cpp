@@ -212,6 +212,8 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
             const QString canonical = QFileInfo(folder.path).canonicalFilePath();
             if (!expanded.contains(canonical)) {
                 expanded.insert(canonical);
+                // A line a folder, not a file: ten thousand lines cost more than the checks.
+                qCDebug(lcCopy) << "Checking the folder" << folder.path;
                 // One listing tells each file's size and time: no file is looked at twice.
                 QList<FolderReader::Entry> entries;
                 FolderReader::read(folder.path, entries, [](const QString &) { return true; });
@@ -238,7 +240,8 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
             if (abort)
                 return std::nullopt;
             const Pending item = items.takeLast();
-            qCDebug(lcCopy) << "Checking" << item.path;
+            if (!item.listed)
+                qCDebug(lcCopy) << "Checking" << item.path;
             if (seen)
                 seen(item.path);
 
