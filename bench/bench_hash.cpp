@@ -2,7 +2,7 @@
 // the same data in memory and from a file read from the disk (pages dropped before each read).
 // Usage: bench_hash [--dir DIR] [--rounds N] [--mib SIZE]
 #include "copy/chunkhasher.h"
-#include "copy/sha256.h"
+#include "copy/shadigest.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

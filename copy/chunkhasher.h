@@ -3,8 +3,7 @@
 // a few in turn: a buffer comes back once its chunk is hashed.
 #pragma once
 
-#include "copy/sha256.h"
-#include "copy/sha512.h"
+#include "copy/shadigest.h"
 
 #include <QByteArray>
 

@@ -1,7 +1,7 @@
 #include "library/imageexport.h"
 
 #include "copy/filesync.h"
-#include "copy/sha256.h"
+#include "copy/shadigest.h"
 #include "library/log.h"
 
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "copy/imageset.h"
 #include "copy/isocopyworker.h"
-#include "copy/sha256.h"
+#include "copy/shadigest.h"
 
 #include <QDir>
 #include <QFile>

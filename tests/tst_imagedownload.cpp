@@ -6,7 +6,7 @@
 #include "copy/imagedownload.h"
 #include "copy/imageset.h"
 #include "copy/partwriter.h"
-#include "copy/sha256.h"
+#include "copy/shadigest.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -5,8 +5,8 @@
 #include "copy/imagerecord.h"
 #include "copy/imageset.h"
 #include "copy/isocopyworker.h"
-#include "copy/sha256.h"
-#include "copy/sha512.h"
+#include "copy/shadigest.h"
+#include "copy/shadigest.h"
 
 #include <QProcess>
 #include <QScopeGuard>

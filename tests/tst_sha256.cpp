@@ -2,8 +2,7 @@
 // fed in two pieces, as a split image is, the cut falling inside and on a 64-byte block; its
 // SHA-512 against the standard's messages.
 #include "common/testenv.h"
-#include "copy/sha256.h"
-#include "copy/sha512.h"
+#include "copy/shadigest.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
