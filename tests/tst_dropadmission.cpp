@@ -295,7 +295,11 @@ void TestDropAdmission::sourceStopsAnswering()
     QProcess server;
     server.start("fusefat", { "-f", "-o", "ro", img, mnt });
     if (!server.waitForStarted()
-        || !QTest::qWaitFor([&] { return QStorageInfo(mnt).rootPath() == QDir(mnt).canonicalPath(); }))
+        || !QTest::qWaitFor([&] {
+               // Mounted is not yet serving: the file must be seen through it before it stops.
+               return QStorageInfo(mnt).rootPath() == QDir(mnt).canonicalPath()
+                   && QFileInfo::exists(mnt + "/a.iso");
+           }))
         QSKIP("needs fusefat and FUSE");
     ::kill(pid_t(server.processId()), SIGSTOP);
     {
