@@ -4,6 +4,7 @@
 //                         [--tools worker,worker+v,cp,dd,cp+sum,before,before+v]
 // Every copy starts with the source out of the page cache and ends with the data on disk
 // (the worker syncs by itself; cp is followed by sync FILE, dd runs with conv=fsync).
+#include "benchoptions.h"
 #include "copy/isocopyworker.h"
 
 #include <QCoreApplication>
@@ -149,22 +150,14 @@ int main(int argc, char** argv)
     if (args.value(1) == QLatin1String("--child"))
         return workerChild(args.value(2), args.value(3), args.value(4) == QLatin1String("1"));
 
-    QString base = QDir::tempPath();
-    int rounds = 3;
-    qint64 mib = 2048;
-    QStringList only;
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--dir"))
-            base = args[i + 1];
-        else if (args[i] == QLatin1String("--rounds"))
-            rounds = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--mib"))
-            mib = args[i + 1].toLongLong();
-        else if (args[i] == QLatin1String("--before"))
-            beforeBench = args[i + 1];
-        else if (args[i] == QLatin1String("--tools"))
-            only = args[i + 1].split(QLatin1Char(','));
-    }
+    const BenchOptions options(args, 2048);
+    const QString base = options.dir;
+    const int rounds = options.rounds;
+    const qint64 mib = options.mib;
+    beforeBench = options.other.value(QStringLiteral("--before"));
+    const QStringList only = options.other.contains(QStringLiteral("--tools"))
+        ? options.other.value(QStringLiteral("--tools")).split(QLatin1Char(','))
+        : QStringList();
     QTemporaryDir dir(base + QStringLiteral("/bench_copyworker-XXXXXX"));
     if (!dir.isValid())
         qFatal("cannot use %s", qPrintable(base));

@@ -2,6 +2,7 @@
 // two steps it replaces: curl -o to a file, then cp to the destination and sync. The image is
 // served by python3 -m http.server on loopback. Usage: bench_fetch [--dir DIR] [--rounds N]
 // [--mib SIZE]
+#include "benchoptions.h"
 #include "copy/imagedownload.h"
 
 #include <QCoreApplication>
@@ -48,17 +49,10 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    QString base = QDir::tempPath();
-    int rounds = 3;
-    qint64 mib = 1024;
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--dir"))
-            base = args[i + 1];
-        else if (args[i] == QLatin1String("--rounds"))
-            rounds = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--mib"))
-            mib = args[i + 1].toLongLong();
-    }
+    const BenchOptions options(args, 1024);
+    const QString base = options.dir;
+    const int rounds = options.rounds;
+    const qint64 mib = options.mib;
     QTemporaryDir work(base + QStringLiteral("/bench_fetch-XXXXXX"));
     const QString served = work.filePath(QStringLiteral("served"));
     const QString dest = work.filePath(QStringLiteral("dest"));

@@ -1,6 +1,7 @@
 // SHA-256 throughput: the program's hashing class against QCryptographicHash and sha256sum, over
 // the same data in memory and from a file read from the disk (pages dropped before each read).
 // Usage: bench_hash [--dir DIR] [--rounds N] [--mib SIZE]
+#include "benchoptions.h"
 #include "copy/chunkhasher.h"
 #include "copy/shadigest.h"
 
@@ -71,17 +72,10 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    QString base = QDir::tempPath();
-    int rounds = 3;
-    qint64 mib = 1024;
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--dir"))
-            base = args[i + 1];
-        else if (args[i] == QLatin1String("--rounds"))
-            rounds = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--mib"))
-            mib = args[i + 1].toLongLong();
-    }
+    const BenchOptions options(args, 1024);
+    const QString base = options.dir;
+    const int rounds = options.rounds;
+    const qint64 mib = options.mib;
     const qint64 size = mib << 20;
     QByteArray data(size, Qt::Uninitialized);
     QRandomGenerator(42).fillRange(reinterpret_cast<quint32 *>(data.data()), size / 4);

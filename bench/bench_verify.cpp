@@ -1,6 +1,7 @@
 // discshelf-cli verify --all over a stick of images (a folder of DIR described as a discwand)
 // beside sha256sum of the same files, the files' pages dropped from the cache before each run.
 // Usage: bench_verify [--dir DIR] [--rounds N] [--mib TOTAL] [--cli PATH]
+#include "benchoptions.h"
 #include "common/sysfixture.h"
 #include "copy/filesync.h"
 
@@ -48,22 +49,13 @@ double timed(const QString &program, const QStringList &args, const QList<int> &
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QString dir = QDir::tempPath();
     QString cli = QDir(app.applicationDirPath() + QStringLiteral("/.."))
                       .filePath(QStringLiteral("discshelf-cli"));
-    int rounds = 3;
-    qint64 mib = 2048;
-    const QStringList args = app.arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--dir"))
-            dir = args[i + 1];
-        else if (args[i] == QLatin1String("--rounds"))
-            rounds = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--mib"))
-            mib = args[i + 1].toLongLong();
-        else if (args[i] == QLatin1String("--cli"))
-            cli = args[i + 1];
-    }
+    const BenchOptions options(app.arguments(), 2048);
+    const QString dir = options.dir;
+    const int rounds = options.rounds;
+    const qint64 mib = options.mib;
+    cli = options.other.value(QStringLiteral("--cli"), cli);
     // The fixture's mount point, where the images lie, is made in DIR.
     qputenv("TMPDIR", QFile::encodeName(dir));
     SysFixture sys;
