@@ -40,6 +40,17 @@ bool isDrop(QNetworkReply::NetworkError error)
     }
 }
 
+// Qt's words for a refused redirect ("Insecure redirect") say neither where to nor why.
+QString whyNot(const QNetworkReply *reply)
+{
+    if (reply->error() != QNetworkReply::InsecureRedirectError)
+        return reply->errorString();
+    const QUrl target = reply->url().resolved(QUrl::fromEncoded(reply->rawHeader("Location")));
+    return ImageDownload::tr("the server redirected to %1, an address that is not secure; that "
+                             "is not followed")
+        .arg(target.toDisplayString());
+}
+
 } // namespace
 
 ImageDownload::ImageDownload(QObject *parent)
@@ -117,7 +128,7 @@ void ImageDownload::askSums(const QUrl &address, bool required, const QString &l
         } else if (required) {
             fail(Outcome::Failed,
                  tr("Couldn't get the checksum file %1: %2")
-                     .arg(answer->url().toDisplayString(), answer->errorString()));
+                     .arg(answer->url().toDisplayString(), whyNot(answer)));
             return;
         }
         if (sumsAsked.isEmpty())
@@ -312,7 +323,7 @@ void ImageDownload::replyDone()
     }
     if (!stalled && !(headersTaken && isDrop(why))) {
         fail(Outcome::Failed,
-             tr("Couldn't download %1: %2").arg(url.toDisplayString(), done->errorString()));
+             tr("Couldn't download %1: %2").arg(url.toDisplayString(), whyNot(done)));
         return;
     }
     retry(stalled ? tr("no data for %1 s").arg(stallMs / 1000.0) : done->errorString());

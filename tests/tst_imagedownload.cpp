@@ -1,6 +1,6 @@
-// Downloads onto a folder standing for the stick, from a real HTTP server on loopback: resumes
-// after drops, a file that changed, stalls, wrong lengths and checksums; and the split of a
-// stream into parts as it arrives.
+// Downloads onto a folder standing for the stick, from a real HTTP(S) server on loopback: resumes
+// after drops, a file that changed, stalls, wrong lengths and checksums, redirects and TLS; and
+// the split of a stream into parts as it arrives.
 #include "common/httptestserver.h"
 #include "common/testenv.h"
 #include "copy/imagedownload.h"
@@ -8,6 +8,7 @@
 #include "copy/partwriter.h"
 #include "copy/shadigest.h"
 
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -22,6 +23,8 @@ private slots:
     void initTestCase() { TestEnv::isolate(); }
     void download_data();
     void download();
+    void redirectsAndTls_data();
+    void redirectsAndTls();
     void splitsWhileArriving_data();
     void splitsWhileArriving();
 };
@@ -158,6 +161,74 @@ void TestImageDownload::download()
     QCOMPARE(download.checkedAgainst(), sums == "good" ? QString("SHA256SUMS") : QString());
     QCOMPARE(notes.join('\n').contains("starts over"), changes || !response.ranges);
     QCOMPARE(TestEnv::entriesBelow(stick.path()).size(), before.size() + set.files().size());
+}
+
+void TestImageDownload::redirectsAndTls_data()
+{
+    QTest::addColumn<bool>("https");
+    QTest::addColumn<bool>("trusted"); // the server's certificate, by this process
+    QTest::addColumn<int>("hops"); // redirects before the image
+    QTest::addColumn<bool>("toHttp"); // the last one to a plain HTTP server's copy of the image
+    QTest::addColumn<QString>("error"); // part of the message; empty: the download is done
+
+    QTest::newRow("five redirects") << false << false << 5 << false << "";
+    QTest::newRow("six redirects") << false << false << 6 << false << "Too many redirects";
+    QTest::newRow("https trusted") << true << true << 1 << false << "";
+    QTest::newRow("https not trusted") << true << false << 0 << false << "self-signed";
+    QTest::newRow("https to http") << true << true << 1 << true << "not secure";
+}
+
+void TestImageDownload::redirectsAndTls()
+{
+    QFETCH(bool, https);
+    QFETCH(bool, trusted);
+    QFETCH(int, hops);
+    QFETCH(bool, toHttp);
+    QFETCH(QString, error);
+
+    QTemporaryDir stick, keys;
+    QVERIFY(TestEnv::writeFile(stick.filePath("old.iso"), "kept"));
+    const QStringList before = TestEnv::entriesBelow(stick.path());
+    const QSslConfiguration tls
+        = https ? HttpTestServer::selfSigned(keys.path()) : QSslConfiguration();
+    if (https && tls.localCertificate().isNull())
+        QSKIP("No openssl command to make a certificate with");
+    const QSslConfiguration plainDefault = QSslConfiguration::defaultConfiguration();
+    const auto restore
+        = qScopeGuard([&] { QSslConfiguration::setDefaultConfiguration(plainDefault); });
+    if (trusted) {
+        QSslConfiguration trusting = plainDefault;
+        trusting.addCaCertificate(tls.localCertificate());
+        QSslConfiguration::setDefaultConfiguration(trusting);
+    }
+
+    const QByteArray body = TestEnv::randomBytes(int(3 * MB));
+    HttpTestServer server(tls), plain;
+    server.setResponse(Response { 404 });
+    server.setResponse("/img.iso", Response { 200, body });
+    plain.setResponse(Response { 404 });
+    plain.setResponse("/img.iso", Response { 200, body });
+    for (int hop = 0; hop < hops; ++hop) {
+        Response redirect { 302 };
+        redirect.location = hop + 1 < hops ? "/hop" + QByteArray::number(hop + 1)
+            : toHttp                       ? plain.url("/img.iso").toEncoded()
+                                           : "/img.iso";
+        server.setResponse("/hop" + QString::number(hop), redirect);
+    }
+
+    ImageDownload download;
+    download.start(server.url(hops > 0 ? "/hop0" : "/img.iso"), stick.path());
+    QVERIFY(QTest::qWaitFor([&] { return download.outcome() != Outcome::Running; }, 30000));
+    QVERIFY2(download.errorString().contains(error), qPrintable(download.errorString()));
+    if (!error.isEmpty()) {
+        QCOMPARE(download.outcome(), Outcome::Failed);
+        QCOMPARE(TestEnv::entriesBelow(stick.path()), before);
+        QCOMPARE(TestEnv::readFile(stick.filePath("old.iso")), QByteArray("kept"));
+        QCOMPARE(plain.requests(), QStringList());
+        return;
+    }
+    QCOMPARE(download.outcome(), Outcome::Done);
+    QVERIFY(TestEnv::readFile(stick.filePath("img.iso")) == body);
 }
 
 void TestImageDownload::splitsWhileArriving_data()

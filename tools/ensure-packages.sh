@@ -7,7 +7,7 @@ packages=(cmake g++ make pkg-config qt6-base-dev qt6-scxml-dev libgl-dev libssl-
           fonts-dejavu-core dosfstools fusefat fuse mtools xvfb xauth
           qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
           dpkg-dev file lintian desktop-file-utils appstream xorriso dbus strace
-          python3 curl qemu-system-x86 linux-image-amd64 busybox-static cpio binutils "$@")
+          python3 curl openssl qemu-system-x86 linux-image-amd64 busybox-static cpio binutils "$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1070,6 +1070,10 @@ bevor Sie ihn abziehen.</translation>
         <source>Cancelled.</source>
         <translation>Abgebrochen.</translation>
     </message>
+    <message>
+        <source>the server redirected to %1, an address that is not secure; that is not followed</source>
+        <translation>der Server leitete auf %1 weiter, eine nicht sichere Adresse; dem wird nicht gefolgt</translation>
+    </message>
 </context>
 <context>
     <name>LibraryActions</name>

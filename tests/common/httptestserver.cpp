@@ -1,12 +1,29 @@
+// Each connection gets its answer once its request's head is in; a TLS connection once its
+// handshake is done too, which a client that distrusts the certificate never completes.
 #include "common/httptestserver.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSslKey>
+#include <QSslServer>
 
 #include <utility>
 
-HttpTestServer::HttpTestServer()
+HttpTestServer::HttpTestServer(const QSslConfiguration &tls)
 {
-    server.listen(QHostAddress::LocalHost);
-    connect(&server, &QTcpServer::newConnection, this, [this] {
-        while (QTcpSocket *socket = server.nextPendingConnection()) {
+    if (tls.localCertificate().isNull()) {
+        server = std::make_unique<QTcpServer>();
+        scheme = QStringLiteral("http");
+    } else {
+        auto secure = std::make_unique<QSslServer>();
+        secure->setSslConfiguration(tls);
+        server = std::move(secure);
+        scheme = QStringLiteral("https");
+    }
+    server->listen(QHostAddress::LocalHost);
+    // A TLS connection is pending only after its handshake, which newConnection does not tell.
+    connect(server.get(), &QTcpServer::pendingConnectionAvailable, this, [this] {
+        while (QTcpSocket *socket = server->nextPendingConnection()) {
             socket->setParent(this);
             connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
             // Answers once the request's head is complete.
@@ -23,14 +40,37 @@ HttpTestServer::HttpTestServer()
     });
 }
 
+HttpTestServer::~HttpTestServer() = default;
+
 QUrl HttpTestServer::url() const
 {
-    return QUrl(QStringLiteral("http://127.0.0.1:%1/wandmenu.bin").arg(server.serverPort()));
+    return url(QStringLiteral("/wandmenu.bin"));
 }
 
 QUrl HttpTestServer::url(const QString &path) const
 {
-    return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(server.serverPort()).arg(path));
+    return QUrl(
+        QStringLiteral("%1://127.0.0.1:%2%3").arg(scheme).arg(server->serverPort()).arg(path));
+}
+
+QSslConfiguration HttpTestServer::selfSigned(const QString &dir)
+{
+    const QString key = dir + QStringLiteral("/key.pem"), cert = dir + QStringLiteral("/cert.pem");
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"),
+                  { "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                    "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
+                    "subjectAltName=IP:127.0.0.1", "-keyout", key, "-out", cert });
+    if (!openssl.waitForFinished(30000) || openssl.exitStatus() != QProcess::NormalExit
+        || openssl.exitCode() != 0)
+        return {};
+    QFile keyFile(key), certFile(cert);
+    if (!keyFile.open(QIODevice::ReadOnly) || !certFile.open(QIODevice::ReadOnly))
+        return {};
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setPrivateKey(QSslKey(&keyFile, QSsl::Ec));
+    tls.setLocalCertificate(QSslCertificate(&certFile));
+    return tls;
 }
 
 QUrl HttpTestServer::refusedUrl()

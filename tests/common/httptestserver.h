@@ -1,15 +1,18 @@
-// A tiny HTTP server on 127.0.0.1 for network tests: answers each GET with the response set for
-// its path (or the one for all), which can be an error status, a redirect, a range of the body,
-// cut short, dropped after some bytes or held half-way until released.
+// A tiny HTTP (or HTTPS) server on 127.0.0.1 for network tests: answers each GET with the response
+// set for its path (or the one for all): an error status, a redirect, a range of the body, cut
+// short, dropped after some bytes or held half-way until released.
 #pragma once
 
 #include <QHash>
 #include <QList>
 #include <QPointer>
+#include <QSslConfiguration>
 #include <QStringList>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUrl>
+
+#include <memory>
 
 class HttpTestServer : public QObject
 {
@@ -40,7 +43,12 @@ public:
         QByteArray disposition; // Content-Disposition
     };
 
-    HttpTestServer();
+    // HTTPS with tls's key and certificate when it has them, else plain HTTP.
+    explicit HttpTestServer(const QSslConfiguration &tls = {});
+    ~HttpTestServer() override;
+    // A new key and a certificate signed by itself for 127.0.0.1, made in dir by the openssl
+    // command (null without it). A client trusts it only when told to.
+    static QSslConfiguration selfSigned(const QString &dir);
 
     void setResponse(const Response &response) { reply = response; }
     // The response for one path ("/a.iso"); other paths get the one for all.
@@ -62,7 +70,8 @@ public:
 private:
     void answer(QTcpSocket *socket, const QByteArray &head);
 
-    QTcpServer server;
+    std::unique_ptr<QTcpServer> server;
+    QString scheme;
     Response reply;
     QStringList requestLines;
     QStringList rangeHeaders;
