@@ -262,16 +262,16 @@ void CopyQueue::startDownload(const CopyEntry &entry, const QString &root)
     // Read in the download's thread right as it finishes, and handed over by value.
     connect(job, &ImageDownload::finished, job, [this, job] {
         lastMoved = clock.elapsed();
-        QMetaObject::invokeMethod(this, [this, job, outcome = job->outcome(), name = job->name(),
-                                         why = job->errorString(),
-                                         against = job->checkedAgainst()] {
-            // After a shutdown the thread's end has taken the download.
-            if (job != download)
-                return;
-            download = nullptr;
-            job->deleteLater();
-            downloadDone(outcome, name, why, against);
-        });
+        QMetaObject::invokeMethod(this,
+                                  [this, job, outcome = job->outcome(), name = job->name(),
+                                   why = job->errorString(), against = job->checkedAgainst()] {
+                                      // After a shutdown the thread's end has taken the download.
+                                      if (job != download)
+                                          return;
+                                      download = nullptr;
+                                      job->deleteLater();
+                                      downloadDone(outcome, name, why, against);
+                                  });
     });
     emit fileStarted(copyingFile);
     const QString dir = entry.folder.under(root);

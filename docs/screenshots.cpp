@@ -265,12 +265,13 @@ bool run(const QString &out)
             socket->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size())
                           + "\r\nConnection: close\r\n\r\n");
             auto *pace = new QTimer(socket);
-            QObject::connect(pace, &QTimer::timeout, socket, [&body, socket, sent = qint64(0)]() mutable {
-                socket->write(body.mid(sent, 128 * 1024));
-                sent += 128 * 1024;
-                if (sent >= body.size())
-                    socket->disconnectFromHost();
-            });
+            QObject::connect(pace, &QTimer::timeout, socket,
+                             [&body, socket, sent = qint64(0)]() mutable {
+                                 socket->write(body.mid(sent, 128 * 1024));
+                                 sent += 128 * 1024;
+                                 if (sent >= body.size())
+                                     socket->disconnectFromHost();
+                             });
             pace->start(40);
         });
     });

@@ -206,7 +206,8 @@ void TestCopyQueue::download()
     server.setResponse("/pub/new.iso", { 200, image, -1, stop.isEmpty() ? -1 : 100000 });
     server.setResponse(
         "/pub/SHA256SUMS",
-        { 200, QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex() + "  new.iso\n" });
+        { 200,
+          QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex() + "  new.iso\n" });
     QSignalSpy reports(r.queue.get(), &CopyQueue::batchCopied);
     QSignalSpy progress(r.queue.get(), &CopyQueue::batchProgress);
     r.queue->setVerify(true);

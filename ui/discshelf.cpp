@@ -549,11 +549,11 @@ void discShelf::showCopyFailure(int code, const QString &name, const QString &wh
         if (!closing)
             showOnce(deviceGoneBox);
     } else if (!closing) {
-        plainBox(QMessageBox::Critical,
-                 code == int(CopyError::DownloadFailed) ? tr("Download failed!") : tr("Copy failed!"),
-                 tr("File: %1\nError: %2\n\nIf this problem persists please contact ")
-                         .arg(name, why)
-                     + Discshelf::supportAddress);
+        plainBox(
+            QMessageBox::Critical,
+            code == int(CopyError::DownloadFailed) ? tr("Download failed!") : tr("Copy failed!"),
+            tr("File: %1\nError: %2\n\nIf this problem persists please contact ").arg(name, why)
+                + Discshelf::supportAddress);
     }
 }
 
