@@ -36,6 +36,7 @@ QString message(CopyError error, const QString &sums)
         "discShelf", "The image does not match the checksum given; it was not copied.");
     static const char *const unreadable = QT_TRANSLATE_NOOP(
         "discShelf", "The checksum file %1 cannot be read; the image was not copied.");
+    static const char *const download = QT_TRANSLATE_NOOP("discShelf", "The download failed.");
     static const char *const conflict = QT_TRANSLATE_NOOP(
         "discShelf", "%1 lists the image twice with different checksums; it was not copied.");
     switch (error) {
@@ -46,6 +47,8 @@ QString message(CopyError error, const QString &sums)
         return QCoreApplication::translate(context, unreadable).arg(sums);
     case CopyError::ChecksumConflict:
         return QCoreApplication::translate(context, conflict).arg(sums);
+    case CopyError::DownloadFailed:
+        return QCoreApplication::translate(context, download);
     default:
         break;
     }

@@ -24,6 +24,9 @@ enum class CopyError {
     ChecksumMismatch = 12,
     ChecksumUnreadable = 13,
     ChecksumConflict = 14,
+    // An image downloaded from an address that did not arrive: the network, the server, or a
+    // name the device cannot take.
+    DownloadFailed = 15,
 };
 
 namespace CopyErrors {

@@ -32,8 +32,12 @@ QString failed(const QString &name, CopyError error, const QString &sums)
 
 QString listed(const QString &name, CopyError error, const QString &sums)
 {
-    return QCoreApplication::translate("CopyOutcome", "%1 (%2)")
-        .arg(name, CopyErrors::message(error, sums));
+    return listed(name, CopyErrors::message(error, sums));
+}
+
+QString listed(const QString &name, const QString &why)
+{
+    return QCoreApplication::translate("CopyOutcome", "%1 (%2)").arg(name, why);
 }
 
 QString batchStopped(CopyQueue::Stop why)

@@ -19,6 +19,8 @@ QString stopped(const QString &name);
 QString failed(const QString &name, CopyError error, const QString &sums = QString());
 // "a.iso (The discwand is full.)", one of the failures a batch's summary names.
 QString listed(const QString &name, CopyError error, const QString &sums = QString());
+// The same with the words for the failure given ("a.iso (The server answered 404.)").
+QString listed(const QString &name, const QString &why);
 // Why the files of a batch not yet copied were left.
 QString batchStopped(CopyQueue::Stop why);
 

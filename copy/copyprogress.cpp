@@ -93,10 +93,15 @@ QString CopyProgress::durationText(qint64 seconds)
 
 QString CopyProgress::text() const
 {
+    const double bytesPerSecond = speed();
+    // A download whose server tells no length: what came so far, and how fast.
+    if (bytesTotal < 0 && !checking)
+        return bytesPerSecond > 0
+            ? tr("%1, %2/s").arg(sizeText(bytesDone), sizeText(qint64(bytesPerSecond)))
+            : sizeText(bytesDone);
     QString line = checking
         ? tr("checking the copy: %1 of %2").arg(sizeText(bytesChecked), sizeText(bytesTotal))
         : tr("%1 of %2").arg(sizeText(bytesDone), sizeText(bytesTotal));
-    const double bytesPerSecond = speed();
     if (bytesPerSecond > 0)
         line += tr(", %1/s, %2 left")
                     .arg(sizeText(qint64(bytesPerSecond)), durationText(secondsLeft()));

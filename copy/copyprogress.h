@@ -23,7 +23,8 @@ public:
     double speed() const;
     // Of both stages; -1 while the speed is not known.
     qint64 secondsLeft() const;
-    // "1.2 GB of 2.1 GB, 23 MB/s, about 40 s left", the read-back's as "checking the copy: …"
+    // "1.2 GB of 2.1 GB, 23 MB/s, about 40 s left", the read-back's as "checking the copy: …";
+    // of an unknown total (negative) "1.2 GB, 23 MB/s"
     QString text() const;
 
     static QString sizeText(qint64 bytes);

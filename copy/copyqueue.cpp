@@ -80,6 +80,12 @@ bool CopyQueue::shutDown(int quietMs)
     closed = true;
     clearBatch();
     worker->shutDown();
+    // A download stops where it is; one whose cancel the thread does not get to goes with the
+    // thread's end, which discards what it wrote.
+    if (download) {
+        download->cancelSoon();
+        download = nullptr;
+    }
     thread->quit();
     lastMoved = clock.elapsed();
     while (!thread->wait(QDeadlineTimer(qMin(quietMs, 50)))) {
@@ -99,7 +105,7 @@ void CopyQueue::add(const QList<CopyEntry> &entries)
     if (wasIdle)
         batchSize = 0;
     for (const CopyEntry &entry : entries)
-        batchSize += QFileInfo(entry.sourceFile).size();
+        batchSize += entry.size();
     if (wasIdle && !queue.isEmpty()) {
         current = 0;
         sizeBefore = 0;
@@ -124,7 +130,7 @@ QStringList CopyQueue::pendingPaths() const
 {
     QStringList paths;
     for (int i = qMax(current, 0); i < queue.size(); ++i)
-        paths << queue.at(i).folder.filePath(QFileInfo(queue.at(i).sourceFile).fileName());
+        paths << queue.at(i).folder.filePath(queue.at(i).fileName());
     return paths;
 }
 
@@ -148,6 +154,7 @@ void CopyQueue::next()
     copying.clear();
     copyingFile.clear();
     copyingBase.clear();
+    downloadError.clear();
     sweepLeftovers();
     if (startDeferred) {
         // The report belonged to a dropped batch; the waiting one starts at its first entry.
@@ -171,7 +178,7 @@ qint64 CopyQueue::pendingBytes() const
 {
     qint64 bytes = 0;
     for (int i = qMax(current, 0); i < queue.size(); ++i)
-        bytes += QFileInfo(queue.at(i).sourceFile).size();
+        bytes += queue.at(i).size();
     return bytes;
 }
 
@@ -200,30 +207,134 @@ void CopyQueue::startNext()
         return;
 
     const CopyEntry entry = queue.at(current);
-    copyingFile = QFileInfo(entry.sourceFile).fileName();
-    runningSize = QFileInfo(entry.sourceFile).size();
+    copyingFile = entry.fileName();
+    runningSize = entry.size();
     copying = entry.folder.path();
-    // A cancel from now on reaches this copy, even before the worker takes it up.
-    worker->arm();
     checked = matched = false;
     checkedSums.clear();
+    const QString root = detector->drivePath();
+    if (entry.isDownload()) {
+        startDownload(entry, root);
+        return;
+    }
+    // A cancel from now on reaches this copy, even before the worker takes it up.
+    worker->arm();
     if (entry.published.isListed())
         worker->expect(entry.sourceFile, entry.published);
     emit fileStarted(copyingFile);
-    const QString root = detector->drivePath();
     emit startFileCopy(entry.folder.under(root), entry.sourceFile);
     emit copyRequested(root, entry.folder.path(), entry.sourceFile, entry.replaceFirst);
+}
+
+void CopyQueue::startDownload(const CopyEntry &entry, const QString &root)
+{
+    auto *job = new ImageDownload;
+    job->setDeviceRoot(root);
+    job->setName(entry.name);
+    sumGiven = entry.published.isListed();
+    if (sumGiven)
+        job->setSha256(entry.published.digest.toHex());
+    if (entry.sumsAddress.isValid())
+        job->setSumsUrl(entry.sumsAddress);
+    downloaded = 0;
+    job->moveToThread(thread);
+    // A download whose report has not come when the thread ends goes with it.
+    connect(thread, &QThread::finished, job, &QObject::deleteLater);
+    download = job;
+    connect(job, &ImageDownload::named, this, [this, job](const QString &name) {
+        if (job == download && name != copyingFile) {
+            copyingFile = name;
+            emit fileStarted(name);
+        }
+    });
+    connect(job, &ImageDownload::progress, this, &CopyQueue::downloadProgress);
+    connect(job, &ImageDownload::verifying, this, [this](int percent) {
+        // A length the server did not tell is known once everything is written.
+        if (runningSize == 0 && downloaded > 0)
+            downloadProgress(downloaded, downloaded);
+        emit verifyProgress(percent, 100);
+        noteWork(runningSize + runningSize * percent / 100);
+    });
+    connect(job, &ImageDownload::note, this, &CopyQueue::note);
+    const auto moved = [this] { lastMoved = clock.elapsed(); };
+    connect(job, &ImageDownload::progress, this, moved, Qt::DirectConnection);
+    connect(job, &ImageDownload::verifying, this, moved, Qt::DirectConnection);
+    // Read in the download's thread right as it finishes, and handed over by value.
+    connect(job, &ImageDownload::finished, job, [this, job] {
+        lastMoved = clock.elapsed();
+        QMetaObject::invokeMethod(this,
+                                  [this, job, outcome = job->outcome(), name = job->name(),
+                                   why = job->errorString(), against = job->checkedAgainst()] {
+                                      // After a shutdown the thread's end has taken the download.
+                                      if (job != download)
+                                          return;
+                                      download = nullptr;
+                                      job->deleteLater();
+                                      downloadDone(outcome, name, why, against);
+                                  });
+    });
+    emit fileStarted(copyingFile);
+    const QString dir = entry.folder.under(root);
+    emit startFileCopy(dir, entry.address.toString());
+    QMetaObject::invokeMethod(job, [job, url = entry.address, dir, root] {
+        // The folders below the device root are made as a copy makes them; the root itself
+        // never is: when it is not there, the device is gone.
+        if (QFileInfo(root).isDir())
+            QDir().mkpath(dir);
+        job->start(url, QDir::cleanPath(dir));
+    });
+}
+
+void CopyQueue::downloadProgress(qint64 done, qint64 total)
+{
+    // A download's size is known from the server's answer, and counts in the batch from then.
+    if (total >= 0 && total != runningSize) {
+        batchSize += total - runningSize;
+        runningSize = total;
+    }
+    downloaded = done;
+    emit progressUpdate(total > 0 ? int(done * 100 / total) : 0, total > 0 ? 100 : -1);
+    emit transferred(done, total);
+    noteWork(done);
+}
+
+void CopyQueue::downloadDone(ImageDownload::Outcome outcome, const QString &name,
+                             const QString &why, const QString &checkedAgainst)
+{
+    using Outcome = ImageDownload::Outcome;
+    if (!name.isEmpty())
+        copyingFile = name;
+    if (outcome == Outcome::Done) {
+        checked = matched = !checkedAgainst.isEmpty();
+        checkedSums = sumGiven ? QString() : checkedAgainst;
+        ++batchImages;
+        batchBytes += downloaded;
+        if (copyMatched())
+            matches << copyingFile + QLatin1Char(' ') + matchText();
+    }
+    if (outcome == Outcome::Done || outcome == Outcome::Cancelled) {
+        emit finished();
+        next();
+        return;
+    }
+    downloadError = why;
+    noteFailure(outcome == Outcome::NoRoom           ? CopyError::DeviceFull
+                    : outcome == Outcome::DeviceGone ? CopyError::DeviceGone
+                    : outcome == Outcome::Mismatch   ? CopyError::ChecksumMismatch
+                                                     : CopyError::DownloadFailed);
 }
 
 void CopyQueue::cancelCurrent()
 {
     worker->cancel();
+    if (download)
+        download->cancelSoon();
 }
 
 void CopyQueue::cancelAll()
 {
     clearBatch();
-    worker->cancel();
+    cancelCurrent();
     emit changed();
 }
 
@@ -243,7 +354,7 @@ void CopyQueue::noteFailure(CopyError error)
         error = CopyError::DeviceGone;
         clearBatch();
     }
-    batchFailures << CopyOutcome::listed(copyingFile, error, checkedSums);
+    batchFailures << CopyOutcome::listed(copyingFile, failureText(error));
     emit failed(error);
     next();
 }
@@ -287,6 +398,8 @@ void CopyQueue::sweepLeftovers()
 
 QString CopyQueue::failureText(CopyError error) const
 {
+    if (!downloadError.isEmpty())
+        return downloadError;
     return CopyErrors::message(error, checkedSums);
 }
 

@@ -1,11 +1,12 @@
 // The files waiting to be copied onto the device, handed one at a time to the copy worker in its
-// own thread; each report of the worker moves it on by itself. It checks the device before each
-// file, keeps what a failure report needs after the queue empties, and removes what failed
-// copies may have left once the device is back.
+// own thread (or downloaded there, for an entry with an address); each report moves it on by
+// itself. It checks the device before each file, keeps what a failure report needs after the
+// queue empties, and removes what failed copies may have left once the device is back.
 #pragma once
 
 #include "copy/copyentry.h"
 #include "copy/copyerror.h"
+#include "copy/imagedownload.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -66,7 +67,8 @@ public:
     bool copyChecked() const { return checked; }
     QString copySums() const { return checkedSums; }
     bool copyMatched() const { return checked && matched; }
-    // The words for a failure of the running copy, naming its checksum file where it has one.
+    // The words for a failure of the running copy, naming its checksum file where it has one;
+    // a download's own words for its failure.
     QString failureText(CopyError error) const;
     // "matches SHA256SUMS" for a running copy that matched its published checksum, else "".
     QString matchText() const;
@@ -95,6 +97,9 @@ signals:
     void batchProgress(qint64 done, qint64 total);
     // The batch was dropped: its next file could not start.
     void stopped(CopyQueue::Stop why);
+    // Something the user should know about the running download that does not stop it (a
+    // resume, a restart).
+    void note(QString text);
     // The batch grew, moved on or ended.
     void changed();
 
@@ -102,6 +107,11 @@ private:
     // The running file was reported: the next file starts, or the batch ends.
     void next();
     void startNext();
+    void startDownload(const CopyEntry &entry, const QString &root);
+    void downloadProgress(qint64 done, qint64 total);
+    // The download's report, read in its thread as it finished.
+    void downloadDone(ImageDownload::Outcome outcome, const QString &name, const QString &why,
+                      const QString &checkedAgainst);
     void clearBatch();
     void noteFailure(CopyError error);
     void noteWork(qint64 inFile);
@@ -111,6 +121,11 @@ private:
     const ScsiDriveDetector *detector;
     QThread *thread;
     isoCopyWorker *worker;
+    // The running download, living in the copy thread; let go once its report is here.
+    ImageDownload *download = nullptr;
+    bool sumGiven = false; // the running download's checksum was the user's
+    QString downloadError; // the running download's words for its failure
+    qint64 downloaded = 0;
     QList<CopyEntry> queue;
     int current = 0;
     bool closed = false;

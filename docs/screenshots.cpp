@@ -2,7 +2,6 @@
 // drives it into its main states and saves a PNG of each into the folder given on the command
 // line. Run under Xvfb by docs/screenshots.sh.
 #include "common/boxanswerer.h"
-#include "common/httptestserver.h"
 #include "common/nextdialog.h"
 #include "common/testenv.h"
 #include "simstick.h"
@@ -24,7 +23,9 @@
 #include <QFileInfo>
 #include <QFile>
 #include <QFileDialog>
+#include <QHostAddress>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -32,6 +33,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -243,34 +246,59 @@ bool run(const QString &out)
     if (!app.waitForBatchEnd())
         return failed(QStringLiteral("the copies did not stop"));
 
-    // An image downloaded straight onto the stick, held by the server part of the way.
-    HttpTestServer server;
-    HttpTestServer::Response image(200, QByteArray(24 * 1024 * 1024, 'x'), -1, 9 * 1024 * 1024);
-    server.setResponse({ 404 });
-    server.setResponse(QStringLiteral("/releases/rescue-2.1.iso"), image);
+    // An image downloaded straight onto the stick as one more file of a batch, after a copy and
+    // before another, arriving at a steady pace so that its speed shows.
+    const QByteArray body(24 * 1024 * 1024, 'x');
+    QTcpServer server;
+    if (!server.listen(QHostAddress::LocalHost))
+        return failed(QStringLiteral("no server for the download"));
+    QObject::connect(&server, &QTcpServer::newConnection, &server, [&] {
+        QTcpSocket *socket = server.nextPendingConnection();
+        QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [&body, socket] {
+            if (!socket->readAll().startsWith("GET /releases/rescue-2.1.iso ")) {
+                socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n"
+                              "Connection: close\r\n\r\n");
+                socket->disconnectFromHost();
+                return;
+            }
+            socket->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size())
+                          + "\r\nConnection: close\r\n\r\n");
+            auto *pace = new QTimer(socket);
+            QObject::connect(pace, &QTimer::timeout, socket,
+                             [&body, socket, sent = qint64(0)]() mutable {
+                                 socket->write(body.mid(sent, 128 * 1024));
+                                 sent += 128 * 1024;
+                                 if (sent >= body.size())
+                                     socket->disconnectFromHost();
+                             });
+            pace->start(40);
+        });
+    });
+    app.drop(QStringLiteral("/linux"), { files.at(1) });
+    if (!QTest::qWaitFor([&] { return bar->isVisible(); }, 30000))
+        return failed(QStringLiteral("no copy before the download"));
     onNextDialog<AddressDialog>([&](AddressDialog *dialog) {
         dialog->findChild<QLineEdit *>(QStringLiteral("address"))
-            ->setText(server.url(QStringLiteral("/releases/rescue-2.1.iso")).toString());
+            ->setText(QStringLiteral("http://127.0.0.1:%1/releases/rescue-2.1.iso")
+                          .arg(server.serverPort()));
         dialog->findChild<QLineEdit *>(QStringLiteral("folder"))->setText(QStringLiteral("/linux/"));
         dialog->accept();
     });
     auto *address = w.findChild<QAction *>(QStringLiteral("actionGetFromAddress"));
-    if (!address || !QTest::qWaitFor([&] { return address->isEnabled(); }, 30000))
+    if (!address || !address->isEnabled())
         return failed(QStringLiteral("Get Image from Address is not offered"));
     address->trigger();
-    auto *download = w.findChild<QProgressBar *>(QStringLiteral("progressBarDownload"));
-    if (!QTest::qWaitFor([&] { return server.heldCount() > 0 && download->maximum() > 0
-                             && download->value() * 100 / download->maximum() >= 30; }, 30000))
-        return failed(QStringLiteral("no download got under way: %1 requests, bar at %2")
-                          .arg(server.requests().size())
-                          .arg(download->value()));
+    app.drop(QStringLiteral("/linux"), { files.at(2) });
+    auto *current = w.findChild<QLabel *>(QStringLiteral("lblCurrentFile"));
+    if (!QTest::qWaitFor([&] { return current->text().startsWith(QLatin1String("rescue"))
+                                   && bar->value() >= 30; }, 60000))
+        return failed(QStringLiteral("no download got under way: file %1, bar at %2")
+                          .arg(current->text())
+                          .arg(bar->value()));
     const bool downloadShot = shoot(w, out + QStringLiteral("/download.png"));
-    QTest::keyClick(&w, Qt::Key_Escape);
-    for (QPushButton *stop : w.findChildren<QPushButton *>())
-        if (stop->isVisible() && stop->objectName().contains(QLatin1String("Download")))
-            stop->click();
-    server.release();
-    if (!downloadShot || !QTest::qWaitFor([&] { return download->isHidden(); }, 30000))
+    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("btnCancelAll")), Qt::LeftButton);
+    if (!downloadShot || !app.waitForBatchEnd())
         return failed(QStringLiteral("the download did not end"));
 
     // The read-only switch: what would write is off, and a double-click on an image says why.

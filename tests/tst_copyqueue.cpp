@@ -1,6 +1,8 @@
 // The copy queue: one file at a time to the worker in its thread, the order, what cuts a batch
-// short, and its shutdown. Copies held running read from named pipes (FifoGate).
+// short, downloads among the copies, and its shutdown. Copies held running read from named pipes
+// (FifoGate), downloads come from a server on loopback.
 #include "common/fifogate.h"
+#include "common/httptestserver.h"
 #include "common/sysfixture.h"
 #include "common/testenv.h"
 #include "copy/copyprogress.h"
@@ -8,6 +10,7 @@
 #include "detect/scsidrivedetector.h"
 #include "library/translations.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -83,6 +86,8 @@ private slots:
     void batch();
     void cutShort_data();
     void cutShort();
+    void download_data();
+    void download();
     void shutdownDuringCopy();
 };
 
@@ -179,6 +184,70 @@ void TestCopyQueue::cutShort()
     QCOMPARE(r.events, events);
     QCOMPARE(r.queue->count(), 0);
     QCOMPARE(QDir(r.root).entryList(QDir::Files), files);
+}
+
+void TestCopyQueue::download_data()
+{
+    QTest::addColumn<QString>("stop");
+    QTest::newRow("after a copy") << QString();
+    QTest::newRow("cancelled while it arrives") << "cancel";
+    QTest::newRow("shut down while it arrives") << "shut down";
+}
+
+// A download is one more file of the batch: it waits for the copy before it, is counted in the
+// batch's bar and report, and a stop leaves nothing of it.
+void TestCopyQueue::download()
+{
+    QFETCH(QString, stop);
+    Rig r;
+    HttpTestServer server;
+    const QByteArray image = TestEnv::randomBytes(3 << 20);
+    server.setResponse({ 404 });
+    server.setResponse("/pub/new.iso", { 200, image, -1, stop.isEmpty() ? -1 : 100000 });
+    server.setResponse(
+        "/pub/SHA256SUMS",
+        { 200,
+          QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex() + "  new.iso\n" });
+    QSignalSpy reports(r.queue.get(), &CopyQueue::batchCopied);
+    QSignalSpy progress(r.queue.get(), &CopyQueue::batchProgress);
+    r.queue->setVerify(true);
+    r.queue->add(r.entries("/", { "a.iso" }));
+    CopyEntry fetch;
+    fetch.folder = DeviceFolder("/linux");
+    fetch.address = server.url("/pub/new.iso");
+    r.queue->add({ fetch });
+    QCOMPARE(r.queue->pendingPaths(), (QStringList { "/a.iso", "/linux/new.iso" }));
+    QVERIFY(FifoGate::waitForReader());
+    QTest::qWait(50);
+    QCOMPARE(server.requests(), QStringList());
+    QVERIFY(r.release("a.iso"));
+    if (!stop.isEmpty()) {
+        QTRY_COMPARE(server.heldCount(), 1);
+        if (stop == "cancel")
+            r.queue->cancelCurrent();
+        else
+            QVERIFY(r.queue->shutDown(5000));
+    }
+    if (stop != "shut down") {
+        QTRY_COMPARE(r.events.size(), 4);
+        QCOMPARE(r.events, (QStringList { "start a.iso", "done", "start new.iso", "done" }));
+        QTRY_VERIFY(r.queue->isIdle());
+    }
+    server.release();
+    const QStringList there = QDir(r.root + "linux").entryList(QDir::Files | QDir::Hidden);
+    if (!stop.isEmpty()) {
+        QCOMPARE(there, QStringList());
+        return;
+    }
+    QCOMPARE(there, QStringList { "new.iso" });
+    QCOMPARE(TestEnv::readFile(r.root + "linux/new.iso"), image);
+    // Written and read back, beside the copy's bytes.
+    const qint64 copied = QFileInfo(r.root + "a.iso").size();
+    QCOMPARE(progress.last(),
+             (QList<QVariant> { 2 * (copied + image.size()), 2 * (copied + image.size()) }));
+    QCOMPARE(reports.size(), 1);
+    QCOMPARE(reports.first().mid(0, 2), (QList<QVariant> { 2, 2 }));
+    QCOMPARE(r.queue->batchMatches(), QStringList { "new.iso matches SHA256SUMS" });
 }
 
 void TestCopyQueue::shutdownDuringCopy()

@@ -403,8 +403,8 @@ void TestWindowWiring::download()
     r.server.release();
 }
 
-// Ctrl+G's dialog starts the download on the download row; the image lands in the folder the
-// dialog names and is told as checked.
+// Ctrl+G's dialog puts the download among the stick's copies, after the one under way; the image
+// lands in the folder the dialog names and the batch's summary tells it checked.
 void TestWindowWiring::getFromAddress()
 {
     Rig r({ "a.iso", "linux/b.iso" });
@@ -416,6 +416,7 @@ void TestWindowWiring::getFromAddress()
         { 200,
           QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex() + "  new.iso\n" });
     QVERIFY(r.start());
+    r.queue({ r.gated("held.iso") });
     onNextDialog<AddressDialog>([&](AddressDialog *dialog) {
         QCOMPARE(dialog->folder(), "/");
         dialog->findChild<QLineEdit *>("address")->setText(r.server.url("/pub/new.iso").toString());
@@ -423,9 +424,13 @@ void TestWindowWiring::getFromAddress()
         dialog->accept();
     });
     QTest::keyClick(r.w.get(), Qt::Key_G, Qt::ControlModifier);
-    QTRY_COMPARE(r.text("lblCopyStatus"), "new.iso matches SHA256SUMS.");
+    QCOMPARE(r.w->findChild<StickCopies *>()->pendingPaths(),
+             (QStringList { "/held.iso", "/linux/new.iso" }));
+    QCOMPARE(r.text("lblOverallProgress"), "File 1 of 2");
+    QVERIFY(r.gates.at("held.iso")->open());
+    QTRY_VERIFY2(r.text("lblCopyStatus").endsWith("; new.iso matches SHA256SUMS"),
+                 qPrintable(r.text("lblCopyStatus")));
     QCOMPARE(r.device("linux/new.iso"), image);
-    QVERIFY(!r.shown("progressBarDownload"));
     QTRY_VERIFY(TreeRows::dump(r.tree).join(' ').contains("new.iso"));
 }
 

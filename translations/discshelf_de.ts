@@ -313,6 +313,10 @@
         <source>checking the copy: %1 of %2</source>
         <translation>Kopie wird geprüft: %1 von %2</translation>
     </message>
+    <message>
+        <source>%1, %2/s</source>
+        <translation>%1, %2/s</translation>
+    </message>
 </context>
 <context>
     <name>CopyQueue</name>
@@ -2477,26 +2481,8 @@ Die Abbilder, die schon auf dem Discwand sind, bleiben, wie sie sind.</translati
         <translation>%1 führt das Abbild zweimal mit verschiedenen Prüfsummen auf; es wurde nicht kopiert.</translation>
     </message>
     <message>
-        <source>%1: downloaded and read back; no published checksum was found.</source>
-        <translation>%1: heruntergeladen und zurückgelesen; keine veröffentlichte Prüfsumme gefunden.</translation>
-    </message>
-    <message>
-        <source>%1 matches %2.</source>
-        <translation>%1 stimmt mit %2 überein.</translation>
-    </message>
-    <message>
-        <source>Couldn&apos;t download %1:
-%2</source>
-        <translation>%1 ließ sich nicht herunterladen:
-%2</translation>
-    </message>
-    <message>
-        <source>Get Image from Address</source>
-        <translation>Abbild von Adresse holen</translation>
-    </message>
-    <message>
-        <source>Another download is under way; try again once it is done.</source>
-        <translation>Es läuft schon ein Herunterladen; versuchen Sie es erneut, wenn es fertig ist.</translation>
+        <source>The download failed.</source>
+        <translation>Das Herunterladen ist fehlgeschlagen.</translation>
     </message>
 </context>
 <context>

@@ -10,7 +10,6 @@
 #include "library/stickcheck.h"
 #include "library/stickstatus.h"
 #include "library/wandmenufetch.h"
-#include "ui/addressdownload.h"
 #include "ui/boxprompts.h"
 #include "ui/copystatus.h"
 #include "ui/imagechecker.h"
@@ -92,7 +91,6 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
     , copies(new StickCopies(detector, this))
     , admission(new DropAdmission(this))
     , fetch(new WandmenuFetch(*detector, this))
-    , addressDownload(new AddressDownload(this))
     , choice(*detector)
 {
     fetch->setUrl(QUrl(Discshelf::downloadAddress));
@@ -137,39 +135,8 @@ discShelf::discShelf(QWidget *parent, Qt::WindowFlags flags)
     });
     connect(ui.btnCancelDownload, &QPushButton::clicked, fetch, &WandmenuFetch::cancel);
 
-    // An image from an address shares that row; the two do not run at once.
+    // An image from an address joins the stick's copies.
     connect(actions, &StickActions::addressChosen, this, &discShelf::downloadFromAddress);
-    connect(addressDownload, &AddressDownload::named, ui.lblDownload, &QLabel::setText);
-    connect(addressDownload, &AddressDownload::progress, this, [this](qint64 done, qint64 total) {
-        fitToBar(done, total);
-        ui.progressBarDownload->setFormat(QStringLiteral("%p%"));
-        showProgress(ui.progressBarDownload, int(done), int(total));
-    });
-    connect(addressDownload, &AddressDownload::verifying, this, [this](int percent) {
-        ui.progressBarDownload->setFormat(tr("checking %p%"));
-        showProgress(ui.progressBarDownload, percent, 100);
-    });
-    connect(addressDownload, &AddressDownload::note, ui.lblCopyStatus, &QLabel::setText);
-    connect(ui.btnCancelDownload, &QPushButton::clicked, addressDownload,
-            &AddressDownload::cancel);
-    connect(addressDownload, &AddressDownload::done, this,
-            [this](ImageDownload::Outcome outcome, const QString &name, const QString &text,
-                   const QString &checked) {
-                showDownloadRow(false);
-                ui.lblDownload->setText(QStringLiteral("wandmenu.bin"));
-                ui.progressBarDownload->setFormat(QStringLiteral("%p%"));
-                if (outcome == ImageDownload::Outcome::Done)
-                    ui.lblCopyStatus->setText(
-                        checked.isEmpty()
-                            ? tr("%1: downloaded and read back; no published checksum was found.")
-                                  .arg(name)
-                            : tr("%1 matches %2.").arg(name, checked));
-                else if (outcome != ImageDownload::Outcome::Cancelled)
-                    QMessageBox::warning(this, tr("Download failed!"),
-                                         tr("Couldn't download %1:\n%2").arg(name, text));
-                if (cycle->isReady())
-                    buildIsoList();
-            });
 
     restoreWindowPlace();
     for (QWidget *w : { static_cast<QWidget *>(ui.btnCancelAll),
@@ -301,6 +268,8 @@ void discShelf::wireCopies()
     });
     connect(copies, &StickCopies::stopped, this, &discShelf::copiesStopped);
     connect(copies, &StickCopies::changed, this, &discShelf::updateCopyWidgets);
+    connect(copies, &StickCopies::note, this,
+            [this](const QString &text) { statusBar()->showMessage(text, 15000); });
 }
 
 void discShelf::setDownloadUrl(const QUrl &url)
@@ -477,22 +446,21 @@ void discShelf::namFinished(QNetworkReply *reply)
 
 void discShelf::downloadFromAddress(QString destDir, QUrl url, QByteArray sha256, QUrl sums)
 {
-    if (addressDownload->isRunning() || fetch->isRunning()) {
-        QMessageBox::information(this, tr("Get Image from Address"),
-                                 tr("Another download is under way; try again once it is done."));
-        return;
-    }
     if (!StickActions::mayWrite(*detector, this))
         return;
-    const QString dir = QDir::cleanPath(detector->drivePath() + destDir);
-    if (!Discwand::isStickPath(destDir) || !QDir().mkpath(dir)) {
+    if (!Discwand::isStickPath(destDir)) {
         QMessageBox::warning(this, tr("Download failed!"), CopyErrors::message(CopyError::CreatePath));
         return;
     }
-    ui.lblDownload->setText(url.fileName());
-    showDownloadRow(true);
-    showProgress(ui.progressBarDownload, 0, -1);
-    addressDownload->start(url, detector->drivePath(), dir, sha256, sums);
+    CopyEntry entry;
+    entry.folder = DeviceFolder(destDir);
+    entry.address = url;
+    entry.sumsAddress = sums;
+    if (!sha256.isEmpty()) {
+        entry.published.state = PublishedSum::State::Listed;
+        entry.published.digest = QByteArray::fromHex(sha256);
+    }
+    startCopies(copies->queueFor(detector->discwand().volume()), { entry });
 }
 
 void discShelf::cancelScan()
@@ -544,19 +512,22 @@ void discShelf::dropExamined(const DropAdmission::Plan &plan)
     const std::optional<QList<CopyEntry>> accepted = DropAdmission::decide(plan, prompts);
     deciding = false;
     // Nothing new may start once the window is on its way out.
-    CopyQueue *queue = copies->queueFor(stick);
-    if (accepted && !accepted->isEmpty() && !closing) {
-        if (!queue) {
-            copiesStopped(CopyQueue::Stop::DeviceGone);
-        } else {
-            if (queue == copies->shownQueue() && queue->count() == 0) {
-                ui.progressBarOverall->setValue(0);
-                ui.progressBarCurrentFile->setValue(0);
-            }
-            queue->add(*accepted);
-        }
-    }
+    if (accepted && !accepted->isEmpty() && !closing)
+        startCopies(copies->queueFor(stick), *accepted);
     examineNextDrop();
+}
+
+void discShelf::startCopies(CopyQueue *queue, const QList<CopyEntry> &entries)
+{
+    if (!queue) {
+        copiesStopped(CopyQueue::Stop::DeviceGone);
+        return;
+    }
+    if (queue == copies->shownQueue() && queue->count() == 0) {
+        ui.progressBarOverall->setValue(0);
+        ui.progressBarCurrentFile->setValue(0);
+    }
+    queue->add(entries);
 }
 
 void discShelf::fileCopyDone()
@@ -578,10 +549,11 @@ void discShelf::showCopyFailure(int code, const QString &name, const QString &wh
         if (!closing)
             showOnce(deviceGoneBox);
     } else if (!closing) {
-        plainBox(QMessageBox::Critical, tr("Copy failed!"),
-                 tr("File: %1\nError: %2\n\nIf this problem persists please contact ")
-                         .arg(name, why)
-                     + Discshelf::supportAddress);
+        plainBox(
+            QMessageBox::Critical,
+            code == int(CopyError::DownloadFailed) ? tr("Download failed!") : tr("Copy failed!"),
+            tr("File: %1\nError: %2\n\nIf this problem persists please contact ").arg(name, why)
+                + Discshelf::supportAddress);
     }
 }
 

@@ -14,7 +14,6 @@
 #include <QStringList>
 #include <QUrl>
 
-class AddressDownload;
 class QNetworkReply;
 class QProgressBar;
 class QStateMachine;
@@ -61,7 +60,7 @@ public slots:
     // Shows the failure's box; the numbers are CopyError's.
     void fileCopyFailed(int code);
     void queueFilesToCopy(QString destDir, QStringList filenames);
-    // An image from the web straight onto the stick, on the download row.
+    // An image from the web straight onto the stick, as one more file of the stick's copies.
     void downloadFromAddress(QString destDir, QUrl url, QByteArray sha256, QUrl sums);
 
 protected:
@@ -85,6 +84,8 @@ private:
     void wireCopies();
     void examineNextDrop();
     void dropExamined(const DropAdmission::Plan &plan);
+    // Hands admitted entries to a stick's queue (null: the stick went away).
+    void startCopies(CopyQueue *queue, const QList<CopyEntry> &entries);
     void copiesStopped(CopyQueue::Stop why);
     void showCopyFailure(int code, const QString &name, const QString &why);
     // Another stick's copies are shown: the bars take up where its queue is.
@@ -108,7 +109,6 @@ private:
     StickCopies *copies;
     DropAdmission *admission;
     WandmenuFetch *fetch;
-    AddressDownload *addressDownload;
     StickActions *actions;
     ImageChoice choice;
     // Drops wait here to be examined one after the other.

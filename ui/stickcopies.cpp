@@ -43,6 +43,7 @@ CopyQueue *StickCopies::queueFor(const QString &serial)
     connect(queue, &CopyQueue::batchCopied, this, whileShown(&StickCopies::batchCopied));
     connect(queue, &CopyQueue::finished, this, whileShown(&StickCopies::finished));
     connect(queue, &CopyQueue::changed, this, whileShown(&StickCopies::changed));
+    connect(queue, &CopyQueue::note, this, whileShown(&StickCopies::note));
     connect(queue, &CopyQueue::startFileCopy, this, &StickCopies::startFileCopy);
     connect(queue, &CopyQueue::stopped, this, &StickCopies::stopped);
     connect(queue, &CopyQueue::failed, this,

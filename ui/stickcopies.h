@@ -56,6 +56,8 @@ signals:
     void batchCopied(int images, int total, qint64 bytes, qint64 ms, QStringList failures);
     void finished();
     void changed();
+    // What the shown stick's download tells along the way (a resume, a restart).
+    void note(QString text);
     // Any stick's: a copy began, failed (why: the words for it, naming a checksum file where it
     // has one), or a batch was cut short.
     void startFileCopy(QString destDir, QString sourceFile);
