@@ -47,8 +47,9 @@ void startWriteback(QFile& file, qint64 offset, qint64 length);
 // Waits until the range handed to writeback earlier is on the device.
 void waitWriteback(QFile& file, qint64 offset, qint64 length);
 
-// Forgets the file's cached pages, so that reading it again asks the device.
-void dropCache(QFile& file);
+// Forgets the file's cached pages (those of the range, when a length is given), so that
+// reading it again asks the device. Pages still to be written or on their way stay.
+void dropCache(QFile& file, qint64 offset = 0, qint64 length = 0);
 
 // Renames from to to, replacing a file of that name in one step.
 bool replace(const QString& from, const QString& to);

@@ -63,9 +63,9 @@ void waitWriteback(QFile& file, qint64 offset, qint64 length)
                       SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
 }
 
-void dropCache(QFile& file)
+void dropCache(QFile& file, qint64 offset, qint64 length)
 {
-    ::posix_fadvise(file.handle(), 0, 0, POSIX_FADV_DONTNEED);
+    ::posix_fadvise(file.handle(), offset, length, POSIX_FADV_DONTNEED);
 }
 
 QByteArray stamp(const QString& path)

@@ -115,7 +115,7 @@ void startWriteback(QFile&, qint64, qint64) { }
 
 void waitWriteback(QFile&, qint64, qint64) { }
 
-void dropCache(QFile&) { }
+void dropCache(QFile&, qint64, qint64) { }
 
 bool replace(const QString& from, const QString& to)
 {

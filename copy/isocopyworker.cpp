@@ -191,7 +191,7 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
     }
     emit partsNamed(base);
     int parts = 0;
-    Step step = writeParts(source, dir, base, &parts, readBack || published.isListed());
+    Step step = writeParts(source, dir, base, &parts, readBack || published.isListed(), readBack);
     if (step == Step::Done && readBack)
         step = verifyParts(source, dir, base, parts);
     // What was written is what was read: its hash stands for the copy.
@@ -254,7 +254,8 @@ void isoCopyWorker::copyInto(QString deviceRoot, QString folder, QString sourceF
 }
 
 isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
-                                              const QString &base, int *parts, bool hashing)
+                                              const QString &base, int *parts, bool hashing,
+                                              bool readBack)
 {
     const QString at = dir + QLatin1Char('/');
     const qint64 size = source.size();
@@ -282,6 +283,11 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
     // not held back that close: it gets one chunk more. A single chunk's time says little: a
     // device may write two chunks side by side and finish them together.
     qint64 inFlight[2] = { -1, -1 };
+    // The part's bytes before this are on the device. A copy read back has their pages dropped
+    // as soon as they get there, while the device writes the next ones, so that the read-back
+    // finds nothing left to drop and starts at once. One that is not leaves them to the kernel,
+    // as cp does: freeing a gigabyte of pages costs a fast disk's copy a tenth of its time.
+    qint64 onDevice = 0;
     constexpr qint64 lagMs = 40;
     constexpr int paced = 4;
     qint64 waitsDone[paced] = { -1, -1, -1, -1 }; // when the last waits returned, in ms
@@ -310,11 +316,13 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
             // unplugs it.
             if (!FileSync::syncFile(part))
                 return writeFailed(FileSync::Transfer::WriteFailed);
-            FileSync::dropCache(part);
+            if (readBack)
+                FileSync::dropCache(part);
             part.close();
             part.setFileName(at + CopyCommit::partName(base, (*parts)++));
             inPart = 0;
             inFlight[0] = inFlight[1] = -1;
+            onDevice = 0;
             if (!part.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
                 fail(CopyError::OpenDestination);
                 return Step::Failed;
@@ -337,7 +345,15 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
         if (remaining > chunk)
             FileSync::readAhead(source, size - remaining + chunk, chunkSize);
         if (const qint64 oldest = inFlight[lagging ? 1 : 0]; oldest >= 0) {
-            FileSync::waitWriteback(part, oldest, chunkSize);
+            // From the first chunk not yet waited for, so that only written pages are dropped
+            // (one still being written would make the kernel drain every processor's page
+            // lists); nothing when that chunk was waited for already, as the device lagged.
+            if (const qint64 upTo = oldest + chunkSize; upTo > onDevice) {
+                FileSync::waitWriteback(part, onDevice, upTo - onDevice);
+                if (readBack)
+                    FileSync::dropCache(part, onDevice, upTo - onDevice);
+                onDevice = upTo;
+            }
             const qint64 now = clock.elapsed(), before = waitsDone[waits % paced];
             waitsDone[waits++ % paced] = now;
             lagging = before < 0 || now - before >= paced * lagMs;
@@ -359,7 +375,8 @@ isoCopyWorker::Step isoCopyWorker::writeParts(QFile &source, const QString &dir,
         return Step::Cancelled;
     if (!FileSync::syncFile(part))
         return writeFailed(FileSync::Transfer::WriteFailed);
-    FileSync::dropCache(part);
+    if (readBack)
+        FileSync::dropCache(part);
     if (hashing) {
         sourceHash = hasher->result();
         sourceHash512 = hasher->resultSha512();

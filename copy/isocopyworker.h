@@ -70,9 +70,10 @@ private:
     enum class Step { Done, Cancelled, Failed };
     // Writes the parts; sets *parts to their number.
     // hashing: the source's hash is wanted (a read-back, a published checksum), so the data
-    // passes through the buffers rather than the kernel's copy.
+    // passes through the buffers rather than the kernel's copy. readBack: the copy is read back
+    // from the device next, so its pages leave the page cache as they reach the device.
     Step writeParts(QFile &source, const QString &dir, const QString &base, int *parts,
-                    bool hashing);
+                    bool hashing, bool readBack);
     Step verifyParts(QFile &source, const QString &dir, const QString &base, int parts);
     void fail(CopyError error);
     // Puts the committed copy into the stick's record of what it holds.
