@@ -65,53 +65,25 @@ if [ ! -x "$driver" ]; then
   cmake --build "$build" --target bench_slowstick -j2 >/dev/null
 fi
 
-# The same driver built against the worker of an earlier commit: that worker and the sources
-# of this project it includes, compiled with Qt Core alone. Prints the driver's path.
+# The same driver built against the worker of an earlier commit: that commit's tree with this
+# driver in place of its own, built by its own CMake files so the worker's dependencies come
+# along whatever they are. Prints the driver's path.
 build_before() {
-  local rev dir file inc impl
+  local rev dir
   rev=$(git -C "$repo" rev-parse --short=12 "$1^{commit}") || die "no commit $1"
   dir=$build/slowstick-before-$rev
   if [ ! -d "$dir/src" ]; then
     mkdir -p "$dir/src"
     git -C "$repo" archive "$rev" | tar -x -C "$dir/src"
   fi
-  local -A seen=()
-  local todo=(copy/isocopyworker.cpp copy/isocopyworker.h)
-  while [ ${#todo[@]} -gt 0 ]; do
-    file=${todo[-1]}
-    unset 'todo[-1]'
-    [ -z "${seen[$file]:-}" ] || continue
-    seen[$file]=1
-    for inc in $(sed -n 's/^#include "\(.*\)"$/\1/p' "$dir/src/$file"); do
-      [ -f "$dir/src/$inc" ] || continue
-      todo+=("$inc")
-      for impl in "${inc%.h}.cpp" "${inc%.h}_linux.cpp"; do
-        [ -f "$dir/src/$impl" ] && todo+=("$impl")
-      done
-    done
-  done
-  cmp -s "$repo/bench/bench_slowstick.cpp" "$dir/driver.cpp" ||
-    cp "$repo/bench/bench_slowstick.cpp" "$dir/driver.cpp"
-  {
-    echo 'cmake_minimum_required(VERSION 3.25)'
-    echo 'project(slowstick_before LANGUAGES CXX)'
-    echo 'set(CMAKE_CXX_STANDARD 17)'
-    echo 'set(CMAKE_AUTOMOC ON)'
-    echo 'find_package(Qt6 REQUIRED COMPONENTS Core)'
-    echo "add_executable(bench_slowstick_before driver.cpp $(printf 'src/%s ' "${!seen[@]}" | xargs -n1 | sort | xargs))"
-    echo 'target_include_directories(bench_slowstick_before PRIVATE src)'
-    echo 'target_link_libraries(bench_slowstick_before PRIVATE Qt6::Core)'
-  } >"$dir/CMakeLists.txt.new"
-  if cmp -s "$dir/CMakeLists.txt.new" "$dir/CMakeLists.txt"; then
-    rm "$dir/CMakeLists.txt.new"
-  else
-    mv "$dir/CMakeLists.txt.new" "$dir/CMakeLists.txt"
-  fi
+  cmp -s "$repo/bench/bench_slowstick.cpp" "$dir/src/bench/bench_slowstick.cpp" ||
+    cp "$repo/bench/bench_slowstick.cpp" "$dir/src/bench/bench_slowstick.cpp"
   say "building the worker of $rev in $dir"
   [ -f "$dir/build/CMakeCache.txt" ] ||
-    cmake -S "$dir" -B "$dir/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build "$dir/build" -j2 >/dev/null
-  echo "$dir/build/bench_slowstick_before"
+    cmake -S "$dir/src" -B "$dir/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DCMAKE_CXX_COMPILER_LAUNCHER="$(command -v ccache || true)" >/dev/null
+  cmake --build "$dir/build" -j2 --target bench_slowstick >/dev/null
+  echo "$dir/build/bench/bench_slowstick"
 }
 for before in "${befores[@]}"; do
   path=$(build_before "$before")
