@@ -49,6 +49,8 @@ void waitWriteback(QFile& file, qint64 offset, qint64 length);
 
 // Forgets the file's cached pages, so that reading it again asks the device.
 void dropCache(QFile& file);
+// The same for the whole pages within a range that is on the device.
+void dropCache(QFile& file, qint64 offset, qint64 length);
 
 // Renames from to to, replacing a file of that name in one step.
 bool replace(const QString& from, const QString& to);

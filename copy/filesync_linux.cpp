@@ -68,6 +68,11 @@ void dropCache(QFile& file)
     ::posix_fadvise(file.handle(), 0, 0, POSIX_FADV_DONTNEED);
 }
 
+void dropCache(QFile& file, qint64 offset, qint64 length)
+{
+    ::posix_fadvise(file.handle(), offset, length, POSIX_FADV_DONTNEED);
+}
+
 QByteArray stamp(const QString& path)
 {
     struct stat info {};

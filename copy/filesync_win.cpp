@@ -117,6 +117,8 @@ void waitWriteback(QFile&, qint64, qint64) { }
 
 void dropCache(QFile&) { }
 
+void dropCache(QFile&, qint64, qint64) { }
+
 bool replace(const QString& from, const QString& to)
 {
     return MoveFileExW(native(from).c_str(), native(to).c_str(),

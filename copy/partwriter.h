@@ -1,7 +1,7 @@
 // Writes an image that arrives as a stream (a download) the way a copy is written: hidden parts
 // split at the part limit while the bytes come, bounded writeback, a hash of what was written,
-// the read-back and the journal that puts it in place. Nothing of it stays behind unless it
-// was committed.
+// the read-back (of each chunk once the device has it, while later ones still arrive) and the
+// journal that puts it in place. Nothing of it stays behind unless it was committed.
 #pragma once
 
 #include "copy/copylock.h"
@@ -16,6 +16,7 @@
 #include <memory>
 
 class ChunkHasher;
+class DeviceReadBack;
 
 class PartWriter
 {
@@ -53,7 +54,8 @@ public:
     QString base() const { return baseName; }
     // The hash of everything taken in, once finished.
     QByteArray hash();
-    // Reads the parts back from the device; their hash, empty when they cannot be read whole.
+    // Reads back from the device what was not read back yet (the chunks the device had were read
+    // while the later ones arrived); the hash of all of it, empty when it cannot be read whole.
     // percent is told as it goes; a cancel ends it early (empty).
     QByteArray readBack(const std::atomic<bool> &cancel, const std::function<void(int)> &percent);
     // Journals the parts as the image called name and renames them into place. 0 or a CopyError.
@@ -80,5 +82,7 @@ private:
     // Lends the buffer the chunk is gathered in, and hashes the chunks written.
     std::unique_ptr<ChunkHasher> hasher;
     qint64 held = 0;
+    // Reads back and hashes each chunk once the device has it, beside the writing.
+    std::unique_ptr<DeviceReadBack> readBehind;
     bool committed = false;
 };
