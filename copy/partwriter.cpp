@@ -28,7 +28,7 @@ PartWriter::PartWriter(const QString &folder, qint64 bytes)
     : dir(folder)
     , partBytes(bytes)
     , hasher(std::make_unique<ChunkHasher>(chunkSize))
-    , readBehind(std::make_unique<DeviceReadBack>(chunkSize))
+    , readBehind(std::make_unique<DeviceReadBack>(chunkSize, maxInFlight))
 { }
 
 PartWriter::~PartWriter()
@@ -113,7 +113,9 @@ int PartWriter::flush()
 {
     if (held == 0)
         return 0;
-    // The chunk is hashed in the hasher's thread while the next one arrives.
+    // The chunk is hashed in the hasher's thread while the next one arrives, and kept to be
+    // compared with what the device returns.
+    readBehind->expect(hasher->buffer(), held);
     const int error = writeChunk(hasher->buffer(), held);
     hasher->add(held);
     held = 0;
@@ -176,6 +178,7 @@ int PartWriter::finish()
 {
     if (const int error = flush())
         return error;
+    writtenHash = hasher->result();
     if (!FileSync::syncFile(part))
         return writeFailed(false, false);
     FileSync::dropCache(part);
@@ -188,7 +191,7 @@ int PartWriter::finish()
 QByteArray PartWriter::readBack(const std::atomic<bool> &cancel,
                                 const std::function<void(int)> &percent)
 {
-    return readBehind->finish(onDevice, cancel, percent);
+    return readBehind->finish(onDevice, cancel, percent) ? writtenHash : QByteArray();
 }
 
 int PartWriter::commit(const QString &name)
@@ -218,9 +221,4 @@ void PartWriter::discard()
     lock.release();
     CopyCommit::discard(dir, baseName);
     baseName.clear();
-}
-
-QByteArray PartWriter::hash()
-{
-    return hasher->result();
 }

@@ -53,10 +53,10 @@ public:
     int parts() const { return partCount; }
     QString base() const { return baseName; }
     // The hash of everything taken in, once finished.
-    QByteArray hash();
+    QByteArray hash() const { return writtenHash; }
     // Reads back from the device what was not read back yet (the chunks the device had were read
-    // while the later ones arrived); the hash of all of it, empty when it cannot be read whole.
-    // percent is told as it goes; a cancel ends it early (empty).
+    // while the later ones arrived); hash() when all of it is as written, empty when it is not or
+    // cannot be read whole. percent is told as it goes; a cancel ends it early (empty).
     QByteArray readBack(const std::atomic<bool> &cancel, const std::function<void(int)> &percent);
     // Journals the parts as the image called name and renames them into place. 0 or a CopyError.
     int commit(const QString &name);
@@ -82,7 +82,8 @@ private:
     // Lends the buffer the chunk is gathered in, and hashes the chunks written.
     std::unique_ptr<ChunkHasher> hasher;
     qint64 held = 0;
-    // Reads back and hashes each chunk once the device has it, beside the writing.
+    // Reads back each chunk once the device has it, beside the writing.
     std::unique_ptr<DeviceReadBack> readBehind;
+    QByteArray writtenHash; // once finished
     bool committed = false;
 };
