@@ -62,11 +62,10 @@ int fetchChild(const QUrl &url, const QString &dest)
     ImageDownload download;
     QEventLoop loop;
     QObject::connect(&download, &ImageDownload::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&download, &ImageDownload::progress, &loop,
-                     [&](qint64 done, qint64 total) {
-                         if (done == total && received == 0)
-                             received = t.nsecsElapsed() / 1e9;
-                     });
+    QObject::connect(&download, &ImageDownload::progress, &loop, [&](qint64 done, qint64 total) {
+        if (done == total && received == 0)
+            received = t.nsecsElapsed() / 1e9;
+    });
     QObject::connect(&download, &ImageDownload::verifying, &loop, [&](int percent) {
         if (percent == 0 && verifying < 0)
             verifying = t.nsecsElapsed() / 1e9;
@@ -174,10 +173,9 @@ int main(int argc, char **argv)
         std::printf("round %d (load %s): fetch %.2f s (last byte at %.2f, tail %.2f)", round + 1,
                     qPrintable(loads.last()), now.total, now.received, now.total - now.received);
         if (!before.isEmpty())
-            std::printf(", before %.2f s (last byte at %.2f, tail %.2f)", then.total,
-                        then.received, then.total - then.received);
-        std::printf(", curl -o %.2f s + cp + sync %.2f s\n", curlTimes.last(),
-                    twoStepTimes.last());
+            std::printf(", before %.2f s (last byte at %.2f, tail %.2f)", then.total, then.received,
+                        then.total - then.received);
+        std::printf(", curl -o %.2f s + cp + sync %.2f s\n", curlTimes.last(), twoStepTimes.last());
         std::fflush(stdout);
     }
     server.terminate();
@@ -186,12 +184,12 @@ int main(int argc, char **argv)
     std::printf("%lld MiB, median of %d (load %s): fetch %.2f s (%.0f MiB/s, tail %.2f s), "
                 "curl -o + cp + sync %.2f s (%.0f MiB/s; curl -o alone %.2f s); fetch takes "
                 "%.0f%% of the two steps' time\n",
-                mib, rounds, qPrintable(loads.join(QLatin1Char(','))), a, mib / a, median(tails),
-                b, mib / b, median(curlTimes), 100 * a / b);
+                mib, rounds, qPrintable(loads.join(QLatin1Char(','))), a, mib / a, median(tails), b,
+                mib / b, median(curlTimes), 100 * a / b);
     if (!before.isEmpty()) {
         const double c = median(beforeTimes);
-        std::printf("before: %.2f s (%.0f MiB/s, tail %.2f s), %.0f%% of the two steps' time\n",
-                    c, mib / c, median(beforeTails), 100 * c / b);
+        std::printf("before: %.2f s (%.0f MiB/s, tail %.2f s), %.0f%% of the two steps' time\n", c,
+                    mib / c, median(beforeTails), 100 * c / b);
     }
     return 0;
 }

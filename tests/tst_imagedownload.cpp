@@ -215,7 +215,7 @@ void TestImageDownload::splitsWhileArriving()
     const QByteArray written = writer.hash();
     QCOMPARE(written, Sha256::hash(all));
     const std::atomic<bool> cancel { false };
-    const QByteArray readBack = writer.readBack(cancel, [](int) { });
+    const QByteArray readBack = writer.readBack(cancel, [](int) {});
     QCOMPARE(readBack == written, changeAt < 0);
     if (changeAt >= 0)
         return;
