@@ -52,8 +52,20 @@ QString loadAverage()
     return QString::fromLatin1(file.readAll()).section(QLatin1Char(' '), 0, 0);
 }
 
+// The most memory this process held, in MiB.
+double peakMib()
+{
+    QFile file(QStringLiteral("/proc/self/status"));
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : file.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() / 1024.0;
+    return -1;
+}
+
 // In a process of its own, as the other build's is: prints the seconds to the last byte
-// received, to the start of the read-back's tail, and to the end.
+// received, to the start of the read-back's tail, and to the end, and the peak memory.
 int fetchChild(const QUrl &url, const QString &dest)
 {
     QElapsedTimer t;
@@ -75,13 +87,13 @@ int fetchChild(const QUrl &url, const QString &dest)
         loop.exec();
     if (download.outcome() != ImageDownload::Outcome::Done)
         qFatal("fetch failed: %s", qPrintable(download.errorString()));
-    std::printf("%.3f %.3f %.3f\n", received, verifying, t.nsecsElapsed() / 1e9);
+    std::printf("%.3f %.3f %.3f %.1f\n", received, verifying, t.nsecsElapsed() / 1e9, peakMib());
     return 0;
 }
 
 struct Fetch
 {
-    double received, verifying, total;
+    double received, verifying, total, peakMib;
 };
 
 Fetch fetch(const QString &bench, const QUrl &url, const QString &dest)
@@ -93,7 +105,8 @@ Fetch fetch(const QString &bench, const QUrl &url, const QString &dest)
         qFatal("%s failed", qPrintable(bench));
     const QList<QByteArray> f = p.readAllStandardOutput().trimmed().split(' ');
     QFile::remove(dest + QStringLiteral("/image.iso"));
-    return { f.value(0).toDouble(), f.value(1).toDouble(), f.value(2).toDouble() };
+    return { f.value(0).toDouble(), f.value(1).toDouble(), f.value(2).toDouble(),
+             f.value(3).toDouble() };
 }
 
 } // namespace
@@ -170,11 +183,13 @@ int main(int argc, char **argv)
                 QFile::remove(dest + QStringLiteral("/image.iso"));
             }
         }
-        std::printf("round %d (load %s): fetch %.2f s (last byte at %.2f, tail %.2f)", round + 1,
-                    qPrintable(loads.last()), now.total, now.received, now.total - now.received);
+        std::printf("round %d (load %s): fetch %.2f s (last byte at %.2f, tail %.2f, %.0f MiB "
+                    "peak)",
+                    round + 1, qPrintable(loads.last()), now.total, now.received,
+                    now.total - now.received, now.peakMib);
         if (!before.isEmpty())
-            std::printf(", before %.2f s (last byte at %.2f, tail %.2f)", then.total, then.received,
-                        then.total - then.received);
+            std::printf(", before %.2f s (last byte at %.2f, tail %.2f, %.0f MiB peak)", then.total,
+                        then.received, then.total - then.received, then.peakMib);
         std::printf(", curl -o %.2f s + cp + sync %.2f s\n", curlTimes.last(), twoStepTimes.last());
         std::fflush(stdout);
     }
