@@ -5,6 +5,7 @@
 #include "copy/chunkhasher.h"
 #include "copy/copycommit.h"
 #include "copy/copyerror.h"
+#include "copy/devicereadback.h"
 #include "copy/filesync.h"
 #include "copy/imageset.h"
 #include "copy/isoheadercache.h"
@@ -27,6 +28,7 @@ PartWriter::PartWriter(const QString &folder, qint64 bytes)
     : dir(folder)
     , partBytes(bytes)
     , hasher(std::make_unique<ChunkHasher>(chunkSize))
+    , readBehind(std::make_unique<DeviceReadBack>(chunkSize, maxInFlight))
 { }
 
 PartWriter::~PartWriter()
@@ -111,7 +113,9 @@ int PartWriter::flush()
 {
     if (held == 0)
         return 0;
-    // The chunk is hashed in the hasher's thread while the next one arrives.
+    // The chunk is hashed in the hasher's thread while the next one arrives, and kept to be
+    // compared with what the device returns.
+    readBehind->expect(hasher->buffer(), held);
     const int error = writeChunk(hasher->buffer(), held);
     hasher->add(held);
     held = 0;
@@ -127,6 +131,7 @@ int PartWriter::writeChunk(const char *data, qint64 size)
             if (!FileSync::syncFile(part))
                 return writeFailed(false, false);
             FileSync::dropCache(part);
+            readBehind->reach(partCount - 1, part.fileName(), inPart, true);
             part.close();
             if (const int error = openPart(partCount))
                 return error;
@@ -145,6 +150,8 @@ int PartWriter::writeChunk(const char *data, qint64 size)
         if (inFlight.size() > maxInFlight) {
             const auto [at, length] = inFlight.takeFirst();
             FileSync::waitWriteback(part, at, length);
+            // On the device now: it is read back while the next chunks arrive.
+            readBehind->reach(partCount - 1, part.fileName(), at + length, false);
         }
         inPart += n;
         onDevice += n;
@@ -158,6 +165,7 @@ int PartWriter::restart(qint64 bytes)
 {
     held = 0;
     hasher->result();
+    readBehind->reset();
     part.close();
     for (int i = partCount - 1; i > 0; --i)
         QFile::remove(dir + QLatin1Char('/') + CopyCommit::partName(baseName, i));
@@ -170,9 +178,12 @@ int PartWriter::finish()
 {
     if (const int error = flush())
         return error;
+    writtenHash = hasher->result();
     if (!FileSync::syncFile(part))
         return writeFailed(false, false);
     FileSync::dropCache(part);
+    // The rest is read back while the checksum is looked at.
+    readBehind->reach(partCount - 1, part.fileName(), inPart, true);
     part.close();
     return 0;
 }
@@ -180,34 +191,13 @@ int PartWriter::finish()
 QByteArray PartWriter::readBack(const std::atomic<bool> &cancel,
                                 const std::function<void(int)> &percent)
 {
-    hasher->result();
-    qint64 done = 0;
-    for (int i = 0; i < partCount; ++i) {
-        QFile file(dir + QLatin1Char('/') + CopyCommit::partName(baseName, i));
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            return {};
-        // What the device returns, not what the page cache still holds.
-        FileSync::dropCache(file);
-        FileSync::adviseSequential(file);
-        for (;;) {
-            if (cancel)
-                return {};
-            const qint64 n = file.read(hasher->buffer(), chunkSize);
-            if (n < 0)
-                return {};
-            if (n == 0)
-                break;
-            hasher->add(n);
-            done += n;
-            percent(int(done * 100 / qMax<qint64>(onDevice, 1)));
-        }
-    }
-    const QByteArray back = hasher->result();
-    return done == onDevice ? back : QByteArray();
+    return readBehind->finish(onDevice, cancel, percent) ? writtenHash : QByteArray();
 }
 
 int PartWriter::commit(const QString &name)
 {
+    // The read-back's files are closed: Windows renames no file that is open.
+    readBehind->reset();
     // A folder in the way of a final name would stop the journal half-way for ever.
     for (const QString &final : CopyCommit::finalNames(name, partCount))
         if (QFileInfo(dir + QLatin1Char('/') + final).isDir())
@@ -226,13 +216,9 @@ void PartWriter::discard()
 {
     if (baseName.isEmpty())
         return;
+    readBehind->reset();
     part.close();
     lock.release();
     CopyCommit::discard(dir, baseName);
     baseName.clear();
-}
-
-QByteArray PartWriter::hash()
-{
-    return hasher->result();
 }

@@ -1,7 +1,7 @@
 // Writes an image that arrives as a stream (a download) the way a copy is written: hidden parts
 // split at the part limit while the bytes come, bounded writeback, a hash of what was written,
-// the read-back and the journal that puts it in place. Nothing of it stays behind unless it
-// was committed.
+// the read-back (of each chunk once the device has it, while later ones still arrive) and the
+// journal that puts it in place. Nothing of it stays behind unless it was committed.
 #pragma once
 
 #include "copy/copylock.h"
@@ -16,6 +16,7 @@
 #include <memory>
 
 class ChunkHasher;
+class DeviceReadBack;
 
 class PartWriter
 {
@@ -52,9 +53,10 @@ public:
     int parts() const { return partCount; }
     QString base() const { return baseName; }
     // The hash of everything taken in, once finished.
-    QByteArray hash();
-    // Reads the parts back from the device; their hash, empty when they cannot be read whole.
-    // percent is told as it goes; a cancel ends it early (empty).
+    QByteArray hash() const { return writtenHash; }
+    // Reads back from the device what was not read back yet (the chunks the device had were read
+    // while the later ones arrived); hash() when all of it is as written, empty when it is not or
+    // cannot be read whole. percent is told as it goes; a cancel ends it early (empty).
     QByteArray readBack(const std::atomic<bool> &cancel, const std::function<void(int)> &percent);
     // Journals the parts as the image called name and renames them into place. 0 or a CopyError.
     int commit(const QString &name);
@@ -80,5 +82,8 @@ private:
     // Lends the buffer the chunk is gathered in, and hashes the chunks written.
     std::unique_ptr<ChunkHasher> hasher;
     qint64 held = 0;
+    // Reads back each chunk once the device has it, beside the writing.
+    std::unique_ptr<DeviceReadBack> readBehind;
+    QByteArray writtenHash; // once finished
     bool committed = false;
 };

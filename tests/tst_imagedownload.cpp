@@ -3,6 +3,7 @@
 // the split of a stream into parts as it arrives.
 #include "common/httptestserver.h"
 #include "common/testenv.h"
+#include "copy/copycommit.h"
 #include "copy/imagedownload.h"
 #include "copy/imageset.h"
 #include "copy/partwriter.h"
@@ -236,19 +237,27 @@ void TestImageDownload::splitsWhileArriving_data()
     QTest::addColumn<qint64>("partBytes");
     QTest::addColumn<QList<qint64>>("pieces");
     QTest::addColumn<QList<qint64>>("parts");
+    // A byte of the first chunk changed where it is stored, once the chunk was written and
+    // before the chunks after it (negative: none).
+    QTest::addColumn<qint64>("changeAt");
 
     QTest::newRow("within one part")
-        << qint64(1000) << QList<qint64> { 300, 700 } << QList<qint64> { 1000 };
+        << qint64(1000) << QList<qint64> { 300, 700 } << QList<qint64> { 1000 } << qint64(-1);
     QTest::newRow("one byte over")
-        << qint64(1000) << QList<qint64> { 1001 } << QList<qint64> { 1000, 1 };
-    QTest::newRow("pieces across boundaries")
-        << qint64(1000) << QList<qint64> { 999, 2, 1500 } << QList<qint64> { 1000, 1000, 501 };
+        << qint64(1000) << QList<qint64> { 1001 } << QList<qint64> { 1000, 1 } << qint64(-1);
+    QTest::newRow("pieces across boundaries") << qint64(1000) << QList<qint64> { 999, 2, 1500 }
+                                              << QList<qint64> { 1000, 1000, 501 } << qint64(-1);
     QTest::newRow("a chunk larger than a part")
-        << qint64(4 * MB) << QList<qint64> { 6 * MB + 10 } << QList<qint64> { 4 * MB, 2 * MB + 10 };
+        << qint64(4 * MB) << QList<qint64> { 6 * MB + 10 } << QList<qint64> { 4 * MB, 2 * MB + 10 }
+        << qint64(-1);
+    // Read back while the later chunks are written.
+    QTest::newRow("a byte stored wrong is caught")
+        << qint64(64 * MB) << QList<qint64> { 6 * MB, 30 * MB } << QList<qint64> { 36 * MB }
+        << qint64(100);
     // The real limit: a known length within it is one file, anything else splits at the copy's
     // full part, which readers take whatever the last part's length.
-    QTest::newRow("limit: length within")
-        << PartWriter::partBytesFor(ImageSet::partLimit) << QList<qint64>() << QList<qint64> { 0 };
+    QTest::newRow("limit: length within") << PartWriter::partBytesFor(ImageSet::partLimit)
+                                          << QList<qint64>() << QList<qint64> { 0 } << qint64(-1);
     QCOMPARE(PartWriter::partBytesFor(ImageSet::partLimit), ImageSet::partLimit);
     QCOMPARE(PartWriter::partBytesFor(ImageSet::partLimit + 1), ImageSet::fullPart);
     QCOMPARE(PartWriter::partBytesFor(-1), ImageSet::fullPart);
@@ -259,6 +268,7 @@ void TestImageDownload::splitsWhileArriving()
     QFETCH(qint64, partBytes);
     QFETCH(QList<qint64>, pieces);
     QFETCH(QList<qint64>, parts);
+    QFETCH(qint64, changeAt);
 
     QTemporaryDir stick;
     PartWriter writer(stick.path(), partBytes);
@@ -268,9 +278,18 @@ void TestImageDownload::splitsWhileArriving()
         const QByteArray piece = TestEnv::randomBytes(int(size), quint32(all.size() + 1));
         QCOMPARE(writer.append(piece.constData(), size), 0);
         all += piece;
+        QFile part(stick.filePath(CopyCommit::partName(writer.base(), 0)));
+        if (changeAt >= 0 && all.size() == piece.size())
+            QVERIFY(part.open(QIODevice::ReadWrite) && part.seek(changeAt) && part.write("!") == 1);
     }
     QCOMPARE(writer.finish(), 0);
-    QCOMPARE(writer.hash(), Sha256::hash(all));
+    const QByteArray written = writer.hash();
+    QCOMPARE(written, Sha256::hash(all));
+    const std::atomic<bool> cancel { false };
+    const QByteArray readBack = writer.readBack(cancel, [](int) {});
+    QCOMPARE(readBack == written, changeAt < 0);
+    if (changeAt >= 0)
+        return;
     QCOMPARE(writer.commit("a.iso"), 0);
     const ImageSet set = ImageSet::read(stick.path(), "a.iso");
     QList<qint64> sizes;
