@@ -52,6 +52,9 @@ struct IsoRow {
     }
 };
 
+// Its members all move as their bytes: a listing's rows grow without copying each one.
+Q_DECLARE_TYPEINFO(IsoRow, Q_RELOCATABLE_TYPE);
+
 // A file an interrupted copy left: hidden parts, a journal, or an older version's ".temp".
 struct Leftover {
     QString path; // from the device root
