@@ -17,6 +17,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 namespace {
@@ -122,6 +123,23 @@ bool wantsDetails(const QString &name)
     return isLeftover(name, false) || isImageFile(name);
 }
 
+// Every image file and leftover has ".iso" in its name or our prefix before it, letter case
+// aside; a name beyond ASCII is left to the full test, since its letters may fold to those.
+bool mayMatter(const char *name)
+{
+    static const QByteArray prefix = CopyCommit::prefix.toUtf8();
+    if (std::strncmp(name, prefix.constData(), size_t(prefix.size())) == 0)
+        return true;
+    for (const char *at = name; *at; ++at) {
+        if (static_cast<unsigned char>(*at) >= 0x80)
+            return true;
+        if (at[0] == '.' && (at[1] | 0x20) == 'i' && (at[2] | 0x20) == 's'
+            && (at[3] | 0x20) == 'o')
+            return true;
+    }
+    return false;
+}
+
 // Sizes and soundness of the image a row stands for.
 void measure(const QHash<QString, ImageSet> &sets, IsoRow &row)
 {
@@ -175,7 +193,7 @@ Folder readFolder(const FolderReader::Stamps &stamps, const QString &path, const
                   int depth, QList<Leftover> &leftovers, KnownFolder &seen)
 {
     QList<FolderReader::Entry> entries;
-    FolderReader::read(path, entries, wantsDetails, &stamps, &seen.stamp);
+    FolderReader::read(path, entries, wantsDetails, &stamps, &seen.stamp, mayMatter);
     for (const FolderReader::Entry &entry : entries) {
         const QString &name = entry.name;
         // What interrupted copies leave: hidden parts and journals of ours, and the ".temp" files
@@ -310,7 +328,8 @@ IsoListing IsoListing::read(const QString &deviceRoot)
     // What the record knows of each image; only what it says of the image as it is now.
     // Looked up by name as FAT compares names, the first entry of a name counting, as
     // ImageRecord::find has it: a stick records most of its images.
-    const QList<RecordedImage> record = ImageRecord::read(deviceRoot);
+    walk.out.record = ImageRecord::read(deviceRoot);
+    const QList<RecordedImage> &record = walk.out.record;
     QHash<QString, const RecordedImage *> recorded;
     recorded.reserve(record.size());
     for (auto image = record.crbegin(); image != record.crend(); ++image)

@@ -3,6 +3,7 @@
 // also finds what interrupted copies left behind.
 #pragma once
 
+#include "copy/imagerecord.h"
 #include "copy/isoimageinfo.h"
 
 #include <QList>
@@ -67,6 +68,7 @@ class IsoListing
 public:
     QList<IsoRow> rows;
     QList<Leftover> leftovers;
+    QList<RecordedImage> record; // the stick's record of images, as read with the rows
 
     // Folders and images below deviceRoot (which ends in "/"). Images are "*.iso" and
     // "*.iso.0" in any letter case; hidden entries and the device's own config folder are left

@@ -97,7 +97,7 @@ QList<StickProblem> StickCheck::find(const IsoListing &listing, const StickStatu
     // An image recorded and gone: deleted outside Discshelf, or lost.
     // A copy or a move under way takes its entry back once it is in place.
     if (!status.root.isEmpty() && listing.leftovers.isEmpty()) {
-        const QList<RecordedImage> record = ImageRecord::read(status.root);
+        const QList<RecordedImage> &record = listing.record;
         // By name as FAT compares names: a stick records most of its images.
         QSet<QString> listed;
         if (!record.isEmpty())
