@@ -31,9 +31,14 @@ public:
     // and sockets left out), in no order. detailsFor(name) says which files need their size
     // and modification time. False, with no entries, when dir cannot be read. With stamps,
     // stamp is set to the folder's stamp from before its entries were read.
+    // filesWanted, where given, is a hint that may leave out the files it refuses before a
+    // name is made of them: it sees the name as the system stores it (UTF-8 on Linux; the
+    // Windows reader does not ask it), and must accept every file the caller would keep.
+    using FileHint = bool (*)(const char *name);
     static bool read(const QString &dir, QList<Entry> &entries,
                      const std::function<bool(const QString &)> &detailsFor = {},
-                     const Stamps *stamps = nullptr, Stamp *stamp = nullptr);
+                     const Stamps *stamps = nullptr, Stamp *stamp = nullptr,
+                     FileHint filesWanted = nullptr);
 
     // A file's size and modification time (links followed); false when it is not a file.
     static bool details(const QString &path, qint64 &size, qint64 &modified);

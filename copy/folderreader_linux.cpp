@@ -49,13 +49,15 @@ bool datesFolders(long type)
 
 // Adds the entry named raw to entries unless the listing leaves it out.
 void take(int fd, const char *raw, unsigned char type, QList<FolderReader::Entry> &entries,
-          const std::function<bool(const QString &)> &detailsFor)
+          const std::function<bool(const QString &)> &detailsFor,
+          FolderReader::FileHint filesWanted)
 {
     if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
         return;
+    // Most files of a folder are of no interest: no name is made of them.
+    if (type == DT_REG && filesWanted && !filesWanted(raw))
+        return;
     FolderReader::Entry entry;
-    entry.name = QString::fromUtf8(raw); // as QFile::decodeName, which Qt 6 reads as UTF-8
-    entry.hidden = raw[0] == '.';
     struct stat st;
     bool known = false; // st holds the entry's target
     if (type == DT_UNKNOWN || type == DT_LNK) {
@@ -66,7 +68,11 @@ void take(int fd, const char *raw, unsigned char type, QList<FolderReader::Entry
             return; // dangling
         known = true;
         type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
+        if (type == DT_REG && filesWanted && !filesWanted(raw))
+            return;
     }
+    entry.name = QString::fromUtf8(raw); // as QFile::decodeName, which Qt 6 reads as UTF-8
+    entry.hidden = raw[0] == '.';
     if (type == DT_DIR) {
         entry.dir = true;
     } else if (type == DT_REG) {
@@ -88,7 +94,7 @@ void take(int fd, const char *raw, unsigned char type, QList<FolderReader::Entry
 
 bool FolderReader::read(const QString &dir, QList<Entry> &entries,
                         const std::function<bool(const QString &)> &detailsFor,
-                        const Stamps *stamps, Stamp *stamp)
+                        const Stamps *stamps, Stamp *stamp, FileHint filesWanted)
 {
     entries.clear();
     // Listing a folder writes nothing to the stick: no access date where the owner can say so.
@@ -117,7 +123,7 @@ bool FolderReader::read(const QString &dir, QList<Entry> &entries,
         for (ssize_t at = 0; at < got;) {
             const auto *d = reinterpret_cast<const dirent64 *>(buffer.constData() + at);
             at += d->d_reclen;
-            take(fd, d->d_name, d->d_type, entries, detailsFor);
+            take(fd, d->d_name, d->d_type, entries, detailsFor, filesWanted);
         }
     }
 }

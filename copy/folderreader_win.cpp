@@ -21,9 +21,10 @@ qint64 msOf(const FILETIME &t)
 
 bool FolderReader::read(const QString &dir, QList<Entry> &entries,
                         const std::function<bool(const QString &)> &detailsFor,
-                        const Stamps *stamps, Stamp *stamp)
+                        const Stamps *stamps, Stamp *stamp, FileHint filesWanted)
 {
     Q_UNUSED(stamps);
+    Q_UNUSED(filesWanted);
     entries.clear();
     if (stamp)
         *stamp = Stamp();

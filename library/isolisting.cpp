@@ -17,6 +17,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 namespace {
@@ -67,12 +68,14 @@ bool naturallyBefore(const QString &a, const QString &b)
     return a < b;
 }
 
+// A folder's own rows, headers aside, as the walk shows them at relPath and depth.
 struct Folder {
-    QStringList dirs;
-    QStringList images;                            // the single file, or part 0
-    QHash<QString, ImageSet> sets;                 // by folded image name
-    QHash<QString, std::pair<qint64, qint64>> imageFiles; // each image's size and time
-    QSet<QString> links;                           // folders that are links
+    QList<IsoRow> dirRows; // in display order
+    QSet<QString> links; // folders that are links
+    QList<IsoRow> imageRows; // in display order, without their headers
+    QList<std::pair<qint64, qint64>> imageDetails; // each image row's first file's size and time
+    QString relPath;
+    int depth = -1;
 };
 
 // What a folder held when it was last read, kept while the program runs: a relisting of a
@@ -80,10 +83,11 @@ struct Folder {
 struct KnownFolder {
     FolderReader::Stamp stamp;
     QStringList dirs; // in display order
-    QStringList images;
     QSet<QString> links;
     QStringList imageFiles; // every file of an image, as the folder listed them
+    QList<std::pair<qint64, qint64>> details; // each one's size and time, as last seen
     QStringList leftovers;
+    Folder folder; // the rows made of it
 };
 
 QMutex knownGuard; // the command line and the window may list at once
@@ -108,31 +112,88 @@ void addLeftover(const QString &path, const QString &relPath, const QString &nam
     leftovers.append({ relPath + QLatin1Char('/') + name, size, busy });
 }
 
-// Takes a file of an image into the folder; false for a file of no image.
-bool addImageFile(Folder &f, const QString &name, qint64 size, qint64 modified)
+bool isImageFile(const QString &name)
 {
     int part = -1;
-    const QString image = ImageSet::imageOf(name, &part);
-    if (!isImageName(image))
-        return false;
-    f.sets[image.toCaseFolded()].add(name, size);
-    if (part <= 0 && QStringView(name).mid(image.size()).size() <= 2)
-        f.imageFiles.insert(name, { size, modified });
-    return true;
+    return isImageName(ImageSet::imageOf(name, &part));
 }
 
 bool wantsDetails(const QString &name)
 {
+    return isLeftover(name, false) || isImageFile(name);
+}
+
+// Every image file and leftover has ".iso" in its name or our prefix before it, letter case
+// aside; a name beyond ASCII is left to the full test, since its letters may fold to those.
+bool mayMatter(const char *name)
+{
+    static const QByteArray prefix = CopyCommit::prefix.toUtf8();
+    if (std::strncmp(name, prefix.constData(), size_t(prefix.size())) == 0)
+        return true;
+    for (const char *at = name; *at; ++at) {
+        if (static_cast<unsigned char>(*at) >= 0x80)
+            return true;
+        if (at[0] == '.' && (at[1] | 0x20) == 'i' && (at[2] | 0x20) == 's'
+            && (at[3] | 0x20) == 'o')
+            return true;
+    }
+    return false;
+}
+
+// Sizes and soundness of the image a row stands for.
+void measure(const QHash<QString, ImageSet> &sets, IsoRow &row)
+{
     int part = -1;
-    return isLeftover(name, false) || isImageName(ImageSet::imageOf(name, &part));
+    const ImageSet set = sets.value(ImageSet::imageOf(row.name, &part).toCaseFolded());
+    row.doubled = set.isDoubled();
+    if (!row.isSplit()) {
+        row.size = set.wholeSize;
+        row.files = QStringList(set.whole);
+        return;
+    }
+    row.files = set.partFiles();
+    row.size = set.partBytes();
+    row.parts = int(set.parts.size());
+    row.partsBroken = set.isBroken();
+}
+
+// The folder's rows from its entries as known, its image files with these details.
+Folder makeRows(const KnownFolder &seen, const QList<std::pair<qint64, qint64>> &details,
+                const QString &relPath, int depth)
+{
+    Folder f;
+    f.relPath = relPath;
+    f.depth = depth;
+    f.links = seen.links;
+    for (const QString &name : seen.dirs)
+        f.dirRows.append(
+            IsoRow(name, IsoRow::Kind::Folder, relPath + QLatin1Char('/') + name, depth));
+    QHash<QString, ImageSet> sets; // by folded image name
+    QHash<QString, std::pair<qint64, qint64>> listed; // the single file, or part 0
+    for (qsizetype i = 0; i < seen.imageFiles.size(); ++i) {
+        const QString &name = seen.imageFiles.at(i);
+        int part = -1;
+        const QString image = ImageSet::imageOf(name, &part);
+        sets[image.toCaseFolded()].add(name, details.at(i).first);
+        if (part <= 0 && QStringView(name).mid(image.size()).size() <= 2)
+            listed.insert(name, details.at(i));
+    }
+    QStringList images = listed.keys();
+    std::sort(images.begin(), images.end(), naturallyBefore);
+    for (const QString &name : images) {
+        IsoRow row(name, IsoRow::Kind::Image, relPath + QLatin1Char('/') + name, depth);
+        measure(sets, row);
+        f.imageRows.append(std::move(row));
+        f.imageDetails.append(listed.value(name));
+    }
+    return f;
 }
 
 Folder readFolder(const FolderReader::Stamps &stamps, const QString &path, const QString &relPath,
-                  QList<Leftover> &leftovers, KnownFolder &seen)
+                  int depth, QList<Leftover> &leftovers, KnownFolder &seen)
 {
-    Folder f;
     QList<FolderReader::Entry> entries;
-    FolderReader::read(path, entries, wantsDetails, &stamps, &seen.stamp);
+    FolderReader::read(path, entries, wantsDetails, &stamps, &seen.stamp, mayMatter);
     for (const FolderReader::Entry &entry : entries) {
         const QString &name = entry.name;
         // What interrupted copies leave: hidden parts and journals of ours, and the ".temp" files
@@ -150,40 +211,32 @@ Folder readFolder(const FolderReader::Stamps &stamps, const QString &path, const
             // The device's own folder holds its selector program and choice, no images.
             if (relPath.isEmpty() && name.compare(QLatin1String("config"), Qt::CaseInsensitive) == 0)
                 continue;
-            f.dirs.append(name);
+            seen.dirs.append(name);
             if (entry.link)
-                f.links.insert(name);
+                seen.links.insert(name);
             continue;
         }
-        if (addImageFile(f, name, entry.size, entry.modified))
+        if (isImageFile(name)) {
             seen.imageFiles.append(name);
+            seen.details.append({ entry.size, entry.modified });
+        }
     }
-    for (auto it = f.imageFiles.constBegin(); it != f.imageFiles.constEnd(); ++it)
-        f.images.append(it.key());
-    std::sort(f.dirs.begin(), f.dirs.end(), naturallyBefore);
-    std::sort(f.images.begin(), f.images.end(), naturallyBefore);
-    seen.dirs = f.dirs;
-    seen.images = f.images;
-    seen.links = f.links;
-    return f;
+    std::sort(seen.dirs.begin(), seen.dirs.end(), naturallyBefore);
+    seen.folder = makeRows(seen, seen.details, relPath, depth);
+    return seen.folder;
 }
 
 // The folder as it was last read, its files looked at again; nothing when one of them is gone,
 // which means the folder changed after all.
-std::optional<Folder> againFolder(const QString &path, const QString &relPath,
+std::optional<Folder> againFolder(const QString &path, const QString &relPath, int depth,
                                   const KnownFolder &seen, QList<Leftover> &leftovers)
 {
-    Folder f;
-    f.dirs = seen.dirs;
-    f.images = seen.images;
-    f.links = seen.links;
     const QString dir = path + QLatin1Char('/');
-    for (const QString &name : seen.imageFiles) {
-        qint64 size = 0, modified = 0;
-        if (!FolderReader::details(dir + name, size, modified))
+    QList<std::pair<qint64, qint64>> details(seen.imageFiles.size());
+    for (qsizetype i = 0; i < seen.imageFiles.size(); ++i)
+        if (!FolderReader::details(dir + seen.imageFiles.at(i), details[i].first,
+                                   details[i].second))
             return std::nullopt;
-        addImageFile(f, name, size, modified);
-    }
     QList<Leftover> found;
     for (const QString &name : seen.leftovers) {
         const QFileInfo info(dir + name);
@@ -192,12 +245,15 @@ std::optional<Folder> againFolder(const QString &path, const QString &relPath,
         addLeftover(path, relPath, name, info.size(), found);
     }
     leftovers += found;
-    return f;
+    // Files rewritten in place keep the folder's stamp: their sizes make the rows anew.
+    if (details == seen.details && seen.folder.relPath == relPath && seen.folder.depth == depth)
+        return seen.folder;
+    return makeRows(seen, details, relPath, depth);
 }
 
-// The folder's rows' makings, from what is known of it when its stamp says it is unchanged.
+// The folder's rows, from what is known of it when its stamp says it is unchanged.
 Folder listFolder(const FolderReader::Stamps &stamps, const QString &path, const QString &relPath,
-                  QList<Leftover> &leftovers)
+                  int depth, QList<Leftover> &leftovers)
 {
     QMutexLocker lock(&knownGuard);
     const auto it = known.constFind(path);
@@ -206,14 +262,14 @@ Folder listFolder(const FolderReader::Stamps &stamps, const QString &path, const
         lock.unlock();
         const FolderReader::Stamp stamp = stamps.of(path);
         if (stamp.isValid() && was.stamp == stamp) {
-            if (std::optional<Folder> f = againFolder(path, relPath, was, leftovers))
+            if (std::optional<Folder> f = againFolder(path, relPath, depth, was, leftovers))
                 return *std::move(f);
         }
     } else {
         lock.unlock();
     }
     KnownFolder seen;
-    Folder f = readFolder(stamps, path, relPath, leftovers, seen);
+    Folder f = readFolder(stamps, path, relPath, depth, leftovers, seen);
     const FolderReader::Stamp stamp = seen.stamp;
     lock.relock();
     if (!stamp.isValid()) {
@@ -224,23 +280,6 @@ Folder listFolder(const FolderReader::Stamps &stamps, const QString &path, const
         known.insert(path, std::move(seen));
     }
     return f;
-}
-
-// Sizes and soundness of the image a row stands for.
-void measure(const Folder &f, IsoRow &row)
-{
-    int part = -1;
-    const ImageSet set = f.sets.value(ImageSet::imageOf(row.name, &part).toCaseFolded());
-    row.doubled = set.isDoubled();
-    if (!row.isSplit()) {
-        row.size = set.wholeSize;
-        row.files = QStringList(set.whole);
-        return;
-    }
-    row.files = set.partFiles();
-    row.size = set.partBytes();
-    row.parts = int(set.parts.size());
-    row.partsBroken = set.isBroken();
 }
 
 struct Walk {
@@ -256,25 +295,22 @@ struct Walk {
     {
         // One spelling per folder: the header cache and the table of folders key on it.
         const QString dir = QDir::cleanPath(root + relPath);
-        const Folder f = listFolder(stamps, dir, relPath, out.leftovers);
-        for (const QString &name : f.dirs) {
-            const QString path = relPath + QLatin1Char('/') + name;
-            out.rows.append(IsoRow(name, IsoRow::Kind::Folder, path, depth));
-            if (f.links.contains(name)) {
-                const QString target = QFileInfo(root + path).canonicalFilePath();
+        const Folder f = listFolder(stamps, dir, relPath, depth, out.leftovers);
+        for (const IsoRow &row : f.dirRows) {
+            out.rows.append(row);
+            if (f.links.contains(row.name)) {
+                const QString target = QFileInfo(root + row.devicePath).canonicalFilePath();
                 if (linkTargets.contains(target))
                     continue;
                 linkTargets.insert(target);
             }
-            list(path, depth + 1);
+            list(row.devicePath, depth + 1);
         }
-        for (const QString &name : f.images) {
-            IsoRow row(name, IsoRow::Kind::Image, relPath + QLatin1Char('/') + name, depth);
-            measure(f, row);
-            const std::pair<qint64, qint64> file = f.imageFiles.value(name);
-            row.info = IsoHeaderCache::read(dir + QLatin1Char('/') + name, file.first,
-                                            file.second);
-            out.rows.append(row);
+        const QString folder = dir + QLatin1Char('/');
+        for (qsizetype i = 0; i < f.imageRows.size(); ++i) {
+            IsoRow &row = out.rows.emplaceBack(f.imageRows.at(i));
+            const std::pair<qint64, qint64> &file = f.imageDetails.at(i);
+            row.info = IsoHeaderCache::read(folder + row.name, file.first, file.second);
         }
     }
 };
@@ -290,11 +326,18 @@ IsoListing IsoListing::read(const QString &deviceRoot)
     if (pendingChoice.isFile())
         walk.out.leftovers.append({ ImageChoice::pendingPath, pendingChoice.size() });
     // What the record knows of each image; only what it says of the image as it is now.
-    const QList<RecordedImage> record = ImageRecord::read(deviceRoot);
+    // Looked up by name as FAT compares names, the first entry of a name counting, as
+    // ImageRecord::find has it: a stick records most of its images.
+    walk.out.record = ImageRecord::read(deviceRoot);
+    const QList<RecordedImage> &record = walk.out.record;
+    QHash<QString, const RecordedImage *> recorded;
+    recorded.reserve(record.size());
+    for (auto image = record.crbegin(); image != record.crend(); ++image)
+        recorded.insert(image->path.toCaseFolded(), &*image);
     for (IsoRow &row : walk.out.rows) {
-        if (row.kind != IsoRow::Kind::Image)
+        if (row.kind != IsoRow::Kind::Image || recorded.isEmpty())
             continue;
-        const std::optional<RecordedImage> entry = ImageRecord::find(record, row.imagePath());
+        const RecordedImage *entry = recorded.value(row.imagePath().toCaseFolded());
         if (entry && entry->size == row.size) {
             row.sha256 = entry->sha256;
             row.matches = entry->published;

@@ -3,6 +3,7 @@
 // also finds what interrupted copies left behind.
 #pragma once
 
+#include "copy/imagerecord.h"
 #include "copy/isoimageinfo.h"
 
 #include <QList>
@@ -52,6 +53,9 @@ struct IsoRow {
     }
 };
 
+// Its members all move as their bytes: a listing's rows grow without copying each one.
+Q_DECLARE_TYPEINFO(IsoRow, Q_RELOCATABLE_TYPE);
+
 // A file an interrupted copy left: hidden parts, a journal, or an older version's ".temp".
 struct Leftover {
     QString path; // from the device root
@@ -64,6 +68,7 @@ class IsoListing
 public:
     QList<IsoRow> rows;
     QList<Leftover> leftovers;
+    QList<RecordedImage> record; // the stick's record of images, as read with the rows
 
     // Folders and images below deviceRoot (which ends in "/"). Images are "*.iso" and
     // "*.iso.0" in any letter case; hidden entries and the device's own config folder are left

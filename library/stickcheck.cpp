@@ -52,6 +52,8 @@ QList<StickProblem> StickCheck::find(const IsoListing &listing, const StickStatu
                  MoveJournal::touched(QDir::cleanPath(status.root + left.path)))
                 moving.insert(path);
     const auto isMoving = [&moving](const IsoRow &row) {
+        if (moving.isEmpty())
+            return false;
         const QString folder = row.devicePath.section(QLatin1Char('/'), 0, -2) + QLatin1Char('/');
         return std::any_of(row.files.begin(), row.files.end(), [&](const QString &file) {
             return moving.contains((folder + file).toCaseFolded());
@@ -93,15 +95,17 @@ QList<StickProblem> StickCheck::find(const IsoListing &listing, const StickStatu
                            row.size, row.files });
     }
     // An image recorded and gone: deleted outside Discshelf, or lost.
-    if (!status.root.isEmpty()) {
-        for (const RecordedImage &image : ImageRecord::read(status.root)) {
-            const bool there
-                = std::any_of(listing.rows.cbegin(), listing.rows.cend(), [&](const IsoRow &row) {
-                      return row.kind == IsoRow::Kind::Image
-                          && row.imagePath().compare(image.path, Qt::CaseInsensitive) == 0;
-                  });
-            // A copy or a move under way takes its entry back once it is in place.
-            if (!there && listing.leftovers.isEmpty())
+    // A copy or a move under way takes its entry back once it is in place.
+    if (!status.root.isEmpty() && listing.leftovers.isEmpty()) {
+        const QList<RecordedImage> &record = listing.record;
+        // By name as FAT compares names: a stick records most of its images.
+        QSet<QString> listed;
+        if (!record.isEmpty())
+            for (const IsoRow &row : listing.rows)
+                if (row.kind == IsoRow::Kind::Image)
+                    listed.insert(row.imagePath().toCaseFolded());
+        for (const RecordedImage &image : record) {
+            if (!listed.contains(image.path.toCaseFolded()))
                 found.append({ K::RecordedImageGone, image.path,
                                tr("%1 is in the record of verified images, but not on the "
                                   "discwand")

@@ -119,6 +119,15 @@ void TestStickCheck::problems_data()
         << "/D/TOOLS.ISO" << true
         << QStringList { "doubled /d/tools.iso: /d/tools.iso is stored both as one file and as "
                          "numbered parts; delete the one that is not wanted" } << false;
+    // The record names images as FAT does, letter case aside, a split one without its number.
+    const QString entry = QString(64, 'a') + "\t1\t1\t0\t2026-01-01T00:00:00Z\t\t";
+    QTest::newRow("recorded image gone")
+        << QStringList { "a.iso=boot", "d/b.iso.0=boot", "d/b.iso.1",
+                         "config/.image-record.txt=text:discshelf-images 1\n" + entry + "/A.ISO\n"
+                             + entry + "/d/b.iso\n" + entry + "/d/gone.iso\n" }
+        << "/a.iso" << true
+        << QStringList { "recorded-gone /d/gone.iso: /d/gone.iso is in the record of verified "
+                         "images, but not on the discwand" } << false;
     QTest::newRow("made read-only after errors")
         << QStringList { "a.iso=boot" } << "/a.iso" << true
         << QStringList { "file-system-errors /: The discwand's file system has errors, so the "
@@ -142,7 +151,8 @@ void TestStickCheck::problems()
     status.selectorPresent = selector;
     status.readOnly = status.mountReadOnly = mountReadOnly;
     static const char *const kinds[] = { "leftover", "broken", "boot-missing", "will-not-boot",
-                                         "selector-missing", "doubled", "busy", "file-system-errors" };
+                                         "selector-missing", "doubled", "busy", "file-system-errors",
+                                         "recorded-gone" };
     const IsoListing listing = IsoListing::read(status.root);
     // What the images say of themselves: xorriso's label and a creation date of today.
     for (const IsoRow &row : listing.rows)

@@ -45,11 +45,12 @@ void StickOverview::show(const StickStatus &now, const QList<StickProblem> &foun
     else
         switchWatch.stop();
 
-    // A relisting of an unchanged stick finds the same problems, at times a thousand of them.
-    if (found == shownProblems && problems->menu()->actions().size() == found.size())
+    // A relisting of an unchanged stick finds the same problems, at times a thousand of them:
+    // rebuilding their menu would cost more than the relisting itself.
+    QMenu *menu = problems->menu();
+    if (found == shownProblems && menu->actions().size() == menuSize(found))
         return;
     shownProblems = found;
-    QMenu *menu = problems->menu();
     menu->clear();
     for (const StickProblem &problem : found) {
         const QString does = actionText(problem.kind);
@@ -62,8 +63,15 @@ void StickOverview::show(const StickStatus &now, const QList<StickProblem> &foun
         menu->addSeparator();
         menu->addAction(checkAction);
     }
+    Q_ASSERT(menu->actions().size() == menuSize(found));
     problems->setText(tr("%n &problem(s)", nullptr, int(found.size())));
     problems->setVisible(!found.isEmpty());
+}
+
+qsizetype StickOverview::menuSize(const QList<StickProblem> &found) const
+{
+    // Each problem's entry, then a separator and Check Images.
+    return found.size() + (checkAction ? 2 : 0);
 }
 
 void StickOverview::showReadOnly(bool readOnly)

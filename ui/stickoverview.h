@@ -40,6 +40,7 @@ signals:
 
 private:
     void updateLine();
+    qsizetype menuSize(const QList<StickProblem> &found) const; // its entries, when it shows found
     void repair(const StickProblem &problem);
     void deleteOrKeep(const StickProblem &problem);
     // What a click on the problem's entry does, "" for nothing.
