@@ -78,30 +78,9 @@ bool shoot(discShelf &w, const QString &file)
     return true;
 }
 
-// Does what opens a message box (at once or a little later), and shoots the window with the box
-// beside it; the box is then closed as with Escape.
-bool showBoxBeside(discShelf &w, const QString &file, const std::function<void()> &open)
-{
-    bool shot = false;
-    QTimer poll;
-    poll.setInterval(250);
-    QObject::connect(&poll, &QTimer::timeout, &w, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible() || shot)
-            return;
-        // Without a window manager the box would cover the window: show it beside it.
-        box->move(w.frameGeometry().right() + 12, w.y());
-        shot = shoot(w, file);
-        box->reject();
-    });
-    poll.start();
-    open();
-    (void)QTest::qWaitFor([&] { return shot; }, 10000);
-    return shot;
-}
-
-// As showBoxBeside, for any modal dialog of type T: shot beside the window, then closed.
-template <typename T>
+// Does what opens a modal dialog of type T (at once or a little later), and shoots the window
+// with the dialog beside it; the dialog is then closed as with Escape.
+template <typename T = QMessageBox>
 bool showDialogBeside(discShelf &w, const QString &file, const std::function<void()> &open)
 {
     bool shot = false;
@@ -111,6 +90,7 @@ bool showDialogBeside(discShelf &w, const QString &file, const std::function<voi
         auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget());
         if (!dialog || !dialog->isVisible() || shot)
             return;
+        // Without a window manager the dialog would cover the window: show it beside it.
         dialog->move(w.frameGeometry().right() + 12, w.y());
         shot = shoot(w, file);
         dialog->reject();
@@ -221,7 +201,7 @@ bool run(const QString &out)
     QApplication::sendEvent(viewport, &click);
     if (!menuShot)
         return failed(QStringLiteral("the list's menu never showed"));
-    if (!showBoxBeside(w, out + QStringLiteral("/delete.png"), [&] {
+    if (!showDialogBeside(w, out + QStringLiteral("/delete.png"), [&] {
             w.findChild<QAction *>(QStringLiteral("actionDelete"))->trigger();
         }))
         return failed(QStringLiteral("the delete question never showed"));
@@ -307,7 +287,7 @@ bool run(const QString &out)
     auto *load = w.findChild<QPushButton *>(QStringLiteral("btnLoadISO"));
     if (!QTest::qWaitFor([&] { return !load->isEnabled(); }, 5000))
         return failed(QStringLiteral("the read-only switch was not seen"));
-    const bool shot = showBoxBeside(w, out + QStringLiteral("/read-only.png"), [&] {
+    const bool shot = showDialogBeside(w, out + QStringLiteral("/read-only.png"), [&] {
         w.loadSelectedISO();
     });
     stick.setReadOnly(false);
@@ -344,7 +324,7 @@ bool run(const QString &out)
     auto *eject = w.findChild<QPushButton *>(QStringLiteral("btnEject"));
     if (!app.waitForReady() || !QTest::qWaitFor([&] { return eject->isEnabled(); }, 10000))
         return failed(QStringLiteral("Eject never became available"));
-    if (!showBoxBeside(w, out + QStringLiteral("/eject.png"), [&] {
+    if (!showDialogBeside(w, out + QStringLiteral("/eject.png"), [&] {
             QTest::mouseClick(eject, Qt::LeftButton);
         }))
         return failed(QStringLiteral("the eject advice never showed"));
@@ -376,7 +356,7 @@ bool run(const QString &out)
     problems->showMenu();
     if (!problemsShot)
         return failed(QStringLiteral("the problems menu never showed"));
-    if (!showBoxBeside(w, out + QStringLiteral("/keep.png"), [&] {
+    if (!showDialogBeside(w, out + QStringLiteral("/keep.png"), [&] {
             problems->menu()->actions().value(0)->trigger();
         }))
         return failed(QStringLiteral("the question to delete or keep never showed"));
@@ -397,7 +377,7 @@ bool run(const QString &out)
         return failed(QStringLiteral("no byte lost"));
     lost.close();
     w.findChild<isoTreeWidget *>()->clearSelection();
-    if (!showBoxBeside(w, out + QStringLiteral("/check.png"), [&] {
+    if (!showDialogBeside(w, out + QStringLiteral("/check.png"), [&] {
             w.findChild<QAction *>(QStringLiteral("actionCheckImages"))->trigger();
         }))
         return failed(QStringLiteral("the check's results never showed"));
