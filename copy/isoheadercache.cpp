@@ -29,16 +29,22 @@ IsoImageInfo IsoHeaderCache::read(const QFileInfo &file)
     return read(file.filePath(), file.size(), file.lastModified().toMSecsSinceEpoch());
 }
 
-IsoImageInfo IsoHeaderCache::read(const QString &filePath, qint64 size, qint64 modified)
+std::optional<IsoImageInfo> IsoHeaderCache::find(const QString &path, qint64 size, qint64 modified)
 {
     // One spelling per file, so that forgetBelow() finds it.
+    const QString clean = QDir::cleanPath(path);
+    QMutexLocker lock(&guard);
+    const auto known = entries.constFind(clean);
+    if (known != entries.constEnd() && known->size == size && known->modified == modified)
+        return known->info;
+    return std::nullopt;
+}
+
+IsoImageInfo IsoHeaderCache::read(const QString &filePath, qint64 size, qint64 modified)
+{
+    if (const auto known = find(filePath, size, modified))
+        return *known;
     const QString path = QDir::cleanPath(filePath);
-    {
-        QMutexLocker lock(&guard);
-        const auto known = entries.constFind(path);
-        if (known != entries.constEnd() && known->size == size && known->modified == modified)
-            return known->info;
-    }
     const IsoImageInfo info = IsoImageInfo::read(path);
     QMutexLocker lock(&guard);
     if (entries.size() >= mostEntries)

@@ -4,6 +4,8 @@
 
 #include "copy/isoimageinfo.h"
 
+#include <optional>
+
 class QFileInfo;
 class QString;
 
@@ -16,6 +18,8 @@ public:
     // The same for a file whose size and modification time (ms since the epoch, as QFileInfo
     // gives it) are known already.
     static IsoImageInfo read(const QString &path, qint64 size, qint64 modified);
+    // The header as read before, when the file still has that size and time; nothing is read.
+    static std::optional<IsoImageInfo> find(const QString &path, qint64 size, qint64 modified);
     // A copy put new images in place below dir.
     static void forgetBelow(const QString &dir);
 };

@@ -282,9 +282,13 @@ Folder listFolder(const FolderReader::Stamps &stamps, const QString &path, const
     return f;
 }
 
-struct Walk {
+} // namespace
+
+struct ListingWalk
+{
     QString root;
     FolderReader::Stamps stamps;
+    IsoListing::Headers headers;
     IsoListing out;
     // Where linked folders lead: each is walked once, so a link back up the tree (possible
     // on any file system but FAT) cannot make the walk endless.
@@ -310,17 +314,23 @@ struct Walk {
         for (qsizetype i = 0; i < f.imageRows.size(); ++i) {
             IsoRow &row = out.rows.emplaceBack(f.imageRows.at(i));
             const std::pair<qint64, qint64> &file = f.imageDetails.at(i);
-            row.info = IsoHeaderCache::read(folder + row.name, file.first, file.second);
+            const QString path = folder + row.name;
+            if (headers == IsoListing::Headers::Read) {
+                row.info = IsoHeaderCache::read(path, file.first, file.second);
+            } else if (const auto known = IsoHeaderCache::find(path, file.first, file.second)) {
+                row.info = *known;
+            } else {
+                row.headerRead = false;
+                out.unread.append({ out.rows.size() - 1, path, file.first, file.second });
+            }
         }
     }
 };
 
-} // namespace
-
-IsoListing IsoListing::read(const QString &deviceRoot)
+IsoListing IsoListing::read(const QString &deviceRoot, Headers headers)
 {
     qCDebug(lcLibrary) << "Listing ISOs on" << QDir(deviceRoot).path();
-    Walk walk { deviceRoot, FolderReader::Stamps(deviceRoot), {}, {} };
+    ListingWalk walk { deviceRoot, FolderReader::Stamps(deviceRoot), headers, {}, {} };
     walk.list(QString(), 0);
     const QFileInfo pendingChoice(deviceRoot + ImageChoice::pendingPath);
     if (pendingChoice.isFile())
@@ -347,4 +357,14 @@ IsoListing IsoListing::read(const QString &deviceRoot)
     if (pendingRecord.isFile())
         walk.out.leftovers.append({ ImageRecord::pendingPath, pendingRecord.size() });
     return walk.out;
+}
+
+void IsoListing::readHeaders()
+{
+    for (const UnreadHeader &header : std::as_const(unread)) {
+        IsoRow &row = rows[header.row];
+        row.info = IsoHeaderCache::read(header.path, header.size, header.modified);
+        row.headerRead = true;
+    }
+    unread.clear();
 }

@@ -30,14 +30,20 @@ struct IsoRow {
     bool doubled = false; // the same name is held both as one file and as parts
     QStringList files;    // what the row stands for, in its folder: the file, or each part
     IsoImageInfo info;
+    bool headerRead = true; // false while the image's header waits for IsoListing::readHeaders
     QByteArray sha256;    // as the stick's record has it (hex), empty when not recorded
     QString matches;      // the published checksum file it matched, as recorded
 
     bool operator==(const IsoRow &o) const
     {
+        return sameButHeader(o) && info == o.info && headerRead == o.headerRead;
+    }
+    // The same row, whatever is known of its image's header.
+    bool sameButHeader(const IsoRow &o) const
+    {
         return name == o.name && kind == o.kind && devicePath == o.devicePath && depth == o.depth
             && size == o.size && parts == o.parts && partsBroken == o.partsBroken
-            && doubled == o.doubled && files == o.files && info == o.info && sha256 == o.sha256
+            && doubled == o.doubled && files == o.files && sha256 == o.sha256
             && matches == o.matches;
     }
 
@@ -70,8 +76,26 @@ public:
     QList<Leftover> leftovers;
     QList<RecordedImage> record; // the stick's record of images, as read with the rows
 
+    // Whether a listing reads the headers of images this program has not looked at yet, or
+    // leaves them to readHeaders(): rows without them can be shown a good while sooner.
+    enum class Headers { Read, Later };
+
     // Folders and images below deviceRoot (which ends in "/"). Images are "*.iso" and
     // "*.iso.0" in any letter case; hidden entries and the device's own config folder are left
     // out. A folder that cannot be read lists as empty.
-    static IsoListing read(const QString &deviceRoot);
+    static IsoListing read(const QString &deviceRoot, Headers headers = Headers::Read);
+
+    // Reads the headers a listing left for later into their rows.
+    void readHeaders();
+    bool headersPending() const { return !unread.isEmpty(); }
+
+private:
+    struct UnreadHeader
+    {
+        qsizetype row;
+        QString path; // the file that holds it, with its size and time as listed
+        qint64 size, modified;
+    };
+    QList<UnreadHeader> unread;
+    friend struct ListingWalk;
 };

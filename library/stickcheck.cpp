@@ -87,7 +87,8 @@ QList<StickProblem> StickCheck::find(const IsoListing &listing, const StickStatu
         if (row.partsBroken)
             found.append({ K::BrokenImage, row.devicePath, brokenText(status.root, row), row.size,
                            row.files });
-        else if (!row.info.bootable && !kept.contains(row.imagePath(), Qt::CaseInsensitive))
+        else if (row.headerRead && !row.info.bootable
+                 && !kept.contains(row.imagePath(), Qt::CaseInsensitive))
             found.append({ K::WillNotBoot, row.devicePath,
                            (row.info.iso9660 ? tr("%1 has no boot record: it will not boot")
                                              : tr("%1 is no ISO 9660 image: it will not boot"))

@@ -24,15 +24,16 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDir>
-#include <QStatusBar>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFontMetrics>
 #include <QMessageBox>
 #include <QNetworkReply>
 #include <QSettings>
+#include <QStatusBar>
 
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -313,27 +314,53 @@ void discShelf::buildIsoList()
         const QStringList kept = StickOverview::keptImages();
         // The folders and the images' headers are read off the GUI thread: on a slow stick
         // that takes long enough to freeze the window.
-        const auto [listed, problems] = OffThread::wait([root, status = stick, kept] {
-            IsoListing found = IsoListing::read(root);
+        const auto check = [status = stick, kept](IsoListing found) {
+            found.readHeaders();
             QList<StickProblem> wrong = StickCheck::find(found, status, kept);
             return std::pair(std::move(found), std::move(wrong));
+        };
+        auto [listed, problems] = OffThread::wait([root, check] {
+            IsoListing found = IsoListing::read(root, IsoListing::Headers::Later);
+            if (found.headersPending())
+                return std::pair(std::move(found), QList<StickProblem>());
+            return check(std::move(found));
         });
         // Another stick shown meanwhile, or this one gone: the listing is of no use.
         if (detector->drivePath() != root) {
             listAgain = true;
             continue;
         }
-        isoTree->showRows(listed.rows, stick.bootImage,
-                          detector->volumeProperty(QStringLiteral("VolumeSerialNumber")));
-        const QList<StickProblem> all = problems + checker->problems(listed);
-        QHash<QString, QString> marks;
-        for (const StickProblem &problem : all)
-            marks.insert(problem.path, problem.text);
-        isoTree->markProblems(marks);
-        overview->show(stick, all);
+        // The rows show at once; the headers of images new to the program (a label, a date,
+        // whether it boots) and the problems they tell come after them.
+        if (listed.headersPending()) {
+            isoTree->showRows(listed.rows, stick.bootImage, stickSerial());
+            std::tie(listed, problems) = OffThread::wait(
+                [check, found = std::move(listed)]() mutable { return check(std::move(found)); });
+            if (detector->drivePath() != root) {
+                listAgain = true;
+                continue;
+            }
+        }
+        showListing(listed, problems);
     } while (listAgain);
     listing = false;
     emit listingComplete();
+}
+
+QString discShelf::stickSerial() const
+{
+    return detector->volumeProperty(QStringLiteral("VolumeSerialNumber"));
+}
+
+void discShelf::showListing(const IsoListing &listed, const QList<StickProblem> &problems)
+{
+    isoTree->showRows(listed.rows, stick.bootImage, stickSerial());
+    const QList<StickProblem> all = problems + checker->problems(listed);
+    QHash<QString, QString> marks;
+    for (const StickProblem &problem : all)
+        marks.insert(problem.path, problem.text);
+    isoTree->markProblems(marks);
+    overview->show(stick, all);
 }
 
 void discShelf::updateLoadIsoButton()

@@ -5,6 +5,8 @@
 #include "copy/copyqueue.h"
 #include "copy/dropadmission.h"
 #include "library/imagechoice.h"
+#include "library/isolisting.h"
+#include "library/stickcheck.h"
 #include "library/stickstatus.h"
 #include "ui_discshelf.h"
 
@@ -94,6 +96,9 @@ private:
     void showDownloadRow(bool shown);
     static void showProgress(QProgressBar *bar, int value, int total);
     void showRefreshFailed();
+    QString stickSerial() const; // the volume's, which tells one stick from another
+    // A listing's rows and the stick's problems found with it, in the tree and the overview.
+    void showListing(const IsoListing &listed, const QList<StickProblem> &problems);
     // A modal box whose text is shown as it is: file names are never read as markup.
     int plainBox(QMessageBox::Icon icon, const QString &title, const QString &text,
                  QMessageBox::StandardButtons buttons = QMessageBox::Ok);

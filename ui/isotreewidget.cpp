@@ -16,10 +16,9 @@
 #include <QSet>
 #include <QUrl>
 
-namespace {
+#include <algorithm>
 
-// Where an image row keeps what its tooltip is made of.
-enum ImageData { TipRole = isoTreeWidget::PathRole + 1, BootPathRole, ProblemRole };
+namespace {
 
 // The disc with a green "play" mark in its corner: the image the stick starts.
 QIcon bootIconFrom(const QIcon &disc)
@@ -42,12 +41,57 @@ QIcon problemIconFrom(const QIcon &disc, const QIcon &warning)
     return QIcon(pixmap);
 }
 
+// A row of the tree. What its tooltip is made of is kept beside the item's data, where setting
+// it tells the view of no change it would show, and the tooltip is put together when it is
+// asked for: made at every listing for thousands of rows, most never hovered, the tooltips and
+// their notices cost more than the rows themselves.
+class RowItem : public QTreeWidgetItem
+{
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+
+    QString tip; // the name of a folder; for an image, what is known of it
+    QString problem; // an image's, for people
+    QString label; // an image's ISO volume label
+    QString bootPath; // an image's path as the boot choice names it
+
+    QVariant data(int column, int role) const override
+    {
+        if (column != isoTreeWidget::NameColumn)
+            return QTreeWidgetItem::data(column, role);
+        if (role == isoTreeWidget::LabelRole)
+            return label;
+        if (role != Qt::ToolTipRole)
+            return QTreeWidgetItem::data(column, role);
+        QString shown = tip;
+        if (!problem.isEmpty())
+            shown += QLatin1Char('\n') + problem;
+        if (isoTreeWidget::isImageRow(this) && font(column).bold())
+            shown += QLatin1Char('\n')
+                + QCoreApplication::translate("isoTreeWidget", "Loads when the discwand boots");
+        return PlainTip::of(shown);
+    }
+};
+
+// Every row but a placeholder is a RowItem.
+RowItem *rowItem(QTreeWidgetItem *item)
+{
+    return static_cast<RowItem *>(item);
+}
+
 void forEachRow(QTreeWidgetItem *parent, const std::function<void(QTreeWidgetItem *)> &visit)
 {
     for (int i = 0; i < parent->childCount(); ++i) {
         visit(parent->child(i));
         forEachRow(parent->child(i), visit);
     }
+}
+
+// The same rows but for what their images' headers say.
+bool sameButHeaders(const QList<IsoRow> &a, const QList<IsoRow> &b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const IsoRow &x, const IsoRow &y) { return x.sameButHeader(y); });
 }
 
 } // namespace
@@ -76,17 +120,24 @@ isoTreeWidget::~isoTreeWidget() = default;
 QTreeWidgetItem *isoTreeWidget::makeRow(const IsoRow &row) const
 {
     const bool folder = row.kind == IsoRow::Kind::Folder;
-    auto *item = new QTreeWidgetItem(QTreeWidgetItem::Type);
+    auto *item = new RowItem(QTreeWidgetItem::Type);
     item->setText(NameColumn, row.displayName());
     item->setData(NameColumn, KindRole, folder ? FolderRow : ImageRow);
     item->setData(NameColumn, PathRole, row.devicePath);
     if (folder) {
         item->setIcon(NameColumn, folderIcon);
-        item->setToolTip(NameColumn, PlainTip::of(row.name));
+        item->tip = row.name;
         return item;
     }
     item->setText(SizeColumn, CopyProgress::sizeText(row.size));
     item->setTextAlignment(SizeColumn, Qt::AlignRight | Qt::AlignVCenter);
+    item->bootPath = row.imagePath();
+    describeImage(item, row);
+    return item;
+}
+
+void isoTreeWidget::describeImage(QTreeWidgetItem *item, const IsoRow &row)
+{
     QStringList tip { row.displayName() };
     if (row.isSplit())
         tip << QCoreApplication::translate("isoTreeWidget", "Split file: %n parts", nullptr, row.parts);
@@ -97,17 +148,15 @@ QTreeWidgetItem *isoTreeWidget::makeRow(const IsoRow &row) const
             tip << QCoreApplication::translate("isoTreeWidget", "Made: %1")
                        .arg(QLocale().toString(row.info.created.date(), QLocale::ShortFormat));
     }
-    if (!row.info.bootable)
+    if (row.headerRead && !row.info.bootable)
         tip << QCoreApplication::translate("isoTreeWidget", "Will not boot");
     if (!row.sha256.isEmpty())
         tip << QCoreApplication::translate("isoTreeWidget", "SHA-256: %1")
                    .arg(QString::fromLatin1(row.sha256));
     if (!row.matches.isEmpty())
         tip << QCoreApplication::translate("isoTreeWidget", "matches %1").arg(row.matches);
-    item->setData(NameColumn, TipRole, tip.join(QLatin1Char('\n')));
-    item->setData(NameColumn, BootPathRole, row.imagePath());
-    item->setData(NameColumn, LabelRole, row.info.label);
-    return item;
+    rowItem(item)->tip = tip.join(QLatin1Char('\n'));
+    rowItem(item)->label = row.info.label;
 }
 
 void isoTreeWidget::styleImageRow(QTreeWidgetItem *item, bool boots) const
@@ -115,16 +164,8 @@ void isoTreeWidget::styleImageRow(QTreeWidgetItem *item, bool boots) const
     QFont font = item->font(NameColumn);
     font.setBold(boots);
     item->setFont(NameColumn, font);
-    const QString problem = item->data(NameColumn, ProblemRole).toString();
+    const QString &problem = rowItem(item)->problem;
     item->setIcon(NameColumn, !problem.isEmpty() ? problemIcon : boots ? bootIcon : isoIcon);
-    QString tip = item->data(NameColumn, TipRole).toString();
-    if (!problem.isEmpty())
-        tip += QLatin1Char('\n') + problem;
-    item->setToolTip(NameColumn,
-                     PlainTip::of(boots ? tip + QLatin1Char('\n')
-                                          + QCoreApplication::translate(
-                                              "isoTreeWidget", "Loads when the discwand boots")
-                                        : tip));
 }
 
 void isoTreeWidget::markBootImage(const QString &bootImage)
@@ -132,10 +173,8 @@ void isoTreeWidget::markBootImage(const QString &bootImage)
     shownBoot = bootImage;
     forEachRow(invisibleRootItem(), [&](QTreeWidgetItem *item) {
         if (isImageRow(item))
-            styleImageRow(item, item->data(NameColumn, BootPathRole)
-                                        .toString()
-                                        .compare(bootImage, Qt::CaseInsensitive)
-                                    == 0);
+            styleImageRow(item,
+                          rowItem(item)->bootPath.compare(bootImage, Qt::CaseInsensitive) == 0);
     });
 }
 
@@ -147,8 +186,10 @@ void isoTreeWidget::markProblems(const QHash<QString, QString> &problems)
     forEachRow(invisibleRootItem(), [&](QTreeWidgetItem *item) {
         if (!isImageRow(item))
             return;
-        item->setData(NameColumn, ProblemRole,
-                      problems.value(item->data(NameColumn, PathRole).toString()));
+        const QString problem = problems.value(item->data(NameColumn, PathRole).toString());
+        if (problem == rowItem(item)->problem)
+            return;
+        rowItem(item)->problem = problem;
         styleImageRow(item, item->font(NameColumn).bold());
     });
 }
@@ -176,6 +217,22 @@ void isoTreeWidget::showRows(const QList<IsoRow> &rows, const QString &bootImage
     if (listed && stick == shownStick && rows == shownRows) {
         if (bootImage != shownBoot)
             markBootImage(bootImage);
+        return;
+    }
+    // Headers read after the rows were shown: the rows are told what is new, in place.
+    if (listed && stick == shownStick && sameButHeaders(rows, shownRows)) {
+        qsizetype at = 0; // the tree's rows were made from shownRows, one for one
+        forEachRow(invisibleRootItem(), [&](QTreeWidgetItem *item) {
+            const qsizetype i = at++;
+            if (i < rows.size() && isImageRow(item)
+                && (rows.at(i).headerRead != shownRows.at(i).headerRead
+                    || !(rows.at(i).info == shownRows.at(i).info)))
+                describeImage(item, rows.at(i));
+        });
+        shownRows = rows;
+        if (bootImage != shownBoot)
+            markBootImage(bootImage);
+        emit rowsShown(); // labels to filter by may have come
         return;
     }
     // Where the user was, by path, so that a new listing does not lose it; placeholders shown

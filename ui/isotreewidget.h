@@ -33,7 +33,8 @@ public:
     // where they were, by path. stick tells one stick from another (its volume's serial): a
     // listing of the stick last listed takes up the place it had before placeholders came
     // between (a Refresh, a replug, another stick shown). A stick listed afresh opens the folders
-    // above the image it boots and scrolls to it. The rows shown already are kept as they are.
+    // above the image it boots and scrolls to it. The rows shown already are kept as they are,
+    // and told in place what the headers of their images say when only those changed.
     void showRows(const QList<IsoRow> &rows, const QString &bootImage = {},
                   const QString &stick = {});
     // One row that is no place on the device.
@@ -55,7 +56,7 @@ signals:
     void copyFiles(QString destDir, QStringList filenames);
     // Rows of the tree dropped on a folder of it (paths as PathRole has them).
     void moveRows(QStringList paths, QString destDir);
-    // The rows were made anew (a listing or a placeholder).
+    // The rows were made anew (a listing or a placeholder), or their images' headers came.
     void rowsShown();
 
 protected:
@@ -79,6 +80,8 @@ private:
     Place currentPlace() const;
 
     QTreeWidgetItem *makeRow(const IsoRow &row) const;
+    // An image row's tooltip and label, from what its header says.
+    static void describeImage(QTreeWidgetItem *item, const IsoRow &row);
     void styleImageRow(QTreeWidgetItem *item, bool boots) const;
 
     QIcon isoIcon;

@@ -68,8 +68,14 @@ int TreeFilter::apply(QTreeWidget *tree, const QString &text)
 
 void TreeFilter::refilter()
 {
+    // Rows are made shown: with no text now nor at the last filtering, none is hidden, and a
+    // listing of thousands of rows need not be walked.
+    const bool narrowing = !text().trimmed().isEmpty();
+    if (!narrowing && !narrowed)
+        return;
+    narrowed = narrowing;
     const int found = apply(tree, text());
-    setToolTip(text().trimmed().isEmpty() ? QString() : tr("%n images match", nullptr, found));
+    setToolTip(narrowing ? tr("%n images match", nullptr, found) : QString());
 }
 
 bool TreeFilter::event(QEvent *event)

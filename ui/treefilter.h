@@ -25,4 +25,5 @@ private:
     void refilter();
 
     QTreeWidget *tree;
+    bool narrowed = false; // rows may be hidden
 };
