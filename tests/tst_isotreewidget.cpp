@@ -233,11 +233,19 @@ void TestIsoTreeWidget::filter()
     using K = IsoRow::Kind;
     IsoRow labelled("a.iso", K::Image, "/linux/a.iso", 1);
     labelled.info.label = "DEBIAN_12";
-    // The label comes to the rows shown with the image's header, read after them.
-    tree->showRows({ IsoRow("linux", K::Folder, "/linux", 0),
-                     IsoRow("tools", K::Folder, "/linux/tools", 1),
-                     IsoRow("c.iso", K::Image, "/linux/tools/c.iso", 2), labelled,
-                     IsoRow("top.iso", K::Image, "/top.iso", 0) });
+    const auto show = [&](const IsoRow &a) {
+        tree->showRows({ IsoRow("linux", K::Folder, "/linux", 0),
+                         IsoRow("tools", K::Folder, "/linux/tools", 1),
+                         IsoRow("c.iso", K::Image, "/linux/tools/c.iso", 2), a,
+                         IsoRow("top.iso", K::Image, "/top.iso", 0) });
+    };
+    // The label comes to the rows shown with the image's header, read after them; a header to
+    // be read again leaves the row as it is shown.
+    show(labelled);
+    IsoRow unread = labelled;
+    unread.info = {};
+    unread.headerRead = false;
+    show(unread);
     // Narrowed from a filter already applied: rows hidden before come back.
     QCOMPARE(TreeFilter::apply(tree.get(), "zzz"), 0);
     QCOMPARE(TreeFilter::apply(tree.get(), text), images);

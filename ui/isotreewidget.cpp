@@ -219,20 +219,29 @@ void isoTreeWidget::showRows(const QList<IsoRow> &rows, const QString &bootImage
             markBootImage(bootImage);
         return;
     }
-    // Headers read after the rows were shown: the rows are told what is new, in place.
+    // The same rows but for their images' headers: the rows are told what is new, in place. A
+    // header still to be read leaves the row as it is shown until it comes.
     if (listed && stick == shownStick && sameButHeaders(rows, shownRows)) {
-        qsizetype at = 0; // the tree's rows were made from shownRows, one for one
-        forEachRow(invisibleRootItem(), [&](QTreeWidgetItem *item) {
-            const qsizetype i = at++;
-            if (i < rows.size() && isImageRow(item)
-                && (rows.at(i).headerRead != shownRows.at(i).headerRead
-                    || !(rows.at(i).info == shownRows.at(i).info)))
-                describeImage(item, rows.at(i));
-        });
-        shownRows = rows;
+        QSet<qsizetype> changed;
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            IsoRow &shown = shownRows[i];
+            const IsoRow &row = rows.at(i);
+            if (!row.headerRead || (shown.headerRead && row.info == shown.info))
+                continue;
+            shown = row;
+            changed.insert(i);
+        }
+        if (!changed.isEmpty()) {
+            qsizetype at = 0; // the tree's rows were made from shownRows, one for one
+            forEachRow(invisibleRootItem(), [&](QTreeWidgetItem *item) {
+                if (changed.contains(at))
+                    describeImage(item, shownRows.at(at));
+                ++at;
+            });
+            emit rowsShown(); // labels to filter by may have come
+        }
         if (bootImage != shownBoot)
             markBootImage(bootImage);
-        emit rowsShown(); // labels to filter by may have come
         return;
     }
     // Where the user was, by path, so that a new listing does not lose it; placeholders shown
