@@ -3,6 +3,7 @@
 #include "copy/admissionprompts.h"
 #include "copy/copycommit.h"
 #include "copy/fatname.h"
+#include "copy/filehead.h"
 #include "copy/folderreader.h"
 #include "copy/isocopyworker.h"
 #include "copy/isoheadercache.h"
@@ -20,6 +21,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <thread>
 
 namespace {
@@ -34,6 +36,9 @@ struct Pending {
     DeviceFolder folder; // where on the device it goes
     qint64 size = 0;
     qint64 modified = 0;
+    // An image whose header was read with its folder's.
+    bool headRead = false;
+    IsoImageInfo head;
 };
 
 bool hasImageSuffix(const QString &name)
@@ -43,26 +48,68 @@ bool hasImageSuffix(const QString &name)
         && QStringView(name).mid(dot + 1).compare(QLatin1String("iso"), Qt::CaseInsensitive) == 0;
 }
 
-// The headers of a listed folder's images, half of them read on a second thread while this one
-// reads the other half, into the cache the checks then find them in: reading them is most of
-// an admission's time, and an open and a read of each image wait on the system, not on us.
-void prefetchHeaders(const QString &prefix, const QList<FolderReader::Entry> &entries,
-                     const std::atomic<bool> &abort)
+// Whether name is an image's as the checks judge it: name.mid(dot + 1).toLower() == "iso",
+// without the two copies for the plain suffixes nearly every name has.
+bool isImageName(const QString &name)
 {
-    QList<const FolderReader::Entry *> images;
-    for (const FolderReader::Entry &entry : entries)
-        if (!entry.dir && !entry.hidden && hasImageSuffix(entry.name))
-            images.append(&entry);
-    if (images.size() < 8)
-        return; // a thread costs more than the few reads it would share
-    const auto share = [&](qsizetype first) {
-        for (qsizetype i = first; i < images.size() && !abort; i += 2)
-            IsoHeaderCache::read(prefix + images.at(i)->name, images.at(i)->size,
-                                 images.at(i)->modified);
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return false;
+    const QStringView suffix = QStringView(name).mid(dot + 1);
+    if (suffix.size() == 3
+        && std::all_of(suffix.begin(), suffix.end(), [](QChar c) { return c.unicode() < 0x80; }))
+        return suffix.compare(QLatin1String("iso"), Qt::CaseInsensitive) == 0;
+    return suffix.toString().toLower() == QLatin1String("iso");
+}
+
+// The details and headers of a listed folder's images (dir their folder, with a separator at
+// its end; names theirs in it), which its listing left to this: opened once, an image tells
+// its size and time and gives its header, each found by its name from the folder's handle.
+// An image the cache holds is looked at only: a header is read where it is new or changed.
+// Half of them are read on a second thread while this one reads the other half: reading them
+// is most of an admission's time, and an open and a read of each wait on the system, not on
+// us. An image that is gone or no file any more is left with size -1.
+void readHeads(const QString &dir, const QStringList &names, QList<IsoHeaderCache::Image> &images,
+               const std::atomic<bool> &abort)
+{
+    if (images.isEmpty())
+        return;
+    IsoHeaderCache::recall(images);
+    const FileHead::Folder folder(dir);
+    const auto readOne = [&](IsoHeaderCache::Image &image, const QString &name) {
+        if (image.held) {
+            const qint64 size = image.size, modified = image.modified;
+            if (!folder.details(name, image.size, image.modified)) {
+                image.size = -1;
+                return;
+            }
+            if (image.size == size && image.modified == modified)
+                return;
+        }
+        char head[IsoImageInfo::headLength];
+        const int got = folder.read(name, IsoImageInfo::headOffset, head, int(sizeof head),
+                                    image.size, image.modified);
+        // One that cannot be opened is still there, with a header that says nothing.
+        if (got == -2 || (got == -1 && !folder.details(name, image.size, image.modified))) {
+            image.size = -1;
+            return;
+        }
+        image.info = IsoImageInfo::parseHead(head, got);
+        image.read = true;
     };
-    std::thread helper(share, 1);
-    share(0);
-    helper.join();
+    IsoHeaderCache::Image *const each = images.data(); // no detach looked for by two threads
+    const auto share = [&](qsizetype first, qsizetype step) {
+        for (qsizetype i = first; i < images.size() && !abort; i += step)
+            readOne(each[i], names.at(i));
+    };
+    if (images.size() < 8) {
+        share(0, 1); // a thread costs more than the few reads it would share
+    } else {
+        std::thread helper(share, 1, 2);
+        share(0, 2);
+        helper.join();
+    }
+    IsoHeaderCache::keep(images);
 }
 
 // Reporting every path would flood the GUI thread on a folder of ten thousand files.
@@ -179,27 +226,33 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
     // Device paths taken, folded as FAT compares names: the queue's, this drop's, and each
     // device folder's files once it has been looked at.
     QSet<QString> taken;
+    // Whether taken holds a part of a split image ("a.iso.0"): drops seldom meet one.
+    bool splitTaken = false;
+    const auto take = [&](const QString &folded) {
+        taken.insert(folded);
+        splitTaken = splitTaken || folded.endsWith(QLatin1String(".0"));
+    };
     for (const QString &path : queued)
-        taken.insert(path.toCaseFolded());
+        take(path.toCaseFolded());
     QSet<QString> foldersRead;
     // Device paths of folders there, folded the same way: an image cannot take such a name.
     QSet<QString> folderPaths;
-    const auto isTaken = [&](const DeviceFolder &folder, const QString &name) {
+    // path: the image's device path, folded.
+    const auto isTaken = [&](const DeviceFolder &folder, const QString &path) {
         if (!deviceRoot.isEmpty() && !foldersRead.contains(folder.path())) {
             foldersRead.insert(folder.path());
             const QDir dir(folder.under(deviceRoot));
             const QDir::Filters all = QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
             for (const QString &file : dir.entryList(QDir::AllEntries | all))
-                taken.insert(folder.filePath(file).toCaseFolded());
+                take(folder.filePath(file).toCaseFolded());
             for (const QString &sub : dir.entryList(QDir::Dirs | all))
                 folderPaths.insert(folder.filePath(sub).toCaseFolded());
         }
-        const QString path = folder.filePath(name).toCaseFolded();
         // The worker replaces a whole copy and a split one alike, so either is present.
-        return taken.contains(path) || taken.contains(path + QStringLiteral(".0"));
+        return taken.contains(path) || (splitTaken && taken.contains(path + QStringLiteral(".0")));
     };
     for (const QString &name : files)
-        items.append({ name, QFileInfo(name).absolutePath(), false, {}, {}, 0, 0 });
+        items.append({ name, QFileInfo(name).absolutePath(), false, {}, {}, 0, 0, false, {} });
     // Why a folder of the device cannot hold images, "" when it can: asked once per folder.
     QHash<QString, QString> folderRefusals;
     const auto refusalIn = [&](const DeviceFolder &folder, const QString &name) {
@@ -246,24 +299,49 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
                 // A line a folder, not a file: ten thousand lines cost more than the checks.
                 qCDebug(lcCopy) << "Checking the folder" << folder.path;
                 // One listing tells each file's size and time: no file is looked at twice.
+                // The images' details come with their headers. Hidden files are left out below.
                 QList<FolderReader::Entry> entries;
-                FolderReader::read(folder.path, entries, [](const QString &) { return true; });
+                FolderReader::read(folder.path, entries, [](const QString &name) {
+                    return !name.startsWith(QLatin1Char('.')) && !hasImageSuffix(name);
+                });
                 const QString at = QDir(folder.path).absolutePath();
                 const QString prefix = at.endsWith(QLatin1Char('/')) ? at : at + QLatin1Char('/');
                 QString below = QDir(folder.base).relativeFilePath(at);
                 if (below == QLatin1String("."))
                     below.clear();
                 const DeviceFolder there(dest.path() + below);
-                prefetchHeaders(prefix, entries, abort);
+                // prefix is clean (an absolute path) and a listed name holds no separator.
+                QList<IsoHeaderCache::Image> images;
+                QStringList names;
+                for (const FolderReader::Entry &entry : entries) {
+                    if (!entry.dir && !entry.hidden && hasImageSuffix(entry.name)) {
+                        IsoHeaderCache::Image image;
+                        image.path = prefix + entry.name;
+                        images.append(std::move(image));
+                        names.append(entry.name);
+                    }
+                }
+                readHeads(prefix, names, images, abort);
+                if (abort)
+                    return std::nullopt;
+                items.reserve(items.size() + entries.size());
+                qsizetype image = 0;
                 for (const FolderReader::Entry &entry : entries) {
                     // As QDir lists without QDir::Hidden.
                     if (entry.hidden)
                         continue;
-                    if (entry.dir)
-                        folders.append({ prefix + entry.name, folder.base, false, {}, {}, 0, 0 });
-                    else
+                    if (entry.dir) {
+                        folders.append(
+                            { prefix + entry.name, folder.base, false, {}, {}, 0, 0, false, {} });
+                    } else if (hasImageSuffix(entry.name)) { // the next of images
+                        const IsoHeaderCache::Image &read = images.at(image++);
+                        if (read.size >= 0)
+                            items.append({ read.path, folder.base, true, entry.name, there,
+                                           read.size, read.modified, true, read.info });
+                    } else {
                         items.append({ prefix + entry.name, folder.base, true, entry.name, there,
-                                       entry.size, entry.modified });
+                                       entry.size, entry.modified, false, {} });
+                    }
                 }
             }
         }
@@ -299,8 +377,7 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
 
             Item::Kind kind = Item::Kind::NotImage;
             QString refused;
-            const int dot = name.lastIndexOf(QLatin1Char('.'));
-            if (dot >= 0 && name.mid(dot + 1).toLower() == QLatin1String("iso")) {
+            if (isImageName(name)) {
                 const QString path = folder.filePath(name);
                 const QString folded = path.toCaseFolded();
                 // Checked first for every image: an overwrite needs as many parts as a new copy.
@@ -310,7 +387,7 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
                     kind = Item::Kind::TooLarge;
                 else if (refused = refusalIn(folder, name); !refused.isEmpty())
                     kind = Item::Kind::Refused;
-                else if (!isTaken(folder, name))
+                else if (!isTaken(folder, folded))
                     kind = Item::Kind::Image;
                 else if (!folderPaths.contains(folded))
                     kind = Item::Kind::Present;
@@ -332,13 +409,13 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
             Item entry { item.path, folder, kind, size, replaces, true, true, refused, 0 };
             if (kind == Item::Kind::Image || kind == Item::Kind::Present) {
                 entry.foldersMade = foldersMade(folder);
-                const IsoImageInfo header = item.listed
-                    ? IsoHeaderCache::read(item.path, size, item.modified)
-                    : IsoHeaderCache::read(info);
+                const IsoImageInfo header = item.headRead ? item.head
+                    : item.listed ? IsoHeaderCache::read(item.path, size, item.modified)
+                                  : IsoHeaderCache::read(info);
                 entry.willBoot = header.bootable;
                 entry.iso9660 = header.iso9660;
             }
-            planned.items.append(entry);
+            planned.items.append(std::move(entry));
         }
     }
     return planned;

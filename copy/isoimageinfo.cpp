@@ -7,6 +7,8 @@ namespace {
 constexpr int sector = 2048;
 constexpr int primarySector = 16;
 constexpr int bootSector = 17;
+static_assert(IsoImageInfo::headOffset == primarySector * sector
+              && IsoImageInfo::headLength == (bootSector - primarySector + 1) * sector);
 
 bool isDescriptor(const QByteArray &data, int at, char type)
 {
@@ -65,7 +67,11 @@ IsoImageInfo IsoImageInfo::read(const QString &path)
 {
     // Two sectors only, into a buffer of its own: a drop of thousands of images reads each
     // one's header.
-    char head[(bootSector - primarySector + 1) * sector];
-    const int got = FileHead::read(path, primarySector * sector, head, int(sizeof head));
+    char head[headLength];
+    return parseHead(head, FileHead::read(path, headOffset, head, headLength));
+}
+
+IsoImageInfo IsoImageInfo::parseHead(const char *head, int got)
+{
     return parseDescriptors(QByteArray::fromRawData(head, qMax(0, got)));
 }
