@@ -63,12 +63,11 @@ bool isImageName(const QString &name)
 }
 
 // The details and headers of a listed folder's images (dir their folder, with a separator at
-// its end; names theirs in it), which its listing left to this: opened once, an image tells
-// its size and time and gives its header, each found by its name from the folder's handle.
-// An image the cache holds is looked at only: a header is read where it is new or changed.
-// Half of them are read on a second thread while this one reads the other half: reading them
-// is most of an admission's time, and an open and a read of each wait on the system, not on
-// us. An image that is gone or no file any more is left with size -1.
+// its end; names theirs in it), which its listing left to this: opened by its name from the
+// folder's handle, an image tells its size and time, and its header is read unless the cache
+// holds it for them. Half of them are done on a second thread while this one does the other
+// half: it is most of an admission's time, and an open and a read of each wait on the
+// system, not on us. An image that is gone or no file any more is left with size -1.
 void readHeads(const QString &dir, const QStringList &names, QList<IsoHeaderCache::Image> &images,
                const std::atomic<bool> &abort)
 {
@@ -77,36 +76,36 @@ void readHeads(const QString &dir, const QStringList &names, QList<IsoHeaderCach
     IsoHeaderCache::recall(images);
     const FileHead::Folder folder(dir);
     const auto readOne = [&](IsoHeaderCache::Image &image, const QString &name) {
-        if (image.held) {
-            const qint64 size = image.size, modified = image.modified;
-            if (!folder.details(name, image.size, image.modified)) {
-                image.size = -1;
-                return;
-            }
-            if (image.size == size && image.modified == modified)
-                return;
-        }
-        char head[IsoImageInfo::headLength];
-        const int got = folder.read(name, IsoImageInfo::headOffset, head, int(sizeof head),
-                                    image.size, image.modified);
-        // One that cannot be opened is still there, with a header that says nothing.
-        if (got == -2 || (got == -1 && !folder.details(name, image.size, image.modified))) {
+        const FileHead::Folder::File file = folder.open(name);
+        qint64 size = file.size, modified = file.modified;
+        if (file.state == FileHead::Folder::File::State::NoFile
+            || (file.state == FileHead::Folder::File::State::Missing
+                && !folder.details(name, size, modified))) {
             image.size = -1;
             return;
         }
-        image.info = IsoImageInfo::parseHead(head, got);
+        if (image.held && size == image.size && modified == image.modified)
+            return;
+        image.size = size;
+        image.modified = modified;
+        // One that cannot be opened is still there, with a header that says nothing.
+        char head[IsoImageInfo::headLength];
+        image.info = IsoImageInfo::parseHead(
+            head, file.read(IsoImageInfo::headOffset, head, int(sizeof head)));
         image.read = true;
     };
+    // Each thread takes the next image still to do: a slow one does not hold the other.
     IsoHeaderCache::Image *const each = images.data(); // no detach looked for by two threads
-    const auto share = [&](qsizetype first, qsizetype step) {
-        for (qsizetype i = first; i < images.size() && !abort; i += step)
+    std::atomic<qsizetype> next { 0 };
+    const auto share = [&] {
+        for (qsizetype i = next++; i < images.size() && !abort; i = next++)
             readOne(each[i], names.at(i));
     };
     if (images.size() < 8) {
-        share(0, 1); // a thread costs more than the few reads it would share
+        share(); // a thread costs more than the few it would share
     } else {
-        std::thread helper(share, 1, 2);
-        share(0, 2);
+        std::thread helper(share);
+        share();
         helper.join();
     }
     IsoHeaderCache::keep(images);
@@ -461,6 +460,7 @@ std::optional<QList<CopyEntry>> DropAdmission::decide(const Plan &plan, Admissio
         prompts.refused(reasons);
 
     QList<CopyEntry> accepted;
+    accepted.reserve(plan.items.size());
     QStringList left;
     const bool counted = plan.freeBytes >= 0;
     // The journal of the copy being put in place takes a cluster of its own.
@@ -469,27 +469,28 @@ std::optional<QList<CopyEntry>> DropAdmission::decide(const Plan &plan, Admissio
     for (const Item &item : plan.items) {
         if (!prompts.stillWanted())
             return std::nullopt;
-        const QString name = QFileInfo(item.sourceFile).fileName();
+        // Named in a question or a list only: most of a large drop is copied without a word.
+        const auto name = [&] { return QFileInfo(item.sourceFile).fileName(); };
         const qint64 need
             = isoCopyWorker::roomFor(item.size, plan.cluster) + item.foldersMade * plan.cluster;
         const bool image = item.kind == Item::Kind::Image || item.kind == Item::Kind::Present;
-        if (image && !item.willBoot && !prompts.willNotBoot(name, item.iso9660))
+        if (image && !item.willBoot && !prompts.willNotBoot(name(), item.iso9660))
             continue;
         switch (item.kind) {
         case Item::Kind::TooLarge:
-            prompts.tooLarge(name);
+            prompts.tooLarge(name());
             break;
         case Item::Kind::NotRegular:
-            prompts.notRegular(name);
+            prompts.notRegular(name());
             break;
         case Item::Kind::Refused:
             break;
         case Item::Kind::Present: {
             const bool removeFirst = counted && free < need && free + item.replaces >= need;
-            if (!prompts.overwrite(name, removeFirst))
+            if (!prompts.overwrite(name(), removeFirst))
                 break;
             if (counted && free + item.replaces < need) {
-                left << name;
+                left << name();
                 break;
             }
             accepted.append({ item.folder, item.sourceFile, removeFirst });
@@ -498,7 +499,7 @@ std::optional<QList<CopyEntry>> DropAdmission::decide(const Plan &plan, Admissio
         }
         case Item::Kind::Image:
             if (counted && free < need) {
-                left << name;
+                left << name();
                 break;
             }
             accepted.append({ item.folder, item.sourceFile });

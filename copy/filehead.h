@@ -22,14 +22,31 @@ public:
         Folder(const Folder &) = delete;
         Folder &operator=(const Folder &) = delete;
 
+        // A file of the folder opened for its head: its details, as details() gives them, come
+        // from the same look at it, and a head is read only where they make it worth it.
+        class File
+        {
+        public:
+            enum class State { Open, Missing, NoFile }; // Missing: or cannot be opened
+            File(File &&other) noexcept;
+            ~File();
+            State state = State::Missing;
+            qint64 size = -1;
+            qint64 modified = -1;
+            // As FileHead::read, of an Open file.
+            int read(qint64 offset, char *into, int length) const;
+
+        private:
+            friend class Folder;
+            File() = default;
+            int fd = -1; // where the system gives a handle
+            QString path;
+        };
+
         // A regular file's size and modification time (ms since the epoch, as QFileInfo
         // gives it), links followed; false when name is no such file (any more).
         bool details(const QString &name, qint64 &size, qint64 &modified) const;
-        // As FileHead::read for the file name in this folder, telling the file's details as
-        // details() does, from the same look at it. Returns -1, with size -1, when the file
-        // cannot be opened, and -2 when it is no regular file.
-        int read(const QString &name, qint64 offset, char *into, int length, qint64 &size,
-                 qint64 &modified) const;
+        File open(const QString &name) const;
 
     private:
         QString path; // with a separator at its end

@@ -80,21 +80,37 @@ bool FileHead::Folder::details(const QString &name, qint64 &size, qint64 &modifi
     return true;
 }
 
-int FileHead::Folder::read(const QString &name, qint64 offset, char *into, int length,
-                           qint64 &size, qint64 &modified) const
+FileHead::Folder::File FileHead::Folder::open(const QString &name) const
 {
-    size = -1;
-    const int file = openHead(fd >= 0 ? fd : AT_FDCWD,
-                              QFile::encodeName(fd >= 0 ? name : path + name).constData());
-    if (file < 0)
-        return -1;
+    File file;
+    file.fd = openHead(fd >= 0 ? fd : AT_FDCWD,
+                       QFile::encodeName(fd >= 0 ? name : path + name).constData());
     struct stat st;
-    int got = -2;
-    if (::fstat(file, &st) == 0 && S_ISREG(st.st_mode)) {
-        size = st.st_size;
-        modified = msOf(st.st_mtim);
-        got = readOpen(file, offset, into, length);
+    if (file.fd < 0 || ::fstat(file.fd, &st) != 0)
+        return file;
+    if (!S_ISREG(st.st_mode)) {
+        file.state = File::State::NoFile;
+        return file;
     }
-    ::close(file);
-    return got;
+    file.state = File::State::Open;
+    file.size = st.st_size;
+    file.modified = msOf(st.st_mtim);
+    return file;
+}
+
+FileHead::Folder::File::File(File &&other) noexcept
+    : state(other.state), size(other.size), modified(other.modified), fd(other.fd)
+{
+    other.fd = -1;
+}
+
+FileHead::Folder::File::~File()
+{
+    if (fd >= 0)
+        ::close(fd);
+}
+
+int FileHead::Folder::File::read(qint64 offset, char *into, int length) const
+{
+    return state == State::Open ? readOpen(fd, offset, into, length) : -1;
 }

@@ -5,6 +5,7 @@
 #include "copy/folderreader.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 int FileHead::read(const QString &path, qint64 offset, char *into, int length)
 {
@@ -26,15 +27,25 @@ bool FileHead::Folder::details(const QString &name, qint64 &size, qint64 &modifi
     return FolderReader::details(path + name, size, modified);
 }
 
-int FileHead::Folder::read(const QString &name, qint64 offset, char *into, int length,
-                           qint64 &size, qint64 &modified) const
+FileHead::Folder::File FileHead::Folder::open(const QString &name) const
 {
-    if (!details(name, size, modified)) {
-        size = -1;
-        return -1;
-    }
-    const int got = FileHead::read(path + name, offset, into, length);
-    if (got < 0)
-        size = -1;
-    return got;
+    File file;
+    file.path = path + name;
+    if (FolderReader::details(file.path, file.size, file.modified))
+        file.state = File::State::Open;
+    else if (QFileInfo::exists(file.path))
+        file.state = File::State::NoFile;
+    return file;
+}
+
+FileHead::Folder::File::File(File &&other) noexcept
+    : state(other.state), size(other.size), modified(other.modified), path(other.path)
+{
+}
+
+FileHead::Folder::File::~File() = default;
+
+int FileHead::Folder::File::read(qint64 offset, char *into, int length) const
+{
+    return state == State::Open ? FileHead::read(path, offset, into, length) : -1;
 }
