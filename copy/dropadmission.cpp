@@ -36,9 +36,8 @@ struct Pending {
     DeviceFolder folder; // where on the device it goes
     qint64 size = 0;
     qint64 modified = 0;
-    // An image whose header was read with its folder's.
-    bool headRead = false;
-    IsoImageInfo head;
+    // A listed image's place among its folder's heads, which tell its size and header.
+    qsizetype head = -1;
 };
 
 bool hasImageSuffix(const QString &name)
@@ -62,20 +61,73 @@ bool isImageName(const QString &name)
     return suffix.toString().toLower() == QLatin1String("iso");
 }
 
-// The details and headers of a listed folder's images (dir their folder, with a separator at
-// its end; names theirs in it), which its listing left to this: opened by its name from the
-// folder's handle, an image tells its size and time, and its header is read unless the cache
-// holds it for them. Half of them are done on a second thread while this one does the other
-// half: it is most of an admission's time, and an open and a read of each wait on the
-// system, not on us. An image that is gone or no file any more is left with size -1.
-void readHeads(const QString &dir, const QStringList &names, QList<IsoHeaderCache::Image> &images,
-               const std::atomic<bool> &abort)
+// The details and headers of a listed folder's images, which its listing left to this: opened
+// by its name from the folder's handle, an image tells its size and time, and its header is
+// read unless the cache holds it for them. It is most of an admission's time, and an open and a
+// read of each wait on the system, not on us: a second thread reads them while the checks go
+// on, from the last, the order the checks take them in, and the checking thread reads the next
+// itself whenever the one it needs is not done yet.
+class FolderHeads
 {
-    if (images.isEmpty())
-        return;
-    IsoHeaderCache::recall(images);
-    const FileHead::Folder folder(dir);
-    const auto readOne = [&](IsoHeaderCache::Image &image, const QString &name) {
+public:
+    // dir: the folder, with a separator at its end; names: its images'; images: their paths.
+    FolderHeads(const QString &dir, const QStringList &names, QList<IsoHeaderCache::Image> images,
+                const std::atomic<bool> &abort)
+        : folder(dir)
+        , names(names)
+        , images(std::move(images))
+        , done(new std::atomic<bool>[size_t(this->images.size())])
+        , abort(abort)
+    {
+        for (qsizetype i = 0; i < this->images.size(); ++i)
+            done[size_t(i)] = false;
+        IsoHeaderCache::recall(this->images);
+        each = this->images.data(); // no detach looked for by two threads
+        if (this->images.size() >= 8) // a thread costs more than the few it would share
+            helper = std::thread([this] {
+                while (!stop && !this->abort && readNext()) { }
+            });
+    }
+    // Waits for the second thread, and keeps what was read in the cache.
+    ~FolderHeads()
+    {
+        stop = true;
+        if (helper.joinable())
+            helper.join();
+        IsoHeaderCache::keep(images);
+    }
+    FolderHeads(const FolderHeads &) = delete;
+    FolderHeads &operator=(const FolderHeads &) = delete;
+
+    // Image i once its details and header are known: size -1 when it is gone or no file
+    // any more. Nothing once abort turns true.
+    const IsoHeaderCache::Image *wait(qsizetype i)
+    {
+        while (!done[size_t(i)].load(std::memory_order_acquire)) {
+            if (abort)
+                return nullptr;
+            if (!readNext())
+                std::this_thread::yield(); // the other thread has it in hand
+        }
+        return &each[i];
+    }
+
+    const QString &path(qsizetype i) const { return each[i].path; }
+
+private:
+    // Reads the next image still to do; false when none is left.
+    bool readNext()
+    {
+        const qsizetype i = images.size() - 1 - next++;
+        if (i < 0)
+            return false;
+        read(each[i], names.at(i));
+        done[size_t(i)].store(true, std::memory_order_release);
+        return true;
+    }
+
+    void read(IsoHeaderCache::Image &image, const QString &name) const
+    {
         const FileHead::Folder::File file = folder.open(name);
         qint64 size = file.size, modified = file.modified;
         if (file.state == FileHead::Folder::File::State::NoFile
@@ -93,23 +145,18 @@ void readHeads(const QString &dir, const QStringList &names, QList<IsoHeaderCach
         image.info = IsoImageInfo::parseHead(
             head, file.read(IsoImageInfo::headOffset, head, int(sizeof head)));
         image.read = true;
-    };
-    // Each thread takes the next image still to do: a slow one does not hold the other.
-    IsoHeaderCache::Image *const each = images.data(); // no detach looked for by two threads
-    std::atomic<qsizetype> next { 0 };
-    const auto share = [&] {
-        for (qsizetype i = next++; i < images.size() && !abort; i = next++)
-            readOne(each[i], names.at(i));
-    };
-    if (images.size() < 8) {
-        share(); // a thread costs more than the few it would share
-    } else {
-        std::thread helper(share);
-        share();
-        helper.join();
     }
-    IsoHeaderCache::keep(images);
-}
+
+    const FileHead::Folder folder;
+    const QStringList names;
+    QList<IsoHeaderCache::Image> images;
+    IsoHeaderCache::Image *each = nullptr;
+    std::unique_ptr<std::atomic<bool>[]> done; // image i's details and header are known
+    std::atomic<qsizetype> next { 0 }; // images taken, from the last
+    const std::atomic<bool> &abort;
+    std::atomic<bool> stop { false };
+    std::thread helper;
+};
 
 // Reporting every path would flood the GUI thread on a folder of ten thousand files.
 constexpr int reportEveryMs = 100;
@@ -221,6 +268,8 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
     }
     QList<Pending> items;
     QList<Pending> folders;
+    // Those of the folder whose files are being checked.
+    std::optional<FolderHeads> heads;
     QSet<QString> expanded;
     // Device paths taken, folded as FAT compares names: the queue's, this drop's, and each
     // device folder's files once it has been looked at.
@@ -251,7 +300,7 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
         return taken.contains(path) || (splitTaken && taken.contains(path + QStringLiteral(".0")));
     };
     for (const QString &name : files)
-        items.append({ name, QFileInfo(name).absolutePath(), false, {}, {}, 0, 0, false, {} });
+        items.append({ name, QFileInfo(name).absolutePath(), false, {}, {}, 0, 0, -1 });
     // Why a folder of the device cannot hold images, "" when it can: asked once per folder.
     QHash<QString, QString> folderRefusals;
     const auto refusalIn = [&](const DeviceFolder &folder, const QString &name) {
@@ -297,8 +346,8 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
                 expanded.insert(canonical);
                 // A line a folder, not a file: ten thousand lines cost more than the checks.
                 qCDebug(lcCopy) << "Checking the folder" << folder.path;
-                // One listing tells each file's size and time: no file is looked at twice.
-                // The images' details come with their headers. Hidden files are left out below.
+                // No file is looked at twice: the listing tells a file's size and time, and an
+                // image's come with its header. Hidden files are left out below.
                 QList<FolderReader::Entry> entries;
                 FolderReader::read(folder.path, entries, [](const QString &name) {
                     return !name.startsWith(QLatin1Char('.')) && !hasImageSuffix(name);
@@ -320,9 +369,8 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
                         names.append(entry.name);
                     }
                 }
-                readHeads(prefix, names, images, abort);
-                if (abort)
-                    return std::nullopt;
+                heads.reset(); // the last folder's are all done
+                heads.emplace(prefix, names, std::move(images), abort);
                 items.reserve(items.size() + entries.size());
                 qsizetype image = 0;
                 for (const FolderReader::Entry &entry : entries) {
@@ -331,15 +379,14 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
                         continue;
                     if (entry.dir) {
                         folders.append(
-                            { prefix + entry.name, folder.base, false, {}, {}, 0, 0, false, {} });
-                    } else if (hasImageSuffix(entry.name)) { // the next of images
-                        const IsoHeaderCache::Image &read = images.at(image++);
-                        if (read.size >= 0)
-                            items.append({ read.path, folder.base, true, entry.name, there,
-                                           read.size, read.modified, true, read.info });
+                            { prefix + entry.name, folder.base, false, {}, {}, 0, 0, -1 });
+                    } else if (hasImageSuffix(entry.name)) { // the next of the heads
+                        items.append({ heads->path(image), folder.base, true, entry.name, there,
+                                       entry.size, entry.modified, image });
+                        ++image;
                     } else {
                         items.append({ prefix + entry.name, folder.base, true, entry.name, there,
-                                       entry.size, entry.modified, false, {} });
+                                       entry.size, entry.modified, -1 });
                     }
                 }
             }
@@ -349,6 +396,14 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
             if (abort)
                 return std::nullopt;
             const Pending item = items.takeLast();
+            const IsoHeaderCache::Image *head = nullptr;
+            if (item.head >= 0) {
+                head = heads->wait(item.head);
+                if (!head)
+                    return std::nullopt;
+                if (head->size < 0)
+                    continue; // gone since its folder was listed
+            }
             if (!item.listed)
                 qCDebug(lcCopy) << "Checking" << item.path;
             if (seen)
@@ -356,11 +411,12 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
 
             QString name = item.name;
             DeviceFolder folder = item.folder;
-            qint64 size = item.size;
+            qint64 size = head ? head->size : item.size;
             bool isFile = true;
-            QFileInfo info;
+            // Of a dropped file only: a listed one's was told by its folder.
+            std::optional<QFileInfo> dropped;
             if (!item.listed) {
-                info = QFileInfo(item.path);
+                const QFileInfo &info = dropped.emplace(item.path);
                 if (info.isDir()) {
                     folders.append(item);
                     continue;
@@ -408,9 +464,9 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
             Item entry { item.path, folder, kind, size, replaces, true, true, refused, 0 };
             if (kind == Item::Kind::Image || kind == Item::Kind::Present) {
                 entry.foldersMade = foldersMade(folder);
-                const IsoImageInfo header = item.headRead ? item.head
-                    : item.listed ? IsoHeaderCache::read(item.path, size, item.modified)
-                                  : IsoHeaderCache::read(info);
+                const IsoImageInfo header = head ? head->info
+                    : item.listed                 ? IsoHeaderCache::read(item.path, size, item.modified)
+                                                  : IsoHeaderCache::read(*dropped);
                 entry.willBoot = header.bootable;
                 entry.iso9660 = header.iso9660;
             }
