@@ -77,6 +77,7 @@ private slots:
     void pullEndsQuestions();
     void refusal_data();
     void refusal();
+    void manyInAFolder();
     void examineOffThread();
     void sourceStopsAnswering();
 };
@@ -265,6 +266,29 @@ void TestDropAdmission::refusal()
 }
 
 // An abort ends a drop without a plan, however far its examination off the GUI thread got.
+// A folder's images are read on two threads from the folder's handle, names beyond ASCII
+// too: each keeps its own header.
+void TestDropAdmission::manyInAFolder()
+{
+    QTemporaryDir src;
+    QStringList expected;
+    for (int i = 0; i < 12; ++i) {
+        const QString name = QStringLiteral("many/%1\u00f6.iso").arg(i);
+        QVERIFY(TreeRows::lay(src.path(), { name }));
+        if (i % 3 == 0)
+            QVERIFY(TestEnv::writeBootable(src.filePath(name)));
+        expected << "image /" + name + (i % 3 == 0 ? " (boots)" : "");
+    }
+    const std::atomic<bool> keepGoing { false };
+    const auto planned
+        = DropAdmission::plan({}, DeviceFolder("/"), { src.filePath("many") }, keepGoing);
+    QVERIFY(planned);
+    QStringList described = describe(*planned);
+    described.sort(); // as the folder lists them
+    expected.sort();
+    QCOMPARE(described, expected);
+}
+
 void TestDropAdmission::examineOffThread()
 {
     QTemporaryDir src;
