@@ -465,8 +465,8 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
             if (kind == Item::Kind::Image || kind == Item::Kind::Present) {
                 entry.foldersMade = foldersMade(folder);
                 const IsoImageInfo header = head ? head->info
-                    : item.listed                 ? IsoHeaderCache::read(item.path, size, item.modified)
-                                                  : IsoHeaderCache::read(*dropped);
+                    : item.listed ? IsoHeaderCache::read(item.path, size, item.modified)
+                                  : IsoHeaderCache::read(*dropped);
                 entry.willBoot = header.bootable;
                 entry.iso9660 = header.iso9660;
             }

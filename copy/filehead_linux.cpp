@@ -99,7 +99,10 @@ FileHead::Folder::File FileHead::Folder::open(const QString &name) const
 }
 
 FileHead::Folder::File::File(File &&other) noexcept
-    : state(other.state), size(other.size), modified(other.modified), fd(other.fd)
+    : state(other.state)
+    , size(other.size)
+    , modified(other.modified)
+    , fd(other.fd)
 {
     other.fd = -1;
 }

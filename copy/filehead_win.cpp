@@ -17,8 +17,7 @@ int FileHead::read(const QString &path, qint64 offset, char *into, int length)
 
 FileHead::Folder::Folder(const QString &path)
     : path(path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/'))
-{
-}
+{ }
 
 FileHead::Folder::~Folder() = default;
 
@@ -39,9 +38,11 @@ FileHead::Folder::File FileHead::Folder::open(const QString &name) const
 }
 
 FileHead::Folder::File::File(File &&other) noexcept
-    : state(other.state), size(other.size), modified(other.modified), path(other.path)
-{
-}
+    : state(other.state)
+    , size(other.size)
+    , modified(other.modified)
+    , path(std::move(other.path))
+{ }
 
 FileHead::Folder::File::~File() = default;
 
