@@ -126,18 +126,34 @@ private:
         return true;
     }
 
-    void read(IsoHeaderCache::Image &image, const QString &name) const
+    void read(IsoHeaderCache::Image &image, const QString &name)
     {
+        // An image the cache holds is only looked at, which costs less than an open, while the
+        // folder's images are found unchanged (a folder dropped again); once one has changed
+        // (a folder of images made anew), the next are opened at once.
+        qint64 size = -1, modified = -1;
+        if (image.held && !changedSeen.load(std::memory_order_relaxed)) {
+            if (!folder.details(name, size, modified)) {
+                image.size = -1;
+                return;
+            }
+            if (size == image.size && modified == image.modified)
+                return;
+            changedSeen.store(true, std::memory_order_relaxed);
+        }
         const FileHead::Folder::File file = folder.open(name);
-        qint64 size = file.size, modified = file.modified;
+        size = file.size;
+        modified = file.modified;
         if (file.state == FileHead::Folder::File::State::NoFile
             || (file.state == FileHead::Folder::File::State::Missing
                 && !folder.details(name, size, modified))) {
             image.size = -1;
             return;
         }
-        if (image.held && size == image.size && modified == image.modified)
+        if (image.held && size == image.size && modified == image.modified) {
+            changedSeen.store(false, std::memory_order_relaxed);
             return;
+        }
         image.size = size;
         image.modified = modified;
         // One that cannot be opened is still there, with a header that says nothing.
@@ -155,6 +171,7 @@ private:
     std::atomic<qsizetype> next { 0 }; // images taken, from the last
     const std::atomic<bool> &abort;
     std::atomic<bool> stop { false };
+    std::atomic<bool> changedSeen { false }; // the last held image looked at had changed
     std::thread helper;
 };
 
