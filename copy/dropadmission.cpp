@@ -3,6 +3,7 @@
 #include "copy/admissionprompts.h"
 #include "copy/copycommit.h"
 #include "copy/fatname.h"
+#include "copy/filehead.h"
 #include "copy/folderreader.h"
 #include "copy/isocopyworker.h"
 #include "copy/isoheadercache.h"
@@ -20,6 +21,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <thread>
 
 namespace {
@@ -34,6 +36,8 @@ struct Pending {
     DeviceFolder folder; // where on the device it goes
     qint64 size = 0;
     qint64 modified = 0;
+    // A listed image's place among its folder's heads, which tell its size and header.
+    qsizetype head = -1;
 };
 
 bool hasImageSuffix(const QString &name)
@@ -43,27 +47,133 @@ bool hasImageSuffix(const QString &name)
         && QStringView(name).mid(dot + 1).compare(QLatin1String("iso"), Qt::CaseInsensitive) == 0;
 }
 
-// The headers of a listed folder's images, half of them read on a second thread while this one
-// reads the other half, into the cache the checks then find them in: reading them is most of
-// an admission's time, and an open and a read of each image wait on the system, not on us.
-void prefetchHeaders(const QString &prefix, const QList<FolderReader::Entry> &entries,
-                     const std::atomic<bool> &abort)
+// Whether name is an image's as the checks judge it: name.mid(dot + 1).toLower() == "iso",
+// without the two copies for the plain suffixes nearly every name has.
+bool isImageName(const QString &name)
 {
-    QList<const FolderReader::Entry *> images;
-    for (const FolderReader::Entry &entry : entries)
-        if (!entry.dir && !entry.hidden && hasImageSuffix(entry.name))
-            images.append(&entry);
-    if (images.size() < 8)
-        return; // a thread costs more than the few reads it would share
-    const auto share = [&](qsizetype first) {
-        for (qsizetype i = first; i < images.size() && !abort; i += 2)
-            IsoHeaderCache::read(prefix + images.at(i)->name, images.at(i)->size,
-                                 images.at(i)->modified);
-    };
-    std::thread helper(share, 1);
-    share(0);
-    helper.join();
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return false;
+    const QStringView suffix = QStringView(name).mid(dot + 1);
+    if (suffix.size() == 3
+        && std::all_of(suffix.begin(), suffix.end(), [](QChar c) { return c.unicode() < 0x80; }))
+        return suffix.compare(QLatin1String("iso"), Qt::CaseInsensitive) == 0;
+    return suffix.toString().toLower() == QLatin1String("iso");
 }
+
+// The details and headers of a listed folder's images, which its listing left to this: opened
+// by its name from the folder's handle, an image tells its size and time, and its header is
+// read unless the cache holds it for them. It is most of an admission's time, and an open and a
+// read of each wait on the system, not on us: a second thread reads them while the checks go
+// on, from the last, the order the checks take them in, and the checking thread reads the next
+// itself whenever the one it needs is not done yet.
+class FolderHeads
+{
+public:
+    // dir: the folder, with a separator at its end; names: its images'; images: their paths.
+    FolderHeads(const QString &dir, const QStringList &names, QList<IsoHeaderCache::Image> images,
+                const std::atomic<bool> &abort)
+        : folder(dir)
+        , names(names)
+        , images(std::move(images))
+        , done(new std::atomic<bool>[size_t(this->images.size())])
+        , abort(abort)
+    {
+        for (qsizetype i = 0; i < this->images.size(); ++i)
+            done[size_t(i)] = false;
+        IsoHeaderCache::recall(this->images);
+        each = this->images.data(); // no detach looked for by two threads
+        if (this->images.size() >= 8) // a thread costs more than the few it would share
+            helper = std::thread([this] {
+                while (!stop && !this->abort && readNext()) { }
+            });
+    }
+    // Waits for the second thread, and keeps what was read in the cache.
+    ~FolderHeads()
+    {
+        stop = true;
+        if (helper.joinable())
+            helper.join();
+        IsoHeaderCache::keep(images);
+    }
+    FolderHeads(const FolderHeads &) = delete;
+    FolderHeads &operator=(const FolderHeads &) = delete;
+
+    // Image i once its details and header are known: size -1 when it is gone or no file
+    // any more. Nothing once abort turns true.
+    const IsoHeaderCache::Image *wait(qsizetype i)
+    {
+        while (!done[size_t(i)].load(std::memory_order_acquire)) {
+            if (abort)
+                return nullptr;
+            if (!readNext())
+                std::this_thread::yield(); // the other thread has it in hand
+        }
+        return &each[i];
+    }
+
+    const QString &path(qsizetype i) const { return each[i].path; }
+
+private:
+    // Reads the next image still to do; false when none is left.
+    bool readNext()
+    {
+        const qsizetype i = images.size() - 1 - next++;
+        if (i < 0)
+            return false;
+        read(each[i], names.at(i));
+        done[size_t(i)].store(true, std::memory_order_release);
+        return true;
+    }
+
+    void read(IsoHeaderCache::Image &image, const QString &name)
+    {
+        // An image the cache holds is only looked at, which costs less than an open, while the
+        // folder's images are found unchanged (a folder dropped again); once one has changed
+        // (a folder of images made anew), the next are opened at once.
+        qint64 size = -1, modified = -1;
+        if (image.held && !changedSeen.load(std::memory_order_relaxed)) {
+            if (!folder.details(name, size, modified)) {
+                image.size = -1;
+                return;
+            }
+            if (size == image.size && modified == image.modified)
+                return;
+            changedSeen.store(true, std::memory_order_relaxed);
+        }
+        const FileHead::Folder::File file = folder.open(name);
+        size = file.size;
+        modified = file.modified;
+        if (file.state == FileHead::Folder::File::State::NoFile
+            || (file.state == FileHead::Folder::File::State::Missing
+                && !folder.details(name, size, modified))) {
+            image.size = -1;
+            return;
+        }
+        if (image.held && size == image.size && modified == image.modified) {
+            changedSeen.store(false, std::memory_order_relaxed);
+            return;
+        }
+        image.size = size;
+        image.modified = modified;
+        // One that cannot be opened is still there, with a header that says nothing.
+        char head[IsoImageInfo::headLength];
+        image.info = IsoImageInfo::parseHead(
+            head, file.read(IsoImageInfo::headOffset, head, int(sizeof head)));
+        image.read = true;
+    }
+
+    const FileHead::Folder folder;
+    const QStringList names;
+    QList<IsoHeaderCache::Image> images;
+    IsoHeaderCache::Image *each = nullptr;
+    std::unique_ptr<std::atomic<bool>[]> done; // image i's details and header are known
+    std::atomic<qsizetype> next { 0 }; // images taken, from the last
+    const std::atomic<bool> &abort;
+    std::atomic<bool> stop { false };
+    std::atomic<bool> changedSeen { false }; // the last held image looked at had changed
+    std::thread helper;
+};
 
 // Reporting every path would flood the GUI thread on a folder of ten thousand files.
 constexpr int reportEveryMs = 100;
@@ -175,31 +285,39 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
     }
     QList<Pending> items;
     QList<Pending> folders;
+    // Those of the folder whose files are being checked.
+    std::optional<FolderHeads> heads;
     QSet<QString> expanded;
     // Device paths taken, folded as FAT compares names: the queue's, this drop's, and each
     // device folder's files once it has been looked at.
     QSet<QString> taken;
+    // Whether taken holds a part of a split image ("a.iso.0"): drops seldom meet one.
+    bool splitTaken = false;
+    const auto take = [&](const QString &folded) {
+        taken.insert(folded);
+        splitTaken = splitTaken || folded.endsWith(QLatin1String(".0"));
+    };
     for (const QString &path : queued)
-        taken.insert(path.toCaseFolded());
+        take(path.toCaseFolded());
     QSet<QString> foldersRead;
     // Device paths of folders there, folded the same way: an image cannot take such a name.
     QSet<QString> folderPaths;
-    const auto isTaken = [&](const DeviceFolder &folder, const QString &name) {
+    // path: the image's device path, folded.
+    const auto isTaken = [&](const DeviceFolder &folder, const QString &path) {
         if (!deviceRoot.isEmpty() && !foldersRead.contains(folder.path())) {
             foldersRead.insert(folder.path());
             const QDir dir(folder.under(deviceRoot));
             const QDir::Filters all = QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
             for (const QString &file : dir.entryList(QDir::AllEntries | all))
-                taken.insert(folder.filePath(file).toCaseFolded());
+                take(folder.filePath(file).toCaseFolded());
             for (const QString &sub : dir.entryList(QDir::Dirs | all))
                 folderPaths.insert(folder.filePath(sub).toCaseFolded());
         }
-        const QString path = folder.filePath(name).toCaseFolded();
         // The worker replaces a whole copy and a split one alike, so either is present.
-        return taken.contains(path) || taken.contains(path + QStringLiteral(".0"));
+        return taken.contains(path) || (splitTaken && taken.contains(path + QStringLiteral(".0")));
     };
     for (const QString &name : files)
-        items.append({ name, QFileInfo(name).absolutePath(), false, {}, {}, 0, 0 });
+        items.append({ name, QFileInfo(name).absolutePath(), false, {}, {}, 0, 0, -1 });
     // Why a folder of the device cannot hold images, "" when it can: asked once per folder.
     QHash<QString, QString> folderRefusals;
     const auto refusalIn = [&](const DeviceFolder &folder, const QString &name) {
@@ -245,25 +363,48 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
                 expanded.insert(canonical);
                 // A line a folder, not a file: ten thousand lines cost more than the checks.
                 qCDebug(lcCopy) << "Checking the folder" << folder.path;
-                // One listing tells each file's size and time: no file is looked at twice.
+                // No file is looked at twice: the listing tells a file's size and time, and an
+                // image's come with its header. Hidden files are left out below.
                 QList<FolderReader::Entry> entries;
-                FolderReader::read(folder.path, entries, [](const QString &) { return true; });
+                FolderReader::read(folder.path, entries, [](const QString &name) {
+                    return !name.startsWith(QLatin1Char('.')) && !hasImageSuffix(name);
+                });
                 const QString at = QDir(folder.path).absolutePath();
                 const QString prefix = at.endsWith(QLatin1Char('/')) ? at : at + QLatin1Char('/');
                 QString below = QDir(folder.base).relativeFilePath(at);
                 if (below == QLatin1String("."))
                     below.clear();
                 const DeviceFolder there(dest.path() + below);
-                prefetchHeaders(prefix, entries, abort);
+                // prefix is clean (an absolute path) and a listed name holds no separator.
+                QList<IsoHeaderCache::Image> images;
+                QStringList names;
+                for (const FolderReader::Entry &entry : entries) {
+                    if (!entry.dir && !entry.hidden && hasImageSuffix(entry.name)) {
+                        IsoHeaderCache::Image image;
+                        image.path = prefix + entry.name;
+                        images.append(std::move(image));
+                        names.append(entry.name);
+                    }
+                }
+                heads.reset(); // the last folder's are all done
+                heads.emplace(prefix, names, std::move(images), abort);
+                items.reserve(items.size() + entries.size());
+                qsizetype image = 0;
                 for (const FolderReader::Entry &entry : entries) {
                     // As QDir lists without QDir::Hidden.
                     if (entry.hidden)
                         continue;
-                    if (entry.dir)
-                        folders.append({ prefix + entry.name, folder.base, false, {}, {}, 0, 0 });
-                    else
+                    if (entry.dir) {
+                        folders.append(
+                            { prefix + entry.name, folder.base, false, {}, {}, 0, 0, -1 });
+                    } else if (hasImageSuffix(entry.name)) { // the next of the heads
+                        items.append({ heads->path(image), folder.base, true, entry.name, there,
+                                       entry.size, entry.modified, image });
+                        ++image;
+                    } else {
                         items.append({ prefix + entry.name, folder.base, true, entry.name, there,
-                                       entry.size, entry.modified });
+                                       entry.size, entry.modified, -1 });
+                    }
                 }
             }
         }
@@ -272,6 +413,14 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
             if (abort)
                 return std::nullopt;
             const Pending item = items.takeLast();
+            const IsoHeaderCache::Image *head = nullptr;
+            if (item.head >= 0) {
+                head = heads->wait(item.head);
+                if (!head)
+                    return std::nullopt;
+                if (head->size < 0)
+                    continue; // gone since its folder was listed
+            }
             if (!item.listed)
                 qCDebug(lcCopy) << "Checking" << item.path;
             if (seen)
@@ -279,11 +428,12 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
 
             QString name = item.name;
             DeviceFolder folder = item.folder;
-            qint64 size = item.size;
+            qint64 size = head ? head->size : item.size;
             bool isFile = true;
-            QFileInfo info;
+            // Of a dropped file only: a listed one's was told by its folder.
+            std::optional<QFileInfo> dropped;
             if (!item.listed) {
-                info = QFileInfo(item.path);
+                const QFileInfo &info = dropped.emplace(item.path);
                 if (info.isDir()) {
                     folders.append(item);
                     continue;
@@ -299,8 +449,7 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
 
             Item::Kind kind = Item::Kind::NotImage;
             QString refused;
-            const int dot = name.lastIndexOf(QLatin1Char('.'));
-            if (dot >= 0 && name.mid(dot + 1).toLower() == QLatin1String("iso")) {
+            if (isImageName(name)) {
                 const QString path = folder.filePath(name);
                 const QString folded = path.toCaseFolded();
                 // Checked first for every image: an overwrite needs as many parts as a new copy.
@@ -310,7 +459,7 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
                     kind = Item::Kind::TooLarge;
                 else if (refused = refusalIn(folder, name); !refused.isEmpty())
                     kind = Item::Kind::Refused;
-                else if (!isTaken(folder, name))
+                else if (!isTaken(folder, folded))
                     kind = Item::Kind::Image;
                 else if (!folderPaths.contains(folded))
                     kind = Item::Kind::Present;
@@ -332,13 +481,13 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
             Item entry { item.path, folder, kind, size, replaces, true, true, refused, 0 };
             if (kind == Item::Kind::Image || kind == Item::Kind::Present) {
                 entry.foldersMade = foldersMade(folder);
-                const IsoImageInfo header = item.listed
-                    ? IsoHeaderCache::read(item.path, size, item.modified)
-                    : IsoHeaderCache::read(info);
+                const IsoImageInfo header = head ? head->info
+                    : item.listed ? IsoHeaderCache::read(item.path, size, item.modified)
+                                  : IsoHeaderCache::read(*dropped);
                 entry.willBoot = header.bootable;
                 entry.iso9660 = header.iso9660;
             }
-            planned.items.append(entry);
+            planned.items.append(std::move(entry));
         }
     }
     return planned;
@@ -384,6 +533,7 @@ std::optional<QList<CopyEntry>> DropAdmission::decide(const Plan &plan, Admissio
         prompts.refused(reasons);
 
     QList<CopyEntry> accepted;
+    accepted.reserve(plan.items.size());
     QStringList left;
     const bool counted = plan.freeBytes >= 0;
     // The journal of the copy being put in place takes a cluster of its own.
@@ -392,27 +542,28 @@ std::optional<QList<CopyEntry>> DropAdmission::decide(const Plan &plan, Admissio
     for (const Item &item : plan.items) {
         if (!prompts.stillWanted())
             return std::nullopt;
-        const QString name = QFileInfo(item.sourceFile).fileName();
+        // Named in a question or a list only: most of a large drop is copied without a word.
+        const auto name = [&] { return QFileInfo(item.sourceFile).fileName(); };
         const qint64 need
             = isoCopyWorker::roomFor(item.size, plan.cluster) + item.foldersMade * plan.cluster;
         const bool image = item.kind == Item::Kind::Image || item.kind == Item::Kind::Present;
-        if (image && !item.willBoot && !prompts.willNotBoot(name, item.iso9660))
+        if (image && !item.willBoot && !prompts.willNotBoot(name(), item.iso9660))
             continue;
         switch (item.kind) {
         case Item::Kind::TooLarge:
-            prompts.tooLarge(name);
+            prompts.tooLarge(name());
             break;
         case Item::Kind::NotRegular:
-            prompts.notRegular(name);
+            prompts.notRegular(name());
             break;
         case Item::Kind::Refused:
             break;
         case Item::Kind::Present: {
             const bool removeFirst = counted && free < need && free + item.replaces >= need;
-            if (!prompts.overwrite(name, removeFirst))
+            if (!prompts.overwrite(name(), removeFirst))
                 break;
             if (counted && free + item.replaces < need) {
-                left << name;
+                left << name();
                 break;
             }
             accepted.append({ item.folder, item.sourceFile, removeFirst });
@@ -421,7 +572,7 @@ std::optional<QList<CopyEntry>> DropAdmission::decide(const Plan &plan, Admissio
         }
         case Item::Kind::Image:
             if (counted && free < need) {
-                left << name;
+                left << name();
                 break;
             }
             accepted.append({ item.folder, item.sourceFile });

@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -29,7 +30,14 @@ FatName::Problem FatName::check(const QString &name)
     // FAT's long names count UTF-16 units, as QString does.
     if (name.size() > 255)
         return Problem::TooLong;
-    // Windows opens a device for these, whatever follows the first dot.
+    // Windows opens a device for these, whatever follows the first dot. Nearly every name
+    // differs in its first three letters already, which costs less to tell than a match.
+    const QStringView head = QStringView(name).left(3);
+    const char *const devices[] = { "CON", "PRN", "AUX", "NUL", "COM", "LPT" };
+    if (std::none_of(std::begin(devices), std::end(devices), [&](const char *device) {
+            return head.compare(QLatin1String(device), Qt::CaseInsensitive) == 0;
+        }))
+        return Problem::None;
     static const QRegularExpression reserved(
         QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9]) *(\\..*)?$"),
         QRegularExpression::CaseInsensitiveOption);

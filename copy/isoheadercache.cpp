@@ -22,6 +22,23 @@ QHash<QString, Entry> entries;
 // Far more images than a stick holds; past it the cache starts over rather than grow.
 constexpr int mostEntries = 50000;
 
+// One spelling per file, so that forgetBelow() finds it. Most paths come clean already, and a
+// look for what cleaning changes costs less than a cleaned copy.
+QString cleaned(const QString &path)
+{
+    const bool clean = !path.startsWith(QLatin1Char('.')) && !path.contains(QLatin1String("/."))
+        && !path.contains(QLatin1String("//")) && !path.contains(QLatin1Char('\\'))
+        && (path.size() < 2 || !path.endsWith(QLatin1Char('/')));
+    return clean ? path : QDir::cleanPath(path);
+}
+
+void store(const QString &path, const Entry &entry)
+{
+    if (entries.size() >= mostEntries)
+        entries.clear();
+    entries.insert(path, entry);
+}
+
 } // namespace
 
 IsoImageInfo IsoHeaderCache::read(const QFileInfo &file)
@@ -31,8 +48,7 @@ IsoImageInfo IsoHeaderCache::read(const QFileInfo &file)
 
 std::optional<IsoImageInfo> IsoHeaderCache::find(const QString &path, qint64 size, qint64 modified)
 {
-    // One spelling per file, so that forgetBelow() finds it.
-    const QString clean = QDir::cleanPath(path);
+    const QString clean = cleaned(path);
     QMutexLocker lock(&guard);
     const auto known = entries.constFind(clean);
     if (known != entries.constEnd() && known->size == size && known->modified == modified)
@@ -44,12 +60,10 @@ IsoImageInfo IsoHeaderCache::read(const QString &filePath, qint64 size, qint64 m
 {
     if (const auto known = find(filePath, size, modified))
         return *known;
-    const QString path = QDir::cleanPath(filePath);
+    const QString path = cleaned(filePath);
     const IsoImageInfo info = IsoImageInfo::read(path);
     QMutexLocker lock(&guard);
-    if (entries.size() >= mostEntries)
-        entries.clear();
-    entries.insert(path, { size, modified, info });
+    store(path, { size, modified, info });
     return info;
 }
 
@@ -59,4 +73,26 @@ void IsoHeaderCache::forgetBelow(const QString &dir)
     QMutexLocker lock(&guard);
     entries.removeIf(
         [&](const QHash<QString, Entry>::iterator &it) { return it.key().startsWith(prefix); });
+}
+
+void IsoHeaderCache::recall(QList<Image> &images)
+{
+    QMutexLocker lock(&guard);
+    for (Image &image : images) {
+        const auto known = entries.constFind(image.path);
+        image.held = known != entries.constEnd();
+        if (image.held) {
+            image.size = known->size;
+            image.modified = known->modified;
+            image.info = known->info;
+        }
+    }
+}
+
+void IsoHeaderCache::keep(const QList<Image> &images)
+{
+    QMutexLocker lock(&guard);
+    for (const Image &image : images)
+        if (image.read)
+            store(image.path, { image.size, image.modified, image.info });
 }

@@ -4,6 +4,8 @@
 
 #include "copy/isoimageinfo.h"
 
+#include <QList>
+
 #include <optional>
 
 class QFileInfo;
@@ -22,4 +24,18 @@ public:
     static std::optional<IsoImageInfo> find(const QString &path, qint64 size, qint64 modified);
     // A copy put new images in place below dir.
     static void forgetBelow(const QString &dir);
+
+    // For a caller that reads the headers of many images itself, with one lock for all of
+    // them: recall() tells what the cache holds, keep() stores what was read instead.
+    struct Image
+    {
+        QString path; // clean, as QDir::cleanPath gives it
+        qint64 size = -1;
+        qint64 modified = -1;
+        IsoImageInfo info;
+        bool held = false; // by the cache for path, with size and modified set as it was then
+        bool read = false; // info read from the file, for size and modified, to be kept
+    };
+    static void recall(QList<Image> &images);
+    static void keep(const QList<Image> &images);
 };

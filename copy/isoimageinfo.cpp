@@ -7,15 +7,19 @@ namespace {
 constexpr int sector = 2048;
 constexpr int primarySector = 16;
 constexpr int bootSector = 17;
+static_assert(IsoImageInfo::headOffset == primarySector * sector
+              && IsoImageInfo::headLength == (bootSector - primarySector + 1) * sector);
 
-bool isDescriptor(const QByteArray &data, int at, char type)
+// Views, not copies: a drop of thousands of images parses each one's header.
+bool isDescriptor(QByteArrayView data, int at, char type)
 {
-    return data.size() >= at + sector && data.at(at) == type && data.mid(at + 1, 5) == "CD001";
+    return data.size() >= at + sector && data.at(at) == type
+        && data.sliced(at + 1, 5) == QByteArrayView("CD001");
 }
 
 // "YYYYMMDDHHMMSScc" followed by the offset from GMT in 15-minute steps. Read by hand: a
 // parse through local time would look at the time zone for every image.
-QDateTime readDate(const QByteArray &field)
+QDateTime readDate(QByteArrayView field)
 {
     int digits[14];
     for (int i = 0; i < 14; ++i) {
@@ -39,18 +43,19 @@ QDateTime readDate(const QByteArray &field)
 }
 
 // descriptors: the image from sector 16 on, where its volume descriptors begin.
-IsoImageInfo parseDescriptors(const QByteArray &descriptors)
+IsoImageInfo parseDescriptors(QByteArrayView descriptors)
 {
     IsoImageInfo info;
     if (!isDescriptor(descriptors, 0, 1))
         return info;
     info.iso9660 = true;
-    info.label = QString::fromLatin1(descriptors.mid(40, 32)).trimmed();
-    info.created = readDate(descriptors.mid(813, 17));
+    info.label = QString::fromLatin1(descriptors.sliced(40, 32)).trimmed();
+    info.created = readDate(descriptors.sliced(813, 17));
     // The boot record sits among the descriptors after the primary one; El Torito puts it at
     // sector 17, its boot system identifier beginning with the standard's name.
     const int boot = (bootSector - primarySector) * sector;
-    info.bootable = isDescriptor(descriptors, boot, 0) && descriptors.mid(boot + 7, 10) == "EL TORITO ";
+    info.bootable = isDescriptor(descriptors, boot, 0)
+        && descriptors.sliced(boot + 7, 10) == QByteArrayView("EL TORITO ");
     return info;
 }
 
@@ -58,14 +63,19 @@ IsoImageInfo parseDescriptors(const QByteArray &descriptors)
 
 IsoImageInfo IsoImageInfo::parse(const QByteArray &head)
 {
-    return parseDescriptors(head.mid(primarySector * sector));
+    const int at = primarySector * sector;
+    return parseDescriptors(head.size() > at ? QByteArrayView(head).sliced(at) : QByteArrayView());
 }
 
 IsoImageInfo IsoImageInfo::read(const QString &path)
 {
     // Two sectors only, into a buffer of its own: a drop of thousands of images reads each
     // one's header.
-    char head[(bootSector - primarySector + 1) * sector];
-    const int got = FileHead::read(path, primarySector * sector, head, int(sizeof head));
-    return parseDescriptors(QByteArray::fromRawData(head, qMax(0, got)));
+    char head[headLength];
+    return parseHead(head, FileHead::read(path, headOffset, head, headLength));
+}
+
+IsoImageInfo IsoImageInfo::parseHead(const char *head, int got)
+{
+    return parseDescriptors(QByteArrayView(head, qMax(0, got)));
 }

@@ -21,4 +21,10 @@ struct IsoImageInfo {
     static IsoImageInfo read(const QString &path);
     // The same from the image's first bytes (from offset 0).
     static IsoImageInfo parse(const QByteArray &head);
+
+    // Where read() looks, for a caller that reads the bytes itself: headLength bytes from
+    // headOffset on, which parseHead() then takes (got of them; none when the read failed).
+    static constexpr int headOffset = 16 * 2048;
+    static constexpr int headLength = 2 * 2048;
+    static IsoImageInfo parseHead(const char *head, int got);
 };

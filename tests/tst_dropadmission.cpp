@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSet>
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QSignalSpy>
@@ -77,6 +78,7 @@ private slots:
     void pullEndsQuestions();
     void refusal_data();
     void refusal();
+    void manyInAFolder();
     void examineOffThread();
     void sourceStopsAnswering();
 };
@@ -265,6 +267,41 @@ void TestDropAdmission::refusal()
 }
 
 // An abort ends a drop without a plan, however far its examination off the GUI thread got.
+// A folder's images are read on two threads from the folder's handle, names beyond ASCII
+// too: each keeps its own header. Dropped again, the images changed meanwhile are read anew.
+void TestDropAdmission::manyInAFolder()
+{
+    QTemporaryDir src;
+    const auto name = [](int i) { return QStringLiteral("many/%1\u00f6.iso").arg(i); };
+    QSet<int> boots { 0, 3, 6, 9 };
+    for (int i = 0; i < 12; ++i) {
+        QVERIFY(TreeRows::lay(src.path(), { name(i) }));
+        if (boots.contains(i))
+            QVERIFY(TestEnv::writeBootable(src.filePath(name(i))));
+    }
+    const auto planned = [&] {
+        const std::atomic<bool> keepGoing { false };
+        const auto plan
+            = DropAdmission::plan({}, DeviceFolder("/"), { src.filePath("many") }, keepGoing);
+        QStringList described = plan ? describe(*plan) : QStringList();
+        described.sort(); // as the folder lists them
+        return described;
+    };
+    const auto expected = [&] {
+        QStringList lines;
+        for (int i = 0; i < 12; ++i)
+            lines << "image /" + name(i) + (boots.contains(i) ? " (boots)" : "");
+        lines.sort();
+        return lines;
+    };
+    QCOMPARE(planned(), expected());
+    QVERIFY(TestEnv::writeBootable(src.filePath(name(1))));
+    QVERIFY(QFile::resize(src.filePath(name(3)), 0));
+    boots << 1;
+    boots.remove(3);
+    QCOMPARE(planned(), expected());
+}
+
 void TestDropAdmission::examineOffThread()
 {
     QTemporaryDir src;

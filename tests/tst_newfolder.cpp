@@ -38,6 +38,9 @@ void TestNewFolder::check_data()
     QTest::newRow("reserved") << "CON" << P::Reserved;
     QTest::newRow("reserved, any case, extension") << "nul.txt" << P::Reserved;
     QTest::newRow("reserved numbered") << "Lpt9" << P::Reserved;
+    QTest::newRow("reserved, the others") << "aux.iso" << P::Reserved;
+    QTest::newRow("reserved, the others 2") << "Prn" << P::Reserved;
+    QTest::newRow("reserved, the others 3") << "cOM1 .iso" << P::Reserved;
     QTest::newRow("reserved as a part only") << "CONSOLE" << P::None;
     QTest::newRow("COM0 is no device") << "com0.iso" << P::None;
     for (const char c : QByteArray("\\/:*?\"<>|"))
