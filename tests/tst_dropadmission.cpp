@@ -266,7 +266,6 @@ void TestDropAdmission::refusal()
     QVERIFY2(reason.isEmpty() ? got.isEmpty() : got.contains(reason), qPrintable(got));
 }
 
-// An abort ends a drop without a plan, however far its examination off the GUI thread got.
 // A folder's images are read on two threads from the folder's handle, names beyond ASCII
 // too: each keeps its own header. Dropped again, the images changed meanwhile are read anew.
 void TestDropAdmission::manyInAFolder()
@@ -302,6 +301,7 @@ void TestDropAdmission::manyInAFolder()
     QCOMPARE(planned(), expected());
 }
 
+// An abort ends a drop without a plan, however far its examination off the GUI thread got.
 void TestDropAdmission::examineOffThread()
 {
     QTemporaryDir src;
