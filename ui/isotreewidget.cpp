@@ -79,6 +79,30 @@ RowItem *rowItem(QTreeWidgetItem *item)
     return static_cast<RowItem *>(item);
 }
 
+// An image row's tooltip and label, from what is known of the image.
+void describeImage(RowItem *item, const IsoRow &row)
+{
+    QStringList tip { row.displayName() };
+    if (row.isSplit())
+        tip << QCoreApplication::translate("isoTreeWidget", "Split file: %n parts", nullptr, row.parts);
+    if (row.info.iso9660) {
+        if (!row.info.label.isEmpty())
+            tip << QCoreApplication::translate("isoTreeWidget", "Volume label: %1").arg(row.info.label);
+        if (row.info.created.isValid())
+            tip << QCoreApplication::translate("isoTreeWidget", "Made: %1")
+                       .arg(QLocale().toString(row.info.created.date(), QLocale::ShortFormat));
+    }
+    if (row.headerRead && !row.info.bootable)
+        tip << QCoreApplication::translate("isoTreeWidget", "Will not boot");
+    if (!row.sha256.isEmpty())
+        tip << QCoreApplication::translate("isoTreeWidget", "SHA-256: %1")
+                   .arg(QString::fromLatin1(row.sha256));
+    if (!row.matches.isEmpty())
+        tip << QCoreApplication::translate("isoTreeWidget", "matches %1").arg(row.matches);
+    item->tip = tip.join(QLatin1Char('\n'));
+    item->label = row.info.label;
+}
+
 void forEachRow(QTreeWidgetItem *parent, const std::function<void(QTreeWidgetItem *)> &visit)
 {
     for (int i = 0; i < parent->childCount(); ++i) {
@@ -134,29 +158,6 @@ QTreeWidgetItem *isoTreeWidget::makeRow(const IsoRow &row) const
     item->bootPath = row.imagePath();
     describeImage(item, row);
     return item;
-}
-
-void isoTreeWidget::describeImage(QTreeWidgetItem *item, const IsoRow &row)
-{
-    QStringList tip { row.displayName() };
-    if (row.isSplit())
-        tip << QCoreApplication::translate("isoTreeWidget", "Split file: %n parts", nullptr, row.parts);
-    if (row.info.iso9660) {
-        if (!row.info.label.isEmpty())
-            tip << QCoreApplication::translate("isoTreeWidget", "Volume label: %1").arg(row.info.label);
-        if (row.info.created.isValid())
-            tip << QCoreApplication::translate("isoTreeWidget", "Made: %1")
-                       .arg(QLocale().toString(row.info.created.date(), QLocale::ShortFormat));
-    }
-    if (row.headerRead && !row.info.bootable)
-        tip << QCoreApplication::translate("isoTreeWidget", "Will not boot");
-    if (!row.sha256.isEmpty())
-        tip << QCoreApplication::translate("isoTreeWidget", "SHA-256: %1")
-                   .arg(QString::fromLatin1(row.sha256));
-    if (!row.matches.isEmpty())
-        tip << QCoreApplication::translate("isoTreeWidget", "matches %1").arg(row.matches);
-    rowItem(item)->tip = tip.join(QLatin1Char('\n'));
-    rowItem(item)->label = row.info.label;
 }
 
 void isoTreeWidget::styleImageRow(QTreeWidgetItem *item, bool boots) const
@@ -235,7 +236,7 @@ void isoTreeWidget::showRows(const QList<IsoRow> &rows, const QString &bootImage
             qsizetype at = 0; // the tree's rows were made from shownRows, one for one
             forEachRow(invisibleRootItem(), [&](QTreeWidgetItem *item) {
                 if (changed.contains(at))
-                    describeImage(item, shownRows.at(at));
+                    describeImage(rowItem(item), shownRows.at(at));
                 ++at;
             });
             emit rowsShown(); // labels to filter by may have come

@@ -14,7 +14,8 @@ class isoTreeWidget : public QTreeWidget
 {
     Q_OBJECT
 public:
-    // What a row carries in column 0 besides its text, set once when the rows are made.
+    // What a row carries in column 0 besides its text, set when the rows are made (an image's
+    // label again when its header comes).
     enum Role {
         KindRole = Qt::UserRole, // FolderRow or ImageRow; placeholder rows carry none
         PathRole, // the row's path from the device root, "/linux/a.iso"
@@ -80,8 +81,6 @@ private:
     Place currentPlace() const;
 
     QTreeWidgetItem *makeRow(const IsoRow &row) const;
-    // An image row's tooltip and label, from what its header says.
-    static void describeImage(QTreeWidgetItem *item, const IsoRow &row);
     void styleImageRow(QTreeWidgetItem *item, bool boots) const;
 
     QIcon isoIcon;
