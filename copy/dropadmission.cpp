@@ -21,7 +21,6 @@
 #include <QThread>
 #include <QTimer>
 
-#include <algorithm>
 #include <thread>
 
 namespace {
@@ -40,25 +39,12 @@ struct Pending {
     qsizetype head = -1;
 };
 
+// Images are "*.iso" in any letter case, as the listing has them: an image copied shows in it.
 bool hasImageSuffix(const QString &name)
 {
     const int dot = name.lastIndexOf(QLatin1Char('.'));
     return dot >= 0
         && QStringView(name).mid(dot + 1).compare(QLatin1String("iso"), Qt::CaseInsensitive) == 0;
-}
-
-// Whether name is an image's as the checks judge it: name.mid(dot + 1).toLower() == "iso",
-// without the two copies for the plain suffixes nearly every name has.
-bool isImageName(const QString &name)
-{
-    const int dot = name.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0)
-        return false;
-    const QStringView suffix = QStringView(name).mid(dot + 1);
-    if (suffix.size() == 3
-        && std::all_of(suffix.begin(), suffix.end(), [](QChar c) { return c.unicode() < 0x80; }))
-        return suffix.compare(QLatin1String("iso"), Qt::CaseInsensitive) == 0;
-    return suffix.toString().toLower() == QLatin1String("iso");
 }
 
 // The details and headers of a listed folder's images, which its listing left to this: opened
@@ -449,7 +435,7 @@ std::optional<DropAdmission::Plan> DropAdmission::plan(
 
             Item::Kind kind = Item::Kind::NotImage;
             QString refused;
-            if (isImageName(name)) {
+            if (hasImageSuffix(name)) {
                 const QString path = folder.filePath(name);
                 const QString folded = path.toCaseFolded();
                 // Checked first for every image: an overwrite needs as many parts as a new copy.
